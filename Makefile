@@ -1,0 +1,49 @@
+# The README's commands. Everything else is CMake's.
+#   make run     install what is missing, build, start the editor on the sample document
+#   make test    install what is missing, build, run every test through CTest
+#   make bench   build in Release and run the benchmarks
+#   make deps    only install the Debian packages
+
+BUILD       ?= build
+BENCH_BUILD ?= build-bench
+JOBS        ?= $(shell nproc)
+
+# Debian 12 packages the build, the tests and the editor need.
+DEB_PACKAGES := build-essential cmake ninja-build pkg-config \
+	qt6-base-dev qt6-base-dev-tools qt6-svg-dev libqt6svg6 libgl-dev \
+	libgtest-dev libgmock-dev libbenchmark-dev \
+	fonts-arphic-uming fonts-wqy-zenhei \
+	xvfb xauth x11-apps chromium
+
+SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
+
+.PHONY: run test bench deps configure build screenshot clean
+
+deps:
+	@missing=$$(for p in $(DEB_PACKAGES); do \
+		dpkg-query -W -f='$${Status}\n' $$p 2>/dev/null | grep -q '^install ok installed' || echo $$p; done); \
+	if [ -n "$$missing" ]; then \
+		echo "Installing:" $$missing; \
+		$(SUDO) apt-get update -q && \
+		DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y --no-install-recommends $$missing; \
+	fi
+
+configure: deps
+	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+
+build: configure
+	cmake --build $(BUILD) -j $(JOBS)
+
+run: build
+	$(BUILD)/bin/quillet samples/demo.mmt
+
+test: build
+	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS) --timeout 300
+
+bench: deps
+	cmake -S . -B $(BENCH_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUILLET_BUILD_BENCH=ON -DQUILLET_BUILD_TESTS=OFF
+	cmake --build $(BENCH_BUILD) -j $(JOBS)
+	cd $(BENCH_BUILD) && for b in bin/bench_*; do QT_QPA_PLATFORM=offscreen ./$$b; done
+
+clean:
+	rm -rf $(BUILD) $(BENCH_BUILD)

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+
+class QIODevice;
+
+namespace quillet {
+
+class TFilmPanel;
+
+// The notice shown when a file holds more than 50 records.
+inline constexpr char kNotAllDataText[] = "Not all data open!";
+
+// The records of an animation file: one 192000-byte record per unit, nothing else.
+struct AnimationRecords {
+    QList<QByteArray> records; // at most TFilmPanel::kMaxUnits, in file order
+    qint64 wholeRecords = 0;   // whole records in the file; a trailing piece is not counted
+    bool notAllRead() const { return wholeRecords > records.size(); }
+};
+
+// Reads the records from a device; at most `limit` of them. Throws FileError on a read failure.
+AnimationRecords ReadAnimation(QIODevice& device, const QString& pathForErrors, int limit);
+// Opens the file read-only and reads it whole before anything else changes. Throws FileError
+// when it is missing or cannot be read; never creates a file.
+AnimationRecords ReadAnimationFile(const QString& path, int limit);
+// Writes every unit's record in strip order.
+void WriteAnimation(QIODevice& device, const TFilmPanel& strip, const QString& pathForErrors);
+// Writes through a QSaveFile: on failure the old file stays as it was. Throws FileError.
+void WriteAnimationFile(const QString& path, const TFilmPanel& strip);
+// Appends the records as units (each becomes current in turn), as file loading does.
+void AppendRecords(TFilmPanel& strip, const AnimationRecords& records);
+
+} // namespace quillet
