@@ -4,10 +4,30 @@
 #include <QList>
 #include <QString>
 
+#include <cstdint>
+#include <stdexcept>
+
+class QIODevice;
+
 namespace quillet {
 
 class TAnsiImage;
 class TFilmPanel;
+
+// The script template has fewer lines than a page needs. Raised before any page file is touched.
+class TemplateError : public std::runtime_error {
+public:
+    TemplateError(const QString& path, int lineCount);
+
+    const QString& path() const { return m_path; }
+    int lineCount() const { return m_lineCount; }
+    // "path: the script template has N lines, a page needs 55", the text shown to the user.
+    QString message() const;
+
+private:
+    QString m_path;
+    int m_lineCount;
+};
 
 // What any page needs: the line lists of head, unit block and tail, the file name, the title and
 // the two page colour texts; writes one unit as a table.
@@ -20,11 +40,15 @@ public:
     QList<QByteArray> FTailLines;
     QList<QByteArray> FBodyLines;
     QString FFileName;
-    QByteArray FTitle;        // bytes in the code page, as typed
-    QByteArray FBackColorHex; // written as held (HTML-escaped)
+    QByteArray FTitle;        // bytes in the code page, as typed; written with " & < > escaped
+    QByteArray FBackColorHex; // written as held, with " & < > escaped
     QByteArray FFontColorHex;
 
+    // FTailLines := the page's closing line.
     void WriteTail();
+    // Appends the unit's table to FBodyLines: the opening tag with the unit's default colours and
+    // text width, the markup of its extent (lines broken only right after an opening "<font "
+    // once longer than 100 bytes), the closing tags.
     void WriteUnitTable(const TAnsiImage& unit);
 };
 
@@ -32,21 +56,32 @@ public:
 // unit of the film strip.
 class THtmFP : public THtmBasic {
 public:
-    // Reads the template. Throws FileError when it cannot be read.
+    // The lines a page takes from the template: 1-10, 12-52 and 54 or 55.
+    static constexpr int kTemplateLines = 55;
+
+    // Reads the template, one entry per line (lines end at CR, LF or CR LF; bytes unchanged).
+    // Throws FileError when it cannot be read.
     explicit THtmFP(const QString& scriptPath);
     ~THtmFP() override;
 
     QList<QByteArray> FScript;
-    const TFilmPanel* FFilm = nullptr;
-    std::int32_t FSpeed = 0;
+    const TFilmPanel* FFilm = nullptr; // set before writing; not owned
+    std::int32_t FSpeed = 0;           // frame delay in milliseconds
     bool FShowButtons = false;
 
-    // Throws TemplateError when the template has fewer than 55 lines.
+    // FHeadLines := page lines 1 to 9. Throws TemplateError when the template has fewer than 55 lines.
     void WriteHead();
+    // FBodyLines := the block of unit index (from 0), with the id "text" + (index + 1).
     void WriteUnitBlock(int index);
-    // Writes the whole page to FFileName through a QSaveFile. Throws TemplateError before touching
-    // any file when the template is short, FileError when the page cannot be written.
+    // Writes the whole page to FFileName through a QSaveFile: the page replaces an existing file
+    // only when it was written completely. Throws TemplateError (before touching any file) when
+    // the template is short, FileError when the page cannot be written.
     void WritePage();
+    // Writes each line followed by CR LF. Throws FileError when the device refuses the bytes.
+    void WriteLines(QIODevice& page, const QList<QByteArray>& lines) const;
+
+private:
+    QString m_scriptPath; // named in TemplateError
 };
 
 } // namespace quillet

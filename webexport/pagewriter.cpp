@@ -1,0 +1,197 @@
+#include "pagewriter.h"
+
+#include "ansiimage.h"
+#include "colorhex.h"
+#include "fileerror.h"
+#include "filmpanel.h"
+#include "htmlunit.h"
+#include "rounding.h"
+
+#include <QFile>
+#include <QSaveFile>
+
+namespace quillet {
+
+namespace {
+
+// A markup line is ended once it is longer than this and the markup stops inside "<font ".
+constexpr qsizetype kMarkupLineLength = 100;
+
+// Lines end at CR, LF or CR LF; a final line break does not start another line.
+QList<QByteArray> splitLines(const QByteArray& bytes) {
+    QList<QByteArray> lines;
+    const qsizetype size = bytes.size();
+    qsizetype start = 0;
+    qsizetype i = 0;
+    while (i < size) {
+        const char c = bytes.at(i);
+        if (c == '\r' || c == '\n') {
+            lines.append(bytes.mid(start, i - start));
+            i += (c == '\r' && i + 1 < size && bytes.at(i + 1) == '\n') ? 2 : 1;
+            start = i;
+        } else {
+            ++i;
+        }
+    }
+    if (start < size)
+        lines.append(bytes.mid(start));
+    return lines;
+}
+
+// Text the user typed, made safe inside an element or a quoted attribute: " & < > become
+// entities, every other byte (blanks, tabs, GBK characters) stays as typed.
+QByteArray escapeTyped(const QByteArray& text) {
+    QByteArray out;
+    out.reserve(text.size());
+    for (const char c : text) {
+        switch (c) {
+        case '"':
+            out.append("&quot;");
+            break;
+        case '&':
+            out.append("&amp;");
+            break;
+        case '<':
+            out.append("&lt;");
+            break;
+        case '>':
+            out.append("&gt;");
+            break;
+        default:
+            out.append(c);
+        }
+    }
+    return out;
+}
+
+// The text width of a unit's table in pixels.
+std::int64_t tableWidth(const TAnsiImage& unit) {
+    if (unit.IsDoubleByte())
+        return divRoundHalfEven(std::int64_t{unit.FCols} * 164, 10); // FCols x 16.4
+    return std::int64_t{unit.FCols} * 8;
+}
+
+QByteArray number(std::int64_t value) {
+    return QByteArray::number(static_cast<qlonglong>(value));
+}
+
+} // namespace
+
+TemplateError::TemplateError(const QString& path, int lineCount)
+    : std::runtime_error(QStringLiteral("%1: the script template has %2 lines, a page needs %3")
+                             .arg(path)
+                             .arg(lineCount)
+                             .arg(THtmFP::kTemplateLines)
+                             .toStdString()),
+      m_path(path), m_lineCount(lineCount) {}
+
+QString TemplateError::message() const {
+    return QString::fromStdString(what());
+}
+
+THtmBasic::THtmBasic() = default;
+THtmBasic::~THtmBasic() = default;
+
+void THtmBasic::WriteTail() {
+    FTailLines.clear();
+    FTailLines.append(QByteArrayLiteral("</BODY></HTML>"));
+}
+
+void THtmBasic::WriteUnitTable(const TAnsiImage& unit) {
+    QByteArray open = QByteArrayLiteral("<table border=\"0\" style=\"color: #");
+    AppendColorHex(open, unit.FFontColor);
+    open.append("; background-color: #");
+    AppendColorHex(open, unit.FBackColor);
+    open.append('"');
+    FBodyLines.append(open);
+    FBodyLines.append(" width=\"" + number(tableWidth(unit)) + "\"><tr><td>");
+
+    THtmlUnit converter;
+    converter.FBackColor = unit.FBackColor;
+    converter.FFontColor = unit.FFontColor;
+    converter.FDoubleByte = unit.IsDoubleByte();
+    QByteArray pending;
+    for (int r = 0; r < unit.FRows; ++r) {
+        for (int c = 0; c < unit.FCols; ++c) {
+            converter.LoadCell(unit, r, c);
+            converter.CellHtml(pending);
+            if (pending.size() > kMarkupLineLength && converter.FOpenTag) {
+                FBodyLines.append(pending);
+                pending = QByteArray();
+                pending.reserve(2 * kMarkupLineLength);
+            }
+        }
+    }
+    FBodyLines.append(pending);
+    FBodyLines.append(QByteArrayLiteral("</td></tr></table>"));
+}
+
+THtmFP::THtmFP(const QString& scriptPath) : m_scriptPath(scriptPath) {
+    QFile file(scriptPath);
+    if (!file.open(QIODevice::ReadOnly))
+        throw FileError(scriptPath, file.errorString());
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        throw FileError(scriptPath, file.errorString());
+    FScript = splitLines(bytes);
+}
+
+THtmFP::~THtmFP() = default;
+
+void THtmFP::WriteHead() {
+    if (FScript.size() < kTemplateLines)
+        throw TemplateError(m_scriptPath, static_cast<int>(FScript.size()));
+    const QByteArray title = escapeTyped(FTitle);
+    FHeadLines.clear();
+    FHeadLines.append("<Html><head><TITLE>" + title + "</TITLE>");
+    for (int line = 1; line <= 10; ++line)
+        FHeadLines.append(FScript.at(line - 1));
+    FHeadLines.append("var max_pics=" + number(FFilm->FCount) + ";");
+    FHeadLines.append("var delay=" + number(FSpeed) + ";");
+    FHeadLines.append("var width=" + number(FFilm->Width) + ";");
+    for (int line = 12; line <= 52; ++line)
+        FHeadLines.append(FScript.at(line - 1));
+    FHeadLines.append("<BODY bgcolor=\"#" + escapeTyped(FBackColorHex) + "\" text=\"#" + escapeTyped(FFontColorHex) +
+                      "\" onload=document.F0.D0.value=delay;show(); >");
+    FHeadLines.append("<h1 align=center >" + title + "</h1>");
+    FHeadLines.append(FScript.at(FShowButtons ? 53 : 54));
+}
+
+void THtmFP::WriteUnitBlock(int index) {
+    FBodyLines.clear();
+    FBodyLines.append("<div id=text" + number(index + 1) + " >");
+    WriteUnitTable(FFilm->GetUnit(index));
+    FBodyLines.append(QByteArrayLiteral("</div>"));
+}
+
+void THtmFP::WriteLines(QIODevice& page, const QList<QByteArray>& lines) const {
+    qsizetype total = 0;
+    for (const QByteArray& line : lines)
+        total += line.size() + 2;
+    QByteArray block;
+    block.reserve(total);
+    for (const QByteArray& line : lines) {
+        block.append(line);
+        block.append("\r\n", 2);
+    }
+    if (page.write(block) != block.size())
+        throw FileError(FFileName, page.errorString());
+}
+
+void THtmFP::WritePage() {
+    WriteHead();
+    WriteTail();
+    QSaveFile page(FFileName);
+    if (!page.open(QIODevice::WriteOnly))
+        throw FileError(FFileName, page.errorString());
+    WriteLines(page, FHeadLines);
+    for (int i = 0; i < FFilm->FCount; ++i) {
+        WriteUnitBlock(i);
+        WriteLines(page, FBodyLines);
+    }
+    WriteLines(page, FTailLines);
+    if (!page.commit())
+        throw FileError(FFileName, page.errorString());
+}
+
+} // namespace quillet
