@@ -1,0 +1,348 @@
+#include "ansiimage.h"
+#include "fileerror.h"
+#include "rounding.h"
+
+#include <QFile>
+#include <QFileDevice>
+#include <QFileInfo>
+#include <QImageReader>
+
+#include <algorithm>
+#include <optional>
+
+namespace quillet {
+
+namespace {
+
+constexpr qint64 kChunkSize = 64 * 1024;
+
+QString deviceName(QIODevice& device) {
+    if (auto* file = qobject_cast<QFileDevice*>(&device))
+        return file->fileName();
+    return QString();
+}
+
+// Splits a stream into lines while keeping only what the grid can show.
+class LineCollector {
+public:
+    explicit LineCollector(TextPage& page) : m_page(page) {}
+
+    // Feeds bytes; false once nothing further can change the page.
+    bool feed(const char* data, qint64 size) {
+        if (full())
+            return scanRest(data, size);
+        for (qint64 i = 0; i < size; ++i) {
+            const auto b = static_cast<std::uint8_t>(data[i]);
+            if (b == 0) {
+                m_afterCr = false;
+                return false;
+            }
+            if (b > 0x80)
+                m_page.hasHighByte = true;
+            if (b == '\n' || b == '\r') {
+                if (b == '\r' || !m_afterCr)
+                    endLine();
+                m_afterCr = b == '\r';
+                if (full())
+                    return scanRest(data + i + 1, size - i - 1);
+            } else {
+                m_afterCr = false;
+                m_lineOpen = true;
+                if (m_current.size() < TextPage::kKeptLineBytes)
+                    m_current.append(static_cast<char>(b));
+            }
+        }
+        return true;
+    }
+
+    // A last line without a line end is still a line.
+    void finish() {
+        if (m_lineOpen)
+            endLine();
+    }
+
+private:
+    bool full() const { return m_page.lines.size() >= TextPage::kKeptLines; }
+
+    // Past the kept lines only a high byte can still change the page; once one is seen, or the text
+    // ends at a zero byte, the rest need not be read.
+    bool scanRest(const char* data, qint64 size) {
+        if (m_page.hasHighByte)
+            return false;
+        for (qint64 i = 0; i < size; ++i) {
+            const auto b = static_cast<std::uint8_t>(data[i]);
+            if (b == 0)
+                return false;
+            if (b > 0x80) {
+                m_page.hasHighByte = true;
+                return false;
+            }
+        }
+        return true;
+    }
+
+    void endLine() {
+        m_page.lines.append(m_current);
+        m_current.clear();
+        m_lineOpen = false;
+    }
+
+    TextPage& m_page;
+    QByteArray m_current;
+    bool m_lineOpen = false;
+    bool m_afterCr = false;
+};
+
+// The lines of a colour list: LF ends a line, CR bytes are dropped, 0x1A ends the file; past the end
+// every line is empty. Only the start of an overlong line is kept: no valid line needs more.
+class ListLineReader {
+public:
+    static constexpr int kKeptBytes = 4096;
+
+    explicit ListLineReader(QIODevice& device) : m_device(device) {}
+
+    // The next line; nullopt on a read error.
+    std::optional<QByteArray> next() {
+        QByteArray line;
+        bool overlong = false;
+        while (!m_ended) {
+            if (m_pos == m_buffer.size() && !refill())
+                return std::nullopt;
+            if (m_ended)
+                break;
+            const char b = m_buffer.at(m_pos++);
+            if (b == '\n')
+                break;
+            if (b == 0x1A) {
+                m_ended = true;
+                break;
+            }
+            if (b == '\r')
+                continue;
+            if (line.size() < kKeptBytes)
+                line.append(b);
+            else
+                overlong = true;
+        }
+        if (overlong)
+            line.append('\x01'); // keeps an overlong line from passing as a number or a marker
+        return line;
+    }
+
+private:
+    bool refill() {
+        m_buffer.resize(kChunkSize);
+        const qint64 got = m_device.read(m_buffer.data(), kChunkSize);
+        if (got < 0)
+            return false;
+        m_buffer.resize(got);
+        m_pos = 0;
+        if (got == 0)
+            m_ended = true;
+        return true;
+    }
+
+    QIODevice& m_device;
+    QByteArray m_buffer;
+    qsizetype m_pos = 0;
+    bool m_ended = false;
+};
+
+std::optional<std::int32_t> parseInt(const std::optional<QByteArray>& line) {
+    if (!line)
+        return std::nullopt;
+    bool ok = false;
+    const int value = line->trimmed().toInt(&ok, 10);
+    if (!ok)
+        return std::nullopt;
+    return value;
+}
+
+TColor rgbToColor(const uchar* pixel) {
+    return static_cast<TColor>(pixel[0]) | static_cast<TColor>(pixel[1]) << 8 | static_cast<TColor>(pixel[2]) << 16;
+}
+
+ImportReport importPage(TAnsiImage& unit, TextPage& page, const QString& colourPath) {
+    ImportReport report;
+    if (unit.FByteMode == bmAuto) {
+        const bool aligned = TAnsiImage::AlignDoubleByte(page.lines);
+        unit.FByteMode = (aligned || page.hasHighByte) ? bmDoubleByte : bmSingleByte;
+    }
+    unit.FHasColor = false;
+    if (!colourPath.isEmpty() && QFileInfo::exists(colourPath))
+        unit.FHasColor = unit.LoadColorFile(colourPath, &report);
+    unit.SetLines(page.lines);
+    return report;
+}
+
+QString colourPathFor(const QString& textPath) {
+    return textPath.left(std::max<qsizetype>(0, textPath.size() - 3)) + QStringLiteral("clo");
+}
+
+} // namespace
+
+TextPage ReadTextPage(QIODevice& device, const QString& pathForErrors) {
+    if (!device.isReadable())
+        throw FileError(pathForErrors, device.errorString());
+    TextPage page;
+    LineCollector collector(page);
+    QByteArray chunk(kChunkSize, Qt::Uninitialized);
+    for (;;) {
+        const qint64 got = device.read(chunk.data(), kChunkSize);
+        if (got < 0)
+            throw FileError(pathForErrors, device.errorString());
+        if (got == 0)
+            break;
+        if (!collector.feed(chunk.constData(), got))
+            break;
+    }
+    collector.finish();
+    return page;
+}
+
+ImportReport TAnsiImage::LoadFromTextFile(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw FileError(path, file.errorString());
+    TextPage page = ReadTextPage(file, path);
+    file.close();
+    FFileName = path;
+    return importPage(*this, page, colourPathFor(path));
+}
+
+ImportReport TAnsiImage::LoadFromText(QIODevice& text, const QString& colourPath) {
+    TextPage page = ReadTextPage(text, deviceName(text));
+    return importPage(*this, page, colourPath);
+}
+
+bool TAnsiImage::AlignDoubleByte(QList<QByteArray>& lines) {
+    bool found = false;
+    for (QByteArray& line : lines) {
+        bool inPair = false;
+        // p counts from 1, as the rule about odd positions does.
+        for (qsizetype p = 1; p <= line.size(); ++p) {
+            if (static_cast<std::uint8_t>(line.at(p - 1)) <= 0x80)
+                continue;
+            found = true;
+            inPair = !inPair;
+            if (inPair && p % 2 == 0) {
+                line.insert(p - 1, ' ');
+                inPair = false;
+            }
+        }
+    }
+    return found;
+}
+
+bool TAnsiImage::LoadColorFile(const QString& path, ImportReport* report) {
+    QImageReader reader(path);
+    QImage picture;
+    if (reader.read(&picture))
+        return LoadColorBitmap(picture);
+    return LoadColorList(path, report);
+}
+
+bool TAnsiImage::LoadColorBitmap(const QImage& picture) {
+    if (picture.isNull())
+        return false;
+    const int w = picture.width();
+    const int h = picture.height();
+    const int half = static_cast<int>(divRoundHalfEven(h, 2));
+    const int n = IsDoubleByte() ? static_cast<int>(divRoundHalfEven(w, 2)) : w;
+    // Only cells inside the grid are coloured, so only the pixels that reach them are converted.
+    const int rows = std::min(half, kGridRows);
+    const int cols = std::min(n, kGridCols);
+    const int pixelCols = IsDoubleByte() ? std::min(w, 2 * cols) : cols;
+    const int bottomRows = std::max(0, std::min(rows, h - half));
+    QImage top;
+    QImage bottom;
+    if (pixelCols > 0) {
+        top = picture.copy(0, 0, pixelCols, rows).convertToFormat(QImage::Format_RGB888);
+        if (bottomRows > 0)
+            bottom = picture.copy(0, half, pixelCols, bottomRows).convertToFormat(QImage::Format_RGB888);
+        if ((rows > 0 && top.isNull()) || (bottomRows > 0 && bottom.isNull()))
+            return false;
+    }
+
+    const int step = IsDoubleByte() ? 2 : 1;
+    for (int i = 0; i < rows; ++i) {
+        if (i >= bottomRows)
+            return false; // pixel row i + half lies below the picture
+        if (pixelCols == 0)
+            continue;
+        const uchar* fore = top.constScanLine(i);
+        const uchar* back = bottom.constScanLine(i);
+        for (int j = 0; j < cols; ++j) {
+            TAnsiCell& c = cell(i, j);
+            c.FontColor = rgbToColor(fore + 3 * step * j);
+            c.BackColor = rgbToColor(back + 3 * step * j);
+        }
+    }
+    FRows = rows;
+    FCols = cols;
+    return true;
+}
+
+bool TAnsiImage::LoadColorList(const QString& path, ImportReport* report) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        if (report)
+            report->colorListFailed = true;
+        return false;
+    }
+    return LoadColorList(file, report);
+}
+
+bool TAnsiImage::LoadColorList(QIODevice& list, ImportReport* report) {
+    const auto fail = [report] {
+        if (report)
+            report->colorListFailed = true;
+        return false;
+    };
+    ListLineReader reader(list);
+    const std::optional<std::int32_t> rowCount = parseInt(reader.next());
+    if (!rowCount)
+        return fail();
+    const std::optional<std::int32_t> cellCount = parseInt(reader.next());
+    if (!cellCount)
+        return fail();
+    const std::optional<QByteArray> modeLine = reader.next();
+    if (!modeLine || modeLine->size() < 2 || modeLine->at(1) < '0' || modeLine->at(1) > '9')
+        return fail();
+    if (modeLine->at(1) == '2')
+        FByteMode = bmDoubleByte;
+
+    // A negative count means no entries, and no negative extent.
+    const int rows = std::max(0, std::min(kGridRows, *rowCount));
+    const int cells = std::max(0, std::min(kGridCols, *cellCount));
+    for (int r = 0; r < rows; ++r) {
+        for (int j = 0; j < cells; ++j) {
+            const std::optional<QByteArray> marker = reader.next();
+            if (!marker)
+                return fail();
+            TAnsiCell& c = cell(r, j);
+            if (*marker == "*1" || *marker == "*2") {
+                const std::optional<std::int32_t> value = parseInt(reader.next());
+                if (!value)
+                    return fail();
+                const bool isFont = *marker == "*1";
+                c.FontColor = isFont ? *value : FFontColor;
+                c.BackColor = isFont ? FBackColor : *value;
+            } else if (*marker == "*3") {
+                const std::optional<std::int32_t> font = parseInt(reader.next());
+                if (!font)
+                    return fail();
+                const std::optional<std::int32_t> back = parseInt(reader.next());
+                if (!back)
+                    return fail();
+                c.FontColor = *font;
+                c.BackColor = *back;
+            }
+        }
+    }
+    FCols = IsDoubleByte() ? static_cast<std::int32_t>(divRoundHalfEven(cells, 2)) : cells;
+    FRows = rows;
+    return true;
+}
+
+} // namespace quillet

@@ -1,0 +1,567 @@
+#include "ansiimage.h"
+#include "fileerror.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QTemporaryDir>
+#include <QtEndian>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+
+using namespace quillet;
+
+namespace {
+
+constexpr TColor kGreen = 0x008000;
+constexpr TColor kWhite = 0xFFFFFF;
+const QString kData = QStringLiteral(QUILLET_TEST_DATA "/document/");
+
+std::unique_ptr<TAnsiImage> freshUnit(std::uint8_t mode = bmAuto) {
+    auto unit = std::make_unique<TAnsiImage>();
+    unit->SetBackColor(kWhite);
+    unit->SetFontColor(kGreen);
+    unit->FByteMode = mode;
+    unit->Clear();
+    return unit;
+}
+
+TColor rgb(int r, int g, int b) { return r | g << 8 | b << 16; }
+
+// Bytes produced on demand, a few at a time if asked: nothing of the stream is held in memory.
+class GeneratedDevice : public QIODevice {
+public:
+    GeneratedDevice(qint64 total, std::function<char(qint64)> byteAt, qint64 piece = 1 << 20)
+        : m_total(total), m_byteAt(std::move(byteAt)), m_piece(piece) {
+        open(QIODevice::ReadOnly | QIODevice::Unbuffered);
+    }
+    bool isSequential() const override { return true; }
+    qint64 produced() const { return m_pos; }
+    void failAt(qint64 offset) { m_failAt = offset; }
+
+protected:
+    qint64 readData(char* data, qint64 maxSize) override {
+        if (m_pos >= m_failAt) {
+            setErrorString(QStringLiteral("Input/output error"));
+            return -1;
+        }
+        const qint64 n = std::min({maxSize, m_total - m_pos, m_piece, m_failAt - m_pos});
+        for (qint64 k = 0; k < n; ++k)
+            data[k] = m_byteAt(m_pos + k);
+        m_pos += n;
+        return n;
+    }
+    qint64 writeData(const char*, qint64) override { return -1; }
+
+private:
+    qint64 m_total;
+    std::function<char(qint64)> m_byteAt;
+    qint64 m_piece;
+    qint64 m_pos = 0;
+    qint64 m_failAt = std::numeric_limits<qint64>::max();
+};
+
+TextPage pageOf(const QByteArray& bytes, qint64 piece = 1 << 20) {
+    GeneratedDevice device(bytes.size(), [&bytes](qint64 k) { return bytes.at(k); }, piece);
+    return ReadTextPage(device, QStringLiteral("mem"));
+}
+
+// A device-independent bitmap written by hand, so that every layout can be produced.
+QByteArray bmpFile(int w, int h, int bpp, bool topDown, const std::function<QRgb(int, int)>& pixel) {
+    const int stride = ((w * bpp + 31) / 32) * 4;
+    const int paletteSize = bpp == 1 ? 8 : 0;
+    const int offset = 14 + 40 + paletteSize;
+    QByteArray out(offset + stride * h, '\0');
+    auto put16 = [&out](int at, quint16 v) { qToLittleEndian(v, out.data() + at); };
+    auto put32 = [&out](int at, qint32 v) { qToLittleEndian(v, out.data() + at); };
+    out[0] = 'B';
+    out[1] = 'M';
+    put32(2, out.size());
+    put32(10, offset);
+    put32(14, 40);
+    put32(18, w);
+    put32(22, topDown ? -h : h);
+    put16(26, 1);
+    put16(28, static_cast<quint16>(bpp));
+    put32(34, stride * h);
+    if (bpp == 1)
+        put32(58, 0x00FFFFFF); // palette: 0 black, 1 white
+    for (int y = 0; y < h; ++y) {
+        char* row = out.data() + offset + stride * (topDown ? y : h - 1 - y);
+        for (int x = 0; x < w; ++x) {
+            const QRgb p = pixel(x, y);
+            if (bpp == 1) {
+                if (qGray(p) > 127)
+                    row[x / 8] = static_cast<char>(row[x / 8] | (0x80 >> (x % 8)));
+            } else {
+                char* at = row + x * (bpp / 8);
+                at[0] = static_cast<char>(qBlue(p));
+                at[1] = static_cast<char>(qGreen(p));
+                at[2] = static_cast<char>(qRed(p));
+            }
+        }
+    }
+    return out;
+}
+
+QImage pictureOf(int w, int h, const std::function<QRgb(int, int)>& pixel) {
+    QImage image(w, h, QImage::Format_RGB32);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            image.setPixel(x, y, pixel(x, y));
+    return image;
+}
+
+QRgb coded(int x, int y) { return qRgb(x, y, 7); }
+
+class TempFiles : public ::testing::Test {
+protected:
+    QString write(const QString& name, const QByteArray& bytes) {
+        const QString path = dir.filePath(name);
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+        return path;
+    }
+    QTemporaryDir dir;
+};
+
+} // namespace
+
+// ---- lines ----
+
+TEST(ReadTextPage, SplitsAtEveryKindOfLineEnd) {
+    using L = QList<QByteArray>;
+    EXPECT_EQ(pageOf("a\r\nb\nc\rd").lines, (L{"a", "b", "c", "d"}));
+    EXPECT_EQ(pageOf("a\n").lines, (L{"a"}));
+    EXPECT_EQ(pageOf("a\n\n").lines, (L{"a", ""}));
+    EXPECT_EQ(pageOf("\r\r\n\n").lines, (L{"", "", ""}));
+    EXPECT_EQ(pageOf("\n\r").lines, (L{"", ""}));
+    EXPECT_TRUE(pageOf("").lines.isEmpty());
+    EXPECT_EQ(pageOf(QByteArray("ab\0cd\nef", 8)).lines, (L{"ab"}));
+    EXPECT_EQ(pageOf(QByteArray("ab\n\0\xd6\xd0", 5)).lines, (L{"ab"}));
+    EXPECT_FALSE(pageOf(QByteArray("ab\n\0\xd6\xd0", 5)).hasHighByte);
+    // A CR LF split between two reads is still one line end.
+    EXPECT_EQ(pageOf("x\r\ny\r\rz", 1).lines, (L{"x", "y", "", "z"}));
+}
+
+TEST(ReadTextPage, KeepsOnlyWhatTheGridCanShowButSeesEveryByte) {
+    QByteArray text;
+    for (int k = 0; k < 100; ++k)
+        text += QByteArray::number(k) + "\n";
+    text += "\xd6\xd0";
+    TextPage many = pageOf(text);
+    EXPECT_EQ(many.lines.size(), TextPage::kKeptLines);
+    EXPECT_EQ(many.lines.last(), QByteArray("79"));
+    EXPECT_TRUE(many.hasHighByte);
+
+    QByteArray longLine(10000, 'a');
+    longLine[9000] = '\x81';
+    TextPage wide = pageOf(longLine + "\nnext");
+    ASSERT_EQ(wide.lines.size(), 2);
+    EXPECT_EQ(wide.lines[0], QByteArray(TextPage::kKeptLineBytes, 'a'));
+    EXPECT_EQ(wide.lines[1], QByteArray("next"));
+    EXPECT_TRUE(wide.hasHighByte);
+    EXPECT_FALSE(pageOf(QByteArray(3000, '\x80')).hasHighByte);
+}
+
+TEST(ReadTextPage, StreamsHugeInputsInBoundedMemory) {
+    const qint64 total = 300LL * 1024 * 1024;
+    // One endless line whose only high byte is the last one.
+    GeneratedDevice endless(total, [total](qint64 k) { return k == total - 1 ? '\xfe' : 'q'; });
+    TextPage line = ReadTextPage(endless, QStringLiteral("endless"));
+    EXPECT_EQ(endless.produced(), total);
+    ASSERT_EQ(line.lines.size(), 1);
+    EXPECT_EQ(line.lines[0].size(), TextPage::kKeptLineBytes);
+    EXPECT_TRUE(line.hasHighByte);
+
+    // Many short lines: the rest of the stream only matters until a high byte shows up.
+    GeneratedDevice lines(total, [](qint64 k) { return k == 5000000 ? '\x90' : (k % 50 == 49 ? '\n' : 'w'); });
+    TextPage page = ReadTextPage(lines, QStringLiteral("lines"));
+    EXPECT_EQ(page.lines.size(), TextPage::kKeptLines);
+    EXPECT_TRUE(page.hasHighByte);
+    EXPECT_LT(lines.produced(), total);
+}
+
+TEST(ReadTextPage, ReadErrorIsAFileError) {
+    GeneratedDevice device(1000, [](qint64) { return 'a'; }, 10);
+    device.failAt(500);
+    try {
+        ReadTextPage(device, QStringLiteral("/x/page.txt"));
+        FAIL() << "no error";
+    } catch (const FileError& error) {
+        EXPECT_EQ(error.path(), QStringLiteral("/x/page.txt"));
+        EXPECT_EQ(error.description(), QStringLiteral("Input/output error"));
+    }
+}
+
+// ---- alignment and byte mode ----
+
+TEST(AlignDoubleByte, OpensEveryPairAtAnOddPosition) {
+    QList<QByteArray> lines{"a\xd6\xd0", "\xd6\xd0" "a", "a\xb0\xa1" "b\xb0\xa1" "c\xb0\xa1", "plain", "\x80\x80"};
+    EXPECT_TRUE(TAnsiImage::AlignDoubleByte(lines));
+    EXPECT_EQ(lines[0], QByteArray("a \xd6\xd0"));
+    EXPECT_EQ(lines[1], QByteArray("\xd6\xd0" "a"));
+    EXPECT_EQ(lines[2], QByteArray("a \xb0\xa1" "b \xb0\xa1" "c \xb0\xa1"));
+    EXPECT_EQ(lines[3], QByteArray("plain"));
+    EXPECT_EQ(lines[4], QByteArray("\x80\x80"));
+
+    // A low byte between two high bytes does not close the pair.
+    QList<QByteArray> split{"\x81" "a\x81\x81\x82"};
+    TAnsiImage::AlignDoubleByte(split);
+    EXPECT_EQ(split[0], QByteArray("\x81" "a\x81 \x81\x82"));
+
+    QList<QByteArray> low{"\x80", "abc"};
+    EXPECT_FALSE(TAnsiImage::AlignDoubleByte(low));
+}
+
+TEST(TextImport, ModeIsDecidedOnceAndOnlyUndecidedUnitsAreAligned) {
+    QBuffer ascii;
+    ascii.setData("hello\nworld");
+    ascii.open(QIODevice::ReadOnly);
+    auto single = freshUnit();
+    single->LoadFromText(ascii, QString());
+    EXPECT_EQ(single->FByteMode, bmSingleByte);
+    EXPECT_EQ(single->FCols, 5);
+    EXPECT_EQ(single->GetLines(), (QList<QByteArray>{"hello", "world"}));
+
+    QBuffer gbk;
+    gbk.setData("a\xd6\xd0");
+    gbk.open(QIODevice::ReadOnly);
+    auto aligned = freshUnit();
+    aligned->LoadFromText(gbk, QString());
+    EXPECT_EQ(aligned->FByteMode, bmDoubleByte);
+    EXPECT_EQ(aligned->FCols, 2);
+    EXPECT_EQ(aligned->CellText(0, 0), QByteArray("a "));
+    EXPECT_EQ(aligned->CellText(0, 1), QByteArray("\xd6\xd0"));
+
+    gbk.seek(0);
+    auto preset = freshUnit(bmDoubleByte);
+    preset->LoadFromText(gbk, QString());
+    EXPECT_EQ(preset->CellText(0, 0), QByteArray("a\xd6"));
+    EXPECT_EQ(preset->CellText(0, 1), QByteArray("\xd0"));
+
+    QBuffer only80;
+    only80.setData("a\x80z");
+    only80.open(QIODevice::ReadOnly);
+    auto edge = freshUnit();
+    edge->LoadFromText(only80, QString());
+    EXPECT_EQ(edge->FByteMode, bmSingleByte);
+}
+
+TEST(TextImport, HighByteBeyondTheKeptLinesStillMakesTheUnitDoubleByte) {
+    QByteArray text;
+    for (int k = 0; k < 90; ++k)
+        text += "line\n";
+    text += "\xb0\xa1";
+    QBuffer buffer(&text);
+    buffer.open(QIODevice::ReadOnly);
+    auto unit = freshUnit();
+    unit->LoadFromText(buffer, QString());
+    EXPECT_EQ(unit->FByteMode, bmDoubleByte);
+    EXPECT_EQ(unit->FRows, 80);
+    EXPECT_EQ(unit->FCols, 2);
+}
+
+TEST_F(TempFiles, MissingOrEmptyTextFiles) {
+    auto unit = freshUnit();
+    const QString missing = dir.filePath(QStringLiteral("gone.txt"));
+    EXPECT_THROW(unit->LoadFromTextFile(missing), FileError);
+    EXPECT_TRUE(unit->FFileName.isEmpty());
+    EXPECT_EQ(unit->FByteMode, bmAuto);
+
+    const QString empty = write(QStringLiteral("empty.txt"), QByteArray());
+    unit->LoadFromTextFile(empty);
+    EXPECT_EQ(unit->FFileName, empty);
+    EXPECT_EQ(unit->FCols, 0);
+    EXPECT_EQ(unit->FRows, 0);
+    EXPECT_FALSE(unit->FHasColor);
+}
+
+TEST_F(TempFiles, ColourFileIsThePathWithItsLastThreeCharactersReplaced) {
+    write(QStringLiteral("page.tclo"), "1\n1\n 0\n*1\n255\n");
+    auto unit = freshUnit();
+    unit->LoadFromTextFile(write(QStringLiteral("page.text"), "x"));
+    EXPECT_TRUE(unit->FHasColor);
+    EXPECT_EQ(unit->cell(0, 0).FontColor, 255);
+
+    // A name shorter than three characters loses all of them.
+    write(QStringLiteral("ab"), "text");
+    auto shortName = freshUnit();
+    const QString oldDir = QDir::currentPath();
+    QDir::setCurrent(dir.path());
+    write(QStringLiteral("clo"), "1\n1\n 0\n*1\n66\n");
+    shortName->LoadFromTextFile(QStringLiteral("ab"));
+    QDir::setCurrent(oldDir);
+    EXPECT_TRUE(shortName->FHasColor);
+    EXPECT_EQ(shortName->cell(0, 0).FontColor, 66);
+}
+
+// ---- colour bitmaps ----
+
+TEST(ColorBitmap, SingleByteTakesOnePixelPerCellFromBothHalves) {
+    auto unit = freshUnit(bmSingleByte);
+    ASSERT_TRUE(unit->LoadColorBitmap(pictureOf(10, 4, coded)));
+    EXPECT_EQ(unit->FCols, 10);
+    EXPECT_EQ(unit->FRows, 2);
+    EXPECT_EQ(unit->cell(1, 9).FontColor, rgb(9, 1, 7));
+    EXPECT_EQ(unit->cell(1, 9).BackColor, rgb(9, 3, 7));
+    EXPECT_EQ(unit->cell(0, 0).BackColor, rgb(0, 2, 7));
+    EXPECT_EQ(unit->cell(2, 0).FontColor, kGreen);
+    EXPECT_EQ(unit->cell(0, 10).FontColor, kGreen);
+    unit->SetLines({"abc"});
+    EXPECT_EQ(unit->FCols, 10);
+    EXPECT_EQ(unit->FRows, 2);
+}
+
+TEST(ColorBitmap, DoubleByteReadsEvenPixelColumns) {
+    auto unit = freshUnit(bmDoubleByte);
+    ASSERT_TRUE(unit->LoadColorBitmap(pictureOf(20, 4, coded)));
+    EXPECT_EQ(unit->FCols, 10);
+    EXPECT_EQ(unit->cell(0, 3).FontColor, rgb(6, 0, 7));
+    EXPECT_EQ(unit->cell(1, 9).BackColor, rgb(18, 3, 7));
+    auto odd = freshUnit(bmDoubleByte);
+    ASSERT_TRUE(odd->LoadColorBitmap(pictureOf(7, 2, coded)));
+    EXPECT_EQ(odd->FCols, 4); // 3.5 goes to 4
+    EXPECT_EQ(odd->cell(0, 3).FontColor, rgb(6, 0, 7));
+}
+
+TEST(ColorBitmap, HalfRoundsToEvenAndAMissingBottomRowFails) {
+    auto five = freshUnit(bmSingleByte);
+    ASSERT_TRUE(five->LoadColorBitmap(pictureOf(3, 5, coded)));
+    EXPECT_EQ(five->FRows, 2);
+    EXPECT_EQ(five->cell(1, 0).BackColor, rgb(0, 3, 7));
+
+    auto three = freshUnit(bmSingleByte);
+    three->FCols = 4;
+    three->FRows = 1;
+    EXPECT_FALSE(three->LoadColorBitmap(pictureOf(3, 3, coded)));
+    EXPECT_EQ(three->cell(0, 2).FontColor, rgb(2, 0, 7)) << "rows before the failure keep their colours";
+    EXPECT_EQ(three->cell(0, 2).BackColor, rgb(2, 2, 7));
+    EXPECT_EQ(three->cell(1, 0).FontColor, kGreen);
+    EXPECT_EQ(three->FCols, 4);
+    EXPECT_EQ(three->FRows, 1);
+
+    auto seven = freshUnit(bmSingleByte);
+    EXPECT_FALSE(seven->LoadColorBitmap(pictureOf(2, 7, coded)));
+    EXPECT_EQ(seven->cell(2, 1).BackColor, rgb(1, 6, 7));
+    EXPECT_EQ(seven->cell(3, 1).BackColor, kWhite);
+}
+
+TEST(ColorBitmap, LargerThanTheGridColoursOnlyTheGrid) {
+    auto unit = freshUnit(bmSingleByte);
+    ASSERT_TRUE(unit->LoadColorBitmap(pictureOf(300, 250, coded)));
+    EXPECT_EQ(unit->FCols, 200);
+    EXPECT_EQ(unit->FRows, 80);
+    EXPECT_EQ(unit->cell(79, 199).FontColor, rgb(199, 79, 7));
+    EXPECT_EQ(unit->cell(79, 199).BackColor, rgb(199, 79 + 125, 7));
+
+    auto wide = freshUnit(bmDoubleByte);
+    ASSERT_TRUE(wide->LoadColorBitmap(pictureOf(500, 4, coded)));
+    EXPECT_EQ(wide->FCols, 200);
+    EXPECT_EQ(wide->cell(0, 199).FontColor, rgb(398 & 0xFF, 0, 7));
+
+    auto tiny = freshUnit(bmDoubleByte);
+    EXPECT_TRUE(tiny->LoadColorBitmap(pictureOf(1, 1, coded)));
+    EXPECT_EQ(tiny->FCols, 0);
+    EXPECT_EQ(tiny->FRows, 0);
+    EXPECT_FALSE(tiny->LoadColorBitmap(QImage()));
+}
+
+TEST_F(TempFiles, BitmapLayoutsThatTheReaderAccepts) {
+    const auto checker = [](int x, int y) { return (x + y) % 2 ? qRgb(255, 255, 255) : qRgb(0, 0, 0); };
+    auto mono = freshUnit(bmSingleByte);
+    ASSERT_TRUE(mono->LoadColorFile(write(QStringLiteral("mono.clo"), bmpFile(9, 4, 1, false, checker))));
+    EXPECT_EQ(mono->FCols, 9);
+    EXPECT_EQ(mono->cell(0, 1).FontColor, 0xFFFFFF);
+    EXPECT_EQ(mono->cell(1, 1).BackColor, 0x000000);
+
+    auto deep = freshUnit(bmSingleByte);
+    ASSERT_TRUE(deep->LoadColorFile(write(QStringLiteral("deep.clo"), bmpFile(5, 2, 32, false, coded))));
+    EXPECT_EQ(deep->cell(0, 4).FontColor, rgb(4, 0, 7));
+    EXPECT_EQ(deep->cell(0, 4).BackColor, rgb(4, 1, 7));
+
+    auto topDown = freshUnit(bmSingleByte);
+    ASSERT_TRUE(topDown->LoadColorFile(write(QStringLiteral("down.clo"), bmpFile(3, 6, 24, true, coded))));
+    EXPECT_EQ(topDown->cell(0, 1).FontColor, rgb(1, 0, 7));
+    EXPECT_EQ(topDown->cell(2, 1).BackColor, rgb(1, 5, 7));
+
+    auto single = freshUnit(bmSingleByte);
+    EXPECT_TRUE(single->LoadColorFile(write(QStringLiteral("one.clo"), bmpFile(1, 1, 24, false, coded))));
+    EXPECT_EQ(single->FCols, 1);
+    EXPECT_EQ(single->FRows, 0);
+}
+
+TEST_F(TempFiles, BrokenOrHugeBitmapsAreSafe) {
+    // A bitmap of height 0 is no picture: it is then read as a list, which it is not either.
+    ImportReport report;
+    auto flat = freshUnit(bmSingleByte);
+    EXPECT_FALSE(flat->LoadColorFile(write(QStringLiteral("flat.clo"), bmpFile(4, 0, 24, false, coded)), &report));
+    EXPECT_TRUE(report.colorListFailed);
+
+    for (const char* name : {"random_bitmap.clo", "random_list.clo"}) {
+        auto unit = freshUnit(bmDoubleByte);
+        unit->LoadColorFile(kData + QLatin1String(name));
+        EXPECT_LE(unit->FCols, 200);
+        EXPECT_LE(unit->FRows, 80);
+        EXPECT_GE(unit->FCols, 0);
+    }
+
+    auto huge = freshUnit(bmSingleByte);
+    const QString path = write(QStringLiteral("huge.clo"), bmpFile(5000, 5000, 24, false, coded));
+    ASSERT_TRUE(huge->LoadColorFile(path));
+    EXPECT_EQ(huge->FCols, 200);
+    EXPECT_EQ(huge->FRows, 80);
+    EXPECT_EQ(huge->cell(79, 199).BackColor, rgb(199, (2500 + 79) & 0xFF, 7));
+}
+
+// ---- colour lists ----
+
+namespace {
+bool applyList(TAnsiImage& unit, const QByteArray& bytes, ImportReport& report) {
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
+    return unit.LoadColorList(buffer, &report);
+}
+} // namespace
+
+TEST(ColorList, EntriesColourCellsRowByRow) {
+    auto unit = freshUnit(bmSingleByte);
+    ImportReport report;
+    ASSERT_TRUE(applyList(*unit, "2\r\n3\r\nM0\r\n*1\r\n255\r\n*2\r\n16711680\r\n*3\r\n1\r\n2\r\nnone\r\n*1\r\n-5\r\n",
+                          report));
+    EXPECT_FALSE(report.colorListFailed);
+    EXPECT_EQ(unit->FRows, 2);
+    EXPECT_EQ(unit->FCols, 3);
+    EXPECT_EQ(unit->FByteMode, bmSingleByte);
+    EXPECT_EQ(unit->cell(0, 0).FontColor, 255);
+    EXPECT_EQ(unit->cell(0, 0).BackColor, kWhite);
+    EXPECT_EQ(unit->cell(0, 1).FontColor, kGreen);
+    EXPECT_EQ(unit->cell(0, 1).BackColor, 0xFF0000);
+    EXPECT_EQ(unit->cell(0, 2).FontColor, 1);
+    EXPECT_EQ(unit->cell(0, 2).BackColor, 2);
+    EXPECT_EQ(unit->cell(1, 0).FontColor, kGreen);
+    EXPECT_EQ(unit->cell(1, 1).FontColor, -5);
+    EXPECT_EQ(unit->cell(1, 2).FontColor, kGreen) << "lines past the end are empty markers";
+}
+
+TEST(ColorList, ModeDigitTwoSwitchesToDoubleByteAndHalvesTheWidth) {
+    auto unit = freshUnit(bmSingleByte);
+    ImportReport report;
+    ASSERT_TRUE(applyList(*unit, "1\n5\nx2\n", report));
+    EXPECT_EQ(unit->FByteMode, bmDoubleByte);
+    EXPECT_EQ(unit->FCols, 2); // 2.5 goes to 2
+    ASSERT_TRUE(applyList(*unit, "1\n7\nx9\n", report));
+    EXPECT_EQ(unit->FCols, 4);
+}
+
+TEST(ColorList, CountsAreCappedAndNegativeCountsGiveNoEntries) {
+    auto big = freshUnit(bmSingleByte);
+    QByteArray list = "100\n2147483647\n 1\n";
+    for (int k = 0; k < 81 * 200; ++k)
+        list += "*1\n" + QByteArray::number(k) + "\n";
+    ImportReport report;
+    ASSERT_TRUE(applyList(*big, list, report));
+    EXPECT_EQ(big->FRows, 80);
+    EXPECT_EQ(big->FCols, 200);
+    EXPECT_EQ(big->cell(79, 199).FontColor, 15999);
+
+    auto negative = freshUnit(bmSingleByte);
+    ASSERT_TRUE(applyList(*negative, "-3\n-2147483648\n 1\n*1\n5\n", report));
+    EXPECT_EQ(negative->FRows, 0);
+    EXPECT_EQ(negative->FCols, 0);
+    EXPECT_EQ(negative->cell(0, 0).FontColor, kGreen);
+    negative->SetLines({"ok"});
+    EXPECT_EQ(negative->FCols, 2);
+    EXPECT_FALSE(report.colorListFailed);
+}
+
+TEST(ColorList, BadListsFailAndKeepWhatWasColoured) {
+    const QList<QByteArray> bad{
+        "",                         // no line 1
+        "x\n1\n 1\n",               // line 1 not a number
+        "1\n\n 1\n",                // empty line where a number belongs
+        "1\n99999999999\n 1\n",     // does not fit
+        "1\n1\n1\n",                // line 3 too short
+        "1\n1\n a\n",               // its second character no digit
+        "1\n2\n 1\n*3\n9\n",        // a missing value after a marker
+    };
+    for (const QByteArray& list : bad) {
+        auto unit = freshUnit(bmSingleByte);
+        unit->FCols = 6;
+        unit->FRows = 3;
+        ImportReport report;
+        EXPECT_FALSE(applyList(*unit, list, report)) << list.constData();
+        EXPECT_TRUE(report.colorListFailed);
+        EXPECT_EQ(unit->FCols, 6);
+        EXPECT_EQ(unit->FRows, 3);
+    }
+    auto partial = freshUnit(bmSingleByte);
+    ImportReport report;
+    EXPECT_FALSE(applyList(*partial, "1\n3\n 2\n*1\n44\n*2\nnope\n", report));
+    EXPECT_EQ(partial->cell(0, 0).FontColor, 44);
+    EXPECT_EQ(partial->FByteMode, bmDoubleByte) << "the switch made by line 3 stays";
+}
+
+TEST(ColorList, EndOfFileByteAndReadErrors) {
+    auto unit = freshUnit(bmSingleByte);
+    ImportReport report;
+    ASSERT_TRUE(applyList(*unit, "1\n2\n 0\n*1\n8\x1a\n*1\n9\n", report));
+    EXPECT_EQ(unit->cell(0, 0).FontColor, 8);
+    EXPECT_EQ(unit->cell(0, 1).FontColor, kGreen);
+
+    const QByteArray list = "1\n1\n 0\n*1\n";
+    GeneratedDevice failing(1000, [&list](qint64 k) { return k < list.size() ? list.at(k) : '1'; }, 4);
+    failing.failAt(list.size());
+    EXPECT_FALSE(unit->LoadColorList(failing, &report));
+    EXPECT_TRUE(report.colorListFailed);
+}
+
+TEST_F(TempFiles, BadListDuringImportStillPlacesTheText) {
+    write(QStringLiteral("page.clo"), "3\nfour\n 1\n");
+    auto unit = freshUnit();
+    const ImportReport report = unit->LoadFromTextFile(write(QStringLiteral("page.txt"), "abc\n"));
+    EXPECT_TRUE(report.colorListFailed);
+    EXPECT_FALSE(unit->FHasColor);
+    EXPECT_EQ(unit->GetLines(), QList<QByteArray>{"abc"});
+
+    ImportReport missing;
+    EXPECT_FALSE(unit->LoadColorList(dir.filePath(QStringLiteral("nothing.clo")), &missing));
+    EXPECT_TRUE(missing.colorListFailed);
+}
+
+// ---- fixtures ----
+
+TEST(TextImport, GbkPageWithColourList) {
+    auto unit = freshUnit();
+    const ImportReport report = unit->LoadFromTextFile(kData + QStringLiteral("gbk_page.txt"));
+    EXPECT_FALSE(report.colorListFailed);
+    EXPECT_TRUE(unit->FHasColor);
+    EXPECT_EQ(unit->FByteMode, bmDoubleByte);
+    EXPECT_EQ(unit->FRows, 5);
+    EXPECT_EQ(unit->CellText(0, 3), QByteArray("\xca\xc0")); // 世
+    EXPECT_EQ(unit->CellText(1, 0), QByteArray("a "));
+    EXPECT_EQ(unit->cell(0, 0).FontColor, 0x0000FF);
+    EXPECT_EQ(unit->cell(1, 1).FontColor, 7);
+}
+
+TEST(TextImport, ChineseFileNameAndRandomBytes) {
+    auto unit = freshUnit();
+    unit->LoadFromTextFile(kData + QStringLiteral("中文 页面.txt"));
+    EXPECT_TRUE(unit->FHasColor);
+    EXPECT_EQ(unit->FByteMode, bmDoubleByte);
+    EXPECT_EQ(unit->FCols, 5);
+    EXPECT_EQ(unit->cell(0, 1).BackColor, 0);
+    EXPECT_EQ(unit->cell(0, 2).BackColor, 0xFF0000);
+
+    auto noise = freshUnit();
+    noise->LoadFromTextFile(kData + QStringLiteral("random.txt"));
+    EXPECT_LE(noise->FRows, 80);
+    EXPECT_LE(noise->FCols, 100);
+    EXPECT_EQ(noise->Height, noise->FRows * 12 + 23);
+}
