@@ -29,7 +29,8 @@ AnimationRecords ReadAnimationFile(const QString& path, int limit);
 void WriteAnimation(QIODevice& device, const TFilmPanel& strip, const QString& pathForErrors);
 // Writes through a QSaveFile: on failure the old file stays as it was. Throws FileError.
 void WriteAnimationFile(const QString& path, const TFilmPanel& strip);
-// Appends the records as units (each becomes current in turn), as file loading does.
-void AppendRecords(TFilmPanel& strip, const AnimationRecords& records);
+// Appends the records as units (each becomes current in turn), as file loading does, while the strip
+// holds fewer than TFilmPanel::kMaxUnits units. Returns how many were appended.
+int AppendRecords(TFilmPanel& strip, const AnimationRecords& records);
 
 } // namespace quillet

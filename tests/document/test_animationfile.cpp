@@ -1,0 +1,208 @@
+#include "animationfile.h"
+#include "fileerror.h"
+#include "filmpanel.h"
+
+#include <QBuffer>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using namespace quillet;
+
+namespace {
+
+const QString kData = QStringLiteral(QUILLET_TEST_DATA "/document/");
+
+// Record k: blank cells in colours derived from k, a mark in cell (0, 0) that names it.
+QByteArray numberedRecord(int k) {
+    TAnsiImage unit;
+    unit.SetFontColor(k);
+    unit.SetBackColor(0xFFFFFF - k);
+    unit.Clear();
+    unit.cell(0, 0).Chars[1] = static_cast<std::uint8_t>('A' + k % 26);
+    unit.cell(3, 9).Reserved[0] = static_cast<std::uint8_t>(k);
+    return QByteArray(reinterpret_cast<const char*>(unit.FGrid.data()), kRecordSize);
+}
+
+QString writeRecords(const QTemporaryDir& dir, const QString& name, int count, int extraBytes = 0) {
+    const QString path = dir.filePath(name);
+    QFile file(path);
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+    for (int k = 0; k < count; ++k)
+        file.write(numberedRecord(k));
+    file.write(QByteArray(extraBytes, '\x7f'));
+    return path;
+}
+
+QByteArray bytesOf(const QString& path) {
+    QFile file(path);
+    EXPECT_TRUE(file.open(QIODevice::ReadOnly));
+    return file.readAll();
+}
+
+// A device that hands out its bytes a piece at a time, without a size.
+class StreamDevice : public QIODevice {
+public:
+    explicit StreamDevice(QByteArray bytes) : m_bytes(std::move(bytes)) { open(ReadOnly | Unbuffered); }
+    bool isSequential() const override { return true; }
+
+protected:
+    qint64 readData(char* data, qint64 maxSize) override {
+        const qint64 n = std::min<qint64>({maxSize, m_bytes.size() - m_pos, 70000});
+        std::memcpy(data, m_bytes.constData() + m_pos, static_cast<std::size_t>(n));
+        m_pos += n;
+        return n;
+    }
+    qint64 writeData(const char*, qint64) override { return -1; }
+
+private:
+    QByteArray m_bytes;
+    qint64 m_pos = 0;
+};
+
+} // namespace
+
+TEST(AnimationFile, TextPagesGiveTheGoldenBytes) {
+    TFilmPanel strip;
+    strip.AddTextUnit(kData + QStringLiteral("gbk_page.txt"));
+    strip.AddTextUnit(kData + QStringLiteral("art_page.txt"));
+    ASSERT_TRUE(strip.GetUnit(0).FHasColor);
+    ASSERT_TRUE(strip.GetUnit(1).FHasColor);
+    QBuffer out;
+    out.open(QIODevice::WriteOnly);
+    WriteAnimation(out, strip, QStringLiteral("mem"));
+    const QByteArray golden = bytesOf(kData + QStringLiteral("gbk_and_art.mmt"));
+    ASSERT_EQ(out.data().size(), golden.size());
+    for (qsizetype k = 0; k < golden.size(); ++k)
+        ASSERT_EQ(out.data()[k], golden[k]) << "first difference at byte " << k;
+}
+
+TEST(AnimationFile, SaveAndOpenKeepsUnitsOrderBytesAndDefaults) {
+    QTemporaryDir dir;
+    TFilmPanel strip;
+    for (int k = 0; k < 4; ++k)
+        strip.AddRecordUnit(numberedRecord(k).constData());
+    strip.MoveUnit(0, false);
+    strip.GetUnit(2).SetFontColor(0x0000FF); // saved in the last cell: the extent stops short of it
+    const QString path = dir.filePath(QStringLiteral("文档 一.mmt"));
+    WriteAnimationFile(path, strip);
+    EXPECT_EQ(QFileInfo(path).size(), 4 * kRecordSize);
+
+    const AnimationRecords read = ReadAnimationFile(path, TFilmPanel::kMaxUnits);
+    ASSERT_EQ(read.records.size(), 4);
+    EXPECT_FALSE(read.notAllRead());
+    EXPECT_EQ(read.records[0], numberedRecord(1));
+    EXPECT_EQ(read.records[1], numberedRecord(0));
+    TFilmPanel again;
+    EXPECT_EQ(AppendRecords(again, read), 4);
+    EXPECT_EQ(again.FCurrentIndex, 3);
+    EXPECT_EQ(again.GetUnit(2).FFontColor, 0x0000FF);
+    EXPECT_EQ(again.GetUnit(2).FBackColor, 0xFFFFFF - 2);
+    EXPECT_EQ(again.GetUnit(3).cell(3, 9).Reserved[0], 3);
+    EXPECT_EQ(again.GetUnit(0).cell(0, 0).Chars[1], 'B');
+}
+
+TEST(AnimationFile, EmptyDocumentIsAnEmptyFile) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("empty.mmt"));
+    TFilmPanel strip;
+    WriteAnimationFile(path, strip);
+    EXPECT_EQ(QFileInfo(path).size(), 0);
+    const AnimationRecords read = ReadAnimationFile(path, TFilmPanel::kMaxUnits);
+    EXPECT_TRUE(read.records.isEmpty());
+    EXPECT_EQ(read.wholeRecords, 0);
+    EXPECT_FALSE(read.notAllRead());
+}
+
+TEST(AnimationFile, AtMostTheLimitIsReadAndTrailingPiecesAreIgnored) {
+    QTemporaryDir dir;
+    struct Case {
+        int records;
+        int extra;
+        int read;
+        bool notice;
+    };
+    for (const Case& c : {Case{51, 0, 50, true}, Case{50, 0, 50, false}, Case{3, 100, 3, false},
+                          Case{50, 100, 50, false}, Case{0, 191999, 0, false}}) {
+        const QString path = writeRecords(dir, QStringLiteral("f.mmt"), c.records, c.extra);
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        const AnimationRecords read = ReadAnimation(file, path, TFilmPanel::kMaxUnits);
+        EXPECT_EQ(read.records.size(), c.read) << c.records << "+" << c.extra;
+        EXPECT_EQ(read.wholeRecords, c.records);
+        EXPECT_EQ(read.notAllRead(), c.notice);
+        EXPECT_EQ(file.pos(), qint64(c.read) * kRecordSize) << "nothing beyond the limit is read";
+        if (c.read > 0) {
+            EXPECT_EQ(read.records.last(), numberedRecord(c.read - 1));
+        }
+    }
+}
+
+TEST(AnimationFile, SequentialDevicesCountTheirRecordsToo) {
+    QByteArray bytes;
+    for (int k = 0; k < 5; ++k)
+        bytes += numberedRecord(k);
+    bytes += "tail";
+    StreamDevice stream(bytes);
+    const AnimationRecords read = ReadAnimation(stream, QStringLiteral("pipe"), 2);
+    EXPECT_EQ(read.records.size(), 2);
+    EXPECT_EQ(read.wholeRecords, 5);
+    EXPECT_EQ(read.records[1], numberedRecord(1));
+}
+
+TEST(AnimationFile, AppendingStopsAtFiftyUnits) {
+    TFilmPanel strip;
+    AnimationRecords first;
+    for (int k = 0; k < 30; ++k)
+        first.records.append(numberedRecord(k));
+    EXPECT_EQ(AppendRecords(strip, first), 30);
+    EXPECT_EQ(AppendRecords(strip, first), 20);
+    EXPECT_EQ(strip.FCount, 50);
+    EXPECT_EQ(strip.FCurrentIndex, 49);
+}
+
+TEST(AnimationFile, MissingFilesAreErrorsAndAreNeverCreated) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("gone.mmt"));
+    try {
+        ReadAnimationFile(path, TFilmPanel::kMaxUnits);
+        FAIL() << "no error";
+    } catch (const FileError& error) {
+        EXPECT_EQ(error.path(), path);
+        EXPECT_FALSE(error.description().isEmpty());
+    }
+    EXPECT_FALSE(QFileInfo::exists(path));
+}
+
+TEST(AnimationFile, FailedWritesLeaveTheOldFile) {
+    QTemporaryDir dir;
+    TFilmPanel strip;
+    strip.AddRecordUnit(numberedRecord(0).constData());
+    EXPECT_THROW(WriteAnimationFile(dir.filePath(QStringLiteral("no/such/dir/a.mmt")), strip), FileError);
+
+    const QString existing = writeRecords(dir, QStringLiteral("old.mmt"), 2);
+    const QByteArray before = bytesOf(existing);
+    QBuffer readOnly;
+    readOnly.open(QIODevice::ReadOnly);
+    EXPECT_THROW(WriteAnimation(readOnly, strip, existing), FileError);
+    EXPECT_EQ(bytesOf(existing), before);
+
+    WriteAnimationFile(existing, strip);
+    EXPECT_EQ(QFileInfo(existing).size(), kRecordSize);
+}
+
+TEST(AnimationFile, RandomBytesLoadAsUnitsInsideTheGrid) {
+    const AnimationRecords read = ReadAnimationFile(kData + QStringLiteral("random.mmt"), TFilmPanel::kMaxUnits);
+    ASSERT_EQ(read.records.size(), 2);
+    TFilmPanel strip;
+    AppendRecords(strip, read);
+    for (int k = 0; k < 2; ++k) {
+        const TAnsiImage& unit = strip.GetUnit(k);
+        EXPECT_EQ(unit.FCols, 200);
+        EXPECT_EQ(unit.FRows, 80);
+        EXPECT_EQ(unit.FByteMode, bmDoubleByte);
+        EXPECT_EQ(unit.Picture.size(), QSize(200 * 12 + 44, 983)) << "a loaded double-byte unit may be 200 cells wide";
+    }
+}
