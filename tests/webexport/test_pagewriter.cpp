@@ -1,0 +1,226 @@
+#include "pagewriter.h"
+
+#include "fileerror.h"
+#include "unitbuilder.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using namespace quillet;
+using testunits::AppendUnit;
+using testunits::PutText;
+
+namespace {
+
+constexpr TColor kRed = 0x0000FF;
+constexpr TColor kBlue = 0xFF0000;
+constexpr TColor kGreen = 0x008000;
+constexpr TColor kBlack = 0x000000;
+constexpr TColor kWhite = 0xFFFFFF;
+
+// A template whose line n reads "template line n"; line endings cycle through LF, CR LF and CR, and
+// line 2 carries a tab, trailing blanks and GBK bytes that must reach the page unchanged.
+QByteArray templateBytes(int lines) {
+    static const char* const kEndings[] = {"\n", "\r\n", "\r"};
+    QByteArray bytes;
+    for (int n = 1; n <= lines; ++n) {
+        bytes += "template line " + QByteArray::number(n);
+        if (n == 2)
+            bytes += "\t\xd6\xd0\xce\xc4  ";
+        bytes += kEndings[n % 3];
+    }
+    return bytes;
+}
+
+QByteArray readAll(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
+}
+
+void writeFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    ASSERT_EQ(file.write(bytes), bytes.size());
+}
+
+class PageWriter : public ::testing::Test {
+protected:
+    QTemporaryDir dir;
+    TFilmPanel film;
+
+    QString path(const char* name) const { return dir.filePath(QString::fromLatin1(name)); }
+
+    std::unique_ptr<THtmFP> writer(int templateLines = 56) {
+        writeFile(path("Script.txt"), templateBytes(templateLines));
+        auto w = std::make_unique<THtmFP>(path("Script.txt"));
+        w->FFilm = &film;
+        return w;
+    }
+
+    // Compares with the golden page; on a difference keeps the page written for inspection.
+    void expectGolden(const QString& written, const char* golden) {
+        const QString goldenPath = QStringLiteral(QUILLET_TEST_DATA "/webexport/") + QString::fromLatin1(golden);
+        const QByteArray actual = readAll(written);
+        if (actual != readAll(goldenPath)) {
+            const QString kept = QDir::temp().filePath(QStringLiteral("actual-") + QString::fromLatin1(golden));
+            QFile::remove(kept);
+            QFile::copy(written, kept);
+            ADD_FAILURE() << "page differs from " << qPrintable(goldenPath) << "; written page kept as "
+                          << qPrintable(kept);
+        }
+    }
+};
+
+} // namespace
+
+// Three units of different kinds: spans in a single-byte unit (a run across a row end, background
+// only, colour only, both, tab, &, quotes), a double-byte unit with zero bytes, a unit with an empty
+// extent, a default-coloured unit longer than a markup line, one whose spans break its markup into
+// lines, and a one-cell-wide unit. Title and page colours need escaping; buttons shown.
+TEST_F(PageWriter, GoldenDocument) {
+    TAnsiImage& spans = AppendUnit(film, 6, 3, bmSingleByte, kBlack, kWhite);
+    PutText(spans, 0, "a&b\tc\"");
+    PutText(spans, 1, "<d>e  ");
+    PutText(spans, 2, "xyz");
+    spans.cell(0, 1).FontColor = kRed;
+    spans.cell(0, 2).FontColor = kRed;
+    for (const auto& [r, c] : {std::pair{0, 4}, {0, 5}, {1, 0}, {1, 1}})
+        spans.cell(r, c).BackColor = kBlue;
+    spans.cell(1, 3).BackColor = kGreen;
+    spans.cell(2, 1).FontColor = kGreen;
+    spans.cell(2, 1).BackColor = kRed;
+
+    TAnsiImage& wide = AppendUnit(film, 3, 2, bmDoubleByte, kGreen, kWhite);
+    PutText(wide, 0, "\xd6\xd0\xce\xc4x");
+    PutText(wide, 1, "ab");
+    wide.cell(1, 1).Chars[0] = 0;
+    wide.cell(1, 1).BackColor = kRed;
+
+    AppendUnit(film, 0, 0, bmSingleByte, kBlack, kWhite);
+
+    TAnsiImage& plain = AppendUnit(film, 60, 2, bmSingleByte, kBlack, kWhite);
+    PutText(plain, 0, QByteArray("The quick brown fox & friends ").repeated(2));
+
+    TAnsiImage& striped = AppendUnit(film, 12, 2, bmSingleByte, kWhite, kBlack);
+    for (int r = 0; r < 2; ++r)
+        for (int c = 0; c < 12; ++c)
+            striped.cell(r, c).FontColor = (c % 2 == 0) ? kRed : kBlue;
+
+    TAnsiImage& narrow = AppendUnit(film, 1, 3, bmSingleByte, kBlack, kWhite);
+    PutText(narrow, 0, "p");
+    PutText(narrow, 1, "q");
+    PutText(narrow, 2, "r");
+    narrow.cell(1, 0).FontColor = kRed;
+
+    auto w = writer();
+    w->FTitle = "<\xd6\xd0 & \"x\">\tend";
+    w->FBackColorHex = "ff0000";
+    w->FFontColorHex = "\"><script>";
+    w->FSpeed = 250;
+    w->FShowButtons = true;
+    w->FFileName = path("document.htm");
+    w->WritePage();
+    expectGolden(w->FFileName, "document.htm");
+}
+
+// Nothing configured: empty title and colour texts, delay 0, no buttons.
+TEST_F(PageWriter, GoldenUnconfiguredPage) {
+    TAnsiImage& unit = AppendUnit(film, 4, 1, bmDoubleByte, kGreen, kWhite);
+    PutText(unit, 0, "hi");
+    auto w = writer(55);
+    w->FFileName = path("plain.htm");
+    w->WritePage();
+    expectGolden(w->FFileName, "plain.htm");
+}
+
+TEST_F(PageWriter, ShortTemplateFailsBeforeAnyFileIsTouched) {
+    AppendUnit(film, 4, 1, bmSingleByte, kBlack, kWhite);
+    auto w = writer(54);
+    w->FFileName = path("page.htm");
+    writeFile(w->FFileName, "the old page");
+    try {
+        w->WritePage();
+        FAIL() << "a 54-line template was accepted";
+    } catch (const TemplateError& e) {
+        EXPECT_EQ(e.lineCount(), 54);
+        EXPECT_TRUE(e.message().contains(path("Script.txt"))) << qPrintable(e.message());
+        EXPECT_TRUE(e.message().contains(QStringLiteral("54"))) << qPrintable(e.message());
+    }
+    EXPECT_EQ(readAll(w->FFileName), "the old page");
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 2) << "no temporary file is left either";
+}
+
+TEST_F(PageWriter, MissingTemplateIsAFileError) {
+    EXPECT_THROW(THtmFP(path("absent.txt")), FileError);
+}
+
+TEST_F(PageWriter, TemplateLinesEndAtCrLfOrCrLf) {
+    writeFile(path("Script.txt"), "one\rtwo\nthree\r\nfour\r\n\r\nsix");
+    THtmFP w(path("Script.txt"));
+    EXPECT_EQ(w.FScript, (QList<QByteArray>{"one", "two", "three", "four", "", "six"}));
+    writeFile(path("Script.txt"), "a\n\n");
+    EXPECT_EQ(THtmFP(path("Script.txt")).FScript, (QList<QByteArray>{"a", ""}));
+}
+
+TEST_F(PageWriter, UnwritablePageIsAFileErrorAndLeavesNothing) {
+    AppendUnit(film, 4, 1, bmSingleByte, kBlack, kWhite);
+    auto w = writer();
+    w->FFileName = path("no-such-folder/page.htm");
+    EXPECT_THROW(w->WritePage(), FileError);
+    EXPECT_FALSE(QDir(path("no-such-folder")).exists());
+}
+
+TEST_F(PageWriter, ExportingTwiceReplacesThePageWithIdenticalBytes) {
+    TAnsiImage& unit = AppendUnit(film, 5, 2, bmSingleByte, kBlack, kWhite);
+    unit.cell(1, 2).FontColor = kRed;
+    auto w = writer();
+    w->FFileName = path("page.htm");
+    writeFile(w->FFileName, QByteArray(100000, 'x'));
+    w->WritePage();
+    const QByteArray first = readAll(w->FFileName);
+    w->WritePage();
+    EXPECT_EQ(readAll(w->FFileName), first);
+    EXPECT_TRUE(first.endsWith("</div>\r\n</BODY></HTML>\r\n"));
+    EXPECT_EQ(first.count("</BODY></HTML>"), 1);
+}
+
+TEST_F(PageWriter, TableWidthFollowsByteMode) {
+    THtmBasic basic;
+    const std::pair<int, int> doubleByte[] = {{1, 16}, {2, 33}, {3, 49}, {40, 656}, {100, 1640}};
+    for (const auto& [cols, width] : doubleByte) {
+        basic.FBodyLines.clear();
+        basic.WriteUnitTable(AppendUnit(film, cols, 0, bmDoubleByte, kBlack, kWhite));
+        EXPECT_EQ(basic.FBodyLines.at(1), " width=\"" + QByteArray::number(width) + "\"><tr><td>") << cols;
+    }
+    basic.FBodyLines.clear();
+    basic.WriteUnitTable(AppendUnit(film, 80, 0, bmSingleByte, kBlack, kWhite));
+    EXPECT_EQ(basic.FBodyLines.at(0), "<table border=\"0\" style=\"color: #000000; background-color: #FFFFFF\"");
+    EXPECT_EQ(basic.FBodyLines.at(1), " width=\"640\"><tr><td>");
+}
+
+TEST_F(PageWriter, DefaultColouredUnitIsOneMarkupLineHoweverLarge) {
+    THtmBasic basic;
+    basic.WriteUnitTable(AppendUnit(film, 100, 80, bmDoubleByte, kBlack, kWhite));
+    ASSERT_EQ(basic.FBodyLines.size(), 4);
+    EXPECT_EQ(basic.FBodyLines.at(2), (QByteArray("&nbsp;&nbsp;").repeated(100) + "<br>").repeated(80));
+    EXPECT_EQ(basic.FBodyLines.at(3), "</td></tr></table>");
+}
+
+TEST_F(PageWriter, MarkupLinesBreakOnlyRightAfterAnOpeningTag) {
+    TAnsiImage& unit = AppendUnit(film, 100, 80, bmDoubleByte, kBlack, kWhite);
+    for (int r = 0; r < 80; ++r)
+        for (int c = 0; c < 100; ++c)
+            unit.cell(r, c).FontColor = (r * 100 + c) % 7 == 0 ? kRed : kBlack;
+    THtmBasic basic;
+    basic.WriteUnitTable(unit);
+    ASSERT_GT(basic.FBodyLines.size(), 10);
+    for (qsizetype i = 2; i + 2 < basic.FBodyLines.size(); ++i) {
+        const QByteArray& line = basic.FBodyLines.at(i);
+        EXPECT_TRUE(line.endsWith("<font ")) << i;
+        EXPECT_GT(line.size(), 100) << i;
+        EXPECT_LE(line.size(), 100 + 120) << i; // passes 100 by at most a run of default cells and one tag
+    }
+}

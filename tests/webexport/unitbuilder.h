@@ -1,0 +1,44 @@
+#pragma once
+
+#include "ansiimage.h"
+#include "filmpanel.h"
+
+#include <memory>
+
+namespace quillet::testunits {
+
+// Appends a cleared unit with the given extent, byte mode and default colours to the strip (no
+// picture is drawn) and keeps the strip's width up to date.
+inline TAnsiImage& AppendUnit(TFilmPanel& film, int cols, int rows, std::uint8_t byteMode, TColor fontColor,
+                              TColor backColor) {
+    auto unit = std::make_unique<TAnsiImage>();
+    unit->FByteMode = byteMode;
+    unit->FFontColor = fontColor;
+    unit->FBackColor = backColor;
+    unit->Clear();
+    unit->FCols = cols;
+    unit->FRows = rows;
+    unit->FitSize();
+    unit->Tag = film.FCount;
+    TAnsiImage& added = *unit;
+    film.FUnits[static_cast<std::size_t>(film.FCount)] = std::move(unit);
+    ++film.FCount;
+    film.UpdateWidth();
+    return added;
+}
+
+// Writes text into row `row` from cell 0, one byte per cell (single-byte) or two (double-byte).
+inline void PutText(TAnsiImage& unit, int row, const QByteArray& text) {
+    const int step = unit.IsDoubleByte() ? 2 : 1;
+    for (int i = 0, c = 0; i < text.size(); i += step, ++c) {
+        TAnsiCell& cell = unit.cell(row, c);
+        if (step == 2) {
+            cell.Chars[0] = static_cast<std::uint8_t>(text.at(i));
+            cell.Chars[1] = i + 1 < text.size() ? static_cast<std::uint8_t>(text.at(i + 1)) : 0;
+        } else {
+            cell.Chars[1] = static_cast<std::uint8_t>(text.at(i));
+        }
+    }
+}
+
+} // namespace quillet::testunits
