@@ -13,7 +13,6 @@
 #include <iconv.h>
 
 #include <algorithm>
-#include <cstring>
 
 namespace quillet {
 
@@ -148,18 +147,18 @@ GlyphCache& GlyphCache::instance() {
     return cache;
 }
 
-GlyphCache::GlyphCache() : m_masks(kKeyCount, nullptr) {}
+GlyphCache::GlyphCache() : m_masks(kKeyCount), m_made(kKeyCount, 0) {}
 
 GlyphCache::~GlyphCache() = default;
 
 const GlyphMask& GlyphCache::mask(Key key) {
-    if (!m_masks[key]) make({key});
-    return *m_masks[key];
+    if (!m_made[key]) make({key});
+    return m_masks[key];
 }
 
 void GlyphCache::clear() {
-    std::fill(m_masks.begin(), m_masks.end(), nullptr);
-    m_store.clear();
+    std::fill(m_made.begin(), m_made.end(), 0);
+    m_count = 0;
 }
 
 void GlyphCache::make(const std::vector<Key>& keys) {
@@ -170,8 +169,7 @@ void GlyphCache::make(const std::vector<Key>& keys) {
     std::vector<DrawOp> ops;
     std::vector<Key> batch;
     auto flush = [&] {
-        if (batch.empty()) return;
-        if (m_fonts->usable) {
+        if (m_fonts->usable && !batch.empty()) {
             strip.fill(Qt::black);
             QPainter painter(&strip);
             painter.setFont(m_fonts->font);
@@ -184,21 +182,25 @@ void GlyphCache::make(const std::vector<Key>& keys) {
             }
         }
         for (std::size_t slot = 0; slot < batch.size(); ++slot) {
-            auto glyph = std::make_unique<GlyphMask>();
-            std::memset(glyph->rows, 0, sizeof glyph->rows);
-            for (int y = 0; m_fonts->usable && y < kSize; ++y) {
-                const auto* line = reinterpret_cast<const QRgb*>(strip.constScanLine(y)) + slot * kSize;
-                for (int x = 0; x < kSize; ++x)
-                    glyph->rows[y][x] = qGreen(line[x]) >= 0x80 ? ~0u : 0u;
+            GlyphMask& glyph = m_masks[batch[slot]];
+            for (int y = 0; y < kSize; ++y) {
+                std::uint16_t bits = 0;
+                if (m_fonts->usable) {
+                    const auto* line = reinterpret_cast<const QRgb*>(strip.constScanLine(y)) + slot * kSize;
+                    for (int x = 0; x < kSize; ++x)
+                        bits |= static_cast<std::uint16_t>(qGreen(line[x]) >= 0x80) << x;
+                }
+                glyph.rows[y] = bits;
             }
-            m_masks[batch[slot]] = glyph.get();
-            m_store.push_back(std::move(glyph));
+            m_made[batch[slot]] = 1;
+            ++m_count;
         }
         ops.clear();
         batch.clear();
     };
     for (Key key : keys) {
-        if (key >= kKeyCount || m_masks[key] || std::find(batch.begin(), batch.end(), key) != batch.end()) continue;
+        // A key seen earlier in this call is already made, or waits in the batch.
+        if (key >= kKeyCount || m_made[key] || std::find(batch.begin(), batch.end(), key) != batch.end()) continue;
         if (strip.isNull() && m_fonts->usable) strip = QImage(kSlots * kSize, kSize, QImage::Format_RGB32);
         m_fonts->addOps(key, static_cast<int>(batch.size()), ops);
         batch.push_back(key);

@@ -6,12 +6,12 @@
 
 namespace quillet {
 
-// The inked pixels of what one cell shows, cut to the cell's text box: 12 rows of 12 pixels, each
-// all ones where the text colour goes and 0 where the box's background shows. A box one byte wide
-// uses columns 0 to 5 only; the other columns are 0.
+// The inked pixels of what one cell shows, cut to the cell's text box: 12 rows of 12 pixels, bit x
+// of a row set where column x takes the text colour, clear where the box's background shows. A box
+// one byte wide uses columns 0 to 5 only.
 struct GlyphMask {
     static constexpr int kSize = 12;
-    alignas(16) std::uint32_t rows[kSize][kSize];
+    std::uint16_t rows[kSize];
 };
 
 // Process-wide store of glyph masks, keyed by the bytes a cell shows: a single byte (drawn in a
@@ -43,7 +43,7 @@ public:
     GlyphCache& operator=(const GlyphCache&) = delete;
 
     // The mask for a key, or nullptr when it has not been made yet.
-    const GlyphMask* find(Key key) const { return m_masks[key]; }
+    const GlyphMask* find(Key key) const { return m_made[key] ? &m_masks[key] : nullptr; }
     // The mask for a key, made now when missing.
     const GlyphMask& mask(Key key);
     // Makes the masks of all the keys in one pass over the fonts; keys already made are skipped.
@@ -51,13 +51,14 @@ public:
     // Forgets every mask (the next use makes them again).
     void clear();
     // Number of masks made.
-    int size() const { return static_cast<int>(m_store.size()); }
+    int size() const { return m_count; }
 
 private:
     struct Fonts;
     std::unique_ptr<Fonts> m_fonts;
-    std::vector<std::unique_ptr<GlyphMask>> m_store;
-    std::vector<const GlyphMask*> m_masks; // kKeyCount entries, indexed by key
+    std::vector<GlyphMask> m_masks;   // kKeyCount entries, indexed by key
+    std::vector<std::uint8_t> m_made; // 1 where m_masks holds a made mask
+    int m_count = 0;
 };
 
 } // namespace quillet

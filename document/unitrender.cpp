@@ -5,7 +5,13 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdlib>
+#include <cstring>
 #include <vector>
+
+#ifdef __linux__
+#include <sys/mman.h>
+#endif
 
 namespace quillet {
 
@@ -16,6 +22,7 @@ constexpr int kTextTop = 11;
 constexpr int kRowPitch = 12;
 constexpr int kHoleSize = 14;
 constexpr int kHolePitch = 28;
+constexpr QRgb kBlack = 0xFF000000;
 
 // The document layer has no palette: a system colour (negative) is drawn with its low 24 bits.
 QRgb toRgb(TColor color) {
@@ -23,12 +30,33 @@ QRgb toRgb(TColor color) {
     return 0xFF000000u | (c & 0xFFu) << 16 | (c & 0xFF00u) | (c >> 16 & 0xFFu);
 }
 
+// A new picture. Its pixels are 5 MB for a full unit and a strip holds 50 of them: on Linux the
+// buffer is aligned for transparent huge pages, which saves a page fault every 4 KB.
+QImage newPicture(int width, int height) {
+#if defined(__linux__) && defined(MADV_HUGEPAGE)
+    constexpr std::size_t kHuge = 2u << 20;
+    const std::size_t bytesPerLine = static_cast<std::size_t>(width) * sizeof(QRgb);
+    const std::size_t bytes = bytesPerLine * static_cast<std::size_t>(height);
+    if (bytes >= kHuge) {
+        const std::size_t rounded = (bytes + kHuge - 1) / kHuge * kHuge;
+        if (void* data = std::aligned_alloc(kHuge, rounded)) {
+            madvise(data, rounded, MADV_HUGEPAGE);
+            return QImage(
+                static_cast<uchar*>(data), width, height, static_cast<qsizetype>(bytesPerLine), QImage::Format_RGB32,
+                [](void* p) { std::free(p); }, data);
+        }
+    }
+#endif
+    return QImage(width, height, QImage::Format_RGB32);
+}
+
 // A sprocket hole as the painter draws an ellipse in a 14 x 14 box with a 1-pixel black outline
 // inside the box: 0 outside, 1 outline, 2 fill.
 const std::array<std::uint8_t, kHoleSize * kHoleSize>& holeShape() {
     static const auto shape = [] {
+        const QRgb outside = qRgb(0, 0, 255);
         QImage img(kHoleSize, kHoleSize, QImage::Format_RGB32);
-        img.fill(qRgb(0, 0, 255));
+        img.fill(outside);
         {
             QPainter p(&img);
             p.setPen(QPen(Qt::black, 0));
@@ -39,9 +67,7 @@ const std::array<std::uint8_t, kHoleSize * kHoleSize>& holeShape() {
         for (int y = 0; y < kHoleSize; ++y)
             for (int x = 0; x < kHoleSize; ++x) {
                 const QRgb px = img.pixel(x, y);
-                s[static_cast<std::size_t>(y * kHoleSize + x)] = px == qRgb(0, 0, 255) ? 0
-                                                                 : px == qRgb(0, 0, 0) ? 1
-                                                                                       : 2;
+                s[static_cast<std::size_t>(y * kHoleSize + x)] = px == outside ? 0 : px == kBlack ? 1 : 2;
             }
         return s;
     }();
@@ -57,6 +83,23 @@ void span(QRgb* row, int x1, int x2, QRgb color) {
     if (x2 > x1) std::fill(row + x1, row + x2, color);
 }
 
+// The colours of the frame: page bands, background, holes.
+struct FrameColours {
+    QRgb page;
+    QRgb back;
+    QRgb hole;
+};
+
+// One whole scan line of the frame without its holes: black strips and outlines, then the page
+// band or the background between them.
+void frameRow(QRgb* row, int y, int w, int h, const FrameColours& colours) {
+    span(row, 0, kTextLeft, kBlack);
+    span(row, w - kTextLeft, w, kBlack);
+    const bool outline = y == 0 || y == h - 1 || y == 10 || y == h - 11;
+    const bool inBack = y > 10 && y < h - 11;
+    span(row, kTextLeft, w - kTextLeft, outline ? kBlack : inBack ? colours.back : colours.page);
+}
+
 void drawHole(QImage& img, int left, int top, QRgb fill) {
     const auto& shape = holeShape();
     const int bottom = std::min(top + kHoleSize, img.height());
@@ -64,19 +107,73 @@ void drawHole(QImage& img, int left, int top, QRgb fill) {
         QRgb* row = line(img, y) + left;
         const std::uint8_t* s = &shape[static_cast<std::size_t>((y - top) * kHoleSize)];
         for (int x = 0; x < kHoleSize; ++x)
-            if (s[x]) row[x] = s[x] == 1 ? qRgb(0, 0, 0) : fill;
+            if (s[x]) row[x] = s[x] == 1 ? kBlack : fill;
     }
 }
 
-// One cell's text box: the background colour where the mask is 0, the text colour where it is set.
-template <int BoxWidth> void drawBox(QRgb* origin, qsizetype stride, const GlyphMask& mask, QRgb fg, QRgb bg) {
-    const QRgb diff = fg ^ bg;
+void drawHoles(QImage& img, QRgb fill) {
+    const int w = img.width();
+    for (int k = 0; k <= img.height() / kHolePitch; ++k) {
+        drawHole(img, 3, kHolePitch * k + 7, fill);
+        drawHole(img, w - 3 - kHoleSize, kHolePitch * k + 7, fill);
+    }
+}
+
+// Four pixels at a time: the text colour where the mask bit is set, the background elsewhere.
+using Pixels4 = std::uint32_t __attribute__((vector_size(16)));
+
+inline void select4(QRgb* out, std::uint32_t bits, Pixels4 lanes, Pixels4 bg, Pixels4 diff) {
+    const Pixels4 b = Pixels4{} + bits;
+    const auto set = reinterpret_cast<Pixels4>((b & lanes) == lanes);
+    const Pixels4 px = bg ^ (diff & set);
+    std::memcpy(out, &px, sizeof px);
+}
+
+// One cell's text box, `Wide` (12 pixels) or not (6): row by row, each pixel the text colour where
+// the glyph is inked and the cell's background elsewhere. Branch-free.
+template <bool Wide> void drawBox(QRgb* origin, qsizetype stride, const GlyphMask& mask, QRgb fg, QRgb bg) {
+    const Pixels4 bgv = Pixels4{} + bg;
+    const Pixels4 diff = Pixels4{} + (fg ^ bg);
+    const Pixels4 lanes0{1, 2, 4, 8};
+    const Pixels4 lanes1{16, 32, 64, 128};
+    const Pixels4 lanes2{256, 512, 1024, 2048};
     for (int y = 0; y < GlyphMask::kSize; ++y) {
         QRgb* out = origin + y * stride;
-        const std::uint32_t* bits = mask.rows[y];
-        for (int x = 0; x < BoxWidth; ++x)
-            out[x] = bg ^ (diff & bits[x]);
+        const std::uint32_t bits = mask.rows[y];
+        select4(out, bits, lanes0, bgv, diff);
+        if (Wide) {
+            select4(out + 4, bits, lanes1, bgv, diff);
+            select4(out + 8, bits, lanes2, bgv, diff);
+        } else {
+            out[4] = bg ^ ((fg ^ bg) & (0u - (bits >> 4 & 1u)));
+            out[5] = bg ^ ((fg ^ bg) & (0u - (bits >> 5 & 1u)));
+        }
     }
+}
+
+// Two single-byte cells side by side, each 6 pixels wide with its own colours, as 12 pixels a row.
+void drawTwoBoxes(QRgb* origin, qsizetype stride, const GlyphMask& left, const GlyphMask& right, QRgb fgLeft,
+                  QRgb bgLeft, QRgb fgRight, QRgb bgRight) {
+    const QRgb diffLeft = fgLeft ^ bgLeft;
+    const QRgb diffRight = fgRight ^ bgRight;
+    const Pixels4 bg0 = Pixels4{} + bgLeft;
+    const Pixels4 diff0 = Pixels4{} + diffLeft;
+    const Pixels4 bg1{bgLeft, bgLeft, bgRight, bgRight};
+    const Pixels4 diff1{diffLeft, diffLeft, diffRight, diffRight};
+    const Pixels4 bg2 = Pixels4{} + bgRight;
+    const Pixels4 diff2 = Pixels4{} + diffRight;
+    for (int y = 0; y < GlyphMask::kSize; ++y) {
+        QRgb* out = origin + y * stride;
+        const std::uint32_t bits = (left.rows[y] & 0x3Fu) | (right.rows[y] & 0x3Fu) << 6;
+        select4(out, bits, Pixels4{1, 2, 4, 8}, bg0, diff0);
+        select4(out + 4, bits, Pixels4{16, 32, 64, 128}, bg1, diff1);
+        select4(out + 8, bits, Pixels4{256, 512, 1024, 2048}, bg2, diff2);
+    }
+}
+
+void fillBox(QRgb* origin, qsizetype stride, int width, QRgb colour) {
+    for (int y = 0; y < GlyphMask::kSize; ++y)
+        std::fill_n(origin + y * stride, width, colour);
 }
 
 constexpr GlyphCache::Key kNoText = GlyphCache::kKeyCount;
@@ -89,44 +186,80 @@ GlyphCache::Key cellKey(const TAnsiCell& c, bool doubleByte) {
     return GlyphCache::pairKey(c.Chars[0], c.Chars[1]);
 }
 
+void drawDoubleByteRow(QRgb* origin, qsizetype stride, const GlyphCache::Key* keys, const TAnsiCell* cells, int cols,
+                       QRgb back) {
+    const GlyphCache& cache = GlyphCache::instance();
+    for (int j = 0; j < cols; ++j, origin += 12) {
+        const GlyphCache::Key key = keys[j];
+        if (key == kNoText) {
+            fillBox(origin, stride, 12, back);
+            continue;
+        }
+        const QRgb fg = toRgb(cells[j].FontColor);
+        const QRgb bg = toRgb(cells[j].BackColor);
+        if (key >= GlyphCache::kPairBase) {
+            drawBox<true>(origin, stride, *cache.find(key), fg, bg);
+        } else { // one byte shown: the rest of the cell is background
+            drawBox<false>(origin, stride, *cache.find(key), fg, bg);
+            fillBox(origin + 6, stride, 6, back);
+        }
+    }
+}
+
+void drawSingleByteRow(QRgb* origin, qsizetype stride, const GlyphCache::Key* keys, const TAnsiCell* cells, int cols) {
+    const GlyphCache& cache = GlyphCache::instance();
+    int j = 0;
+    for (; j + 1 < cols; j += 2, origin += 12)
+        drawTwoBoxes(origin, stride, *cache.find(keys[j]), *cache.find(keys[j + 1]), toRgb(cells[j].FontColor),
+                     toRgb(cells[j].BackColor), toRgb(cells[j + 1].FontColor), toRgb(cells[j + 1].BackColor));
+    if (j < cols)
+        drawBox<false>(origin, stride, *cache.find(keys[j]), toRgb(cells[j].FontColor), toRgb(cells[j].BackColor));
+}
+
 } // namespace
 
 void TAnsiImage::DrawFrame() {
     const int w = Picture.width();
     const int h = Picture.height();
     if (w < 44 || h < 23) return; // no room for a frame; FitSize never makes a unit this small
-    const QRgb black = qRgb(0, 0, 0);
-    const QRgb page = toRgb(FPageColor);
-    const QRgb back = toRgb(FBackColor);
-    for (int y = 0; y < h; ++y) {
-        QRgb* row = line(Picture, y);
-        span(row, 0, 21, black);
-        span(row, w - 21, w, black);
-        const bool bandEdge = y == 0 || y == h - 1;
-        const bool backEdge = y == 10 || y == h - 11;
-        const bool inBack = y > 10 && y < h - 11;
-        span(row, 21, w - 21, bandEdge || backEdge ? black : inBack ? back : page);
-    }
-    const QRgb hole = FSelected ? qRgb(255, 0, 0) : qRgb(255, 255, 255);
-    for (int k = 0; k <= h / kHolePitch; ++k) {
-        drawHole(Picture, 3, kHolePitch * k + 7, hole);
-        drawHole(Picture, w - 3 - kHoleSize, kHolePitch * k + 7, hole);
-    }
+    const FrameColours colours{toRgb(FPageColor), toRgb(FBackColor), FSelected ? qRgb(255, 0, 0) : qRgb(255, 255, 255)};
+    for (int y = 0; y < h; ++y)
+        frameRow(line(Picture, y), y, w, h, colours);
+    drawHoles(Picture, colours.hole);
 }
 
 void TAnsiImage::Render() {
     // Every pixel is drawn again, so a picture of the right size that nobody shares is reused.
     if (Picture.size() != QSize(Width, Height) || Picture.format() != QImage::Format_RGB32 || !Picture.isDetached())
-        Picture = QImage(std::max(Width, 0), std::max(Height, 0), QImage::Format_RGB32);
-    if (Picture.isNull()) return;
-    DrawFrame();
+        Picture = newPicture(std::max(Width, 0), std::max(Height, 0));
+    const int w = Picture.width();
+    const int h = Picture.height();
+    if (w < 44 || h < 23) {
+        DrawFrame();
+        return;
+    }
 
     const bool doubleByte = IsDoubleByte();
-    const int pitch = doubleByte ? FCellSize : FCellSize / 2;
-    // Only cells whose boxes lie inside the picture are drawn, whatever the extent says.
-    const int rows = std::clamp(std::min(FRows, (Picture.height() - kTextTop) / kRowPitch), 0, kGridRows);
-    const int cols =
-        std::clamp(std::min(FCols, (Picture.width() - kTextLeft - (doubleByte ? 12 : 6)) / pitch + 1), 0, kGridCols);
+    const int pitch = doubleByte ? 12 : 6;
+    // Only cells that lie inside the background rectangle are drawn, whatever the extent says.
+    const int rows = std::clamp(std::min(FRows, (h - 23) / kRowPitch), 0, kGridRows);
+    const int cols = std::clamp(std::min(FCols, (w - 44) / pitch), 0, kGridCols);
+    const FrameColours colours{toRgb(FPageColor), toRgb(FBackColor), FSelected ? qRgb(255, 0, 0) : qRgb(255, 255, 255)};
+
+    // The frame, except where cells are about to be drawn: each pixel is written once.
+    const int textRight = kTextLeft + cols * pitch;
+    const int textBottom = kTextTop + rows * kRowPitch;
+    for (int y = 0; y < h; ++y) {
+        QRgb* row = line(Picture, y);
+        if (y >= kTextTop && y < textBottom) {
+            span(row, 0, kTextLeft, kBlack);
+            span(row, textRight, w - kTextLeft, colours.back);
+            span(row, w - kTextLeft, w, kBlack);
+        } else {
+            frameRow(row, y, w, h, colours);
+        }
+    }
+    drawHoles(Picture, colours.hole);
     if (rows == 0 || cols == 0) return;
 
     GlyphCache& cache = GlyphCache::instance();
@@ -144,16 +277,12 @@ void TAnsiImage::Render() {
     const qsizetype stride = Picture.bytesPerLine() / static_cast<qsizetype>(sizeof(QRgb));
     for (int r = 0; r < rows; ++r) {
         QRgb* rowOrigin = line(Picture, kTextTop + kRowPitch * r) + kTextLeft;
-        for (int j = 0; j < cols; ++j) {
-            const GlyphCache::Key key = keys[static_cast<std::size_t>(r * cols + j)];
-            if (key == kNoText) continue;
-            const TAnsiCell& c = cell(r, j);
-            QRgb* origin = rowOrigin + pitch * j;
-            if (key < GlyphCache::kPairBase)
-                drawBox<6>(origin, stride, *cache.find(key), toRgb(c.FontColor), toRgb(c.BackColor));
-            else
-                drawBox<12>(origin, stride, *cache.find(key), toRgb(c.FontColor), toRgb(c.BackColor));
-        }
+        const GlyphCache::Key* rowKeys = &keys[static_cast<std::size_t>(r * cols)];
+        const TAnsiCell* rowCells = &cell(r, 0);
+        if (doubleByte)
+            drawDoubleByteRow(rowOrigin, stride, rowKeys, rowCells, cols, colours.back);
+        else
+            drawSingleByteRow(rowOrigin, stride, rowKeys, rowCells, cols);
     }
 }
 

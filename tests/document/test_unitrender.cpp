@@ -206,6 +206,25 @@ TEST(UnitRender, BlankCellShowsItsBackgroundUnderItsBoxOnly) {
     forOutside(*unit, box, [&](int x, int y) { ASSERT_EQ(px(*unit, x, y), kBack) << x << "," << y; });
 }
 
+TEST(UnitRender, EachSingleByteCellHasItsOwnColours) {
+    auto unit = makeUnit(bmSingleByte, 5, 1);
+    for (int j = 0; j < 5; ++j)
+        unit->cell(0, j).BackColor = 0x101010 * (j + 1);
+    unit->cell(0, 3).Chars[1] = 'W';
+    unit->cell(0, 3).FontColor = kInkT;
+    unit->Render();
+    for (int j = 0; j < 5; ++j) {
+        const QRgb back = 0xFF000000u | 0x101010u * static_cast<unsigned>(j + 1);
+        for (int x = 0; x < 6; ++x)
+            for (int y = 0; y < 12; ++y) {
+                const QRgb p = px(*unit, 21 + 6 * j + x, 11 + y);
+                ASSERT_TRUE(p == back || (j == 3 && p == kInk)) << j << ":" << x << "," << y;
+            }
+    }
+    EXPECT_NE(inkOf(*unit, 0, 3, kInk).count(QLatin1Char('#')), 0);
+    EXPECT_EQ(px(*unit, 21 + 30, 11), kBack);
+}
+
 TEST(UnitRender, CellBoxIsSixPixelsPerByteShown) {
     auto one = oneCell(bmDoubleByte, 'A', 0);
     const QPoint o = cellOrigin(*one, 1, 1);
