@@ -22,10 +22,8 @@ bool readFully(QIODevice& device, char* into, qint64 size, const QString& pathFo
     qint64 done = 0;
     while (done < size) {
         const qint64 got = device.read(into + done, size - done);
-        if (got < 0)
-            throw FileError(pathForErrors, readFailure(device));
-        if (got == 0)
-            return false;
+        if (got < 0) throw FileError(pathForErrors, readFailure(device));
+        if (got == 0) return false;
         done += got;
     }
     return true;
@@ -43,13 +41,11 @@ qint64 countRemainingRecords(QIODevice& device, const QString& pathForErrors) {
 } // namespace
 
 AnimationRecords ReadAnimation(QIODevice& device, const QString& pathForErrors, int limit) {
-    if (!device.isReadable())
-        throw FileError(pathForErrors, device.errorString());
+    if (!device.isReadable()) throw FileError(pathForErrors, device.errorString());
     AnimationRecords result;
     const qint64 wanted = std::max(0, limit);
     const bool sized = !device.isSequential();
-    if (sized)
-        result.wholeRecords = (device.size() - device.pos()) / kRecordSize;
+    if (sized) result.wholeRecords = (device.size() - device.pos()) / kRecordSize;
     const qint64 toRead = sized ? std::min(wanted, result.wholeRecords) : wanted;
 
     for (qint64 k = 0; k < toRead; ++k) {
@@ -69,33 +65,28 @@ AnimationRecords ReadAnimation(QIODevice& device, const QString& pathForErrors, 
 
 AnimationRecords ReadAnimationFile(const QString& path, int limit) {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
-        throw FileError(path, file.errorString());
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) throw FileError(path, file.errorString());
     return ReadAnimation(file, path, limit);
 }
 
 void WriteAnimation(QIODevice& device, const TFilmPanel& strip, const QString& pathForErrors) {
     for (int k = 0; k < strip.FCount; ++k) {
         const QByteArray record = strip.GetUnit(k).SaveToRecord();
-        if (device.write(record) != record.size())
-            throw FileError(pathForErrors, device.errorString());
+        if (device.write(record) != record.size()) throw FileError(pathForErrors, device.errorString());
     }
 }
 
 void WriteAnimationFile(const QString& path, const TFilmPanel& strip) {
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        throw FileError(path, file.errorString());
+    if (!file.open(QIODevice::WriteOnly)) throw FileError(path, file.errorString());
     WriteAnimation(file, strip, path); // an exception leaves the save file uncommitted: the old file stays
-    if (!file.commit())
-        throw FileError(path, file.errorString());
+    if (!file.commit()) throw FileError(path, file.errorString());
 }
 
 int AppendRecords(TFilmPanel& strip, const AnimationRecords& records) {
     int appended = 0;
     for (const QByteArray& record : records.records) {
-        if (strip.FCount >= TFilmPanel::kMaxUnits)
-            break;
+        if (strip.FCount >= TFilmPanel::kMaxUnits) break;
         Q_ASSERT(record.size() == kRecordSize);
         strip.AddRecordUnit(record.constData());
         ++appended;

@@ -13,20 +13,16 @@ constexpr std::uint8_t kSpace = 0x20;
 
 // The cell's two character bytes cut at the first zero byte.
 QByteArray pairText(const TAnsiCell& c) {
-    if (c.Chars[0] == 0)
-        return QByteArray();
-    if (c.Chars[1] == 0)
-        return QByteArray(1, static_cast<char>(c.Chars[0]));
+    if (c.Chars[0] == 0) return QByteArray();
+    if (c.Chars[1] == 0) return QByteArray(1, static_cast<char>(c.Chars[0]));
     return QByteArray(reinterpret_cast<const char*>(c.Chars), 2);
 }
 
 // A cell's text counts as used when, cut at the first zero byte and stripped of bytes <= 0x20
 // at both ends, something is left.
 bool holdsText(const TAnsiCell& c) {
-    if (c.Chars[0] == 0)
-        return false;
-    if (c.Chars[0] > kSpace)
-        return true;
+    if (c.Chars[0] == 0) return false;
+    if (c.Chars[0] > kSpace) return true;
     return c.Chars[1] > kSpace;
 }
 
@@ -64,8 +60,7 @@ void TAnsiImage::ReplaceBackColor(TColor oldColor, TColor newColor) {
     for (int r = 0; r < FRows; ++r)
         for (int j = 0; j < FCols; ++j) {
             TAnsiCell& c = cell(r, j);
-            if (c.BackColor == oldColor)
-                c.BackColor = newColor;
+            if (c.BackColor == oldColor) c.BackColor = newColor;
         }
 }
 
@@ -73,8 +68,7 @@ void TAnsiImage::ReplaceFontColor(TColor oldColor, TColor newColor) {
     for (int r = 0; r < FRows; ++r)
         for (int j = 0; j < FCols; ++j) {
             TAnsiCell& c = cell(r, j);
-            if (c.FontColor == oldColor)
-                c.FontColor = newColor;
+            if (c.FontColor == oldColor) c.FontColor = newColor;
         }
 }
 
@@ -128,7 +122,7 @@ QList<QByteArray> TAnsiImage::GetLines() const {
     lines.reserve(FRows);
     for (int r = 0; r < FRows; ++r) {
         QByteArray line;
-        line.reserve(FCols * 2);
+        line.reserve(2 * static_cast<qsizetype>(FCols));
         for (int j = 0; j < FCols; ++j)
             line += CellText(r, j);
         chopTrailingBlanks(line);
@@ -139,8 +133,7 @@ QList<QByteArray> TAnsiImage::GetLines() const {
 
 QByteArray TAnsiImage::CellText(int row, int col) const {
     const TAnsiCell& c = cell(row, col);
-    if (IsDoubleByte())
-        return pairText(c);
+    if (IsDoubleByte()) return pairText(c);
     return QByteArray(1, static_cast<char>(c.Chars[1]));
 }
 
@@ -148,8 +141,7 @@ TCellInfo TAnsiImage::GetCell(int row, int col) const {
     const TAnsiCell& c = cell(row, col);
     TCellInfo info;
     info.CharWord = static_cast<std::uint32_t>(c.Chars[0]) | static_cast<std::uint32_t>(c.Chars[1]) << 8 |
-                    static_cast<std::uint32_t>(c.Reserved[0]) << 16 |
-                    static_cast<std::uint32_t>(c.Reserved[1]) << 24;
+                    static_cast<std::uint32_t>(c.Reserved[0]) << 16 | static_cast<std::uint32_t>(c.Reserved[1]) << 24;
     info.FontColor = c.FontColor;
     info.BackColor = c.BackColor;
     return info;

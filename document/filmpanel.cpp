@@ -70,8 +70,7 @@ void TFilmPanel::AddRecordUnit(const char* record) {
 }
 
 void TFilmPanel::DeleteUnit(int index) {
-    if (index < 0 || index >= kMaxUnits || !FUnits[index])
-        return;
+    if (index < 0 || index >= kMaxUnits || !FUnits[index]) return;
     const int gap = FUnits[index]->Height + FUnitSpacing;
     FUnits[index].reset();
     for (int j = index + 1; j < FCount; ++j) {
@@ -94,8 +93,7 @@ void TFilmPanel::ClearUnits() {
 }
 
 bool TFilmPanel::MoveUnit(int index, bool up) {
-    if (index < 0 || index >= FCount || (up && index == 0) || (!up && index == FCount - 1))
-        return false;
+    if (index < 0 || index >= FCount || (up && index == 0) || (!up && index == FCount - 1)) return false;
     const int other = up ? index - 1 : index + 1;
     const int upperIndex = std::min(index, other);
     const int lowerIndex = std::max(index, other);
@@ -118,8 +116,7 @@ TAnsiImage& TFilmPanel::GetUnit(int index) const {
 }
 
 void TFilmPanel::SelectUnit(int index) {
-    if (index < 0)
-        return;
+    if (index < 0) return;
     TAnsiImage& unit = GetUnit(index);
     unit.FSelected = true;
     unit.Render();
@@ -129,8 +126,7 @@ void TFilmPanel::SelectUnit(int index) {
 }
 
 void TFilmPanel::UnitClick(TAnsiImage& unit) {
-    if (unit.Tag == FCurrentIndex)
-        return;
+    if (unit.Tag == FCurrentIndex) return;
     if (FCurrentIndex != -1) {
         TAnsiImage& previous = GetUnit(FCurrentIndex);
         previous.FSelected = false;
@@ -176,6 +172,8 @@ int TFilmPanel::GetByteMode() const {
     }
 }
 
-void TFilmPanel::SetPlayIndex(int index) { FPlayIndex = (index >= 0 && index <= FCount - 1) ? index : 0; }
+void TFilmPanel::SetPlayIndex(int index) {
+    FPlayIndex = (index >= 0 && index <= FCount - 1) ? index : 0;
+}
 
 } // namespace quillet

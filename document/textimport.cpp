@@ -14,11 +14,10 @@ namespace quillet {
 
 namespace {
 
-constexpr qint64 kChunkSize = 64 * 1024;
+constexpr qint64 kChunkSize = qint64{64} * 1024;
 
 QString deviceName(QIODevice& device) {
-    if (auto* file = qobject_cast<QFileDevice*>(&device))
-        return file->fileName();
+    if (auto* file = qobject_cast<QFileDevice*>(&device)) return file->fileName();
     return QString();
 }
 
@@ -29,27 +28,22 @@ public:
 
     // Feeds bytes; false once nothing further can change the page.
     bool feed(const char* data, qint64 size) {
-        if (full())
-            return scanRest(data, size);
+        if (full()) return scanRest(data, size);
         for (qint64 i = 0; i < size; ++i) {
             const auto b = static_cast<std::uint8_t>(data[i]);
             if (b == 0) {
                 m_afterCr = false;
                 return false;
             }
-            if (b > 0x80)
-                m_page.hasHighByte = true;
+            if (b > 0x80) m_page.hasHighByte = true;
             if (b == '\n' || b == '\r') {
-                if (b == '\r' || !m_afterCr)
-                    endLine();
+                if (b == '\r' || !m_afterCr) endLine();
                 m_afterCr = b == '\r';
-                if (full())
-                    return scanRest(data + i + 1, size - i - 1);
+                if (full()) return scanRest(data + i + 1, size - i - 1);
             } else {
                 m_afterCr = false;
                 m_lineOpen = true;
-                if (m_current.size() < TextPage::kKeptLineBytes)
-                    m_current.append(static_cast<char>(b));
+                if (m_current.size() < TextPage::kKeptLineBytes) m_current.append(static_cast<char>(b));
             }
         }
         return true;
@@ -57,8 +51,7 @@ public:
 
     // A last line without a line end is still a line.
     void finish() {
-        if (m_lineOpen)
-            endLine();
+        if (m_lineOpen) endLine();
     }
 
 private:
@@ -67,12 +60,10 @@ private:
     // Past the kept lines only a high byte can still change the page; once one is seen, or the text
     // ends at a zero byte, the rest need not be read.
     bool scanRest(const char* data, qint64 size) {
-        if (m_page.hasHighByte)
-            return false;
+        if (m_page.hasHighByte) return false;
         for (qint64 i = 0; i < size; ++i) {
             const auto b = static_cast<std::uint8_t>(data[i]);
-            if (b == 0)
-                return false;
+            if (b == 0) return false;
             if (b > 0x80) {
                 m_page.hasHighByte = true;
                 return false;
@@ -106,26 +97,21 @@ public:
         QByteArray line;
         bool overlong = false;
         while (!m_ended) {
-            if (m_pos == m_buffer.size() && !refill())
-                return std::nullopt;
-            if (m_ended)
-                break;
+            if (m_pos == m_buffer.size() && !refill()) return std::nullopt;
+            if (m_ended) break;
             const char b = m_buffer.at(m_pos++);
-            if (b == '\n')
-                break;
+            if (b == '\n') break;
             if (b == 0x1A) {
                 m_ended = true;
                 break;
             }
-            if (b == '\r')
-                continue;
+            if (b == '\r') continue;
             if (line.size() < kKeptBytes)
                 line.append(b);
             else
                 overlong = true;
         }
-        if (overlong)
-            line.append('\x01'); // keeps an overlong line from passing as a number or a marker
+        if (overlong) line.append('\x01'); // keeps an overlong line from passing as a number or a marker
         return line;
     }
 
@@ -133,12 +119,10 @@ private:
     bool refill() {
         m_buffer.resize(kChunkSize);
         const qint64 got = m_device.read(m_buffer.data(), kChunkSize);
-        if (got < 0)
-            return false;
+        if (got < 0) return false;
         m_buffer.resize(got);
         m_pos = 0;
-        if (got == 0)
-            m_ended = true;
+        if (got == 0) m_ended = true;
         return true;
     }
 
@@ -149,12 +133,10 @@ private:
 };
 
 std::optional<std::int32_t> parseInt(const std::optional<QByteArray>& line) {
-    if (!line)
-        return std::nullopt;
+    if (!line) return std::nullopt;
     bool ok = false;
     const int value = line->trimmed().toInt(&ok, 10);
-    if (!ok)
-        return std::nullopt;
+    if (!ok) return std::nullopt;
     return value;
 }
 
@@ -182,19 +164,15 @@ QString colourPathFor(const QString& textPath) {
 } // namespace
 
 TextPage ReadTextPage(QIODevice& device, const QString& pathForErrors) {
-    if (!device.isReadable())
-        throw FileError(pathForErrors, device.errorString());
+    if (!device.isReadable()) throw FileError(pathForErrors, device.errorString());
     TextPage page;
     LineCollector collector(page);
     QByteArray chunk(kChunkSize, Qt::Uninitialized);
     for (;;) {
         const qint64 got = device.read(chunk.data(), kChunkSize);
-        if (got < 0)
-            throw FileError(pathForErrors, device.errorString());
-        if (got == 0)
-            break;
-        if (!collector.feed(chunk.constData(), got))
-            break;
+        if (got < 0) throw FileError(pathForErrors, device.errorString());
+        if (got == 0) break;
+        if (!collector.feed(chunk.constData(), got)) break;
     }
     collector.finish();
     return page;
@@ -202,8 +180,7 @@ TextPage ReadTextPage(QIODevice& device, const QString& pathForErrors) {
 
 ImportReport TAnsiImage::LoadFromTextFile(const QString& path) {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw FileError(path, file.errorString());
+    if (!file.open(QIODevice::ReadOnly)) throw FileError(path, file.errorString());
     TextPage page = ReadTextPage(file, path);
     file.close();
     FFileName = path;
@@ -221,8 +198,7 @@ bool TAnsiImage::AlignDoubleByte(QList<QByteArray>& lines) {
         bool inPair = false;
         // p counts from 1, as the rule about odd positions does.
         for (qsizetype p = 1; p <= line.size(); ++p) {
-            if (static_cast<std::uint8_t>(line.at(p - 1)) <= 0x80)
-                continue;
+            if (static_cast<std::uint8_t>(line.at(p - 1)) <= 0x80) continue;
             found = true;
             inPair = !inPair;
             if (inPair && p % 2 == 0) {
@@ -237,14 +213,12 @@ bool TAnsiImage::AlignDoubleByte(QList<QByteArray>& lines) {
 bool TAnsiImage::LoadColorFile(const QString& path, ImportReport* report) {
     QImageReader reader(path);
     QImage picture;
-    if (reader.read(&picture))
-        return LoadColorBitmap(picture);
+    if (reader.read(&picture)) return LoadColorBitmap(picture);
     return LoadColorList(path, report);
 }
 
 bool TAnsiImage::LoadColorBitmap(const QImage& picture) {
-    if (picture.isNull())
-        return false;
+    if (picture.isNull()) return false;
     const int w = picture.width();
     const int h = picture.height();
     const int half = static_cast<int>(divRoundHalfEven(h, 2));
@@ -260,22 +234,19 @@ bool TAnsiImage::LoadColorBitmap(const QImage& picture) {
         top = picture.copy(0, 0, pixelCols, rows).convertToFormat(QImage::Format_RGB888);
         if (bottomRows > 0)
             bottom = picture.copy(0, half, pixelCols, bottomRows).convertToFormat(QImage::Format_RGB888);
-        if ((rows > 0 && top.isNull()) || (bottomRows > 0 && bottom.isNull()))
-            return false;
+        if ((rows > 0 && top.isNull()) || (bottomRows > 0 && bottom.isNull())) return false;
     }
 
-    const int step = IsDoubleByte() ? 2 : 1;
+    const std::ptrdiff_t pixelStep = IsDoubleByte() ? 6 : 3; // bytes from one cell's pixel to the next
     for (int i = 0; i < rows; ++i) {
-        if (i >= bottomRows)
-            return false; // pixel row i + half lies below the picture
-        if (pixelCols == 0)
-            continue;
+        if (i >= bottomRows) return false; // pixel row i + half lies below the picture
+        if (pixelCols == 0) continue;
         const uchar* fore = top.constScanLine(i);
         const uchar* back = bottom.constScanLine(i);
         for (int j = 0; j < cols; ++j) {
             TAnsiCell& c = cell(i, j);
-            c.FontColor = rgbToColor(fore + 3 * step * j);
-            c.BackColor = rgbToColor(back + 3 * step * j);
+            c.FontColor = rgbToColor(fore + pixelStep * j);
+            c.BackColor = rgbToColor(back + pixelStep * j);
         }
     }
     FRows = rows;
@@ -286,8 +257,7 @@ bool TAnsiImage::LoadColorBitmap(const QImage& picture) {
 bool TAnsiImage::LoadColorList(const QString& path, ImportReport* report) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        if (report)
-            report->colorListFailed = true;
+        if (report) report->colorListFailed = true;
         return false;
     }
     return LoadColorList(file, report);
@@ -295,22 +265,17 @@ bool TAnsiImage::LoadColorList(const QString& path, ImportReport* report) {
 
 bool TAnsiImage::LoadColorList(QIODevice& list, ImportReport* report) {
     const auto fail = [report] {
-        if (report)
-            report->colorListFailed = true;
+        if (report) report->colorListFailed = true;
         return false;
     };
     ListLineReader reader(list);
     const std::optional<std::int32_t> rowCount = parseInt(reader.next());
-    if (!rowCount)
-        return fail();
+    if (!rowCount) return fail();
     const std::optional<std::int32_t> cellCount = parseInt(reader.next());
-    if (!cellCount)
-        return fail();
+    if (!cellCount) return fail();
     const std::optional<QByteArray> modeLine = reader.next();
-    if (!modeLine || modeLine->size() < 2 || modeLine->at(1) < '0' || modeLine->at(1) > '9')
-        return fail();
-    if (modeLine->at(1) == '2')
-        FByteMode = bmDoubleByte;
+    if (!modeLine || modeLine->size() < 2 || modeLine->at(1) < '0' || modeLine->at(1) > '9') return fail();
+    if (modeLine->at(1) == '2') FByteMode = bmDoubleByte;
 
     // A negative count means no entries, and no negative extent.
     const int rows = std::max(0, std::min(kGridRows, *rowCount));
@@ -318,23 +283,19 @@ bool TAnsiImage::LoadColorList(QIODevice& list, ImportReport* report) {
     for (int r = 0; r < rows; ++r) {
         for (int j = 0; j < cells; ++j) {
             const std::optional<QByteArray> marker = reader.next();
-            if (!marker)
-                return fail();
+            if (!marker) return fail();
             TAnsiCell& c = cell(r, j);
             if (*marker == "*1" || *marker == "*2") {
                 const std::optional<std::int32_t> value = parseInt(reader.next());
-                if (!value)
-                    return fail();
+                if (!value) return fail();
                 const bool isFont = *marker == "*1";
                 c.FontColor = isFont ? *value : FFontColor;
                 c.BackColor = isFont ? FBackColor : *value;
             } else if (*marker == "*3") {
                 const std::optional<std::int32_t> font = parseInt(reader.next());
-                if (!font)
-                    return fail();
+                if (!font) return fail();
                 const std::optional<std::int32_t> back = parseInt(reader.next());
-                if (!back)
-                    return fail();
+                if (!back) return fail();
                 c.FontColor = *font;
                 c.BackColor = *back;
             }

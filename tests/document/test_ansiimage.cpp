@@ -96,12 +96,12 @@ TEST(AnsiImage, LoadedExtentIsAtLeastEightByTwo) {
 
 TEST(AnsiImage, ExtentScanCountsColoursAndStrippedText) {
     QByteArray record = blankRecord(kRed, kBlue);
-    recordCell(record, 10, 30).BackColor = kWhite;    // blank but another background: used
-    recordCell(record, 20, 150).Chars[0] = 0;         // cut at a zero byte: empty
+    recordCell(record, 10, 30).BackColor = kWhite; // blank but another background: used
+    recordCell(record, 20, 150).Chars[0] = 0;      // cut at a zero byte: empty
     recordCell(record, 20, 150).Chars[1] = 'z';
-    recordCell(record, 30, 160).Chars[0] = '\t';      // control bytes strip away
+    recordCell(record, 30, 160).Chars[0] = '\t'; // control bytes strip away
     recordCell(record, 30, 160).Chars[1] = 0x01;
-    recordCell(record, 40, 12).Chars[0] = 0x20;       // a space before text is stripped, the text stays
+    recordCell(record, 40, 12).Chars[0] = 0x20; // a space before text is stripped, the text stays
     recordCell(record, 40, 12).Chars[1] = 'q';
     auto unit = loaded(record);
     EXPECT_EQ(unit->FCols, 31);
@@ -279,13 +279,18 @@ TEST(AnsiImage, TextBytesGoIntoCellsUnchanged) {
 
 TEST(AnsiImage, GetLinesDropsTrailingControlBytesAndCutsPairsAtZero) {
     auto unit = freshUnit(bmDoubleByte);
-    unit->SetLines({QByteArray("\xd6\xd0" "a ", 4), "x"});
+    unit->SetLines({QByteArray("\xd6\xd0"
+                               "a ",
+                               4),
+                    "x"});
     unit->cell(1, 0).Chars[1] = 0x05;
     unit->cell(1, 1).Chars[0] = 0;
     unit->cell(1, 1).Chars[1] = 'z';
     const QList<QByteArray> lines = unit->GetLines();
     ASSERT_EQ(lines.size(), 2);
-    EXPECT_EQ(lines[0], QByteArray("\xd6\xd0" "a", 3));
+    EXPECT_EQ(lines[0], QByteArray("\xd6\xd0"
+                                   "a",
+                                   3));
     EXPECT_EQ(lines[1], QByteArray("x"));
 }
 

@@ -1,5 +1,5 @@
-#include "filmpanel.h"
 #include "fileerror.h"
+#include "filmpanel.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -24,9 +24,7 @@ QByteArray recordOf(int cols, int rows, char mark = 'x') {
 // Records what the strip tells its owner, and what the strip looked like at that moment.
 struct Listener {
     explicit Listener(TFilmPanel& strip) {
-        QObject::connect(&strip, &TFilmPanel::unitChanged, [this, &strip] {
-            changes.push_back(strip.FCurrentIndex);
-        });
+        QObject::connect(&strip, &TFilmPanel::unitChanged, [this, &strip] { changes.push_back(strip.FCurrentIndex); });
         QObject::connect(&strip, &TFilmPanel::unitRendered, [this](int index) { rendered.push_back(index); });
     }
     std::vector<int> changes;

@@ -30,7 +30,9 @@ std::unique_ptr<TAnsiImage> freshUnit(std::uint8_t mode = bmAuto) {
     return unit;
 }
 
-TColor rgb(int r, int g, int b) { return r | g << 8 | b << 16; }
+TColor rgb(int r, int g, int b) {
+    return r | g << 8 | b << 16;
+}
 
 // Bytes produced on demand, a few at a time if asked: nothing of the stream is held in memory.
 class GeneratedDevice : public QIODevice {
@@ -66,7 +68,8 @@ private:
 };
 
 TextPage pageOf(const QByteArray& bytes, qint64 piece = 1 << 20) {
-    GeneratedDevice device(bytes.size(), [&bytes](qint64 k) { return bytes.at(k); }, piece);
+    GeneratedDevice device(
+        bytes.size(), [&bytes](qint64 k) { return bytes.at(k); }, piece);
     return ReadTextPage(device, QStringLiteral("mem"));
 }
 
@@ -88,15 +91,13 @@ QByteArray bmpFile(int w, int h, int bpp, bool topDown, const std::function<QRgb
     put16(26, 1);
     put16(28, static_cast<quint16>(bpp));
     put32(34, stride * h);
-    if (bpp == 1)
-        put32(58, 0x00FFFFFF); // palette: 0 black, 1 white
+    if (bpp == 1) put32(58, 0x00FFFFFF); // palette: 0 black, 1 white
     for (int y = 0; y < h; ++y) {
         char* row = out.data() + offset + stride * (topDown ? y : h - 1 - y);
         for (int x = 0; x < w; ++x) {
             const QRgb p = pixel(x, y);
             if (bpp == 1) {
-                if (qGray(p) > 127)
-                    row[x / 8] = static_cast<char>(row[x / 8] | (0x80 >> (x % 8)));
+                if (qGray(p) > 127) row[x / 8] = static_cast<char>(row[x / 8] | (0x80 >> (x % 8)));
             } else {
                 char* at = row + x * (bpp / 8);
                 at[0] = static_cast<char>(qBlue(p));
@@ -116,7 +117,9 @@ QImage pictureOf(int w, int h, const std::function<QRgb(int, int)>& pixel) {
     return image;
 }
 
-QRgb coded(int x, int y) { return qRgb(x, y, 7); }
+QRgb coded(int x, int y) {
+    return qRgb(x, y, 7);
+}
 
 class TempFiles : public ::testing::Test {
 protected:
@@ -188,7 +191,8 @@ TEST(ReadTextPage, StreamsHugeInputsInBoundedMemory) {
 }
 
 TEST(ReadTextPage, ReadErrorIsAFileError) {
-    GeneratedDevice device(1000, [](qint64) { return 'a'; }, 10);
+    GeneratedDevice device(
+        1000, [](qint64) { return 'a'; }, 10);
     device.failAt(500);
     try {
         ReadTextPage(device, QStringLiteral("/x/page.txt"));
@@ -202,18 +206,29 @@ TEST(ReadTextPage, ReadErrorIsAFileError) {
 // ---- alignment and byte mode ----
 
 TEST(AlignDoubleByte, OpensEveryPairAtAnOddPosition) {
-    QList<QByteArray> lines{"a\xd6\xd0", "\xd6\xd0" "a", "a\xb0\xa1" "b\xb0\xa1" "c\xb0\xa1", "plain", "\x80\x80"};
+    QList<QByteArray> lines{"a\xd6\xd0",
+                            "\xd6\xd0"
+                            "a",
+                            "a\xb0\xa1"
+                            "b\xb0\xa1"
+                            "c\xb0\xa1",
+                            "plain", "\x80\x80"};
     EXPECT_TRUE(TAnsiImage::AlignDoubleByte(lines));
     EXPECT_EQ(lines[0], QByteArray("a \xd6\xd0"));
-    EXPECT_EQ(lines[1], QByteArray("\xd6\xd0" "a"));
-    EXPECT_EQ(lines[2], QByteArray("a \xb0\xa1" "b \xb0\xa1" "c \xb0\xa1"));
+    EXPECT_EQ(lines[1], QByteArray("\xd6\xd0"
+                                   "a"));
+    EXPECT_EQ(lines[2], QByteArray("a \xb0\xa1"
+                                   "b \xb0\xa1"
+                                   "c \xb0\xa1"));
     EXPECT_EQ(lines[3], QByteArray("plain"));
     EXPECT_EQ(lines[4], QByteArray("\x80\x80"));
 
     // A low byte between two high bytes does not close the pair.
-    QList<QByteArray> split{"\x81" "a\x81\x81\x82"};
+    QList<QByteArray> split{"\x81"
+                            "a\x81\x81\x82"};
     TAnsiImage::AlignDoubleByte(split);
-    EXPECT_EQ(split[0], QByteArray("\x81" "a\x81 \x81\x82"));
+    EXPECT_EQ(split[0], QByteArray("\x81"
+                                   "a\x81 \x81\x82"));
 
     QList<QByteArray> low{"\x80", "abc"};
     EXPECT_FALSE(TAnsiImage::AlignDoubleByte(low));
@@ -273,6 +288,7 @@ TEST_F(TempFiles, MissingOrEmptyTextFiles) {
     EXPECT_THROW(unit->LoadFromTextFile(missing), FileError);
     EXPECT_TRUE(unit->FFileName.isEmpty());
     EXPECT_EQ(unit->FByteMode, bmAuto);
+    EXPECT_THROW(unit->LoadFromTextFile(dir.path()), FileError) << "a folder is no text";
 
     const QString empty = write(QStringLiteral("empty.txt"), QByteArray());
     unit->LoadFromTextFile(empty);
@@ -417,6 +433,15 @@ TEST_F(TempFiles, BrokenOrHugeBitmapsAreSafe) {
     EXPECT_EQ(huge->FCols, 200);
     EXPECT_EQ(huge->FRows, 80);
     EXPECT_EQ(huge->cell(79, 199).BackColor, rgb(199, (2500 + 79) & 0xFF, 7));
+
+    // A header that promises far more pixels than the file holds.
+    QByteArray liar = bmpFile(4, 4, 24, false, coded);
+    qToLittleEndian<qint32>(100000, liar.data() + 18);
+    qToLittleEndian<qint32>(100000, liar.data() + 22);
+    auto claimed = freshUnit(bmSingleByte);
+    claimed->LoadColorFile(write(QStringLiteral("liar.clo"), liar));
+    EXPECT_LE(claimed->FCols, 200);
+    EXPECT_LE(claimed->FRows, 80);
 }
 
 // ---- colour lists ----
@@ -483,13 +508,13 @@ TEST(ColorList, CountsAreCappedAndNegativeCountsGiveNoEntries) {
 
 TEST(ColorList, BadListsFailAndKeepWhatWasColoured) {
     const QList<QByteArray> bad{
-        "",                         // no line 1
-        "x\n1\n 1\n",               // line 1 not a number
-        "1\n\n 1\n",                // empty line where a number belongs
-        "1\n99999999999\n 1\n",     // does not fit
-        "1\n1\n1\n",                // line 3 too short
-        "1\n1\n a\n",               // its second character no digit
-        "1\n2\n 1\n*3\n9\n",        // a missing value after a marker
+        "",                     // no line 1
+        "x\n1\n 1\n",           // line 1 not a number
+        "1\n\n 1\n",            // empty line where a number belongs
+        "1\n99999999999\n 1\n", // does not fit
+        "1\n1\n1\n",            // line 3 too short
+        "1\n1\n a\n",           // its second character no digit
+        "1\n2\n 1\n*3\n9\n",    // a missing value after a marker
     };
     for (const QByteArray& list : bad) {
         auto unit = freshUnit(bmSingleByte);
@@ -516,7 +541,8 @@ TEST(ColorList, EndOfFileByteAndReadErrors) {
     EXPECT_EQ(unit->cell(0, 1).FontColor, kGreen);
 
     const QByteArray list = "1\n1\n 0\n*1\n";
-    GeneratedDevice failing(1000, [&list](qint64 k) { return k < list.size() ? list.at(k) : '1'; }, 4);
+    GeneratedDevice failing(
+        1000, [&list](qint64 k) { return k < list.size() ? list.at(k) : '1'; }, 4);
     failing.failAt(list.size());
     EXPECT_FALSE(unit->LoadColorList(failing, &report));
     EXPECT_TRUE(report.colorListFailed);
