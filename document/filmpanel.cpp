@@ -49,6 +49,7 @@ void TFilmPanel::FinishAppend(int index) {
 }
 
 ImportReport TFilmPanel::AddTextUnit(const QString& fileName) {
+    if (FCount >= kMaxUnits) return ImportReport();
     AddUnit();
     ImportReport report;
     try {
@@ -64,6 +65,7 @@ ImportReport TFilmPanel::AddTextUnit(const QString& fileName) {
 }
 
 void TFilmPanel::AddRecordUnit(const char* record) {
+    if (FCount >= kMaxUnits) return;
     AddUnit();
     GetUnit(FCount - 1).LoadFromRecord(record);
     FinishAppend(FCount - 1);
@@ -116,7 +118,7 @@ TAnsiImage& TFilmPanel::GetUnit(int index) const {
 }
 
 void TFilmPanel::SelectUnit(int index) {
-    if (index < 0) return;
+    if (index < 0 || index >= FCount) return;
     TAnsiImage& unit = GetUnit(index);
     unit.FSelected = true;
     unit.Render();

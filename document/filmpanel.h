@@ -37,9 +37,11 @@ public:
     int Height = 0;
 
     // Appends a unit imported from a text file and makes it current. Throws FileError when the
-    // file cannot be read; the strip is then as it was before the call.
+    // file cannot be read; the strip is then as it was before the call. Callers check the unit limit
+    // first; a full strip is left unchanged.
     ImportReport AddTextUnit(const QString& fileName);
-    // Appends a unit loaded from a kRecordSize-byte record and makes it current.
+    // Appends a unit loaded from a kRecordSize-byte record and makes it current; a full strip is left
+    // unchanged.
     void AddRecordUnit(const char* record);
     void DeleteUnit(int index);
     void ClearUnits();
@@ -47,7 +49,8 @@ public:
     bool MoveUnit(int index, bool up);
     // index must lie in 0 .. FCount - 1.
     TAnsiImage& GetUnit(int index) const;
-    // Makes the unit current and emits unitChanged before returning. Negative indexes are ignored.
+    // Makes the unit current and emits unitChanged before returning. Indexes outside the strip are
+    // ignored.
     void SelectUnit(int index);
     // Click on a unit's picture.
     void UnitClick(TAnsiImage& unit);

@@ -161,6 +161,10 @@ TEST(AnimationFile, AppendingStopsAtFiftyUnits) {
     EXPECT_EQ(AppendRecords(strip, first), 20);
     EXPECT_EQ(strip.FCount, 50);
     EXPECT_EQ(strip.FCurrentIndex, 49);
+    strip.AddRecordUnit(first.records[0].constData());
+    strip.AddTextUnit(kData + QStringLiteral("art_page.txt"));
+    EXPECT_EQ(strip.FCount, 50) << "a full strip takes no more units";
+    EXPECT_EQ(strip.Height, 50 * (47 + 20));
 }
 
 TEST(AnimationFile, MissingFilesAreErrorsAndAreNeverCreated) {
