@@ -1,0 +1,85 @@
+// Exporting 50 full double-byte units whose cells change colour at every cell (the largest page
+// markup can give) against writing the same number of bytes to a file as one block, in the same
+// run. Both go through QSaveFile, so both pay for the same temporary file, flush and rename.
+#include "benchdata.h"
+#include "filmpanel.h"
+#include "pagewriter.h"
+
+#include <QFile>
+#include <QSaveFile>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+
+using namespace quillet;
+
+namespace {
+
+struct Page {
+    QTemporaryDir dir;
+    TFilmPanel strip;
+    std::unique_ptr<THtmFP> writer;
+    QString blockPath;
+    QByteArray bytes;
+
+    Page() {
+        for (int u = 0; u < TFilmPanel::kMaxUnits; ++u) {
+            auto unit = quillet::bench::fullDoubleUnit(u);
+            unit->Tag = u;
+            strip.FUnits[static_cast<std::size_t>(u)] = std::move(unit);
+        }
+        strip.FCount = TFilmPanel::kMaxUnits;
+        strip.UpdateWidth();
+
+        const QString script = dir.filePath(QStringLiteral("Script.txt"));
+        QFile templateFile(script);
+        if (!templateFile.open(QIODevice::WriteOnly)) std::abort();
+        for (int n = 1; n <= THtmFP::kTemplateLines; ++n)
+            templateFile.write("// template line " + QByteArray::number(n) + "\r\n");
+        templateFile.close();
+
+        writer = std::make_unique<THtmFP>(script);
+        writer->FFilm = &strip;
+        writer->FSpeed = 10;
+        writer->FBackColorHex = "FFFFFF";
+        writer->FFontColorHex = "000000";
+        writer->FFileName = dir.filePath(QStringLiteral("页面.htm"));
+        writer->WritePage();
+        QFile page(writer->FFileName);
+        if (!page.open(QIODevice::ReadOnly)) std::abort();
+        bytes = page.readAll();
+        blockPath = dir.filePath(QStringLiteral("block.htm"));
+    }
+};
+
+Page& page() {
+    static Page p;
+    return p;
+}
+
+void BM_ExportPage(benchmark::State& state) {
+    Page& p = page();
+    for (auto _ : state)
+        p.writer->WritePage();
+    state.SetBytesProcessed(state.iterations() * p.bytes.size());
+    state.counters["page_MB"] = static_cast<double>(p.bytes.size()) / 1e6;
+}
+BENCHMARK(BM_ExportPage)->Unit(benchmark::kMillisecond);
+
+void BM_WriteBlock(benchmark::State& state) {
+    Page& p = page();
+    for (auto _ : state) {
+        QSaveFile f(p.blockPath);
+        if (!f.open(QIODevice::WriteOnly) || f.write(p.bytes) != p.bytes.size() || !f.commit())
+            state.SkipWithError("block write failed");
+    }
+    state.SetBytesProcessed(state.iterations() * p.bytes.size());
+    state.counters["page_MB"] = static_cast<double>(p.bytes.size()) / 1e6;
+}
+BENCHMARK(BM_WriteBlock)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+BENCHMARK_MAIN();
