@@ -52,7 +52,7 @@ struct Glyph {
 
 bool takes(const QByteArray& text, qsizetype& pos, const char* token) {
     const qsizetype length = static_cast<qsizetype>(std::strlen(token));
-    if (text.mid(pos, length) != token)
+    if (text.size() - pos < length || std::memcmp(text.constData() + pos, token, static_cast<std::size_t>(length)) != 0)
         return false;
     pos += length;
     return true;
