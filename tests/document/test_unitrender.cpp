@@ -293,6 +293,12 @@ TEST(UnitRender, UndecodableBytesDrawTheReplacementInsideTheirBox) {
     const QString letterA = inkOf(*oneCell(bmSingleByte, 0x20, 'A'), 1, 1, kInk);
     EXPECT_NE(letterA, replacement);
     EXPECT_NE(letterA, inkOf(*oneCell(bmSingleByte, 0x20, 'B'), 1, 1, kInk));
+    // A well-formed pair that no font shows (user-defined area) is one replacement, 12 pixels wide.
+    const QString userDefined = inkOf(*oneCell(bmDoubleByte, 0xAA, 0xA1), 1, 1, kInk);
+    EXPECT_EQ(userDefined, inkOf(*oneCell(bmDoubleByte, 0xFE, 0xFE), 1, 1, kInk));
+    EXPECT_NE(userDefined, replacement);
+    for (int y = 0; y < 12; ++y)
+        EXPECT_EQ(userDefined.mid(y * 13, 6), replacement.mid(y * 13, 6));
     // In a double-byte cell an invalid pair is a replacement followed by its second byte.
     auto invalid = oneCell(bmDoubleByte, 0x81, 0x20);
     EXPECT_EQ(inkOf(*invalid, 1, 1, kInk), replacement);
