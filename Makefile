@@ -35,7 +35,7 @@ build: configure
 	cmake --build $(BUILD) -j $(JOBS)
 
 run: build
-	$(BUILD)/bin/quillet samples/demo.mmt
+	$(BUILD)/bin/quillet $(BUILD)/samples/demo.mmt
 
 test: build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS) --timeout 300

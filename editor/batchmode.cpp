@@ -1,0 +1,337 @@
+#include "batchmode.h"
+
+#include "animationfile.h"
+#include "colorhex.h"
+#include "fileerror.h"
+#include "filmpanel.h"
+#include "pagewriter.h"
+#include "settings.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QImageWriter>
+#include <QRegularExpression>
+#include <QSaveFile>
+#include <QStringEncoder>
+#include <QTextStream>
+
+#include <cerrno>
+#include <optional>
+#include <stdexcept>
+
+namespace quillet {
+namespace {
+
+enum class ExportKind { None, Mmt, Png, Html };
+
+struct BatchOptions {
+    ExportKind kind = ExportKind::None;
+    QString output;
+    std::optional<int> byteModePosition; // position in the byte-mode list: 0 auto, 1 single, 2 double
+    std::optional<TColor> unitBack;
+    std::optional<TColor> unitFont;
+    std::optional<QString> title;
+    std::optional<int> speed;
+    bool buttons = false;
+    std::optional<QString> pageBack;
+    std::optional<QString> pageFont;
+    QString scriptPath;
+    QStringList inputs;
+    bool help = false;
+    bool version = false;
+};
+
+struct UsageError : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+const char kUsage[] =
+    "Usage: quillet [FILE]                       start the editor, opening FILE (.mmt or .txt)\n"
+    "       quillet --export-mmt=OUT.mmt [options] INPUT...\n"
+    "       quillet --export-png=DIR [options] INPUT...\n"
+    "       quillet --export-html=OUT.htm [options] [page options] INPUT...\n"
+    "       quillet --register-file-type | --help | --version\n"
+    "\n"
+    "INPUT is an animation file (.mmt: its units are appended) or a text page (.txt: one unit,\n"
+    "coloured by the .clo file beside it). At most 50 units in all.\n"
+    "\n"
+    "Options (the default comes from Tevrano.ini next to the program, then the built-in value):\n"
+    "  --byte-mode=auto|single|double   byte mode of new units\n"
+    "  --unit-back=RRGGBB               background colour of new units\n"
+    "  --unit-font=RRGGBB               text colour of new units\n"
+    "Page options (--export-html):\n"
+    "  --title=TEXT                     page title\n"
+    "  --speed=MS                       frame delay in milliseconds\n"
+    "  --buttons                        show the play controls on the page\n"
+    "  --page-back=TEXT                 page background colour text (e.g. FFFFFF)\n"
+    "  --page-font=TEXT                 page text colour text (e.g. 000000)\n"
+    "  --script=PATH                    page template (default: Script.txt next to the program)\n";
+
+TColor parseColourOption(const QString& name, const QString& value) {
+    static const QRegularExpression sixDigits(QStringLiteral("^[0-9A-Fa-f]{6}$"));
+    if (!sixDigits.match(value).hasMatch())
+        throw UsageError(QStringLiteral("%1 wants six hexadecimal digits RRGGBB, not \"%2\"").arg(name, value).toStdString());
+    return HexToColor(value);
+}
+
+int parseByteMode(const QString& value) {
+    if (value == QLatin1String("auto"))
+        return 0;
+    if (value == QLatin1String("single"))
+        return 1;
+    if (value == QLatin1String("double"))
+        return 2;
+    throw UsageError(QStringLiteral("--byte-mode wants auto, single or double, not \"%1\"").arg(value).toStdString());
+}
+
+void setExport(BatchOptions& options, ExportKind kind, const QString& output) {
+    if (options.kind != ExportKind::None)
+        throw UsageError("give one --export-... option");
+    if (output.isEmpty())
+        throw UsageError("an --export-... option needs a file or folder name");
+    options.kind = kind;
+    options.output = output;
+}
+
+BatchOptions parseArguments(const QStringList& arguments) {
+    BatchOptions options;
+    bool onlyInputs = false;
+    for (const QString& argument : arguments) {
+        if (onlyInputs || !argument.startsWith(QLatin1String("--"))) {
+            options.inputs << argument;
+            continue;
+        }
+        if (argument == QLatin1String("--")) {
+            onlyInputs = true;
+            continue;
+        }
+        const qsizetype eq = argument.indexOf(QLatin1Char('='));
+        const QString name = eq < 0 ? argument : argument.left(eq);
+        const QString value = eq < 0 ? QString() : argument.mid(eq + 1);
+        const bool hasValue = eq >= 0;
+        auto needValue = [&] {
+            if (!hasValue)
+                throw UsageError(QStringLiteral("%1 needs a value: %1=...").arg(name).toStdString());
+        };
+        auto noValue = [&] {
+            if (hasValue)
+                throw UsageError(QStringLiteral("%1 takes no value").arg(name).toStdString());
+        };
+        if (name == QLatin1String("--export-mmt")) {
+            needValue();
+            setExport(options, ExportKind::Mmt, value);
+        } else if (name == QLatin1String("--export-png")) {
+            needValue();
+            setExport(options, ExportKind::Png, value);
+        } else if (name == QLatin1String("--export-html")) {
+            needValue();
+            setExport(options, ExportKind::Html, value);
+        } else if (name == QLatin1String("--byte-mode")) {
+            needValue();
+            options.byteModePosition = parseByteMode(value);
+        } else if (name == QLatin1String("--unit-back")) {
+            needValue();
+            options.unitBack = parseColourOption(name, value);
+        } else if (name == QLatin1String("--unit-font")) {
+            needValue();
+            options.unitFont = parseColourOption(name, value);
+        } else if (name == QLatin1String("--title")) {
+            needValue();
+            options.title = value;
+        } else if (name == QLatin1String("--speed")) {
+            needValue();
+            bool ok = false;
+            const int speed = value.toInt(&ok);
+            if (!ok || speed < 0)
+                throw UsageError(QStringLiteral("--speed wants milliseconds, not \"%1\"").arg(value).toStdString());
+            options.speed = speed;
+        } else if (name == QLatin1String("--buttons")) {
+            noValue();
+            options.buttons = true;
+        } else if (name == QLatin1String("--page-back")) {
+            needValue();
+            options.pageBack = value;
+        } else if (name == QLatin1String("--page-font")) {
+            needValue();
+            options.pageFont = value;
+        } else if (name == QLatin1String("--script")) {
+            needValue();
+            options.scriptPath = value;
+        } else if (name == QLatin1String("--help")) {
+            noValue();
+            options.help = true;
+        } else if (name == QLatin1String("--version")) {
+            noValue();
+            options.version = true;
+        } else {
+            throw UsageError(QStringLiteral("unknown option %1").arg(name).toStdString());
+        }
+    }
+    return options;
+}
+
+QByteArray toCodePage(const QString& text) {
+    QStringEncoder gbk("GBK");
+    QByteArray bytes = gbk.encode(text);
+    if (gbk.hasError())
+        throw UsageError(QStringLiteral("\"%1\" holds characters the GBK code page cannot hold").arg(text).toStdString());
+    return bytes;
+}
+
+// Settings next to the program, read only when the file is there.
+std::optional<StoredSettings> readStoredSettings(const QString& programDir) {
+    return LoadSettingsFile(programDir + QStringLiteral("Tevrano.ini"));
+}
+
+void applyUnitDefaults(TFilmPanel& strip, const BatchOptions& options, const std::optional<StoredSettings>& stored) {
+    if (stored) {
+        strip.FDefaultFontColor = stored->defaultFontColor;
+        strip.FDefaultBackColor = stored->defaultBackColor;
+        strip.SetByteMode(stored->defaultByteMode);
+    }
+    if (options.byteModePosition)
+        strip.SetByteMode(*options.byteModePosition);
+    if (options.unitBack)
+        strip.FDefaultBackColor = *options.unitBack;
+    if (options.unitFont)
+        strip.FDefaultFontColor = *options.unitFont;
+}
+
+void checkInput(const QString& path) {
+    const QFileInfo info(path);
+    if (info.isDir())
+        throw FileError::fromErrno(path, EISDIR);
+}
+
+// Reads every input into the strip, at most 50 units in all. Returns false when "文件不存在".
+bool fillStrip(TFilmPanel& strip, const QStringList& inputs, QTextStream& err) {
+    bool notAllRead = false;
+    for (const QString& input : inputs) {
+        if (!QFileInfo::exists(input)) {
+            err << QStringLiteral("文件不存在: ") << input << Qt::endl;
+            return false;
+        }
+        checkInput(input);
+        const int room = TFilmPanel::kMaxUnits - strip.FCount;
+        if (input.endsWith(QLatin1String(".mmt"), Qt::CaseInsensitive)) {
+            const AnimationRecords records = ReadAnimationFile(input, room);
+            AppendRecords(strip, records);
+            notAllRead = notAllRead || records.notAllRead();
+        } else if (room == 0) {
+            notAllRead = true;
+        } else {
+            const ImportReport report = strip.AddTextUnit(input);
+            if (report.colorListFailed) {
+                const QString colourPath = input.left(input.size() - 3) + QStringLiteral("clo");
+                err << kColorListErrorText << QStringLiteral(": ") << colourPath << Qt::endl;
+            }
+        }
+    }
+    if (notAllRead)
+        err << kNotAllDataText << Qt::endl;
+    return true;
+}
+
+void writePictures(TFilmPanel& strip, const QString& folder, QTextStream& err) {
+    if (!QDir().mkpath(folder))
+        throw FileError::fromErrno(folder, errno ? errno : EACCES);
+    for (int i = 0; i < strip.FCount; ++i) {
+        TAnsiImage& unit = strip.GetUnit(i);
+        unit.Render();
+        const QString name = QDir(folder).filePath(QStringLiteral("unit-%1.png").arg(i + 1, 3, 10, QLatin1Char('0')));
+        // The text area as the preview shows it: the picture without its frame.
+        const QRect textArea(21, 11, unit.Width - 42, unit.Height - 23);
+        if (textArea.isEmpty()) {
+            err << QStringLiteral("unit %1 is empty: no picture written").arg(i + 1) << Qt::endl;
+            continue;
+        }
+        QSaveFile file(name);
+        if (!file.open(QIODevice::WriteOnly))
+            throw FileError(name, file.errorString());
+        QImageWriter writer(&file, "png");
+        if (!writer.write(unit.Picture.copy(textArea)))
+            throw FileError(name, writer.errorString());
+        if (!file.commit())
+            throw FileError(name, file.errorString());
+    }
+}
+
+void writePage(const TFilmPanel& strip, const BatchOptions& options, const std::optional<StoredSettings>& stored,
+               const QString& programDir) {
+    const QString script = options.scriptPath.isEmpty() ? programDir + QStringLiteral("Script.txt") : options.scriptPath;
+    THtmFP writer(script);
+    writer.FFilm = &strip;
+    writer.FTitle = toCodePage(options.title.value_or(QString()));
+    writer.FSpeed = options.speed.value_or(stored ? stored->speed : 100);
+    writer.FShowButtons = options.buttons;
+    writer.FBackColorHex = toCodePage(options.pageBack.value_or(stored ? stored->backColor : QStringLiteral("FFFFFF")));
+    writer.FFontColorHex = toCodePage(options.pageFont.value_or(stored ? stored->fontColor : QStringLiteral("000000")));
+    writer.FFileName = options.output;
+    writer.WritePage();
+}
+
+} // namespace
+
+bool IsBatchInvocation(const QStringList& arguments) {
+    for (const QString& argument : arguments) {
+        if (argument.startsWith(QLatin1String("--export-")) || argument == QLatin1String("--help") ||
+            argument == QLatin1String("--version"))
+            return true;
+    }
+    return false;
+}
+
+int RunBatch(const QStringList& arguments, const QString& programDir, QTextStream& out, QTextStream& err) {
+    BatchOptions options;
+    try {
+        options = parseArguments(arguments);
+        if (options.help) {
+            out << kUsage;
+            return 0;
+        }
+        if (options.version) {
+            out << QStringLiteral("quillet %1").arg(QStringLiteral(QUILLET_VERSION)) << Qt::endl;
+            return 0;
+        }
+        if (options.kind == ExportKind::None)
+            throw UsageError("nothing to do: give an --export-... option");
+        if (options.inputs.isEmpty())
+            throw UsageError("no input files");
+    } catch (const UsageError& error) {
+        err << QStringLiteral("quillet: ") << QString::fromStdString(error.what()) << Qt::endl << Qt::endl << kUsage;
+        return 2;
+    }
+
+    try {
+        const std::optional<StoredSettings> stored = readStoredSettings(programDir);
+        TFilmPanel strip;
+        applyUnitDefaults(strip, options, stored);
+        if (!fillStrip(strip, options.inputs, err))
+            return 1;
+        switch (options.kind) {
+        case ExportKind::Mmt:
+            WriteAnimationFile(options.output, strip);
+            break;
+        case ExportKind::Png:
+            writePictures(strip, options.output, err);
+            break;
+        case ExportKind::Html:
+            writePage(strip, options, stored, programDir);
+            break;
+        case ExportKind::None:
+            break;
+        }
+    } catch (const FileError& error) {
+        err << QStringLiteral("quillet: ") << error.message() << Qt::endl;
+        return 1;
+    } catch (const UsageError& error) {
+        err << QStringLiteral("quillet: ") << QString::fromStdString(error.what()) << Qt::endl;
+        return 2;
+    } catch (const std::exception& error) {
+        err << QStringLiteral("quillet: ") << QString::fromStdString(error.what()) << Qt::endl;
+        return 1;
+    }
+    return 0;
+}
+
+} // namespace quillet
