@@ -26,7 +26,8 @@ public:
     // The file whose contents are these bytes.
     explicit IniFile(const QByteArray& bytes);
 
-    // Reads the device to its end. Throws FileError when reading fails.
+    // Reads the open device to its end; name is the path reported in errors. Throws FileError when
+    // reading a file fails.
     static IniFile load(QIODevice& device, const QString& name);
     // Reads the file at path. Throws FileError when it cannot be opened or read.
     static IniFile load(const QString& path);

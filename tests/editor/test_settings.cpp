@@ -146,20 +146,6 @@ TEST(Settings, WindowKeysStayWhenTheWindowPlaceIsNotWritten) {
                                           "speed=100\n[FilmPanel]\nDefault_FontColor=0\nDefault_BackColor=16777215\n"));
 }
 
-TEST(Settings, WrittenValuesReadBackExceptTheByteMode) {
-    IniFile ini(kTypical);
-    const StoredSettings written = changedValues();
-    WriteSettings(ini, written, true);
-    const StoredSettings read = ReadSettings(ini);
-    EXPECT_EQ(read.language, written.language);
-    EXPECT_EQ(read.windowLeft, written.windowLeft);
-    EXPECT_EQ(read.backColor, written.backColor);
-    EXPECT_EQ(read.fontColor, written.fontColor);
-    EXPECT_EQ(read.defaultFontColor, written.defaultFontColor);
-    EXPECT_EQ(read.defaultBackColor, written.defaultBackColor);
-    EXPECT_EQ(read.defaultByteMode, 0);
-}
-
 TEST(Settings, MissingFileIsNeitherReadNorCreated) {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
