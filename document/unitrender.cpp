@@ -20,6 +20,7 @@ constexpr int kTextLeft = 21;
 constexpr int kTextTop = 11;
 constexpr int kRowPitch = 12;
 constexpr int kHoleSize = 14;
+constexpr std::size_t kHoleArea = std::size_t{kHoleSize} * kHoleSize;
 constexpr int kHolePitch = 28;
 constexpr QRgb kBlack = 0xFF000000;
 
@@ -55,7 +56,7 @@ QImage newPicture(int width, int height) {
 
 // A sprocket hole as the painter draws an ellipse in a 14 x 14 box with a 1-pixel black outline
 // inside the box: 0 outside, 1 outline, 2 fill.
-const std::array<std::uint8_t, kHoleSize * kHoleSize>& holeShape() {
+const std::array<std::uint8_t, kHoleArea>& holeShape() {
     static const auto shape = [] {
         const QRgb outside = qRgb(0, 0, 255);
         QImage img(kHoleSize, kHoleSize, QImage::Format_RGB32);
@@ -66,11 +67,12 @@ const std::array<std::uint8_t, kHoleSize * kHoleSize>& holeShape() {
             p.setBrush(Qt::white);
             p.drawEllipse(0, 0, kHoleSize - 1, kHoleSize - 1);
         }
-        std::array<std::uint8_t, kHoleSize * kHoleSize> s{};
+        std::array<std::uint8_t, kHoleArea> s{};
+        std::size_t i = 0;
         for (int y = 0; y < kHoleSize; ++y)
             for (int x = 0; x < kHoleSize; ++x) {
                 const QRgb px = img.pixel(x, y);
-                s[static_cast<std::size_t>(y * kHoleSize + x)] = px == outside ? 0 : px == kBlack ? 1 : 2;
+                s[i++] = px == outside ? 0 : px == kBlack ? 1 : 2;
             }
         return s;
     }();
@@ -108,7 +110,7 @@ void drawHole(QImage& img, int left, int top, QRgb fill) {
     const int bottom = std::min(top + kHoleSize, img.height());
     for (int y = top; y < bottom; ++y) {
         QRgb* row = line(img, y) + left;
-        const std::uint8_t* s = &shape[static_cast<std::size_t>((y - top) * kHoleSize)];
+        const std::uint8_t* s = &shape[static_cast<std::size_t>(y - top) * kHoleSize];
         for (int x = 0; x < kHoleSize; ++x)
             if (s[x]) row[x] = s[x] == 1 ? kBlack : fill;
     }
@@ -268,11 +270,12 @@ void TAnsiImage::Render() {
     GlyphCache& cache = GlyphCache::instance();
     static std::vector<GlyphCache::Key> keys;
     std::vector<GlyphCache::Key> missing;
-    keys.resize(static_cast<std::size_t>(rows * cols));
+    keys.resize(static_cast<std::size_t>(rows) * static_cast<std::size_t>(cols));
+    std::size_t k = 0;
     for (int r = 0; r < rows; ++r)
         for (int j = 0; j < cols; ++j) {
             const GlyphCache::Key key = cellKey(cell(r, j), doubleByte);
-            keys[static_cast<std::size_t>(r * cols + j)] = key;
+            keys[k++] = key;
             if (key != kNoText && !cache.find(key)) missing.push_back(key);
         }
     cache.make(missing);
@@ -280,7 +283,7 @@ void TAnsiImage::Render() {
     const qsizetype stride = Picture.bytesPerLine() / static_cast<qsizetype>(sizeof(QRgb));
     for (int r = 0; r < rows; ++r) {
         QRgb* rowOrigin = line(Picture, kTextTop + kRowPitch * r) + kTextLeft;
-        const GlyphCache::Key* rowKeys = &keys[static_cast<std::size_t>(r * cols)];
+        const GlyphCache::Key* rowKeys = &keys[static_cast<std::size_t>(r) * static_cast<std::size_t>(cols)];
         const TAnsiCell* rowCells = &cell(r, 0);
         if (doubleByte)
             drawDoubleByteRow(rowOrigin, stride, rowKeys, rowCells, cols, colours.back);
