@@ -226,7 +226,10 @@ void drawSingleByteRow(QRgb* origin, qsizetype stride, const GlyphCache::Key* ke
 void TAnsiImage::DrawFrame() {
     const int w = Picture.width();
     const int h = Picture.height();
-    if (w < 44 || h < 23) return; // no room for a frame; FitSize never makes a unit this small
+    if (w < 44 || h < 23) { // no room for a frame; FitSize never makes a unit this small
+        Picture.fill(kBlack);
+        return;
+    }
     const FrameColours colours{toRgb(FPageColor), toRgb(FBackColor), FSelected ? qRgb(255, 0, 0) : qRgb(255, 255, 255)};
     for (int y = 0; y < h; ++y)
         frameRow(line(Picture, y), y, w, h, colours);

@@ -349,6 +349,17 @@ TEST(UnitRender, ExtentLargerThanPictureIsCutToThePicture) {
     EXPECT_EQ(unit->Picture.pixel(10, 14), kWhite);
 }
 
+TEST(UnitRender, PictureTooSmallForAFrameIsBlack) {
+    auto unit = makeUnit(bmDoubleByte, 1, 1);
+    unit->Width = 30;
+    unit->Height = 5;
+    unit->Render();
+    ASSERT_EQ(unit->Picture.size(), QSize(30, 5));
+    for (int y = 0; y < 5; ++y)
+        for (int x = 0; x < 30; ++x)
+            ASSERT_EQ(px(*unit, x, y), kBlack);
+}
+
 TEST(UnitRender, SystemColoursUseTheirLowBits) {
     auto unit = makeUnit(bmDoubleByte, 1, 1);
     unit->cell(0, 0).BackColor = static_cast<TColor>(0x80FF8040);
