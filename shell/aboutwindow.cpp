@@ -24,22 +24,19 @@ namespace quillet {
 
 namespace {
 
-QString programDir()
-{
+QString programDir() {
     const QString dir = Run().ProgramDir;
     return dir.isEmpty() ? QCoreApplication::applicationDirPath() + QLatin1Char('/') : dir;
 }
 
 // The skinned bars drew their controls with the skin's own small font.
-QFont barFont()
-{
+QFont barFont() {
     QFont font(QStringLiteral("AR PL UMing CN"));
     font.setPixelSize(12);
     return font;
 }
 
-QToolButton* barButton(QWidget* bar, QStyle::StandardPixmap picture, const QString& hint)
-{
+QToolButton* barButton(QWidget* bar, QStyle::StandardPixmap picture, const QString& hint) {
     auto* button = new QToolButton(bar);
     button->setIcon(bar->style()->standardIcon(picture));
     button->setToolTip(hint);
@@ -51,8 +48,7 @@ QToolButton* barButton(QWidget* bar, QStyle::StandardPixmap picture, const QStri
 
 } // namespace
 
-Taboutform::Taboutform(QWidget* parent) : QWidget(parent, Qt::Window)
-{
+Taboutform::Taboutform(QWidget* parent) : QWidget(parent, Qt::Window) {
     setWindowTitle(QStringLiteral("关于【Quillet】"));
     // Closing the main window ends the run even while this window is open.
     setAttribute(Qt::WA_QuitOnClose, false);
@@ -77,8 +73,7 @@ Taboutform::Taboutform(QWidget* parent) : QWidget(parent, Qt::Window)
     FormCreate();
 }
 
-void Taboutform::buildAddressBar()
-{
+void Taboutform::buildAddressBar() {
     bsSkinPanel1 = new QWidget(this);
     bsSkinPanel1->setFixedHeight(25);
     bsSkinPanel1->setFont(barFont());
@@ -105,8 +100,7 @@ void Taboutform::buildAddressBar()
     row->addWidget(bsSkinButton1);
 }
 
-void Taboutform::buildButtonBar()
-{
+void Taboutform::buildButtonBar() {
     bsSkinPanel3 = new QWidget(this);
     bsSkinPanel3->setFixedHeight(26);
     bsSkinPanel3->setFont(barFont());
@@ -135,8 +129,7 @@ void Taboutform::buildButtonBar()
     connect(bsSkinSpeedButton1, &QToolButton::clicked, this, &Taboutform::bsSkinSpeedButton1Click);
 }
 
-void Taboutform::FormCreate()
-{
+void Taboutform::FormCreate() {
     AboutLanguage = QStringLiteral("chinese");
     SetAboutLanguage(AboutLanguage);
     bsSkinPanel2->setFixedWidth(40);
@@ -145,18 +138,15 @@ void Taboutform::FormCreate()
     navigate(QUrl(AboutPageURL));
 }
 
-void Taboutform::SetAboutLanguage(const QString& language)
-{
+void Taboutform::SetAboutLanguage(const QString& language) {
     const QString path = FindLanguageTable(programDir(), language);
-    if (path.isEmpty())
-        return;
+    if (path.isEmpty()) return;
     QFile file(path);
     if (file.open(QIODevice::ReadOnly)) {
         const QMap<int, QString> table = ReadLanguageTable(file);
         const auto apply = [&table](int number, auto setter) {
             const auto found = table.constFind(number);
-            if (found != table.constEnd())
-                setter(*found);
+            if (found != table.constEnd()) setter(*found);
         };
         apply(1, [this](const QString& text) { note->setText(text); });
         apply(2, [this](const QString& text) { bsSkinButton1->setText(text); });
@@ -168,20 +158,16 @@ void Taboutform::SetAboutLanguage(const QString& language)
         apply(8, [this](const QString& text) { bsSkinSB_bbs->setToolTip(text); });
         apply(10, [this](const QString& text) { bsSkinSpeedButton1->setToolTip(text); });
     }
-    if (!AboutPageURL.isEmpty())
-        navigate(QUrl(AboutPageURL));
+    if (!AboutPageURL.isEmpty()) navigate(QUrl(AboutPageURL));
 }
 
-void Taboutform::showEvent(QShowEvent* event)
-{
+void Taboutform::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
-    if (!WebBrowser)
-        createWebBrowser();
+    if (!WebBrowser) createWebBrowser();
     FormShow();
 }
 
-void Taboutform::FormShow()
-{
+void Taboutform::FormShow() {
     // Compared exactly: the stored "Chinese" differs from the "chinese" applied at creation.
     if (AboutLanguage != Run().Language) {
         AboutLanguage = Run().Language;
@@ -190,53 +176,44 @@ void Taboutform::FormShow()
     Edit_input->setFocus();
 }
 
-void Taboutform::createWebBrowser()
-{
+void Taboutform::createWebBrowser() {
     WebBrowser = new QWebEngineView(this);
     WebBrowser->setCursor(Qt::ArrowCursor);
     connect(WebBrowser, &QWebEngineView::loadStarted, this, &Taboutform::WebBrowserDownloadBegin);
     connect(WebBrowser, &QWebEngineView::loadFinished, this, &Taboutform::WebBrowserNavigateComplete2);
     static_cast<QVBoxLayout*>(layout())->insertWidget(1, WebBrowser, 1);
-    if (!pendingURL.isEmpty())
-        WebBrowser->load(pendingURL);
+    if (!pendingURL.isEmpty()) WebBrowser->load(pendingURL);
     pendingURL.clear();
 }
 
-void Taboutform::navigate(const QUrl& url)
-{
+void Taboutform::navigate(const QUrl& url) {
     if (WebBrowser)
         WebBrowser->load(url);
     else
         pendingURL = url;
 }
 
-QString Taboutform::currentAddress() const
-{
+QString Taboutform::currentAddress() const {
     return WebBrowser ? WebBrowser->url().toString() : LastURL;
 }
 
-bool Taboutform::eventFilter(QObject* watched, QEvent* event)
-{
+bool Taboutform::eventFilter(QObject* watched, QEvent* event) {
     if (watched == Edit_input && event->type() == QEvent::KeyPress)
         return Edit_inputKeyDown(static_cast<QKeyEvent*>(event));
     return QWidget::eventFilter(watched, event);
 }
 
-bool Taboutform::Edit_inputKeyDown(QKeyEvent* event)
-{
-    if (event->key() != Qt::Key_Return && event->key() != Qt::Key_Enter)
-        return false;
+bool Taboutform::Edit_inputKeyDown(QKeyEvent* event) {
+    if (event->key() != Qt::Key_Return && event->key() != Qt::Key_Enter) return false;
     bsSkinButton1Click();
     return true;
 }
 
-void Taboutform::bsSkinButton1Click()
-{
+void Taboutform::bsSkinButton1Click() {
     navigate(QUrl::fromUserInput(Edit_input->text()));
 }
 
-void Taboutform::bsSkinSB_backwordClick()
-{
+void Taboutform::bsSkinSB_backwordClick() {
     if (WebBrowser && WebBrowser->history()->canGoBack()) {
         WebBrowser->back();
         bsSkinSB_forward->setEnabled(true);
@@ -245,36 +222,30 @@ void Taboutform::bsSkinSB_backwordClick()
     }
 }
 
-void Taboutform::bsSkinSB_forwardClick()
-{
+void Taboutform::bsSkinSB_forwardClick() {
     if (WebBrowser && WebBrowser->history()->canGoForward())
         WebBrowser->forward();
     else
         bsSkinSB_forward->setEnabled(false);
 }
 
-void Taboutform::bsSkinSB_aboutClick()
-{
+void Taboutform::bsSkinSB_aboutClick() {
     navigate(QUrl(AboutPageURL));
 }
 
-void Taboutform::bsSkinSB_homeClick()
-{
+void Taboutform::bsSkinSB_homeClick() {
     navigate(QUrl(QLatin1String(projectinfo::HomePage)));
 }
 
-void Taboutform::bsSkinSB_bbsClick()
-{
+void Taboutform::bsSkinSB_bbsClick() {
     navigate(QUrl(QLatin1String(projectinfo::GuestbookPage)));
 }
 
-void Taboutform::bsSkinSB_emailClick()
-{
+void Taboutform::bsSkinSB_emailClick() {
     ShellOpen(QStringLiteral("mailto:") + QLatin1String(projectinfo::EmailAddress));
 }
 
-void Taboutform::bsSkinSpeedButton1Click()
-{
+void Taboutform::bsSkinSpeedButton1Click() {
     const QString address = currentAddress();
     for (const char* browser : {"x-www-browser", "firefox", "chromium"}) {
         const QString program = QStandardPaths::findExecutable(QLatin1String(browser));
@@ -286,8 +257,7 @@ void Taboutform::bsSkinSpeedButton1Click()
     ShellOpen(address);
 }
 
-void Taboutform::WebBrowserNavigateComplete2()
-{
+void Taboutform::WebBrowserNavigateComplete2() {
     const QString address = WebBrowser->url().toString();
     if (address != LastURL) {
         LastURL = address;
@@ -297,8 +267,7 @@ void Taboutform::WebBrowserNavigateComplete2()
     WebBrowser->setCursor(Qt::ArrowCursor);
 }
 
-void Taboutform::WebBrowserDownloadBegin()
-{
+void Taboutform::WebBrowserDownloadBegin() {
     WebBrowser->setCursor(Qt::BusyCursor);
 }
 

@@ -16,43 +16,34 @@ namespace quillet {
 namespace {
 
 // The per-user data folder of the XDG base directory rules; a relative value does not count.
-QString userDataHome()
-{
+QString userDataHome() {
     const QString configured = qEnvironmentVariable("XDG_DATA_HOME");
-    if (!configured.isEmpty() && QDir::isAbsolutePath(configured))
-        return configured;
+    if (!configured.isEmpty() && QDir::isAbsolutePath(configured)) return configured;
     return QDir::homePath() + QStringLiteral("/.local/share");
 }
 
-bool writeWhole(const QString& path, const QByteArray& bytes)
-{
-    if (!QDir().mkpath(QFileInfo(path).absolutePath()))
-        return false;
+bool writeWhole(const QString& path, const QByteArray& bytes) {
+    if (!QDir().mkpath(QFileInfo(path).absolutePath())) return false;
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
+    if (!file.open(QIODevice::WriteOnly)) return false;
     file.write(bytes);
     return file.commit();
 }
 
 // Runs a cache tool on a folder when the tool is installed; its output and outcome are ignored.
-void runToolQuietly(const QString& tool, const QString& folder)
-{
+void runToolQuietly(const QString& tool, const QString& folder) {
     const QString program = QStandardPaths::findExecutable(tool);
-    if (program.isEmpty())
-        return;
+    if (program.isEmpty()) return;
     QProcess process;
     process.setStandardOutputFile(QProcess::nullDevice());
     process.setStandardErrorFile(QProcess::nullDevice());
     process.start(program, {folder});
-    if (process.waitForStarted())
-        process.waitForFinished(30000);
+    if (process.waitForStarted()) process.waitForFinished(30000);
 }
 
 } // namespace
 
-QString DesktopExecArgument(const QString& path)
-{
+QString DesktopExecArgument(const QString& path) {
     QString arg = path;
     arg.replace(QLatin1Char('%'), QStringLiteral("%%"));
     static const QString reserved = QStringLiteral(" \t\n\"'\\><~|&;$*?#()`");
@@ -74,8 +65,7 @@ QString DesktopExecArgument(const QString& path)
     return arg;
 }
 
-QByteArray MimePackageText(const QString& ext)
-{
+QByteArray MimePackageText(const QString& ext) {
     const QString glob = (QStringLiteral("*.") + ext).toHtmlEscaped();
     return QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
                           "<mime-info xmlns=\"http://www.freedesktop.org/standards/shared-mime-info\">\n"
@@ -89,8 +79,7 @@ QByteArray MimePackageText(const QString& ext)
         .toUtf8();
 }
 
-QByteArray DesktopEntryText(const QString& programPath)
-{
+QByteArray DesktopEntryText(const QString& programPath) {
     return QStringLiteral("[Desktop Entry]\n"
                           "Type=Application\n"
                           "Name=Quillet\n"
@@ -107,8 +96,7 @@ QByteArray DesktopEntryText(const QString& programPath)
         .toUtf8();
 }
 
-void RegisterFileType(const QString& ext)
-{
+void RegisterFileType(const QString& ext) {
     const QString dataHome = userDataHome();
     const QString id = QLatin1String(projectinfo::DesktopId);
     if (writeWhole(dataHome + QStringLiteral("/mime/packages/") + id + QStringLiteral(".xml"), MimePackageText(ext)))

@@ -10,49 +10,39 @@ namespace {
 
 constexpr qsizetype MaxTextBytes = 253;
 
-QString cutToBytes(QString text)
-{
+QString cutToBytes(QString text) {
     while (text.toUtf8().size() > MaxTextBytes) {
         text.chop(1);
-        if (!text.isEmpty() && text.back().isHighSurrogate())
-            text.chop(1);
+        if (!text.isEmpty() && text.back().isHighSurrogate()) text.chop(1);
     }
     return text;
 }
 
 } // namespace
 
-QMap<int, QString> ReadLanguageTable(QIODevice& device)
-{
+QMap<int, QString> ReadLanguageTable(QIODevice& device) {
     QMap<int, QString> table;
     QByteArray bytes = device.readAll();
-    if (bytes.startsWith("\xEF\xBB\xBF"))
-        bytes.remove(0, 3);
+    if (bytes.startsWith("\xEF\xBB\xBF")) bytes.remove(0, 3);
     for (QByteArray line : bytes.split('\n')) {
-        if (line.endsWith('\r'))
-            line.chop(1);
+        if (line.endsWith('\r')) line.chop(1);
         const qsizetype equals = line.indexOf('=');
-        if (equals <= 0)
-            continue;
+        if (equals <= 0) continue;
         bool isNumber = false;
         const int number = line.left(equals).trimmed().toInt(&isNumber);
-        if (isNumber)
-            table.insert(number, cutToBytes(QString::fromUtf8(line.mid(equals + 1))));
+        if (isNumber) table.insert(number, cutToBytes(QString::fromUtf8(line.mid(equals + 1))));
     }
     return table;
 }
 
-QString FindLanguageTable(const QString& programDir, const QString& language)
-{
+QString FindLanguageTable(const QString& programDir, const QString& language) {
     const QString folder = programDir + QStringLiteral("Language");
     const QString wanted = language + QStringLiteral("_about.ini");
     const QString exact = folder + QLatin1Char('/') + wanted;
-    if (QFileInfo(exact).isFile())
-        return exact;
+    if (QFileInfo(exact).isFile()) return exact;
     const QStringList names = QDir(folder).entryList(QDir::Files);
     for (const QString& name : names) {
-        if (name.compare(wanted, Qt::CaseInsensitive) == 0)
-            return folder + QLatin1Char('/') + name;
+        if (name.compare(wanted, Qt::CaseInsensitive) == 0) return folder + QLatin1Char('/') + name;
     }
     return {};
 }

@@ -18,8 +18,7 @@ namespace {
 
 constexpr int LoadTimeout = 15000;
 
-void writeFile(const QString& path, const QByteArray& bytes)
-{
+void writeFile(const QString& path, const QByteArray& bytes) {
     QFile file(path);
     QVERIFY2(file.open(QIODevice::WriteOnly), qPrintable(path));
     file.write(bytes);
@@ -37,19 +36,16 @@ private:
     QString pageURL(const QString& name) const { return QUrl::fromLocalFile(programDir + name).toString(); }
     QString aboutURL() const { return pageURL(QStringLiteral("readme.htm")); }
 
-    void writeLanguage(const QString& fileName, const QByteArray& lines)
-    {
+    void writeLanguage(const QString& fileName, const QByteArray& lines) {
         writeFile(programDir + QStringLiteral("Language/") + fileName, lines);
     }
 
-    static bool showAndWaitFor(Taboutform& form, const QString& address)
-    {
+    static bool showAndWaitFor(Taboutform& form, const QString& address) {
         form.show();
         return QTest::qWaitFor([&] { return form.Edit_input->text() == address; }, LoadTimeout);
     }
 
-    static bool enterAddress(Taboutform& form, const QString& address)
-    {
+    static bool enterAddress(Taboutform& form, const QString& address) {
         form.Edit_input->setText(address);
         QTest::keyClick(form.Edit_input, Qt::Key_Return);
         return QTest::qWaitFor([&] { return form.LastURL == address && form.Edit_input->text() == address; },
@@ -57,25 +53,23 @@ private:
     }
 
 private slots:
-    void initTestCase()
-    {
+    void initTestCase() {
         QVERIFY(root.isValid());
         programDir = root.path() + QStringLiteral("/程序 目录/");
         QVERIFY(QDir().mkpath(programDir + QStringLiteral("Language")));
-        QVERIFY(QFile::copy(QStringLiteral(QUILLET_RUNTIME_DIR "/readme.htm"), programDir + QStringLiteral("readme.htm")));
+        QVERIFY(
+            QFile::copy(QStringLiteral(QUILLET_RUNTIME_DIR "/readme.htm"), programDir + QStringLiteral("readme.htm")));
         writeFile(programDir + QStringLiteral("second.htm"), "<html><head><title>second</title></head></html>");
         Run().ProgramDir = programDir;
     }
 
-    void init()
-    {
+    void init() {
         QDir(programDir + QStringLiteral("Language")).removeRecursively();
         QVERIFY(QDir().mkpath(programDir + QStringLiteral("Language")));
         Run().Language = QStringLiteral("chinese");
     }
 
-    void showsTheAboutPageFromReadme()
-    {
+    void showsTheAboutPageFromReadme() {
         Taboutform form;
         QVERIFY(!form.WebBrowser);
         QCOMPARE(form.windowTitle(), QStringLiteral("关于【Quillet】"));
@@ -90,8 +84,7 @@ private slots:
         QVERIFY(!form.bsSkinSB_forward->isEnabled());
     }
 
-    void backAndForwardFollowTheHistory()
-    {
+    void backAndForwardFollowTheHistory() {
         Taboutform form;
         QVERIFY(showAndWaitFor(form, aboutURL()));
 
@@ -120,8 +113,7 @@ private slots:
         QVERIFY(form.bsSkinSB_backword->isEnabled());
     }
 
-    void enterInAnEmptyAddressBoxNavigatesToAnEmptyAddress()
-    {
+    void enterInAnEmptyAddressBoxNavigatesToAnEmptyAddress() {
         Taboutform form;
         QVERIFY(showAndWaitFor(form, aboutURL()));
         form.Edit_input->clear();
@@ -133,8 +125,7 @@ private slots:
         QCOMPARE(form.Edit_input->text(), QStringLiteral("about:blanka"));
     }
 
-    void storedLanguageTableAppliesAndReturnsToTheAboutPage()
-    {
+    void storedLanguageTableAppliesAndReturnsToTheAboutPage() {
         writeLanguage(QStringLiteral("english_about.ini"),
                       "\xEF\xBB\xBF; about window\r\n1=URL:\r\n2=Go\r\n3=Back\r\n4=Forward\r\n5=About\r\n"
                       "6=Home\r\n8=Guestbook\r\n9=not used\r\n10=Browser\r\nnonsense line\r\n");
@@ -158,8 +149,7 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(form.Edit_input->text(), aboutURL(), LoadTimeout);
     }
 
-    void missingTableChangesNothing()
-    {
+    void missingTableChangesNothing() {
         Run().Language = QStringLiteral("klingon");
         Taboutform form;
         QVERIFY(showAndWaitFor(form, aboutURL()));
@@ -173,16 +163,14 @@ private slots:
         QCOMPARE(form.Edit_input->text(), pageURL(QStringLiteral("second.htm")));
     }
 
-    void languageNamesCompareWithLetterCase_data()
-    {
+    void languageNamesCompareWithLetterCase_data() {
         QTest::addColumn<QString>("stored");
         QTest::addColumn<QString>("noteAfterShow");
         QTest::newRow("stored Chinese reapplies") << QStringLiteral("Chinese") << QStringLiteral("网址乙");
         QTest::newRow("stored chinese keeps") << QStringLiteral("chinese") << QStringLiteral("网址甲");
     }
 
-    void languageNamesCompareWithLetterCase()
-    {
+    void languageNamesCompareWithLetterCase() {
         QFETCH(QString, stored);
         QFETCH(QString, noteAfterShow);
         writeLanguage(QStringLiteral("chinese_about.ini"), "1=网址甲\n");
@@ -197,12 +185,12 @@ private slots:
         QCOMPARE(form.note->text(), noteAfterShow);
     }
 
-    void browserButtonPassesTheAddressAsOneArgument()
-    {
+    void browserButtonPassesTheAddressAsOneArgument() {
         QTemporaryDir bin;
         QVERIFY(bin.isValid());
         const QString browser = bin.path() + QStringLiteral("/x-www-browser");
-        writeFile(browser, "#!/bin/sh\nprintf '%s\\n' \"$#\" \"$1\" > \"$0.args.tmp\" && mv \"$0.args.tmp\" \"$0.args\"\n");
+        writeFile(browser,
+                  "#!/bin/sh\nprintf '%s\\n' \"$#\" \"$1\" > \"$0.args.tmp\" && mv \"$0.args.tmp\" \"$0.args\"\n");
         QVERIFY(QFile::setPermissions(browser, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
         const QByteArray savedPath = qgetenv("PATH");
         qputenv("PATH", bin.path().toUtf8() + ':' + savedPath);
@@ -219,8 +207,7 @@ private slots:
     }
 };
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     TestAboutWindow test;

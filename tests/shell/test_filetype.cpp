@@ -14,14 +14,12 @@ namespace {
 using quillet::DesktopExecArgument;
 using quillet::RegisterFileType;
 
-QByteArray readAll(const QString& path)
-{
+QByteArray readAll(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
 }
 
-void writeAll(const QString& path, const QByteArray& bytes)
-{
+void writeAll(const QString& path, const QByteArray& bytes) {
     QDir().mkpath(QFileInfo(path).absolutePath());
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
@@ -37,8 +35,7 @@ const QByteArray expectedMimePackage = "<?xml version=\"1.0\" encoding=\"UTF-8\"
                                        "  </mime-type>\n"
                                        "</mime-info>\n";
 
-QByteArray expectedDesktopEntry(const QByteArray& exec)
-{
+QByteArray expectedDesktopEntry(const QByteArray& exec) {
     return "[Desktop Entry]\n"
            "Type=Application\n"
            "Name=Quillet\n"
@@ -46,7 +43,9 @@ QByteArray expectedDesktopEntry(const QByteArray& exec)
            "GenericName[zh_CN]=字符动画编辑器\n"
            "Comment=Make text-frame animations and export them as web pages\n"
            "Comment[zh_CN]=制作字符动画并输出为网页\n"
-           "Exec=" + exec + " %f\n"
+           "Exec=" +
+           exec +
+           " %f\n"
            "Icon=quillet\n"
            "Terminal=false\n"
            "Categories=Graphics;2DGraphics;\n"
@@ -55,25 +54,21 @@ QByteArray expectedDesktopEntry(const QByteArray& exec)
 
 class RegisterFileTypeTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite()
-    {
+    static void SetUpTestSuite() {
         static int argc = 1;
         static char name[] = "test_filetype";
         static char* argv[] = {name, nullptr};
-        if (!QCoreApplication::instance())
-            new QCoreApplication(argc, argv);
+        if (!QCoreApplication::instance()) new QCoreApplication(argc, argv);
     }
 
-    void SetUp() override
-    {
+    void SetUp() override {
         ASSERT_TRUE(home.isValid());
         savedDataHome = qgetenv("XDG_DATA_HOME");
         savedHome = qgetenv("HOME");
         qputenv("XDG_DATA_HOME", dataHome().toUtf8());
     }
 
-    void TearDown() override
-    {
+    void TearDown() override {
         qputenv("XDG_DATA_HOME", savedDataHome);
         qputenv("HOME", savedHome);
     }
@@ -88,8 +83,7 @@ protected:
     QByteArray savedHome;
 };
 
-TEST_F(RegisterFileTypeTest, WritesThePackageAndTheEntryReplacingOlderContent)
-{
+TEST_F(RegisterFileTypeTest, WritesThePackageAndTheEntryReplacingOlderContent) {
     writeAll(packagePath(), QByteArray(4096, 'x'));
     writeAll(entryPath(), "[Desktop Entry]\nExec=/old/editor %f\n" + QByteArray(4096, '#'));
 
@@ -99,8 +93,7 @@ TEST_F(RegisterFileTypeTest, WritesThePackageAndTheEntryReplacingOlderContent)
     EXPECT_EQ(readAll(entryPath()), expectedDesktopEntry(programPath()));
 }
 
-TEST_F(RegisterFileTypeTest, RelativeDataHomeFallsBackToTheHomeFolder)
-{
+TEST_F(RegisterFileTypeTest, RelativeDataHomeFallsBackToTheHomeFolder) {
     qputenv("HOME", home.path().toUtf8());
     qputenv("XDG_DATA_HOME", "relative/data");
 
@@ -110,8 +103,7 @@ TEST_F(RegisterFileTypeTest, RelativeDataHomeFallsBackToTheHomeFolder)
     EXPECT_FALSE(QFileInfo::exists(QStringLiteral("relative/data")));
 }
 
-TEST_F(RegisterFileTypeTest, UnwritablePlaceFailsSilently)
-{
+TEST_F(RegisterFileTypeTest, UnwritablePlaceFailsSilently) {
     writeAll(dataHome() + QStringLiteral("/mime"), "a file where the folder should be");
     writeAll(dataHome() + QStringLiteral("/applications"), "another file");
 
@@ -121,12 +113,10 @@ TEST_F(RegisterFileTypeTest, UnwritablePlaceFailsSilently)
     EXPECT_EQ(readAll(dataHome() + QStringLiteral("/applications")), "another file");
 }
 
-TEST_F(RegisterFileTypeTest, DesktopToolsAcceptTheEntry)
-{
+TEST_F(RegisterFileTypeTest, DesktopToolsAcceptTheEntry) {
     const QString validate = QStandardPaths::findExecutable(QStringLiteral("desktop-file-validate"));
     const QString updateDesktop = QStandardPaths::findExecutable(QStringLiteral("update-desktop-database"));
-    if (validate.isEmpty() || updateDesktop.isEmpty())
-        GTEST_SKIP() << "desktop-file-utils not installed";
+    if (validate.isEmpty() || updateDesktop.isEmpty()) GTEST_SKIP() << "desktop-file-utils not installed";
 
     RegisterFileType(QStringLiteral("mmt"));
 
@@ -138,8 +128,7 @@ TEST_F(RegisterFileTypeTest, DesktopToolsAcceptTheEntry)
                     .contains("application/x-quillet-animation=quillet.desktop;"));
 }
 
-TEST_F(RegisterFileTypeTest, DesktopAnswersQuilletsTypeForAnAnimationFile)
-{
+TEST_F(RegisterFileTypeTest, DesktopAnswersQuilletsTypeForAnAnimationFile) {
     const QString xdgMime = QStandardPaths::findExecutable(QStringLiteral("xdg-mime"));
     if (xdgMime.isEmpty() || QStandardPaths::findExecutable(QStringLiteral("update-mime-database")).isEmpty() ||
         QStandardPaths::findExecutable(QStringLiteral("mimetype")).isEmpty())
@@ -161,8 +150,7 @@ TEST_F(RegisterFileTypeTest, DesktopAnswersQuilletsTypeForAnAnimationFile)
     EXPECT_EQ(query.readAllStandardOutput().trimmed(), "application/x-quillet-animation");
 }
 
-TEST(DesktopExecArgument, QuotesOnlyWhatTheEntrySyntaxNeeds)
-{
+TEST(DesktopExecArgument, QuotesOnlyWhatTheEntrySyntaxNeeds) {
     EXPECT_EQ(DesktopExecArgument(QStringLiteral("/opt/quillet/quillet")), QStringLiteral("/opt/quillet/quillet"));
     EXPECT_EQ(DesktopExecArgument(QStringLiteral("/home/李雷/工具/quillet")),
               QStringLiteral("/home/李雷/工具/quillet"));

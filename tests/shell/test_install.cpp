@@ -12,8 +12,7 @@
 // cmake --install into a fresh prefix, then the installed program works from there.
 namespace {
 
-QByteArray readAll(const QString& path)
-{
+QByteArray readAll(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing " + path.toUtf8() + ">");
 }
@@ -23,8 +22,7 @@ struct ProcessResult {
     QByteArray output;
 };
 
-ProcessResult runProgram(const QString& program, const QStringList& arguments, const QString& folder)
-{
+ProcessResult runProgram(const QString& program, const QStringList& arguments, const QString& folder) {
     QProcess process;
     process.setProcessChannelMode(QProcess::MergedChannels);
     process.setWorkingDirectory(folder);
@@ -38,20 +36,18 @@ ProcessResult runProgram(const QString& program, const QStringList& arguments, c
 
 class InstallTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite()
-    {
+    static void SetUpTestSuite() {
         static int argc = 1;
         static char name[] = "test_install";
         static char* argv[] = {name, nullptr};
-        if (!QCoreApplication::instance())
-            new QCoreApplication(argc, argv);
+        if (!QCoreApplication::instance()) new QCoreApplication(argc, argv);
         ASSERT_TRUE(root.isValid());
         // A blank, a dollar and Chinese characters in the prefix: every path must survive them.
         prefix = root.path() + QStringLiteral("/前缀 a$b");
-        const ProcessResult install = runProgram(QStringLiteral(QUILLET_CMAKE_COMMAND),
-                                       {QStringLiteral("--install"), QStringLiteral(QUILLET_BINARY_DIR),
-                                        QStringLiteral("--prefix"), prefix},
-                                       root.path());
+        const ProcessResult install = runProgram(
+            QStringLiteral(QUILLET_CMAKE_COMMAND),
+            {QStringLiteral("--install"), QStringLiteral(QUILLET_BINARY_DIR), QStringLiteral("--prefix"), prefix},
+            root.path());
         ASSERT_EQ(install.exitCode, 0) << install.output.toStdString();
     }
 
@@ -61,8 +57,7 @@ protected:
     static inline QString prefix;
 };
 
-TEST_F(InstallTest, ProgramAndItsSideFilesStayTogether)
-{
+TEST_F(InstallTest, ProgramAndItsSideFilesStayTogether) {
     for (const char* name : {"quillet", "Script.txt", "readme.htm", "Tevrano.ini", "Language/chinese_about.ini",
                              "Language/english_about.ini"})
         EXPECT_TRUE(QFileInfo(programDir() + QLatin1String(name)).isFile()) << name;
@@ -72,16 +67,14 @@ TEST_F(InstallTest, ProgramAndItsSideFilesStayTogether)
               readAll(QStringLiteral(QUILLET_SOURCE_DIR "/resources/quillet.svg")));
 }
 
-TEST_F(InstallTest, DesktopFilesMatchWhatTheProgramRegisters)
-{
+TEST_F(InstallTest, DesktopFilesMatchWhatTheProgramRegisters) {
     EXPECT_EQ(readAll(prefix + QStringLiteral("/share/applications/quillet.desktop")),
               quillet::DesktopEntryText(programDir() + QStringLiteral("quillet")));
     EXPECT_EQ(readAll(prefix + QStringLiteral("/share/mime/packages/quillet.xml")),
               quillet::MimePackageText(QStringLiteral("mmt")));
 }
 
-TEST_F(InstallTest, InstalledProgramExportsAPageWithTheTemplateBesideIt)
-{
+TEST_F(InstallTest, InstalledProgramExportsAPageWithTheTemplateBesideIt) {
     // Mark the installed template so the page shows which copy was read.
     const QString script = programDir() + QStringLiteral("Script.txt");
     QByteArray lines = readAll(script);
@@ -95,10 +88,10 @@ TEST_F(InstallTest, InstalledProgramExportsAPageWithTheTemplateBesideIt)
     }
 
     const QString page = root.path() + QStringLiteral("/导出 page.htm");
-    const ProcessResult exported = runProgram(prefix + QStringLiteral("/bin/quillet"),
-                                    {QStringLiteral("--export-html=") + page,
-                                     QStringLiteral(QUILLET_SOURCE_DIR "/samples/launch1.txt")},
-                                    root.path());
+    const ProcessResult exported =
+        runProgram(prefix + QStringLiteral("/bin/quillet"),
+                   {QStringLiteral("--export-html=") + page, QStringLiteral(QUILLET_SOURCE_DIR "/samples/launch1.txt")},
+                   root.path());
     ASSERT_EQ(exported.exitCode, 0) << exported.output.toStdString();
     const QByteArray written = readAll(page);
     EXPECT_TRUE(written.contains("<!-- installed template -->"));
