@@ -68,6 +68,10 @@ bool isShowable(char16_t c) {
     return true;
 }
 
+bool hasGuiApplication() {
+    return qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr;
+}
+
 // One piece of text to draw into a slot of the scratch strip, at column x of the slot's box.
 struct DrawOp {
     int slot;
@@ -87,7 +91,7 @@ struct GlyphCache::Fonts {
     GbkDecoder gbk;
 
     Fonts() {
-        if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
+        if (!hasGuiApplication()) {
             qWarning("quillet: no QGuiApplication, cell text is drawn without glyphs");
             return;
         }
@@ -144,6 +148,10 @@ struct GlyphCache::Fonts {
 
 GlyphCache& GlyphCache::instance() {
     static GlyphCache cache;
+    if (cache.m_fonts && !cache.m_fonts->usable && hasGuiApplication()) {
+        cache.clear(); // the masks made without fonts are empty
+        cache.m_fonts.reset();
+    }
     return cache;
 }
 

@@ -23,7 +23,7 @@ struct GlyphMask {
 // Glyphs come from "AR PL UMing CN" at 12 pixels without antialiasing (its bitmap strikes), then
 // "WenQuanYi Zen Hei Sharp" for characters it lacks. Masks are made on first use and kept for the
 // life of the process. Use on the user-interface thread only. Without a QGuiApplication there
-// are no fonts: every mask is then empty (a warning is printed once).
+// are no fonts: masks made then are empty (with a warning), and made again once one exists.
 class GlyphCache {
 public:
     // Keys 0 to 255 are single bytes; 256 + (first << 8 | second) is a pair whose first byte is not 0.
@@ -35,6 +35,8 @@ public:
         return kPairBase + (static_cast<Key>(first) << 8 | second);
     }
 
+    // The process's cache. Fetch it anew for each render: masks made before a QGuiApplication
+    // existed are forgotten here once one does.
     static GlyphCache& instance();
 
     GlyphCache();

@@ -191,9 +191,8 @@ GlyphCache::Key cellKey(const TAnsiCell& c, bool doubleByte) {
     return GlyphCache::pairKey(c.Chars[0], c.Chars[1]);
 }
 
-void drawDoubleByteRow(QRgb* origin, qsizetype stride, const GlyphCache::Key* keys, const TAnsiCell* cells, int cols,
-                       QRgb back) {
-    const GlyphCache& cache = GlyphCache::instance();
+void drawDoubleByteRow(const GlyphCache& cache, QRgb* origin, qsizetype stride, const GlyphCache::Key* keys,
+                       const TAnsiCell* cells, int cols, QRgb back) {
     for (int j = 0; j < cols; ++j, origin += 12) {
         const GlyphCache::Key key = keys[j];
         if (key == kNoText) {
@@ -211,8 +210,8 @@ void drawDoubleByteRow(QRgb* origin, qsizetype stride, const GlyphCache::Key* ke
     }
 }
 
-void drawSingleByteRow(QRgb* origin, qsizetype stride, const GlyphCache::Key* keys, const TAnsiCell* cells, int cols) {
-    const GlyphCache& cache = GlyphCache::instance();
+void drawSingleByteRow(const GlyphCache& cache, QRgb* origin, qsizetype stride, const GlyphCache::Key* keys,
+                       const TAnsiCell* cells, int cols) {
     int j = 0;
     for (; j + 1 < cols; j += 2, origin += 12)
         drawTwoBoxes(origin, stride, *cache.find(keys[j]), *cache.find(keys[j + 1]), toRgb(cells[j].FontColor),
@@ -289,9 +288,9 @@ void TAnsiImage::Render() {
         const GlyphCache::Key* rowKeys = &keys[static_cast<std::size_t>(r) * static_cast<std::size_t>(cols)];
         const TAnsiCell* rowCells = &cell(r, 0);
         if (doubleByte)
-            drawDoubleByteRow(rowOrigin, stride, rowKeys, rowCells, cols, colours.back);
+            drawDoubleByteRow(cache, rowOrigin, stride, rowKeys, rowCells, cols, colours.back);
         else
-            drawSingleByteRow(rowOrigin, stride, rowKeys, rowCells, cols);
+            drawSingleByteRow(cache, rowOrigin, stride, rowKeys, rowCells, cols);
     }
 }
 
