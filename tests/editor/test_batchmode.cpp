@@ -1,0 +1,240 @@
+#include "batchmode.h"
+
+#include "animationfile.h"
+#include "ansicell.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QGuiApplication>
+#include <QImage>
+#include <QTemporaryDir>
+#include <QTextStream>
+
+using namespace quillet;
+
+namespace {
+
+struct BatchRun {
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+class BatchModeTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(work.isValid());
+        programDir = work.filePath(QStringLiteral("program")) + QLatin1Char('/');
+        ASSERT_TRUE(QDir().mkpath(programDir));
+        QFile::copy(QStringLiteral(QUILLET_RUNTIME_DIR "/Script.txt"), programDir + QStringLiteral("Script.txt"));
+    }
+
+    BatchRun run(const QStringList& arguments) {
+        BatchRun result;
+        QTextStream out(&result.out);
+        QTextStream err(&result.err);
+        result.exitCode = RunBatch(arguments, programDir, out, err);
+        return result;
+    }
+
+    QString path(const QString& name) const { return work.filePath(name); }
+
+    void writeFile(const QString& name, const QByteArray& bytes) {
+        QFile file(path(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+    }
+
+    static QByteArray readFile(const QString& fileName) {
+        QFile file(fileName);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+    // Records of an exported animation file.
+    static QList<QByteArray> records(const QString& fileName) {
+        return ReadAnimationFile(fileName, 1000).records;
+    }
+
+    static TColor lastCellColour(const QByteArray& record, int offset) {
+        TColor colour = 0;
+        memcpy(&colour, record.constData() + kRecordSize - 12 + offset, sizeof colour);
+        return colour;
+    }
+
+    QTemporaryDir work;
+    QString programDir;
+};
+
+TEST_F(BatchModeTest, RecognisesBatchArguments) {
+    EXPECT_TRUE(IsBatchInvocation({QStringLiteral("--export-mmt=a.mmt"), QStringLiteral("a.txt")}));
+    EXPECT_TRUE(IsBatchInvocation({QStringLiteral("--help")}));
+    EXPECT_FALSE(IsBatchInvocation({QStringLiteral("film.mmt")}));
+    EXPECT_FALSE(IsBatchInvocation({}));
+}
+
+TEST_F(BatchModeTest, BadUsageExitsTwoWithUsageAndWritesNothing) {
+    writeFile(QStringLiteral("a.txt"), "hello\r\n");
+    const QString out = path(QStringLiteral("out.mmt"));
+    for (const QStringList& arguments : QList<QStringList>{
+             {QStringLiteral("--export-mmt=") + out},                                       // no input
+             {QStringLiteral("--export-mmt=") + out, QStringLiteral("--frobnicate"), path("a.txt")},
+             {QStringLiteral("--export-mmt=") + out, QStringLiteral("--unit-back=red"), path("a.txt")},
+             {QStringLiteral("--export-mmt=") + out, QStringLiteral("--byte-mode=triple"), path("a.txt")},
+             {QStringLiteral("--export-mmt=") + out, QStringLiteral("--export-png=") + path("pics"), path("a.txt")},
+             {QStringLiteral("--export-html=") + out, QStringLiteral("--speed=fast"), path("a.txt")},
+             {path("a.txt")}, // an input but nothing to do
+         }) {
+        const BatchRun result = run(arguments);
+        EXPECT_EQ(result.exitCode, 2) << arguments.join(' ').toStdString();
+        EXPECT_TRUE(result.err.contains(QStringLiteral("Usage:"))) << result.err.toStdString();
+        EXPECT_FALSE(QFile::exists(out));
+    }
+}
+
+TEST_F(BatchModeTest, HelpAndVersionGoToStandardOutput) {
+    BatchRun help = run({QStringLiteral("--help")});
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_TRUE(help.out.contains(QStringLiteral("--export-html")));
+    BatchRun version = run({QStringLiteral("--version")});
+    EXPECT_EQ(version.exitCode, 0);
+    EXPECT_TRUE(version.out.startsWith(QStringLiteral("quillet ")));
+}
+
+TEST_F(BatchModeTest, MissingInputExitsOneAndWritesNothing) {
+    writeFile(QStringLiteral("a.txt"), "hello\r\n");
+    const QString out = path(QStringLiteral("out.mmt"));
+    writeFile(QStringLiteral("out.mmt"), "old contents");
+    const BatchRun result = run({QStringLiteral("--export-mmt=") + out, path("a.txt"), path("missing.txt")});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_TRUE(result.err.contains(QStringLiteral("文件不存在")));
+    EXPECT_TRUE(result.err.contains(path("missing.txt")));
+    EXPECT_EQ(readFile(out), QByteArray("old contents"));
+}
+
+TEST_F(BatchModeTest, DirectoryAsInputIsASystemError) {
+    ASSERT_TRUE(QDir().mkpath(path("folder.txt")));
+    const BatchRun result = run({QStringLiteral("--export-mmt=") + path("out.mmt"), path("folder.txt")});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_TRUE(result.err.contains(path("folder.txt")));
+    EXPECT_FALSE(QFile::exists(path("out.mmt")));
+}
+
+TEST_F(BatchModeTest, ExportsTextAndAnimationInputsInOrder) {
+    writeFile(QStringLiteral("a.txt"), "first\r\n");
+    writeFile(QStringLiteral("b.txt"), "second\r\n");
+    const QString twoUnits = path(QStringLiteral("two.mmt"));
+    ASSERT_EQ(run({QStringLiteral("--export-mmt=") + twoUnits, path("a.txt"), path("b.txt")}).exitCode, 0);
+    ASSERT_EQ(records(twoUnits).size(), 2);
+
+    const QString three = path(QStringLiteral("three.mmt"));
+    ASSERT_EQ(run({QStringLiteral("--export-mmt=") + three, twoUnits, path("a.txt")}).exitCode, 0);
+    const QList<QByteArray> stored = records(three);
+    ASSERT_EQ(stored.size(), 3);
+    EXPECT_EQ(stored[0], records(twoUnits)[0]);
+    EXPECT_EQ(stored[1], records(twoUnits)[1]);
+    EXPECT_EQ(stored[2].left(12 * 5), stored[0].left(12 * 5)); // "first" again, same cells
+}
+
+TEST_F(BatchModeTest, BadColourListIsReportedAndTheExportGoesOn) {
+    writeFile(QStringLiteral("page.txt"), "text\r\n");
+    writeFile(QStringLiteral("page.clo"), "3\r\nnot a number\r\n 1\r\n");
+    const BatchRun result = run({QStringLiteral("--export-mmt=") + path("out.mmt"), path("page.txt")});
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_TRUE(result.err.contains(QStringLiteral("FileOpenError!")));
+    EXPECT_TRUE(result.err.contains(path("page.clo")));
+    EXPECT_EQ(records(path("out.mmt")).size(), 1);
+}
+
+TEST_F(BatchModeTest, KeepsTheFirstFiftyUnits) {
+    writeFile(QStringLiteral("a.txt"), "x\r\n");
+    QStringList arguments{QStringLiteral("--export-mmt=") + path("out.mmt")};
+    for (int i = 0; i < 51; ++i)
+        arguments << path("a.txt");
+    const BatchRun result = run(arguments);
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_TRUE(result.err.contains(QStringLiteral("Not all data open!")));
+    EXPECT_EQ(records(path("out.mmt")).size(), 50);
+}
+
+TEST_F(BatchModeTest, UnitColoursComeFromOptionsThenSettingsThenDefaults) {
+    writeFile(QStringLiteral("a.txt"), "x\r\n");
+    // Built-in defaults: white background, green text.
+    ASSERT_EQ(run({QStringLiteral("--export-mmt=") + path("builtin.mmt"), path("a.txt")}).exitCode, 0);
+    QByteArray record = records(path("builtin.mmt")).first();
+    EXPECT_EQ(lastCellColour(record, 4), 0x008000);
+    EXPECT_EQ(lastCellColour(record, 8), 0xFFFFFF);
+
+    QFile ini(programDir + QStringLiteral("Tevrano.ini"));
+    ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+    ini.write("[FilmPanel]\r\nDefault_FontColor=255\r\nDefault_BackColor=0\r\n");
+    ini.close();
+    ASSERT_EQ(run({QStringLiteral("--export-mmt=") + path("stored.mmt"), path("a.txt")}).exitCode, 0);
+    record = records(path("stored.mmt")).first();
+    EXPECT_EQ(lastCellColour(record, 4), 0x0000FF);
+    EXPECT_EQ(lastCellColour(record, 8), 0);
+
+    ASSERT_EQ(run({QStringLiteral("--export-mmt=") + path("given.mmt"), QStringLiteral("--unit-font=00FF00"),
+                   path("a.txt")})
+                  .exitCode,
+              0);
+    record = records(path("given.mmt")).first();
+    EXPECT_EQ(lastCellColour(record, 4), 0x00FF00); // RRGGBB green
+    EXPECT_EQ(lastCellColour(record, 8), 0);         // still from the settings
+}
+
+TEST_F(BatchModeTest, PicturesAreTheUnitsTextAreas) {
+    writeFile(QStringLiteral("a.txt"), "abc\r\nde\r\n");
+    const QString folder = path(QStringLiteral("pictures/new"));
+    ASSERT_EQ(run({QStringLiteral("--export-png=") + folder, QStringLiteral("--byte-mode=single"), path("a.txt"),
+                   path("a.txt")})
+                  .exitCode,
+              0);
+    const QImage first(folder + QStringLiteral("/unit-001.png"));
+    ASSERT_FALSE(first.isNull());
+    // 3 single-byte cells by 2 rows: (6 * 3 + 44 - 42) x (12 * 2 + 23 - 23).
+    EXPECT_EQ(first.size(), QSize(20, 24));
+    EXPECT_TRUE(QFile::exists(folder + QStringLiteral("/unit-002.png")));
+    EXPECT_FALSE(QFile::exists(folder + QStringLiteral("/unit-003.png")));
+}
+
+TEST_F(BatchModeTest, PageTakesOptionsAndSettings) {
+    writeFile(QStringLiteral("a.txt"), "x\r\n");
+    const QString page = path(QStringLiteral("page.htm"));
+    ASSERT_EQ(run({QStringLiteral("--export-html=") + page, QStringLiteral("--title=标题"), QStringLiteral("--speed=250"),
+                   QStringLiteral("--page-back=ff0000"), path("a.txt")})
+                  .exitCode,
+              0);
+    const QByteArray html = readFile(page);
+    EXPECT_TRUE(html.startsWith(QByteArray("<Html><head><TITLE>") + QByteArray("\xB1\xEA\xCC\xE2") + "</TITLE>\r\n"));
+    EXPECT_TRUE(html.contains("var max_pics=1;\r\nvar delay=250;\r\n"));
+    EXPECT_TRUE(html.contains("<BODY bgcolor=\"#ff0000\" text=\"#000000\" "));
+    EXPECT_TRUE(html.endsWith("</BODY></HTML>\r\n"));
+}
+
+TEST_F(BatchModeTest, ShortOrMissingTemplateFailsWithoutAFile) {
+    writeFile(QStringLiteral("a.txt"), "x\r\n");
+    writeFile(QStringLiteral("short.txt"), QByteArray("line\n").repeated(54));
+    const QString page = path(QStringLiteral("page.htm"));
+    BatchRun result = run({QStringLiteral("--export-html=") + page, QStringLiteral("--script=") + path("short.txt"),
+                           path("a.txt")});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_TRUE(result.err.contains(path("short.txt")));
+    EXPECT_FALSE(QFile::exists(page));
+
+    QFile::remove(programDir + QStringLiteral("Script.txt"));
+    result = run({QStringLiteral("--export-html=") + page, path("a.txt")});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_TRUE(result.err.contains(QStringLiteral("Script.txt")));
+    EXPECT_FALSE(QFile::exists(page));
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
