@@ -62,12 +62,9 @@ TColor fromRgb(QRgb rgb) {
 
 int hexDigitValue(QChar ch) {
     const char16_t u = ch.unicode();
-    if (u >= '0' && u <= '9')
-        return u - '0';
-    if (u >= 'A' && u <= 'F')
-        return u - 'A' + 10;
-    if (u >= 'a' && u <= 'f')
-        return u - 'a' + 10;
+    if (u >= '0' && u <= '9') return u - '0';
+    if (u >= 'A' && u <= 'F') return u - 'A' + 10;
+    if (u >= 'a' && u <= 'f') return u - 'a' + 10;
     return -1;
 }
 
@@ -82,12 +79,10 @@ std::int32_t SwapRedBlue(std::int32_t value) {
 }
 
 TColor ResolveSystemColor(TColor color) {
-    if (color >= 0)
-        return color;
+    if (color >= 0) return color;
     const auto index = static_cast<std::size_t>(static_cast<std::uint32_t>(color) & 0xFFu);
     const auto& roles = systemRoles();
-    if (index >= roles.size())
-        return 0;
+    if (index >= roles.size()) return 0;
     const SystemRole& entry = roles[index];
     if (entry.role != kNoRole && qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
         const QPalette palette = QGuiApplication::palette();
@@ -96,18 +91,23 @@ TColor ResolveSystemColor(TColor color) {
     return fromRgb(entry.fallback);
 }
 
-void AppendColorHex(QByteArray& out, TColor color) {
+int FormatColorHex(TColor color, char* digits) {
     static constexpr char kDigits[] = "0123456789ABCDEF";
-    // A resolved colour is never negative, so neither is the swapped value.
-    auto value = static_cast<std::uint32_t>(SwapRedBlue(ResolveSystemColor(color)));
-    char buffer[8];
-    int n = 0;
-    while (value != 0 || n < 6) {
-        buffer[7 - n] = kDigits[value & 0xFu];
+    // A resolved colour is never negative, so neither is the swapped value: at most 8 digits.
+    auto value = static_cast<std::uint32_t>(SwapRedBlue(color >= 0 ? color : ResolveSystemColor(color)));
+    int count = 6;
+    while (count < 8 && (value >> (4 * count)) != 0)
+        ++count;
+    for (int i = count - 1; i >= 0; --i) {
+        digits[i] = kDigits[value & 0xFu];
         value >>= 4;
-        ++n;
     }
-    out.append(buffer + 8 - n, n);
+    return count;
+}
+
+void AppendColorHex(QByteArray& out, TColor color) {
+    char digits[8];
+    out.append(digits, FormatColorHex(color, digits));
 }
 
 QString ColorToHex(TColor color) {
@@ -117,16 +117,13 @@ QString ColorToHex(TColor color) {
 }
 
 TColor HexToColor(const QString& text) {
-    if (text.isEmpty())
-        return 0;
+    if (text.isEmpty()) return 0;
     std::uint64_t value = 0;
     for (const QChar ch : text) {
         const int digit = hexDigitValue(ch);
-        if (digit < 0)
-            return 0;
+        if (digit < 0) return 0;
         value = value * 16 + static_cast<std::uint64_t>(digit);
-        if (value > 0xFFFFFFFFu)
-            return 0;
+        if (value > 0xFFFFFFFFu) return 0;
     }
     return SwapRedBlue(static_cast<std::int32_t>(static_cast<std::uint32_t>(value)));
 }

@@ -12,7 +12,10 @@ std::int32_t SwapRedBlue(std::int32_t value);
 // Six (or more) upper-case hexadecimal digits, red first. A system colour is first replaced by the
 // colour it currently stands for.
 QString ColorToHex(TColor color);
-// The same digits as ColorToHex, appended to a byte string (the page writer's path).
+// The same digits as ColorToHex written to digits (room for 8), without a terminator; returns
+// how many were written (6 to 8). The page writer's path: no allocation.
+int FormatColorHex(TColor color, char* digits);
+// The same digits appended to a byte string.
 void AppendColorHex(QByteArray& out, TColor color);
 // Hexadecimal digits only (either case, no sign, prefix or blanks, value within 32 bits), red
 // first; anything else gives 0 (black), silently.

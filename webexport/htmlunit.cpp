@@ -4,6 +4,7 @@
 #include "colorhex.h"
 
 #include <array>
+#include <cstring>
 
 namespace quillet {
 
@@ -11,7 +12,7 @@ namespace {
 
 struct Escape {
     const char* text;
-    qsizetype length;
+    int length;
 };
 
 // The replacement of every byte that is not written as itself; length 0 means "as itself".
@@ -19,7 +20,7 @@ const std::array<Escape, 256>& escapeTable() {
     static const std::array<Escape, 256> table = [] {
         std::array<Escape, 256> t{};
         auto set = [&t](std::uint8_t byte, const char* text) {
-            t[byte] = Escape{text, static_cast<qsizetype>(std::char_traits<char>::length(text))};
+            t[byte] = Escape{text, static_cast<int>(std::strlen(text))};
         };
         set(0x09, "&nbsp;&nbsp;");
         set(0x20, "&nbsp;");
@@ -32,58 +33,85 @@ const std::array<Escape, 256>& escapeTable() {
     return table;
 }
 
-constexpr char kOpenFont[] = "<font ";
-constexpr char kCloseFont[] = "</font>";
-constexpr char kLineBreak[] = "<br>";
+// What GetCell gives for the cell, read inline: this runs three times for every cell of a page.
+TCellInfo cellInfo(const TAnsiImage& unit, int row, int col) {
+    const TAnsiCell& cell = unit.cell(row, col);
+    TCellInfo info;
+    std::memcpy(&info.CharWord, &cell, sizeof info.CharWord); // the first four bytes; Chars[0] lowest
+    info.FontColor = cell.FontColor;
+    info.BackColor = cell.BackColor;
+    return info;
+}
 
 } // namespace
 
+// The markup of one cell, built without allocation and appended to the caller's text in one step.
+// The longest cell markup ("</font><br><font ", both attributes with 8-digit colours, two tabs) is
+// well under the capacity.
+struct THtmlUnit::MarkupBuffer {
+    char bytes[192];
+    int size = 0;
+
+    template <std::size_t N> void literal(const char (&text)[N]) { put(text, static_cast<int>(N - 1)); }
+    void put(const char* text, int length) {
+        std::memcpy(bytes + size, text, static_cast<std::size_t>(length));
+        size += length;
+    }
+    void putByte(char byte) { bytes[size++] = byte; }
+    void colour(TColor color) { size += FormatColorHex(color, bytes + size); }
+    void escaped(char byte) {
+        const Escape& e = escapeTable()[static_cast<std::uint8_t>(byte)];
+        if (e.length != 0)
+            put(e.text, e.length);
+        else
+            putByte(byte);
+    }
+    void appendTo(QByteArray& out) const { out.append(bytes, size); }
+};
+
 TCellPosition THtmlUnit::CellPosition(int row, int col, int rows, int cols) {
     if (cols == 1) {
-        if (row == 0)
-            return rows == 1 ? cpNarrowOnly : cpNarrowFirst;
+        if (row == 0) return rows == 1 ? cpNarrowOnly : cpNarrowFirst;
         return row == rows - 1 ? cpNarrowLast : cpNarrowRow;
     }
-    if (col == 0)
-        return row == 0 ? cpFirst : cpRowStart;
-    if (col == cols - 1)
-        return row == rows - 1 ? cpLast : cpRowEnd;
+    if (col == 0) return row == 0 ? cpFirst : cpRowStart;
+    if (col == cols - 1) return row == rows - 1 ? cpLast : cpRowEnd;
     return cpMiddle;
 }
 
 void THtmlUnit::LoadCell(const TAnsiImage& unit, int row, int col) {
     const int rows = unit.FRows;
     const int cols = unit.FCols;
-    FCur = unit.GetCell(row, col);
+    FCur = cellInfo(unit, row, col);
     FPosition = CellPosition(row, col, rows, cols);
     switch (FPosition) {
     case cpFirst:
-        FNext = unit.GetCell(row, 1);
+        FNext = cellInfo(unit, row, 1);
         break;
     case cpRowStart:
-        FPrev = unit.GetCell(row - 1, cols - 1);
-        FNext = unit.GetCell(row, 1);
+        FPrev = cellInfo(unit, row - 1, cols - 1);
+        FNext = cellInfo(unit, row, 1);
         break;
     case cpMiddle:
-        FPrev = unit.GetCell(row, col - 1);
-        FNext = unit.GetCell(row, col + 1);
+        FPrev = cellInfo(unit, row, col - 1);
+        FNext = cellInfo(unit, row, col + 1);
         break;
     case cpRowEnd:
-        FPrev = unit.GetCell(row, col - 1);
-        FNext = unit.GetCell(row + 1, 0);
+        FPrev = cellInfo(unit, row, col - 1);
+        FNext = cellInfo(unit, row + 1, 0);
         break;
     case cpLast:
-        FPrev = unit.GetCell(row, col - 1);
+        FPrev = cellInfo(unit, row, col - 1);
         break;
     case cpNarrowFirst:
-        FNext = unit.GetCell(row + 1, 0);
+        FNext = cellInfo(unit, row + 1, 0);
         break;
     case cpNarrowRow:
-        FPrev = unit.GetCell(row - 1, 0);
-        FNext = unit.GetCell(row + 1, 0);
+        FPrev = cellInfo(unit, row - 1, 0);
+        FNext = cellInfo(unit, row + 1, 0);
         break;
     case cpNarrowLast:
-        FPrev = unit.GetCell(row - 1, 0);
+        FPrev = cellInfo(unit, row - 1, 0);
         break;
     default: // cpNarrowOnly: no neighbour
         break;
@@ -123,141 +151,139 @@ void THtmlUnit::CellHtml(QByteArray& out) {
 }
 
 void THtmlUnit::FirstCellHtml(QByteArray& out) {
+    MarkupBuffer markup;
     FOpenTag = false;
-    openFirst(out);
-    appendCellText(out);
-    closeInRow(out);
+    openFirst(markup);
+    appendCellText(markup);
+    closeInRow(markup);
+    markup.appendTo(out);
 }
 
 void THtmlUnit::RowStartHtml(QByteArray& out) {
+    MarkupBuffer markup;
     FOpenTag = false;
-    openRowStart(out);
-    appendCellText(out);
-    closeInRow(out);
+    openRowStart(markup);
+    appendCellText(markup);
+    closeInRow(markup);
+    markup.appendTo(out);
 }
 
 void THtmlUnit::MiddleCellHtml(QByteArray& out) {
+    MarkupBuffer markup;
     FOpenTag = false;
-    openAfterPrev(out);
-    appendCellText(out);
-    closeInRow(out);
+    openAfterPrev(markup);
+    appendCellText(markup);
+    closeInRow(markup);
+    markup.appendTo(out);
 }
 
 void THtmlUnit::RowEndHtml(QByteArray& out) {
+    MarkupBuffer markup;
     FOpenTag = false;
-    openAfterPrev(out);
-    appendCellText(out);
-    closeRowEnd(out);
+    openAfterPrev(markup);
+    appendCellText(markup);
+    closeRowEnd(markup);
+    markup.appendTo(out);
 }
 
 void THtmlUnit::LastCellHtml(QByteArray& out) {
+    MarkupBuffer markup;
     FOpenTag = false;
-    openAfterPrev(out);
-    appendCellText(out);
-    closeLast(out);
+    openAfterPrev(markup);
+    appendCellText(markup);
+    closeLast(markup);
+    markup.appendTo(out);
 }
 
 void THtmlUnit::NarrowCellHtml(QByteArray& out) {
+    MarkupBuffer markup;
     FOpenTag = false;
-    // A narrow cell starts its row: the span, if any, was opened by the row before (or opens here).
+    // A narrow cell starts its row: its span, if any, was opened by the row before, or opens here.
     if (FPosition == cpNarrowFirst || FPosition == cpNarrowOnly)
-        openFirst(out);
+        openFirst(markup);
     else
-        openRowStart(out);
-    appendCellText(out);
+        openRowStart(markup);
+    appendCellText(markup);
     if (FPosition == cpNarrowFirst || FPosition == cpNarrowRow)
-        closeRowEnd(out);
+        closeRowEnd(markup);
     else
-        closeLast(out);
+        closeLast(markup);
+    markup.appendTo(out);
 }
 
-void THtmlUnit::openFirst(QByteArray& out) const {
+void THtmlUnit::openFirst(MarkupBuffer& out) const {
     if (differsFromDefaults(FCur)) {
-        out.append(kOpenFont);
+        out.literal("<font ");
         appendAttributes(out);
     }
 }
 
-void THtmlUnit::openRowStart(QByteArray& out) const {
-    if (differsFromDefaults(FCur))
-        appendAttributes(out);
+void THtmlUnit::openRowStart(MarkupBuffer& out) const {
+    if (differsFromDefaults(FCur)) appendAttributes(out);
 }
 
-void THtmlUnit::openAfterPrev(QByteArray& out) const {
-    if (!sameColours(FCur, FPrev) && differsFromDefaults(FCur))
-        appendAttributes(out);
+void THtmlUnit::openAfterPrev(MarkupBuffer& out) const {
+    if (!sameColours(FCur, FPrev) && differsFromDefaults(FCur)) appendAttributes(out);
 }
 
-void THtmlUnit::closeInRow(QByteArray& out) {
-    if (sameColours(FCur, FNext))
-        return;
-    if (differsFromDefaults(FCur))
-        out.append(kCloseFont);
+void THtmlUnit::closeInRow(MarkupBuffer& out) {
+    if (sameColours(FCur, FNext)) return;
+    if (differsFromDefaults(FCur)) out.literal("</font>");
     if (differsFromDefaults(FNext)) {
-        out.append(kOpenFont);
+        out.literal("<font ");
         FOpenTag = true;
     }
 }
 
-void THtmlUnit::closeRowEnd(QByteArray& out) {
+void THtmlUnit::closeRowEnd(MarkupBuffer& out) {
     closeLast(out);
     if (differsFromDefaults(FNext)) {
-        out.append(kOpenFont);
+        out.literal("<font ");
         FOpenTag = true;
     }
 }
 
-void THtmlUnit::closeLast(QByteArray& out) const {
-    if (differsFromDefaults(FCur))
-        out.append(kCloseFont);
-    out.append(kLineBreak);
+void THtmlUnit::closeLast(MarkupBuffer& out) const {
+    if (differsFromDefaults(FCur)) out.literal("</font>");
+    out.literal("<br>");
 }
 
-void THtmlUnit::appendAttributes(QByteArray& out) const {
+void THtmlUnit::appendAttributes(MarkupBuffer& out) const {
     if (FCur.FontColor != FFontColor) {
-        out.append("color=\"#");
-        AppendColorHex(out, FCur.FontColor);
-        out.append("\" ");
+        out.literal("color=\"#");
+        out.colour(FCur.FontColor);
+        out.literal("\" ");
     }
     if (FCur.BackColor != FBackColor) {
-        out.append("style=\"background-color: #");
-        AppendColorHex(out, FCur.BackColor);
-        out.append('"');
+        out.literal("style=\"background-color: #");
+        out.colour(FCur.BackColor);
+        out.putByte('"');
     }
-    out.append('>');
+    out.putByte('>');
 }
 
-void THtmlUnit::appendCellText(QByteArray& out) const {
+void THtmlUnit::appendCellText(MarkupBuffer& out) const {
     const char first = static_cast<char>(FCur.CharWord & 0xFFu);
     const char second = static_cast<char>((FCur.CharWord >> 8) & 0xFFu);
     if (!FDoubleByte) {
-        HtmlEscape(out, &second, 1);
+        out.escaped(second);
     } else if (first != 0) {
-        const char pair[2] = {first, second};
-        HtmlEscape(out, pair, second != 0 ? 2 : 1);
-    }
-}
-
-void THtmlUnit::HtmlEscape(QByteArray& out, const char* text, qsizetype length) {
-    const auto& table = escapeTable();
-    for (qsizetype i = 0; i < length; ++i) {
-        const Escape& e = table[static_cast<std::uint8_t>(text[i])];
-        if (e.length != 0)
-            out.append(e.text, e.length);
-        else
-            out.append(text[i]);
+        out.escaped(first);
+        if (second != 0) out.escaped(second);
     }
 }
 
 QByteArray THtmlUnit::HtmlEscape(const QByteArray& text) {
     QByteArray out;
-    HtmlEscape(out, text.constData(), text.size());
+    for (const char byte : text)
+        out.append(HtmlEscapeByte(static_cast<std::uint8_t>(byte)));
     return out;
 }
 
 QByteArray THtmlUnit::HtmlEscapeByte(std::uint8_t byte) {
-    const char c = static_cast<char>(byte);
-    return HtmlEscape(QByteArray(&c, 1));
+    const Escape& e = escapeTable()[byte];
+    if (e.length != 0) return QByteArray(e.text, e.length);
+    return QByteArray(1, static_cast<char>(byte));
 }
 
 } // namespace quillet

@@ -60,25 +60,26 @@ public:
 
     // Every byte through HtmlEscapeByte.
     static QByteArray HtmlEscape(const QByteArray& text);
-    static void HtmlEscape(QByteArray& out, const char* text, qsizetype length);
     // Tab: two non-breaking spaces; space: one; " & < > as entities; any other byte as it is.
     static QByteArray HtmlEscapeByte(std::uint8_t byte);
 
 private:
+    struct MarkupBuffer;
+
     bool differsFromDefaults(const TCellInfo& cell) const {
         return cell.FontColor != FFontColor || cell.BackColor != FBackColor;
     }
     static bool sameColours(const TCellInfo& a, const TCellInfo& b) {
         return a.FontColor == b.FontColor && a.BackColor == b.BackColor;
     }
-    void appendAttributes(QByteArray& out) const;
-    void appendCellText(QByteArray& out) const;
-    void openFirst(QByteArray& out) const;
-    void openRowStart(QByteArray& out) const;
-    void openAfterPrev(QByteArray& out) const;
-    void closeInRow(QByteArray& out);
-    void closeRowEnd(QByteArray& out);
-    void closeLast(QByteArray& out) const;
+    void appendAttributes(MarkupBuffer& out) const;
+    void appendCellText(MarkupBuffer& out) const;
+    void openFirst(MarkupBuffer& out) const;
+    void openRowStart(MarkupBuffer& out) const;
+    void openAfterPrev(MarkupBuffer& out) const;
+    void closeInRow(MarkupBuffer& out);
+    void closeRowEnd(MarkupBuffer& out);
+    void closeLast(MarkupBuffer& out) const;
 };
 
 } // namespace quillet

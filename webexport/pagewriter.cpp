@@ -33,8 +33,7 @@ QList<QByteArray> splitLines(const QByteArray& bytes) {
             ++i;
         }
     }
-    if (start < size)
-        lines.append(bytes.mid(start));
+    if (start < size) lines.append(bytes.mid(start));
     return lines;
 }
 
@@ -66,8 +65,7 @@ QByteArray escapeTyped(const QByteArray& text) {
 
 // The text width of a unit's table in pixels.
 std::int64_t tableWidth(const TAnsiImage& unit) {
-    if (unit.IsDoubleByte())
-        return divRoundHalfEven(std::int64_t{unit.FCols} * 164, 10); // FCols x 16.4
+    if (unit.IsDoubleByte()) return divRoundHalfEven(std::int64_t{unit.FCols} * 164, 10); // FCols x 16.4
     return std::int64_t{unit.FCols} * 8;
 }
 
@@ -128,19 +126,16 @@ void THtmBasic::WriteUnitTable(const TAnsiImage& unit) {
 
 THtmFP::THtmFP(const QString& scriptPath) : m_scriptPath(scriptPath) {
     QFile file(scriptPath);
-    if (!file.open(QIODevice::ReadOnly))
-        throw FileError(scriptPath, file.errorString());
+    if (!file.open(QIODevice::ReadOnly)) throw FileError(scriptPath, file.errorString());
     const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        throw FileError(scriptPath, file.errorString());
+    if (file.error() != QFileDevice::NoError) throw FileError(scriptPath, file.errorString());
     FScript = splitLines(bytes);
 }
 
 THtmFP::~THtmFP() = default;
 
 void THtmFP::WriteHead() {
-    if (FScript.size() < kTemplateLines)
-        throw TemplateError(m_scriptPath, static_cast<int>(FScript.size()));
+    if (FScript.size() < kTemplateLines) throw TemplateError(m_scriptPath, static_cast<int>(FScript.size()));
     const QByteArray title = escapeTyped(FTitle);
     FHeadLines.clear();
     FHeadLines.append("<Html><head><TITLE>" + title + "</TITLE>");
@@ -165,33 +160,27 @@ void THtmFP::WriteUnitBlock(int index) {
 }
 
 void THtmFP::WriteLines(QIODevice& page, const QList<QByteArray>& lines) const {
-    qsizetype total = 0;
-    for (const QByteArray& line : lines)
-        total += line.size() + 2;
-    QByteArray block;
-    block.reserve(total);
+    m_out.resize(0); // keeps the capacity of the previous list
     for (const QByteArray& line : lines) {
-        block.append(line);
-        block.append("\r\n", 2);
+        m_out.append(line);
+        m_out.append("\r\n", 2);
     }
-    if (page.write(block) != block.size())
-        throw FileError(FFileName, page.errorString());
+    if (page.write(m_out) != m_out.size()) throw FileError(FFileName, page.errorString());
 }
 
 void THtmFP::WritePage() {
     WriteHead();
     WriteTail();
     QSaveFile page(FFileName);
-    if (!page.open(QIODevice::WriteOnly))
-        throw FileError(FFileName, page.errorString());
+    if (!page.open(QIODevice::WriteOnly)) throw FileError(FFileName, page.errorString());
     WriteLines(page, FHeadLines);
     for (int i = 0; i < FFilm->FCount; ++i) {
         WriteUnitBlock(i);
         WriteLines(page, FBodyLines);
     }
     WriteLines(page, FTailLines);
-    if (!page.commit())
-        throw FileError(FFileName, page.errorString());
+    if (!page.commit()) throw FileError(FFileName, page.errorString());
+    m_out = QByteArray();
 }
 
 } // namespace quillet

@@ -81,7 +81,8 @@ public:
     void WriteLines(QIODevice& page, const QList<QByteArray>& lines) const;
 
 private:
-    QString m_scriptPath; // named in TemplateError
+    QString m_scriptPath;     // named in TemplateError
+    mutable QByteArray m_out; // the bytes of one line list on their way to the file, reused
 };
 
 } // namespace quillet

@@ -70,8 +70,7 @@ TEST(HtmlUnit, WorkedExample) {
 
     const QList<CellMarkup> cells = convert(*unit);
     ASSERT_EQ(cells.size(), 6);
-    const QList<QByteArray> expected = {"a<font ", "color=\"#FF0000\" >b</font>", "&nbsp;<br>", "c", "&lt;",
-                                        "d<br>"};
+    const QList<QByteArray> expected = {"a<font ", "color=\"#FF0000\" >b</font>", "&nbsp;<br>", "c", "&lt;", "d<br>"};
     for (int i = 0; i < 6; ++i) {
         EXPECT_EQ(cells[i].html, expected[i]) << "cell " << i;
         EXPECT_EQ(cells[i].openTag, i == 0) << "cell " << i;
@@ -96,8 +95,8 @@ TEST(HtmlUnit, PositionKinds) {
 TEST(HtmlUnit, DefaultColoursGiveNoSpanAndOneBreakPerRow) {
     auto unit = makeUnit(5, 3, bmSingleByte);
     putRow(*unit, 0, "hello");
-    EXPECT_EQ(joined(*unit), "hello<br>" + QByteArray("&nbsp;").repeated(5) + "<br>" +
-                                 QByteArray("&nbsp;").repeated(5) + "<br>");
+    EXPECT_EQ(joined(*unit),
+              "hello<br>" + QByteArray("&nbsp;").repeated(5) + "<br>" + QByteArray("&nbsp;").repeated(5) + "<br>");
 }
 
 TEST(HtmlUnit, NeighboursWithDifferentColoursCloseAndReopen) {

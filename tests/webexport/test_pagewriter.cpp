@@ -28,8 +28,7 @@ QByteArray templateBytes(int lines) {
     QByteArray bytes;
     for (int n = 1; n <= lines; ++n) {
         bytes += "template line " + QByteArray::number(n);
-        if (n == 2)
-            bytes += "\t\xd6\xd0\xce\xc4  ";
+        if (n == 2) bytes += "\t\xd6\xd0\xce\xc4  ";
         bytes += kEndings[n % 3];
     }
     return bytes;
