@@ -9,6 +9,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
+#include <QWebEngineHistory>
 #include <QWebEngineView>
 
 using quillet::Run;
@@ -132,7 +133,7 @@ private slots:
         Taboutform form;
         QVERIFY(showAndWaitFor(form, aboutURL()));
         QVERIFY(enterAddress(form, pageURL(QStringLiteral("second.htm"))));
-        form.hide();
+        QVERIFY(form.close());
 
         Run().Language = QStringLiteral("english");
         form.show();
@@ -154,9 +155,11 @@ private slots:
         Taboutform form;
         QVERIFY(showAndWaitFor(form, aboutURL()));
         QVERIFY(enterAddress(form, pageURL(QStringLiteral("second.htm"))));
-        form.hide();
+        QVERIFY(form.close());
+        QVERIFY(form.isHidden());
         Run().Language = QStringLiteral("vulcan");
         form.show();
+        QVERIFY(form.WebBrowser->history()->canGoBack());
         QCOMPARE(form.note->text(), QStringLiteral("网址："));
         QCOMPARE(form.bsSkinSpeedButton1->toolTip(), QStringLiteral("导出到IE浏览器"));
         QTest::qWait(300);
