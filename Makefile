@@ -10,7 +10,7 @@ JOBS        ?= $(shell nproc)
 
 # Debian 12 packages the build, the tests and the editor need.
 DEB_PACKAGES := build-essential cmake ninja-build pkg-config \
-	qt6-base-dev qt6-base-dev-tools qt6-svg-dev libqt6svg6 libgl-dev \
+	qt6-base-dev qt6-base-dev-tools qt6-svg-dev libqt6svg6 libgl-dev qt6-webengine-dev \
 	libgtest-dev libgmock-dev libbenchmark-dev \
 	fonts-arphic-uming fonts-wqy-zenhei \
 	xvfb xauth x11-apps chromium

@@ -1,4 +1,5 @@
 #include "batchmode.h"
+#include "filetype.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -12,6 +13,11 @@ int main(int argc, char* argv[]) {
     for (int i = 1; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
 
+    if (arguments == QStringList{QStringLiteral("--register-file-type")}) {
+        QCoreApplication app(argc, argv);
+        quillet::RegisterFileType(QStringLiteral("mmt"));
+        return 0;
+    }
     if (quillet::IsBatchInvocation(arguments)) {
         // No window and no widget: the batch commands only need fonts and pictures.
         qputenv("QT_QPA_PLATFORM", "offscreen");
