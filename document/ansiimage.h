@@ -28,16 +28,16 @@ public:
     TAnsiImage(const TAnsiImage&) = delete;
     TAnsiImage& operator=(const TAnsiImage&) = delete;
 
-    TAnsiGrid FGrid{};          // every byte 0 at creation
-    QString FFileName;          // text file the unit was imported from
-    std::int32_t FCols = 0;     // used width in cells
-    std::int32_t FRows = 0;     // used height in rows
+    TAnsiGrid FGrid{};      // every byte 0 at creation
+    QString FFileName;      // text file the unit was imported from
+    std::int32_t FCols = 0; // used width in cells
+    std::int32_t FRows = 0; // used height in rows
     std::int32_t FCellSize = 12;
-    TColor FBackColor = 0;      // default background colour
-    TColor FFontColor = 0;      // default text colour
-    bool FHasColor = false;     // a colour file was applied on import
-    bool FSelected = false;     // the film strip's current unit (red holes)
-    TColor FPageColor = 0;      // colour of the bands above and below the text area
+    TColor FBackColor = 0;  // default background colour
+    TColor FFontColor = 0;  // default text colour
+    bool FHasColor = false; // a colour file was applied on import
+    bool FSelected = false; // the film strip's current unit (red holes)
+    TColor FPageColor = 0;  // colour of the bands above and below the text area
     std::uint8_t FByteMode = bmAuto;
 
     // Geometry of the picture in the film strip, in pixels.
@@ -51,9 +51,7 @@ public:
     QImage Picture;
 
     TAnsiCell& cell(int row, int col) { return FGrid[static_cast<std::size_t>(row * kGridCols + col)]; }
-    const TAnsiCell& cell(int row, int col) const {
-        return FGrid[static_cast<std::size_t>(row * kGridCols + col)];
-    }
+    const TAnsiCell& cell(int row, int col) const { return FGrid[static_cast<std::size_t>(row * kGridCols + col)]; }
 
     // Every cell becomes two spaces in the default colours; extent and reserved bytes stay.
     void Clear();
@@ -104,12 +102,16 @@ public:
 // The lines of a text page as the import needs them. Lines end at CR LF, LF or a lone CR; a zero
 // byte ends the text. Only what can reach the grid is kept (the first 80 lines, the first
 // kKeptLineBytes bytes of each), so memory stays bounded whatever the size of the file; every
-// byte still counts for hasHighByte.
+// byte still counts for hasHighByte, and the lines past the 80th still count for the width.
 struct TextPage {
     static constexpr int kKeptLines = 80;
     static constexpr int kKeptLineBytes = 512;
     QList<QByteArray> lines;
     bool hasHighByte = false; // some byte above 0x80
+    // Longest line past the kept ones in bytes, as it stands and after AlignDoubleByte; both
+    // counted up to kKeptLineBytes, more than a grid row holds.
+    int restWidth = 0;
+    int restAlignedWidth = 0;
 };
 // Throws FileError when the device cannot be read.
 TextPage ReadTextPage(QIODevice& device, const QString& pathForErrors);

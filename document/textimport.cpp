@@ -51,25 +51,55 @@ public:
 
     // A last line without a line end is still a line.
     void finish() {
-        if (m_lineOpen) endLine();
+        if (full())
+            endRestLine();
+        else if (m_lineOpen)
+            endLine();
     }
 
 private:
     bool full() const { return m_page.lines.size() >= TextPage::kKeptLines; }
+    bool restSettled() const {
+        return m_page.hasHighByte && m_page.restWidth >= TextPage::kKeptLineBytes &&
+               m_page.restAlignedWidth >= TextPage::kKeptLineBytes;
+    }
 
-    // Past the kept lines only a high byte can still change the page; once one is seen, or the text
-    // ends at a zero byte, the rest need not be read.
+    // Past the kept lines only the high bytes and the widths still matter: a line's width as it
+    // stands and as AlignDoubleByte would make it (a pair opening at an even position gains a space).
+    // Once nothing can change any more, or the text ends at a zero byte, the rest need not be read.
     bool scanRest(const char* data, qint64 size) {
-        if (m_page.hasHighByte) return false;
-        for (qint64 i = 0; i < size; ++i) {
+        constexpr int cap = TextPage::kKeptLineBytes;
+        for (qint64 i = 0; i < size && !restSettled(); ++i) {
             const auto b = static_cast<std::uint8_t>(data[i]);
             if (b == 0) return false;
-            if (b > 0x80) {
-                m_page.hasHighByte = true;
-                return false;
+            if (b == '\n' || b == '\r') {
+                if (b == '\r' || !m_afterCr) endRestLine();
+                m_afterCr = b == '\r';
+                continue;
             }
+            m_afterCr = false;
+            if (m_restLength < cap) ++m_restLength;
+            if (m_restAligned >= cap) {
+                m_page.hasHighByte = m_page.hasHighByte || b > 0x80;
+                continue;
+            }
+            if (b <= 0x80) {
+                ++m_restAligned;
+                continue;
+            }
+            m_page.hasHighByte = true;
+            m_restInPair = !m_restInPair;
+            m_restAligned += (m_restInPair && m_restAligned % 2 == 1) ? 2 : 1;
         }
-        return true;
+        return !restSettled();
+    }
+
+    void endRestLine() {
+        m_page.restWidth = std::max(m_page.restWidth, m_restLength);
+        m_page.restAlignedWidth = std::max(m_page.restAlignedWidth, std::min(m_restAligned, TextPage::kKeptLineBytes));
+        m_restLength = 0;
+        m_restAligned = 0;
+        m_restInPair = false;
     }
 
     void endLine() {
@@ -82,6 +112,9 @@ private:
     QByteArray m_current;
     bool m_lineOpen = false;
     bool m_afterCr = false;
+    int m_restLength = 0;
+    int m_restAligned = 0;
+    bool m_restInPair = false;
 };
 
 // The lines of a colour list: LF ends a line, CR bytes are dropped, 0x1A ends the file; past the end
@@ -146,10 +179,15 @@ TColor rgbToColor(const uchar* pixel) {
 
 ImportReport importPage(TAnsiImage& unit, TextPage& page, const QString& colourPath) {
     ImportReport report;
-    if (unit.FByteMode == bmAuto) {
+    const bool aligning = unit.FByteMode == bmAuto;
+    if (aligning) {
         const bool aligned = TAnsiImage::AlignDoubleByte(page.lines);
         unit.FByteMode = (aligned || page.hasHighByte) ? bmDoubleByte : bmSingleByte;
     }
+    // The lines past the grid are not placed, but the unit is as wide as the widest line of the page:
+    // a blank stand-in after the 80th line carries their width.
+    const int restWidth = aligning ? page.restAlignedWidth : page.restWidth;
+    if (restWidth > 0) page.lines.append(QByteArray(restWidth, ' '));
     unit.FHasColor = false;
     if (!colourPath.isEmpty() && QFileInfo::exists(colourPath))
         unit.FHasColor = unit.LoadColorFile(colourPath, &report);

@@ -182,12 +182,24 @@ TEST(ReadTextPage, StreamsHugeInputsInBoundedMemory) {
     EXPECT_EQ(line.lines[0].size(), TextPage::kKeptLineBytes);
     EXPECT_TRUE(line.hasHighByte);
 
-    // Many short lines: the rest of the stream only matters until a high byte shows up.
-    GeneratedDevice lines(total, [](qint64 k) { return k == 5000000 ? '\x90' : (k % 50 == 49 ? '\n' : 'w'); });
+    // Many short lines: every one of them counts for the width, the widest lying near the end.
+    const auto shortLines = [total](qint64 k) {
+        if (k == 5000000) return '\x90';
+        const bool widest = k >= total - 1000 && k < total - 800;
+        return k % 50 == 49 && !widest ? '\n' : 'w';
+    };
+    GeneratedDevice lines(total, shortLines);
     TextPage page = ReadTextPage(lines, QStringLiteral("lines"));
+    EXPECT_EQ(lines.produced(), total);
     EXPECT_EQ(page.lines.size(), TextPage::kKeptLines);
     EXPECT_TRUE(page.hasHighByte);
-    EXPECT_LT(lines.produced(), total);
+    EXPECT_EQ(page.restWidth, 249);
+    EXPECT_EQ(page.restAlignedWidth, 249);
+
+    // Once a high byte and a line wider than any row have passed, nothing further can change the page.
+    GeneratedDevice settled(total, [](qint64 k) { return k == 4500 ? '\x90' : (k % 1000 == 999 ? '\n' : 'w'); });
+    ReadTextPage(settled, QStringLiteral("settled"));
+    EXPECT_LT(settled.produced(), total);
 }
 
 TEST(ReadTextPage, ReadErrorIsAFileError) {
@@ -280,6 +292,31 @@ TEST(TextImport, HighByteBeyondTheKeptLinesStillMakesTheUnitDoubleByte) {
     EXPECT_EQ(unit->FByteMode, bmDoubleByte);
     EXPECT_EQ(unit->FRows, 80);
     EXPECT_EQ(unit->FCols, 2);
+}
+
+TEST(TextImport, LinesPastTheGridStillCountForTheWidth) {
+    QByteArray text;
+    for (int k = 0; k < 85; ++k)
+        text += "ab\r\n";
+    text += "a\xd6\xd0"
+            "b\xd6\xd0\r\nxyz";
+    TextPage page = pageOf(text, 3);
+    EXPECT_EQ(page.restWidth, 6);
+    EXPECT_EQ(page.restAlignedWidth, 8) << "a \\xd6\\xd0b \\xd6\\xd0";
+
+    struct Case {
+        std::uint8_t mode;
+        int cols;
+    };
+    for (const Case c : {Case{bmAuto, 4}, Case{bmSingleByte, 6}, Case{bmDoubleByte, 3}}) {
+        QBuffer buffer(&text);
+        buffer.open(QIODevice::ReadOnly);
+        auto unit = freshUnit(c.mode);
+        unit->LoadFromText(buffer, QString());
+        EXPECT_EQ(unit->FCols, c.cols) << int(c.mode);
+        EXPECT_EQ(unit->FRows, 80);
+        EXPECT_EQ(unit->GetLines().last(), QByteArray("ab"));
+    }
 }
 
 TEST_F(TempFiles, MissingOrEmptyTextFiles) {
