@@ -159,11 +159,6 @@ GlyphCache::GlyphCache() : m_masks(kKeyCount), m_made(kKeyCount, 0) {}
 
 GlyphCache::~GlyphCache() = default;
 
-const GlyphMask& GlyphCache::mask(Key key) {
-    if (!m_made[key]) make({key});
-    return m_masks[key];
-}
-
 void GlyphCache::clear() {
     std::fill(m_made.begin(), m_made.end(), 0);
     m_count = 0;

@@ -46,8 +46,6 @@ public:
 
     // The mask for a key, or nullptr when it has not been made yet.
     const GlyphMask* find(Key key) const { return m_made[key] ? &m_masks[key] : nullptr; }
-    // The mask for a key, made now when missing.
-    const GlyphMask& mask(Key key);
     // Makes the masks of all the keys in one pass over the fonts; keys already made are skipped.
     void make(const std::vector<Key>& keys);
     // Forgets every mask (the next use makes them again).
