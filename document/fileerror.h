@@ -4,6 +4,8 @@
 
 #include <stdexcept>
 
+class QFileDevice;
+
 namespace quillet {
 
 // An input/output failure: the path and the system's description of what went wrong.
@@ -14,6 +16,8 @@ public:
 
     // From errno as left by the failing call.
     static FileError fromErrno(const QString& path, int errorNumber);
+    // A file that would not open, in the system's words also where Qt has words of its own (a folder).
+    static FileError fromOpenFailure(const QFileDevice& file);
 
     const QString& path() const { return m_path; }
     const QString& description() const { return m_description; }

@@ -218,7 +218,7 @@ TextPage ReadTextPage(QIODevice& device, const QString& pathForErrors) {
 
 ImportReport TAnsiImage::LoadFromTextFile(const QString& path) {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) throw FileError(path, file.errorString());
+    if (!file.open(QIODevice::ReadOnly)) throw FileError::fromOpenFailure(file);
     TextPage page = ReadTextPage(file, path);
     file.close();
     FFileName = path;

@@ -9,6 +9,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstring>
+
 using namespace quillet;
 
 namespace {
@@ -178,6 +181,12 @@ TEST(AnimationFile, MissingFilesAreErrorsAndAreNeverCreated) {
         EXPECT_FALSE(error.description().isEmpty());
     }
     EXPECT_FALSE(QFileInfo::exists(path));
+    try {
+        ReadAnimationFile(dir.path(), TFilmPanel::kMaxUnits);
+        FAIL() << "a folder read as a document";
+    } catch (const FileError& error) {
+        EXPECT_EQ(error.description().toStdString(), std::strerror(EISDIR));
+    }
 }
 
 TEST(AnimationFile, FailedWritesLeaveTheOldFile) {
