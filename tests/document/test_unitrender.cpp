@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <tuple>
 
 using namespace quillet;
 
@@ -323,6 +324,29 @@ TEST(UnitRender, GlyphsNeverLeaveTheirBox) {
     for (int lead = 0x80; lead <= 0xFF; ++lead)
         for (int trail : {0x30, 0x40, 0x7F, 0x80, 0xA1, 0xFE, 0xFF})
             check(bmDoubleByte, static_cast<std::uint8_t>(lead), static_cast<std::uint8_t>(trail));
+}
+
+// Masks made hundreds at a time are the same as masks made one by one.
+TEST(UnitRender, GlyphsMadeTogetherMatchGlyphsMadeAlone) {
+    auto unit = makeUnit(bmDoubleByte, 20, 15);
+    auto pairAt = [](int i) {
+        return std::pair{static_cast<std::uint8_t>(0xB0 + i / 94), static_cast<std::uint8_t>(0xA1 + i % 94)};
+    };
+    for (int i = 0; i < 300; ++i) {
+        TAnsiCell& c = unit->cell(i / 20, i % 20);
+        std::tie(c.Chars[0], c.Chars[1]) = pairAt(i);
+        c.FontColor = kInkT;
+    }
+    GlyphCache::instance().clear();
+    unit->Render();
+    EXPECT_EQ(GlyphCache::instance().size(), 300);
+    for (int i : {0, 1, 93, 94, 255, 256, 257, 299}) {
+        const QString together = inkOf(*unit, i / 20, i % 20, kInk);
+        GlyphCache::instance().clear();
+        const auto [first, second] = pairAt(i);
+        EXPECT_EQ(inkOf(*oneCell(bmDoubleByte, first, second), 1, 1, kInk), together) << i;
+        EXPECT_NE(together.count(QLatin1Char('#')), 0) << i;
+    }
 }
 
 TEST(UnitRender, SharedPictureIsNotRedrawnInPlace) {
