@@ -1,0 +1,195 @@
+#include "mainwindow.h"
+
+#include "animationfile.h"
+#include "fileerror.h"
+#include "filmpanel.h"
+#include "pagewriter.h"
+#include "prompts.h"
+#include "runvalues.h"
+#include "statuspanels.h"
+
+#include <QAction>
+#include <QFileInfo>
+
+namespace quillet {
+
+namespace {
+
+const QString kAnimationFilter = QStringLiteral("动画文本(mmt) (*.mmt)");
+const QString kOverwriteQuestion = QStringLiteral("已经存在，是否覆盖它？");
+const QString kMissingFileText = QStringLiteral("文件不存在");
+const QString kUnitLimitText = QStringLiteral("已到达单元数上限");
+
+QString defaultDocument() { return Run().ProgramDir + Run().DefaultFileName; }
+
+// A chosen name that is missing or not a plain file cannot be opened or added.
+bool isExistingFile(const QString& name) { return QFileInfo(name).isFile(); }
+
+} // namespace
+
+void TForm_movie::saveAsAnswered() {
+    if (FilmStrip->FDocFileName == defaultDocument()) {
+        TB_save1Click();
+        return;
+    }
+    if (reportErrors([this] { SaveToFile(FilmStrip->FDocFileName); }))
+        Modified = false;
+}
+
+bool TForm_movie::SaveQuestion() {
+    if (FilmStrip->FCount < 1 || !Modified)
+        return true;
+    if (m_prompts.confirm(QStringLiteral("是否保存当前动画文件？")))
+        saveAsAnswered();
+    else
+        Modified = false;
+    return !Modified;
+}
+
+void TForm_movie::TB_NewClick() {
+    if (!SaveQuestion())
+        return;
+    FilmStrip->ClearUnits();
+    FilmStrip->FDocFileName = defaultDocument();
+    bsSkinStatusBar1->bsSkinStatusPanel_4->showPlainText(Run().DefaultFileName);
+    UpdateToolButtons();
+    RefreshCurrentUnit();
+}
+
+void TForm_movie::TB_openClick() {
+    if (!SaveQuestion())
+        return;
+    const QString proposed = FilmStrip->FDocFileName.isEmpty() ? QStringLiteral("*.mmt") : FilmStrip->FDocFileName;
+    const QString name = m_prompts.openFileName(QStringLiteral("打开文件"), m_openFolder, proposed, kAnimationFilter);
+    if (name.isEmpty())
+        return;
+    if (!isExistingFile(name)) {
+        m_prompts.message(kMissingFileText);
+        return;
+    }
+    openDocument(name);
+}
+
+void TForm_movie::openDocument(const QString& name) {
+    reportErrors([&] { LoadFromFile(name); });
+    UpdateToolButtons();
+}
+
+void TForm_movie::TB_save1Click() {
+    const QString name = m_prompts.saveFileName(QStringLiteral("保存文件"), FilmStrip->FDocFileName, kAnimationFilter,
+                                                QStringLiteral("mmt"));
+    if (name.isEmpty())
+        return;
+    if (QFileInfo::exists(name) && !m_prompts.confirm(name + kOverwriteQuestion))
+        return;
+    if (reportErrors([&] { SaveToFile(name); }))
+        Modified = false;
+}
+
+void TForm_movie::TB_AddImgClick() {
+    if (FilmStrip->FCount >= TFilmPanel::kMaxUnits) {
+        m_prompts.message(kUnitLimitText);
+        return;
+    }
+    const QString name = m_prompts.openFileName(QStringLiteral("打开文件"), m_openFolder, LastTextFile,
+                                                QStringLiteral("Text Files (*.txt)"));
+    if (name.isEmpty())
+        return;
+    if (!isExistingFile(name)) {
+        m_prompts.message(kMissingFileText);
+        return;
+    }
+    LastTextFile = name;
+    if (!addTextPage(name))
+        return;
+    Modified = true;
+    UpdateToolButtons();
+    RefreshCurrentUnit();
+}
+
+bool TForm_movie::addTextPage(const QString& name) {
+    ImportReport report;
+    if (!reportErrors([&] { report = FilmStrip->AddTextUnit(name); }))
+        return false;
+    if (report.colorListFailed)
+        m_prompts.message(QString::fromLatin1(kColorListErrorText));
+    return true;
+}
+
+void TForm_movie::TB_delect1Click() {
+    if (FilmStrip->FCount == 0)
+        return;
+    if (!m_prompts.confirm(QStringLiteral("确实要删除当前单元吗？")))
+        return;
+    FilmStrip->DeleteUnit(FilmStrip->FCurrentIndex);
+    Modified = true;
+    UpdateToolButtons();
+    RefreshCurrentUnit();
+}
+
+void TForm_movie::TB_up1Click(QObject* sender) {
+    if (FilmStrip->FCount == 0)
+        return;
+    const int tag = sender ? sender->property("Tag").toInt() : 0;
+    const int index = FilmStrip->FCurrentIndex;
+    if (tag == 1) {
+        if (FilmStrip->MoveUnit(index, true))
+            FilmStrip->SelectUnit(index - 1);
+        else
+            m_prompts.message(QStringLiteral("已经最顶"));
+    } else if (tag == 2) {
+        if (FilmStrip->MoveUnit(index, false))
+            FilmStrip->SelectUnit(index + 1);
+        else
+            m_prompts.message(QStringLiteral("已经最底"));
+    }
+    Modified = true;
+}
+
+void TForm_movie::SaveToFile(const QString& name) {
+    WriteAnimationFile(name, *FilmStrip);
+    FilmStrip->FDocFileName = name;
+    ShowFileName(name);
+}
+
+void TForm_movie::LoadFromFile(const QString& name) {
+    const AnimationRecords records = ReadAnimationFile(name, TFilmPanel::kMaxUnits);
+    // Each appended unit becomes current in turn; the fields are refreshed once, for the last.
+    m_quietRefresh = true;
+    FilmStrip->ClearUnits();
+    AppendRecords(*FilmStrip, records);
+    m_quietRefresh = false;
+    RefreshCurrentUnit();
+    if (records.notAllRead())
+        m_prompts.message(QString::fromLatin1(kNotAllDataText));
+    FilmStrip->FDocFileName = name;
+    ShowFileName(name);
+}
+
+QString TForm_movie::exportProposal() const {
+    const QString document = FilmStrip->FDocFileName.isEmpty() ? defaultDocument() : FilmStrip->FDocFileName;
+    const QFileInfo info(document);
+    QString page = info.path() + QLatin1Char('/') + info.completeBaseName() + QStringLiteral(".htm");
+    if (page == document)
+        page = info.path() + QLatin1Char('/') + info.completeBaseName() + QStringLiteral("_page.htm");
+    return page;
+}
+
+void TForm_movie::TB_SaveHtmClick() {
+    if (!m_templateProblem.isEmpty()) {
+        m_prompts.message(QStringLiteral("无法输出网页：找不到或无法读取网页模板文件 %1\n%2")
+                              .arg(Run().ProgramDir + QStringLiteral("Script.txt"), m_templateProblem));
+        return;
+    }
+    const QString name = m_prompts.saveFileName(QStringLiteral("保存文件"), exportProposal(),
+                                                QStringLiteral("*.htm (*.htm)"), QStringLiteral("htm"));
+    if (name.isEmpty())
+        return;
+    if (QFileInfo::exists(name) && !m_prompts.confirm(name + kOverwriteQuestion))
+        return;
+    PageWriter->FFileName = name;
+    if (reportErrors([this] { PageWriter->WritePage(); }))
+        ShellOpenHook(name);
+}
+
+} // namespace quillet

@@ -1,0 +1,117 @@
+#include "filmview.h"
+
+#include "filmpanel.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScrollBar>
+
+namespace quillet {
+
+namespace {
+
+QRect unitRect(const TAnsiImage& unit) { return QRect(unit.Left, unit.Top, unit.Width, unit.Height); }
+
+} // namespace
+
+FilmView::FilmView(QWidget* parent) : QAbstractScrollArea(parent) {
+    setObjectName(QStringLiteral("ScrollBox"));
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
+    verticalScrollBar()->setSingleStep(24);
+    horizontalScrollBar()->setSingleStep(24);
+}
+
+void FilmView::setStrip(TFilmPanel* strip) {
+    if (m_strip)
+        disconnect(m_strip, nullptr, this, nullptr);
+    m_strip = strip;
+    if (m_strip) {
+        connect(m_strip, &TFilmPanel::layoutChanged, this, [this] {
+            updateScrollRanges();
+            viewport()->update();
+        });
+        connect(m_strip, &TFilmPanel::unitRendered, this, &FilmView::repaintUnit);
+    }
+    updateScrollRanges();
+    viewport()->update();
+}
+
+QPoint FilmView::offset() const { return QPoint(horizontalScrollBar()->value(), verticalScrollBar()->value()); }
+
+void FilmView::updateScrollRanges() {
+    const QSize content = m_strip ? QSize(m_strip->Width, m_strip->Height) : QSize();
+    const QSize page = viewport()->size();
+    horizontalScrollBar()->setPageStep(page.width());
+    verticalScrollBar()->setPageStep(page.height());
+    horizontalScrollBar()->setRange(0, qMax(0, content.width() - page.width()));
+    verticalScrollBar()->setRange(0, qMax(0, content.height() - page.height()));
+}
+
+void FilmView::repaintUnit(int index) {
+    if (!m_strip || index < 0 || index >= m_strip->FCount)
+        return;
+    viewport()->update(unitRect(m_strip->GetUnit(index)).translated(-offset()));
+}
+
+void FilmView::ensureCurrentVisible() {
+    if (!m_strip || m_strip->FCurrentIndex < 0)
+        return;
+    updateScrollRanges();
+    const QRect r = unitRect(m_strip->GetUnit(m_strip->FCurrentIndex));
+    QScrollBar* v = verticalScrollBar();
+    const int height = viewport()->height();
+    const int top = v->value();
+    if (r.top() >= top && r.bottom() < top + height)
+        return;
+    // A unit taller than the view shows its top; a shorter one comes in at the near edge.
+    if (r.top() < top || r.height() > height)
+        v->setValue(r.top());
+    else
+        v->setValue(r.bottom() - height + 1);
+}
+
+int FilmView::unitAt(const QPoint& viewportPoint) const {
+    if (!m_strip)
+        return -1;
+    const QPoint p = viewportPoint + offset();
+    for (int i = 0; i < m_strip->FCount; ++i) {
+        if (unitRect(m_strip->GetUnit(i)).contains(p))
+            return i;
+    }
+    return -1;
+}
+
+void FilmView::paintEvent(QPaintEvent* event) {
+    QPainter painter(viewport());
+    painter.fillRect(event->rect(), palette().color(QPalette::Mid));
+    if (!m_strip)
+        return;
+    const QPoint shift = offset();
+    const QRect visible = event->rect().translated(shift);
+    for (int i = 0; i < m_strip->FCount; ++i) {
+        const TAnsiImage& unit = m_strip->GetUnit(i);
+        const QRect r = unitRect(unit);
+        if (!r.intersects(visible) || unit.Picture.isNull())
+            continue;
+        const QRect part = r.intersected(visible);
+        painter.drawImage(part.translated(-shift), unit.Picture, part.translated(-r.topLeft()));
+    }
+}
+
+void FilmView::mousePressEvent(QMouseEvent* event) {
+    const int index = event->button() == Qt::LeftButton ? unitAt(event->position().toPoint()) : -1;
+    if (index >= 0)
+        m_strip->UnitClick(m_strip->GetUnit(index));
+    QAbstractScrollArea::mousePressEvent(event);
+}
+
+void FilmView::resizeEvent(QResizeEvent* event) {
+    QAbstractScrollArea::resizeEvent(event);
+    updateScrollRanges();
+}
+
+void FilmView::scrollContentsBy(int, int) { viewport()->update(); }
+
+} // namespace quillet

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QAbstractScrollArea>
+
+namespace quillet {
+
+class TFilmPanel;
+
+// Shows the film strip: every unit's picture at its place and own size, scrolled in both
+// directions. Paints only the units that intersect the visible area. A click on a unit selects it
+// through the strip's UnitClick.
+class FilmView : public QAbstractScrollArea {
+    Q_OBJECT
+public:
+    explicit FilmView(QWidget* parent = nullptr);
+
+    // The strip shown; it must outlive the view or be replaced by nullptr first.
+    void setStrip(TFilmPanel* strip);
+    // Scrolls so that the current unit's top is in view.
+    void ensureCurrentVisible();
+    // Index of the unit whose picture holds the viewport point, or -1.
+    int unitAt(const QPoint& viewportPoint) const;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void scrollContentsBy(int dx, int dy) override;
+
+private:
+    void updateScrollRanges();
+    void repaintUnit(int index);
+    QPoint offset() const;
+
+    TFilmPanel* m_strip = nullptr;
+};
+
+} // namespace quillet

@@ -1,0 +1,131 @@
+#pragma once
+
+#include <QMainWindow>
+
+#include <functional>
+#include <memory>
+
+class QAction;
+class QTimer;
+class QToolBar;
+
+namespace quillet {
+
+class FilmView;
+class OptionPanel;
+class PreviewPanel;
+class Prompts;
+class StatusPanels;
+class TFilmPanel;
+class THtmFP;
+
+// The editor's only window: tool bar, film area (or the preview pane in its place), option panel
+// and status bar around the one document it owns for the whole run.
+class TForm_movie : public QMainWindow {
+    Q_OBJECT
+public:
+    // Runs the start-up sequence. `args` are the command-line arguments after the program's name;
+    // `programDir` is the folder the side files are read from (empty: the executable's folder).
+    TForm_movie(Prompts& prompts, const QStringList& args, const QString& programDir = QString(),
+                QWidget* parent = nullptr);
+    ~TForm_movie() override;
+
+    // The about window, shown without being modal by the about button.
+    void setAboutWindow(QWidget* about);
+
+    // The document and the page writer, alive from start-up to the window's end.
+    std::unique_ptr<TFilmPanel> FilmStrip;
+    std::unique_ptr<THtmFP> PageWriter;
+    std::int32_t PreviewInterval = 1000;
+    QString LastTextFile;
+    bool Modified = false;
+    // How a file or address is handed to the desktop; tests replace it.
+    std::function<void(const QString&)> ShellOpenHook;
+
+    QToolBar* bsSkinToolBar4;
+    QAction* TB_open;
+    QAction* TB_New;
+    QAction* TB_save;
+    QAction* TB_SaveHtm;
+    QAction* TB_AddImg;
+    QAction* TB_delect;
+    QAction* TB_up;
+    QAction* TB_down;
+    QAction* TB_Preplay;
+    QAction* TB_ifo;
+    QAction* TB_about;
+    QAction* TB_help;
+    QWidget* MainPanel;
+    FilmView* ScrollBox;
+    OptionPanel* pop_window;
+    PreviewPanel* PreViewPanel;
+    StatusPanels* bsSkinStatusBar1;
+    QTimer* Timer;
+
+    // Enables the document buttons from the unit count and whether the preview is open.
+    void UpdateToolButtons();
+    // The change notification: status texts, colour indicator and the current unit's fields.
+    void RefreshCurrentUnit();
+    // Shows a document's file name in the file panel (bare name plus hint when it does not fit).
+    void ShowFileName(const QString& name);
+    void ShowColorFlag(bool flag);
+    // Opens (.mmt) or adds (.txt) an existing file named as the first argument; extensions are
+    // compared case-sensitively.
+    void OpenCommandLineFile();
+
+    // Document commands. Errors are shown here; nothing escapes a command.
+    void TB_NewClick();
+    void TB_openClick();
+    void TB_save1Click();
+    void TB_AddImgClick();
+    void TB_delect1Click();
+    // Moves the current unit up (sender's "Tag" 1) or down (2).
+    void TB_up1Click(QObject* sender);
+    void TB_SaveHtmClick();
+    void TB_help1Click();
+    void TB_aboutClick();
+    void Panl_EditClick();
+
+    // Offers to save a modified document; true when the document may now be discarded.
+    bool SaveQuestion();
+    // Writes the document (the old file stays intact on failure) and makes `name` its file name.
+    // Throws FileError.
+    void SaveToFile(const QString& name);
+    // Replaces the document by the file's units (at most 50), read whole before anything changes.
+    // Throws FileError; the document is then as it was.
+    void LoadFromFile(const QString& name);
+
+    // The settings file: read during start-up, written at close.
+    void LoadSettings(const QString& path);
+    void SaveSettings(const QString& path);
+    // Fill the page options and the unit defaults from the stored values.
+    void bsBtnHResetClick();
+    void bsBtn_DfResetClick();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    void FormCreate(const QString& programDir);
+    void buildToolBar();
+    void buildClientArea();
+    // Runs a file operation; a FileError or other failure is shown and false returned.
+    bool reportErrors(const std::function<void()>& operation);
+    // The save question's Yes: save under the document's name, or ask for one when it has none.
+    void saveAsAnswered();
+    // The command parts after their dialogs.
+    void openDocument(const QString& name);
+    bool addTextPage(const QString& name);
+    QString exportProposal() const;
+
+    Prompts& m_prompts;
+    QStringList m_args;
+    QWidget* m_about = nullptr;
+    QString m_openFolder;
+    QString m_templateProblem; // why the page template could not be read, empty when it was
+    bool m_quietRefresh = false;
+};
+
+} // namespace quillet

@@ -1,0 +1,139 @@
+#include "optionpanel.h"
+
+#include "colorswatch.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace quillet {
+
+namespace {
+
+template <typename W> W* place(W* widget, int left, int top, int width = -1, int height = -1) {
+    if (width < 0) {
+        widget->adjustSize();
+        widget->move(left, top);
+    } else {
+        widget->setGeometry(left, top, width, height);
+    }
+    return widget;
+}
+
+QLabel* label(const QString& text, QWidget* parent, int left, int top) {
+    return place(new QLabel(text, parent), left, top);
+}
+
+QLineEdit* edit(const QString& text, QWidget* parent, int left, int top, int width) {
+    return place(new QLineEdit(text, parent), left, top, width, 18);
+}
+
+QPushButton* button(const QString& text, QWidget* parent, int left, int top, int width) {
+    return place(new QPushButton(text, parent), left, top, width, 17);
+}
+
+ColorSwatch* swatch(int tag, QWidget* parent, int left, int top) {
+    return place(new ColorSwatch(tag, parent), left, top, 33, 17);
+}
+
+} // namespace
+
+OptionPanel::OptionPanel(QWidget* parent) : QWidget(parent) {
+    setObjectName(QStringLiteral("pop_window"));
+    setFixedWidth(kWidth);
+    auto* column = new QVBoxLayout(this);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    buildPageOptions();
+    buildUnitDefaults();
+    buildCurrentUnit();
+    column->addWidget(Box_FP);
+    column->addWidget(Box_UnitDefault);
+    column->addWidget(Box_AImg, 1);
+}
+
+void OptionPanel::buildPageOptions() {
+    Box_FP = new QGroupBox(QStringLiteral("全局选项"), this);
+    Box_FP->setFixedHeight(136);
+    bsSkinStdLabel_title = label(QStringLiteral("作品标题:"), Box_FP, 8, 32);
+    Edit_Title = edit(QStringLiteral("Input Title"), Box_FP, 72, 32, 198);
+    bsSkinStdLabel_colorset = label(QStringLiteral("网页底色:"), Box_FP, 8, 56);
+    Lb_Color1 = swatch(1, Box_FP, 72, 56);
+    Edit_color1 = edit(QStringLiteral("FFFFFF"), Box_FP, 117, 56, 52);
+    bsSkinStdLabel2 = label(QStringLiteral("网页字色:"), Box_FP, 8, 80);
+    Lb_Color2 = swatch(2, Box_FP, 72, 80);
+    Edit_color2 = edit(QStringLiteral("FFFFFF"), Box_FP, 117, 80, 52);
+    CR_Button = place(new QCheckBox(QStringLiteral("网页按钮"), Box_FP), 184, 60, 78, 25);
+    CR_Button->setToolTip(QStringLiteral("在生成的网页上显示动画的控制按钮"));
+    bsSkinStdLabel5 = label(QStringLiteral("字节模式:"), Box_FP, 8, 104);
+    CB_ByteMode = place(new QComboBox(Box_FP), 72, 104, 97, 17);
+    CB_ByteMode->addItems({QStringLiteral("自动"), QStringLiteral("单字节"), QStringLiteral("双字节")});
+    CB_ByteMode->setCurrentIndex(-1);
+    bsBtnHReset = button(QStringLiteral("Reset"), Box_FP, 192, 90, 70);
+    bsBtnHOK = button(QStringLiteral("修改确认"), Box_FP, 192, 112, 70);
+}
+
+void OptionPanel::buildUnitDefaults() {
+    Box_UnitDefault = new QGroupBox(QStringLiteral("单元默认选项"), this);
+    Box_UnitDefault->setFixedHeight(88);
+    bsSkinStdLabel6 = label(QStringLiteral("单元底色:"), Box_UnitDefault, 8, 32);
+    Lb_Color_Df1 = swatch(5, Box_UnitDefault, 72, 32);
+    Edit_color_Df1 = edit(QStringLiteral("FFFFFF"), Box_UnitDefault, 117, 32, 52);
+    bsSkinStdLabel7 = label(QStringLiteral("单元字色:"), Box_UnitDefault, 8, 56);
+    Lb_Color_Df2 = swatch(6, Box_UnitDefault, 72, 55);
+    Edit_color_Df2 = edit(QStringLiteral("FFFFFF"), Box_UnitDefault, 117, 54, 52);
+    bsBtn_DfReset = button(QStringLiteral("Reset"), Box_UnitDefault, 192, 31, 70);
+    bsBtn_DfOk = button(QStringLiteral("修改确认"), Box_UnitDefault, 192, 55, 70);
+}
+
+void OptionPanel::buildCurrentUnit() {
+    Box_AImg = new QGroupBox(QStringLiteral("当前单元选项"), this);
+    auto* rows = new QVBoxLayout(Box_AImg);
+    rows->setContentsMargins(2, 2, 2, 2);
+    rows->setSpacing(0);
+
+    auto* middle = new QHBoxLayout;
+    middle->setSpacing(0);
+    TextCaption = new QLabel(QStringLiteral("文\n本\n内\n容"), Box_AImg);
+    TextCaption->setFixedWidth(24);
+    TextCaption->setAlignment(Qt::AlignCenter);
+    MemoText = new QPlainTextEdit(Box_AImg);
+    MemoText->setObjectName(QStringLiteral("MemoText"));
+    MemoText->setFrameShape(QFrame::NoFrame);
+    MemoText->setLineWrapMode(QPlainTextEdit::NoWrap);
+    MemoText->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    MemoText->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    // The font the units are drawn in: 6-pixel Latin and 12-pixel Chinese cells line up as in the grid.
+    QFont grid;
+    grid.setFamilies({QStringLiteral("AR PL UMing CN"), QStringLiteral("WenQuanYi Zen Hei Mono")});
+    grid.setStyleHint(QFont::Monospace);
+    grid.setPixelSize(12);
+    grid.setStyleStrategy(QFont::NoAntialias);
+    MemoText->setFont(grid);
+    middle->addWidget(TextCaption);
+    middle->addWidget(MemoText, 1);
+    rows->addLayout(middle, 1);
+
+    auto* bottom = new QWidget(Box_AImg);
+    bottom->setFixedHeight(64);
+    bsSkinStdLabel3 = label(QStringLiteral("单元底色:"), bottom, 8, 10);
+    Lb_Color_u1 = swatch(3, bottom, 72, 10);
+    Edit_color_u1 = edit(QStringLiteral("FFFFFF"), bottom, 117, 10, 52);
+    bsSkinStdLabel4 = label(QStringLiteral("单元字色:"), bottom, 8, 39);
+    Lb_Color_u2 = swatch(4, bottom, 72, 38);
+    Edit_color_u2 = edit(QStringLiteral("FFFFFF"), bottom, 117, 38, 52);
+    bsBtnPOK = button(QStringLiteral("修改确认"), bottom, 184, 38, 73);
+    rows->addWidget(bottom);
+}
+
+QList<ColorSwatch*> OptionPanel::swatches() const {
+    return {Lb_Color1, Lb_Color2, Lb_Color_u1, Lb_Color_u2, Lb_Color_Df1, Lb_Color_Df2};
+}
+
+} // namespace quillet

@@ -1,0 +1,60 @@
+#pragma once
+
+#include "ansicell.h"
+
+#include <QString>
+
+#include <optional>
+
+class QWidget;
+
+namespace quillet {
+
+// Every question, notice and file or colour dialog the editor shows goes through this interface,
+// so a test can answer them from a script.
+class Prompts {
+public:
+    enum class Answer { Yes, No, Cancel };
+
+    virtual ~Prompts() = default;
+
+    // A plain message box with an OK button.
+    virtual void message(const QString& text) = 0;
+    // A confirmation box with Yes (the default) and No; true for Yes. Closing the box answers No.
+    virtual bool confirm(const QString& text) = 0;
+    // A question with Yes, No and Cancel; closing the box answers Cancel.
+    virtual Answer question(const QString& text) = 0;
+    // An error box with the system's description of what failed.
+    virtual void critical(const QString& text) = 0;
+    // An open-file dialog proposing `fileName` (a path, or a pattern inside `folder`); empty when cancelled.
+    virtual QString openFileName(const QString& title, const QString& folder, const QString& fileName,
+                                 const QString& filter) = 0;
+    // A save-file dialog proposing `fileName`. A name typed without an extension gets `defaultSuffix`.
+    // The dialog asks no overwrite question of its own. Empty when cancelled.
+    virtual QString saveFileName(const QString& title, const QString& fileName, const QString& filter,
+                                 const QString& defaultSuffix) = 0;
+    // The colour dialog starting at `initial`; nothing when cancelled.
+    virtual std::optional<TColor> color(TColor initial) = 0;
+};
+
+// The real dialogs and message boxes, parented to the main window.
+class QtPrompts : public Prompts {
+public:
+    explicit QtPrompts(QWidget* parent = nullptr) : m_parent(parent) {}
+    void setParent(QWidget* parent) { m_parent = parent; }
+
+    void message(const QString& text) override;
+    bool confirm(const QString& text) override;
+    Answer question(const QString& text) override;
+    void critical(const QString& text) override;
+    QString openFileName(const QString& title, const QString& folder, const QString& fileName,
+                         const QString& filter) override;
+    QString saveFileName(const QString& title, const QString& fileName, const QString& filter,
+                         const QString& defaultSuffix) override;
+    std::optional<TColor> color(TColor initial) override;
+
+private:
+    QWidget* m_parent;
+};
+
+} // namespace quillet

@@ -1,0 +1,64 @@
+#include "editorfixture.h"
+
+#include "ansiimage.h"
+#include "statuspanels.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+namespace quillet {
+
+EditorFixture::EditorFixture(bool withTemplate) {
+    if (withTemplate)
+        QFile::copy(QStringLiteral(QUILLET_RUNTIME_DIR "/Script.txt"), programDir() + QStringLiteral("Script.txt"));
+}
+
+EditorFixture::~EditorFixture() = default;
+
+TForm_movie& EditorFixture::start(const QStringList& args) {
+    window = std::make_unique<TForm_movie>(prompts, args, programDir());
+    window->ShellOpenHook = [this](const QString& target) { shellOpened << target; };
+    return *window;
+}
+
+QString EditorFixture::writeFile(const QString& name, const QByteArray& bytes) const {
+    const QString path = programDir() + name;
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return QString();
+    file.write(bytes);
+    return path;
+}
+
+QString EditorFixture::textPage(const QString& name, int rows, int cols) const {
+    QByteArray text;
+    for (int r = 0; r < rows; ++r)
+        text += QByteArray(cols, static_cast<char>('a' + r % 26)) + "\r\n";
+    return writeFile(name, text);
+}
+
+QString EditorFixture::animationFile(const QString& name, int records) const {
+    QByteArray bytes;
+    for (int k = 0; k < records; ++k) {
+        TAnsiImage unit;
+        unit.FByteMode = bmSingleByte;
+        unit.Clear();
+        unit.SetLines({QByteArray("unit ") + QByteArray::number(k)});
+        bytes += unit.SaveToRecord();
+    }
+    return writeFile(name, bytes);
+}
+
+void EditorFixture::addPages(int count, int rows) {
+    for (int k = 0; k < count; ++k) {
+        prompts.openNames << textPage(QStringLiteral("pages/page%1.txt").arg(k), rows);
+        window->TB_AddImgClick();
+    }
+}
+
+QString EditorFixture::status0() const { return window->bsSkinStatusBar1->bsSkinStatusPanel_0->text(); }
+QString EditorFixture::status1() const { return window->bsSkinStatusBar1->bsSkinStatusPanel_1->text(); }
+
+} // namespace quillet

@@ -1,0 +1,42 @@
+#pragma once
+
+#include "mainwindow.h"
+#include "scriptedprompts.h"
+
+#include <QTemporaryDir>
+
+#include <memory>
+
+namespace quillet {
+
+// A program folder in a temporary directory (with a copy of the page template unless told
+// otherwise), scripted prompts and the main window started on them.
+class EditorFixture {
+public:
+    explicit EditorFixture(bool withTemplate = true);
+    ~EditorFixture();
+
+    QTemporaryDir dir;
+    ScriptedPrompts prompts;
+    std::unique_ptr<TForm_movie> window;
+    QStringList shellOpened;
+
+    QString programDir() const { return dir.path() + QStringLiteral("/"); }
+    QString defaultDocument() const { return programDir() + QStringLiteral("new.mmt"); }
+    // Starts the window with these command-line arguments.
+    TForm_movie& start(const QStringList& args = {});
+
+    // Writes a file below the program folder (sub-folders are created) and returns its path.
+    QString writeFile(const QString& name, const QByteArray& bytes) const;
+    // A text page of `rows` lines of `cols` letters each.
+    QString textPage(const QString& name, int rows = 3, int cols = 10) const;
+    // An animation file of `records` units, unit k saying "unit k".
+    QString animationFile(const QString& name, int records) const;
+    // Adds text pages through the add command, answering its dialog.
+    void addPages(int count, int rows = 3);
+
+    QString status0() const;
+    QString status1() const;
+};
+
+} // namespace quillet

@@ -1,0 +1,81 @@
+#include "scriptedprompts.h"
+
+namespace quillet {
+
+QStringList ScriptedPrompts::shown(const QString& kind) const {
+    const QString prefix = kind + QStringLiteral(": ");
+    QStringList texts;
+    for (const QString& entry : log) {
+        if (entry.startsWith(prefix))
+            texts << entry.mid(prefix.size());
+    }
+    return texts;
+}
+
+bool ScriptedPrompts::allAnswered() const {
+    return unexpected.isEmpty() && confirms.isEmpty() && questions.isEmpty() && openNames.isEmpty() &&
+           saveNames.isEmpty() && colors.isEmpty();
+}
+
+void ScriptedPrompts::clearLog() {
+    log.clear();
+    openCalls.clear();
+    saveCalls.clear();
+}
+
+void ScriptedPrompts::message(const QString& text) { log << QStringLiteral("message: ") + text; }
+
+bool ScriptedPrompts::confirm(const QString& text) {
+    log << QStringLiteral("confirm: ") + text;
+    if (confirms.isEmpty()) {
+        unexpected << QStringLiteral("confirm: ") + text;
+        return false;
+    }
+    return confirms.takeFirst();
+}
+
+Prompts::Answer ScriptedPrompts::question(const QString& text) {
+    log << QStringLiteral("question: ") + text;
+    if (questions.isEmpty()) {
+        unexpected << QStringLiteral("question: ") + text;
+        return Answer::Cancel;
+    }
+    return questions.takeFirst();
+}
+
+void ScriptedPrompts::critical(const QString& text) { log << QStringLiteral("critical: ") + text; }
+
+QString ScriptedPrompts::openFileName(const QString& title, const QString& folder, const QString& fileName,
+                                      const QString& filter) {
+    Q_UNUSED(folder);
+    log << QStringLiteral("open: ") + filter;
+    openCalls.append({title, fileName, filter, QString()});
+    if (openNames.isEmpty()) {
+        unexpected << QStringLiteral("open: ") + filter;
+        return QString();
+    }
+    return openNames.takeFirst();
+}
+
+QString ScriptedPrompts::saveFileName(const QString& title, const QString& fileName, const QString& filter,
+                                      const QString& defaultSuffix) {
+    log << QStringLiteral("save: ") + filter;
+    saveCalls.append({title, fileName, filter, defaultSuffix});
+    if (saveNames.isEmpty()) {
+        unexpected << QStringLiteral("save: ") + filter;
+        return QString();
+    }
+    return saveNames.takeFirst();
+}
+
+std::optional<TColor> ScriptedPrompts::color(TColor initial) {
+    Q_UNUSED(initial);
+    log << QStringLiteral("color");
+    if (colors.isEmpty()) {
+        unexpected << QStringLiteral("color");
+        return std::nullopt;
+    }
+    return colors.takeFirst();
+}
+
+} // namespace quillet

@@ -1,0 +1,51 @@
+#pragma once
+
+#include "prompts.h"
+
+#include <QList>
+#include <QStringList>
+
+namespace quillet {
+
+// Answers every question and dialog from lists the test fills beforehand, and records what was
+// asked. A call with no answer left is recorded in `unexpected` and answered No / Cancel / nothing.
+class ScriptedPrompts : public Prompts {
+public:
+    QList<bool> confirms;
+    QList<Answer> questions;
+    QStringList openNames;
+    QStringList saveNames;
+    QList<std::optional<TColor>> colors;
+
+    // "message: text", "confirm: text", "question: text", "critical: text", "open: filter",
+    // "save: filter", "color", in the order shown.
+    QStringList log;
+    QStringList unexpected;
+
+    struct FileDialogCall {
+        QString title;
+        QString proposed;
+        QString filter;
+        QString suffix;
+    };
+    QList<FileDialogCall> openCalls;
+    QList<FileDialogCall> saveCalls;
+
+    // Texts of the boxes of one kind ("message", "critical", ...), in order.
+    QStringList shown(const QString& kind) const;
+    // True when every scripted answer was used and nothing unexpected was asked.
+    bool allAnswered() const;
+    void clearLog();
+
+    void message(const QString& text) override;
+    bool confirm(const QString& text) override;
+    Answer question(const QString& text) override;
+    void critical(const QString& text) override;
+    QString openFileName(const QString& title, const QString& folder, const QString& fileName,
+                         const QString& filter) override;
+    QString saveFileName(const QString& title, const QString& fileName, const QString& filter,
+                         const QString& defaultSuffix) override;
+    std::optional<TColor> color(TColor initial) override;
+};
+
+} // namespace quillet

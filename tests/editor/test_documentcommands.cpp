@@ -1,0 +1,470 @@
+// The document commands driven with scripted answers: questions, notices, the modified flag and
+// what reaches the disk.
+#include "editorfixture.h"
+
+#include "fileerror.h"
+#include "filmpanel.h"
+#include "optionpanel.h"
+#include "pagewriter.h"
+#include "statuspanels.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTest>
+
+using namespace quillet;
+
+namespace {
+
+QByteArray contents(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
+}
+
+const QString kSaveQuestion = QStringLiteral("是否保存当前动画文件？");
+
+} // namespace
+
+class DocumentCommands : public QObject {
+    Q_OBJECT
+private slots:
+    void addAppendsAndMarksModified();
+    void addAtTheLimitShowsNoDialog();
+    void addReportsMissingFilesAndBadColourLists();
+    void addOfAFolderOrUnreadableTextLeavesTheDocument();
+    void deleteAsksAndLeavesAnEmptyDocument();
+    void moveAtBothEndsAndInTheMiddle();
+    void newAndOpenAskNothingWhenCleanOrEmpty();
+    void saveQuestionYesWithoutANameOpensTheSaveDialog();
+    void saveQuestionYesWithANameSavesWithoutDialog();
+    void saveQuestionNoDiscardsTheChanges();
+    void saveAsksBeforeOverwritingOnce();
+    void saveFailureKeepsTheDocumentModified();
+    void openReadsEmptyLongAndRandomFiles();
+    void openOfAMissingOrReadOnlyFile();
+    void openWithChineseAndBlankPath();
+    void exportProposesThePageNameAndAsksBeforeReplacing();
+    void exportWithoutTemplateNamesTheMissingFile();
+};
+
+void DocumentCommands::addAppendsAndMarksModified() {
+    EditorFixture f;
+    TForm_movie& w = f.start();
+    f.addPages(2, 4);
+    QCOMPARE(w.FilmStrip->FCount, 2);
+    QCOMPARE(w.FilmStrip->FCurrentIndex, 1);
+    QVERIFY(w.Modified);
+    QCOMPARE(f.status0(), QStringLiteral("单元：2/2"));
+    QCOMPARE(f.status1(), QStringLiteral("尺寸：10×4"));
+    QCOMPARE(w.pop_window->MemoText->toPlainText(), QStringLiteral("aaaaaaaaaa\nbbbbbbbbbb\ncccccccccc\ndddddddddd"));
+    QVERIFY(w.pop_window->Box_AImg->isEnabled());
+    QCOMPARE(w.LastTextFile, f.programDir() + QStringLiteral("pages/page1.txt"));
+    QCOMPARE(f.prompts.openCalls.last().proposed, f.programDir() + QStringLiteral("pages/page0.txt"));
+    QCOMPARE(f.prompts.openCalls.last().filter, QStringLiteral("Text Files (*.txt)"));
+    // The new unit goes to the end even when an earlier one is current.
+    w.FilmStrip->UnitClick(w.FilmStrip->GetUnit(0));
+    f.addPages(1);
+    QCOMPARE(w.FilmStrip->FCurrentIndex, 2);
+    QCOMPARE(f.status0(), QStringLiteral("单元：3/3"));
+    QVERIFY(f.prompts.allAnswered());
+}
+
+void DocumentCommands::addAtTheLimitShowsNoDialog() {
+    EditorFixture f;
+    TForm_movie& w = f.start();
+    f.addPages(TFilmPanel::kMaxUnits, 1);
+    QCOMPARE(w.FilmStrip->FCount, 50);
+    QCOMPARE(f.status0(), QStringLiteral("单元：50/50"));
+    f.prompts.clearLog();
+    w.TB_AddImgClick();
+    QCOMPARE(f.prompts.log, QStringList{QStringLiteral("message: 已到达单元数上限")});
+    QCOMPARE(w.FilmStrip->FCount, 50);
+    QVERIFY(f.prompts.allAnswered());
+}
+
+void DocumentCommands::addReportsMissingFilesAndBadColourLists() {
+    EditorFixture f;
+    TForm_movie& w = f.start();
+    f.prompts.openNames << f.programDir() + QStringLiteral("gone.txt") << QString();
+    w.TB_AddImgClick();
+    w.TB_AddImgClick();
+    QCOMPARE(f.prompts.shown("message"), QStringList{QStringLiteral("文件不存在")});
+    QCOMPARE(w.FilmStrip->FCount, 0);
+    QVERIFY(!w.Modified);
+
+    const QString page = f.textPage(QStringLiteral("coloured.txt"));
+    f.writeFile(QStringLiteral("coloured.clo"), "not a colour list\r\n");
+    f.prompts.openNames << page;
+    w.TB_AddImgClick();
+    QCOMPARE(f.prompts.shown("message").last(), QStringLiteral("FileOpenError!"));
+    QCOMPARE(w.FilmStrip->FCount, 1);
+    QVERIFY(f.prompts.allAnswered());
+}
+
+void DocumentCommands::addOfAFolderOrUnreadableTextLeavesTheDocument() {
+    EditorFixture f;
+    TForm_movie& w = f.start();
+    f.addPages(1);
+    w.Modified = false;
+    const QString folder = f.programDir() + QStringLiteral("folder.txt");
+    QDir().mkpath(folder);
+    f.prompts.openNames << folder;
+    w.TB_AddImgClick();
+    QCOMPARE(f.prompts.shown("message"), QStringList{QStringLiteral("文件不存在")});
+    QCOMPARE(w.FilmStrip->FCount, 1);
+    QVERIFY(!w.Modified);
+    QVERIFY(f.prompts.allAnswered());
+}
+
+void DocumentCommands::deleteAsksAndLeavesAnEmptyDocument() {
+    EditorFixture f;
+    TForm_movie& w = f.start();
+    w.TB_delect1Click();
+    QVERIFY(f.prompts.log.isEmpty());
+
+    f.addPages(2);
+    w.Modified = false;
+    f.prompts.confirms << false;
+    w.TB_delect1Click();
+    QCOMPARE(w.FilmStrip->FCount, 2);
+    QVERIFY(!w.Modified);
+
+    f.prompts.confirms << true << true;
+    w.TB_delect1Click();
+    QCOMPARE(f.status0(), QStringLiteral("单元：1/1"));
+    w.TB_delect1Click();
+    QCOMPARE(f.prompts.shown("confirm"), QStringList(3, QStringLiteral("确实要删除当前单元吗？")));
+    QVERIFY(w.Modified);
+    QCOMPARE(f.status0(), QStringLiteral("单元：0/0"));
+    QCOMPARE(f.status1(), QStringLiteral("尺寸：0x0"));
+    QCOMPARE(w.pop_window->Edit_color_u1->text(), QStringLiteral("FFFFFF"));
+    QCOMPARE(w.pop_window->Edit_color_u2->text(), QStringLiteral("000000"));
+    QVERIFY(w.pop_window->MemoText->toPlainText().isEmpty());
+    QVERIFY(!w.pop_window->Box_AImg->isEnabled());
+    QVERIFY(!w.TB_delect->isEnabled());
+    QVERIFY(!w.TB_save->isEnabled());
+    QVERIFY(f.prompts.allAnswered());
+}
+
+void DocumentCommands::moveAtBothEndsAndInTheMiddle() {
+    EditorFixture f;
+    TForm_movie& w = f.start();
+    w.TB_up1Click(w.TB_up);
+    QVERIFY(!w.Modified);
+    QVERIFY(f.prompts.log.isEmpty());
+
+    f.addPages(3, 1);
+    TFilmPanel& strip = *w.FilmStrip;
+    w.Modified = false;
+    w.TB_up1Click(w.TB_down);
+    QCOMPARE(f.prompts.shown("message"), QStringList{QStringLiteral("已经最底")});
+    QVERIFY(w.Modified);
+
+    w.Modified = false;
+    w.TB_up1Click(w.TB_up);
+    QCOMPARE(strip.FCurrentIndex, 1);
+    QCOMPARE(strip.GetUnit(1).GetLines(), QList<QByteArray>{"aaaaaaaaaa"});
+    QCOMPARE(strip.GetUnit(1).FFileName, f.programDir() + QStringLiteral("pages/page2.txt"));
+    QCOMPARE(f.status0(), QStringLiteral("单元：2/3"));
+    QVERIFY(w.Modified);
+    QVERIFY(strip.GetUnit(1).Top > strip.GetUnit(0).Top);
+
+    w.TB_up1Click(w.TB_up);
+    QCOMPARE(strip.FCurrentIndex, 0);
+    w.Modified = false;
+    w.TB_up1Click(w.TB_up);
+    QCOMPARE(f.prompts.shown("message").last(), QStringLiteral("已经最顶"));
+    QCOMPARE(strip.GetUnit(0).FFileName, f.programDir() + QStringLiteral("pages/page2.txt"));
+    QVERIFY(w.Modified);
+}
+
+void DocumentCommands::newAndOpenAskNothingWhenCleanOrEmpty() {
+    EditorFixture f;
+    TForm_movie& w = f.start();
+    w.Modified = true; // empty: nothing to lose
+    w.TB_NewClick();
+    QVERIFY(f.prompts.log.isEmpty());
+    QCOMPARE(w.bsSkinStatusBar1->bsSkinStatusPanel_4->text(), QStringLiteral("new.mmt"));
+
+    f.addPages(1);
+    w.Modified = false;
+    f.prompts.clearLog();
+    f.prompts.openNames << QString();
+    w.TB_openClick();
+    QCOMPARE(f.prompts.log, QStringList{QStringLiteral("open: 动画文本(mmt) (*.mmt)")});
+    QCOMPARE(f.prompts.openCalls.last().proposed, f.defaultDocument());
+    QCOMPARE(f.prompts.openCalls.last().title, QStringLiteral("打开文件"));
+
+    w.TB_NewClick();
+    QCOMPARE(w.FilmStrip->FCount, 0);
+    QCOMPARE(w.FilmStrip->FDocFileName, f.defaultDocument());
+    QCOMPARE(f.status0(), QStringLiteral("单元：0/0"));
+    QVERIFY(!w.Modified);
+    QVERIFY(f.prompts.allAnswered());
+}
+
+void DocumentCommands::saveQuestionYesWithoutANameOpensTheSaveDialog() {
+    EditorFixture f;
+    TForm_movie& w = f.start();
+    f.addPages(2);
+    f.prompts.clearLog();
+
+    // Cancelling the save dialog cancels the new command as well.
+    f.prompts.confirms << true;
+    f.prompts.saveNames << QString();
+    w.TB_NewClick();
+    QCOMPARE(f.prompts.log, (QStringList{QStringLiteral("confirm: ") + kSaveQuestion,
+                                         QStringLiteral("save: 动画文本(mmt) (*.mmt)")}));
+    QCOMPARE(f.prompts.saveCalls.last().proposed, f.defaultDocument());
+    QCOMPARE(f.prompts.saveCalls.last().suffix, QStringLiteral("mmt"));
+    QCOMPARE(f.prompts.saveCalls.last().title, QStringLiteral("保存文件"));
+    QCOMPARE(w.FilmStrip->FCount, 2);
+    QVERIFY(w.Modified);
+    QCOMPARE(w.FilmStrip->FDocFileName, f.defaultDocument());
+
+    // The same through open: no open dialog follows.
+    f.prompts.clearLog();
+    f.prompts.confirms << true;
+    f.prompts.saveNames << QString();
+    w.TB_openClick();
+    QCOMPARE(f.prompts.shown("open"), QStringList());
+
+    // A chosen name saves, and the new command goes on.
+    const QString target = f.programDir() + QStringLiteral("film.mmt");
+    f.prompts.confirms << true;
+    f.prompts.saveNames << target;
+    w.TB_NewClick();
+    QCOMPARE(contents(target).size(), 2 * kRecordSize);
+    QCOMPARE(w.FilmStrip->FCount, 0);
+    QVERIFY(!w.Modified);
+    QVERIFY(f.prompts.allAnswered());
+}
+
+void DocumentCommands::saveQuestionYesWithANameSavesWithoutDialog() {
+    EditorFixture f;
+    TForm_movie& w = f.start();
+    f.addPages(1);
+    const QString target = f.programDir() + QStringLiteral("film.mmt");
+    f.prompts.saveNames << target;
+    w.TB_save1Click();
+    QVERIFY(!w.Modified);
+    QCOMPARE(w.FilmStrip->FDocFileName, target);
+
+    f.addPages(1);
+    f.prompts.clearLog();
+    f.prompts.confirms << true;
+    f.prompts.openNames << QString();
+    w.TB_openClick();
+    QCOMPARE(f.prompts.log, (QStringList{QStringLiteral("confirm: ") + kSaveQuestion,
+                                         QStringLiteral("open: 动画文本(mmt) (*.mmt)")}));
+    QCOMPARE(contents(target).size(), 2 * kRecordSize);
+    QVERIFY(!w.Modified);
+    QCOMPARE(w.FilmStrip->FCount, 2);
+    QVERIFY(f.prompts.allAnswered());
+}
+
+void DocumentCommands::saveQuestionNoDiscardsTheChanges() {
+    EditorFixture f;
+    TForm_movie& w = f.start();
+    f.addPages(2);
+    f.prompts.clearLog();
+    // No, then cancelling the open dialog: the document stays, now marked clean.
+    f.prompts.confirms << false;
+    f.prompts.openNames << QString();
+    w.TB_openClick();
+    QCOMPARE(w.FilmStrip->FCount, 2);
+    QVERIFY(!w.Modified);
+    QVERIFY(!QFile::exists(f.defaultDocument()));
+    // Nothing to ask the next time.
+    f.prompts.clearLog();
+    w.TB_NewClick();
+    QVERIFY(f.prompts.log.isEmpty());
+    QCOMPARE(w.FilmStrip->FCount, 0);
+    QVERIFY(f.prompts.allAnswered());
+}
+
+void DocumentCommands::saveAsksBeforeOverwritingOnce() {
+    EditorFixture f;
+    TForm_movie& w = f.start();
+    f.addPages(1);
+    const QString target = f.writeFile(QStringLiteral("old.mmt"), "old bytes");
+    f.prompts.saveNames << target;
+    f.prompts.confirms << false;
+    w.TB_save1Click();
+    QCOMPARE(f.prompts.shown("confirm"), QStringList{target + QStringLiteral("已经存在，是否覆盖它？")});
+    QCOMPARE(contents(target), QByteArray("old bytes"));
+    QVERIFY(w.Modified);
+    QCOMPARE(w.FilmStrip->FDocFileName, f.defaultDocument());
+
+    f.prompts.saveNames << target;
+    f.prompts.confirms << true;
+    w.TB_save1Click();
+    QCOMPARE(contents(target).size(), kRecordSize);
+    QVERIFY(!w.Modified);
+    QCOMPARE(w.FilmStrip->FDocFileName, target);
+    QCOMPARE(w.bsSkinStatusBar1->bsSkinStatusPanel_4->text().right(7), QStringLiteral("old.mmt"));
+    QVERIFY(f.prompts.allAnswered());
+}
+
+void DocumentCommands::saveFailureKeepsTheDocumentModified() {
+    EditorFixture f;
+    TForm_movie& w = f.start();
+    f.addPages(1);
+    f.prompts.saveNames << f.programDir() + QStringLiteral("no such folder/film.mmt");
+    w.TB_save1Click();
+    QCOMPARE(f.prompts.shown("critical").size(), 1);
+    QVERIFY(f.prompts.shown("critical").first().contains(QStringLiteral("no such folder/film.mmt")));
+    QVERIFY(w.Modified);
+    QCOMPARE(w.FilmStrip->FDocFileName, f.defaultDocument());
+
+    // At the save question a failed save stops the command.
+    w.FilmStrip->FDocFileName = f.programDir() + QStringLiteral("no such folder/film.mmt");
+    f.prompts.confirms << true;
+    w.TB_NewClick();
+    QCOMPARE(f.prompts.shown("critical").size(), 2);
+    QCOMPARE(w.FilmStrip->FCount, 1);
+    QVERIFY(w.Modified);
+    QVERIFY(f.prompts.allAnswered());
+}
+
+void DocumentCommands::openReadsEmptyLongAndRandomFiles() {
+    EditorFixture f;
+    TForm_movie& w = f.start();
+    f.addPages(1);
+    w.Modified = false;
+
+    const QString empty = f.writeFile(QStringLiteral("empty.mmt"), QByteArray());
+    f.prompts.openNames << empty;
+    w.TB_openClick();
+    QCOMPARE(w.FilmStrip->FCount, 0);
+    QCOMPARE(w.FilmStrip->FDocFileName, empty);
+    QCOMPARE(f.status0(), QStringLiteral("单元：0/0"));
+    QVERIFY(!w.TB_save->isEnabled());
+    QVERIFY(f.prompts.shown("message").isEmpty());
+
+    const QString longFile = f.animationFile(QStringLiteral("long.mmt"), 51);
+    f.prompts.openNames << longFile;
+    w.TB_openClick();
+    QCOMPARE(w.FilmStrip->FCount, 50);
+    QCOMPARE(f.prompts.shown("message"), QStringList{QStringLiteral("Not all data open!")});
+    QCOMPARE(f.status0(), QStringLiteral("单元：50/50"));
+    QCOMPARE(w.pop_window->MemoText->toPlainText().split(QLatin1Char('\n')).first(), QStringLiteral("unit 49"));
+    QVERIFY(!w.Modified);
+    QVERIFY(w.TB_SaveHtm->isEnabled());
+
+    QByteArray noise(kRecordSize * 2 + 100, '\0');
+    quint32 seed = 12345;
+    for (char& c : noise) {
+        seed = seed * 1103515245u + 12345u;
+        c = static_cast<char>(seed >> 24);
+    }
+    const QString random = f.writeFile(QStringLiteral("random.mmt"), noise);
+    f.prompts.openNames << random;
+    w.TB_openClick();
+    QCOMPARE(w.FilmStrip->FCount, 2);
+    QCOMPARE(contents(random), noise);
+    QCOMPARE(f.prompts.shown("message").size(), 1);
+    QVERIFY(f.prompts.allAnswered());
+}
+
+void DocumentCommands::openOfAMissingOrReadOnlyFile() {
+    EditorFixture f;
+    TForm_movie& w = f.start();
+    f.addPages(2);
+    w.Modified = false;
+    const QString missing = f.programDir() + QStringLiteral("missing.mmt");
+    f.prompts.openNames << missing;
+    w.TB_openClick();
+    QCOMPARE(f.prompts.shown("message"), QStringList{QStringLiteral("文件不存在")});
+    QVERIFY(!QFile::exists(missing));
+
+    // Gone between the dialog and the read: an error, the document as it was, no file created.
+    QVERIFY_THROWS_EXCEPTION(FileError, w.LoadFromFile(missing));
+    QCOMPARE(w.FilmStrip->FCount, 2);
+    QCOMPARE(w.FilmStrip->FDocFileName, f.defaultDocument());
+    QVERIFY(!QFile::exists(missing));
+
+    const QString readOnly = f.animationFile(QStringLiteral("readonly.mmt"), 3);
+    const QByteArray before = contents(readOnly);
+    QFile::setPermissions(readOnly, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
+    f.prompts.openNames << readOnly;
+    w.TB_openClick();
+    QCOMPARE(w.FilmStrip->FCount, 3);
+    QCOMPARE(contents(readOnly), before);
+    QCOMPARE(f.prompts.shown("critical"), QStringList());
+    QVERIFY(f.prompts.allAnswered());
+}
+
+void DocumentCommands::openWithChineseAndBlankPath() {
+    EditorFixture f;
+    TForm_movie& w = f.start();
+    const QString name = f.animationFile(QStringLiteral("我的 动画/第 一.mmt"), 2);
+    f.prompts.openNames << name;
+    w.TB_openClick();
+    QCOMPARE(w.FilmStrip->FCount, 2);
+    QCOMPARE(w.FilmStrip->FDocFileName, name);
+
+    f.addPages(1);
+    f.prompts.confirms << true; // saved under its own name, no dialog
+    f.prompts.openNames << QString();
+    w.TB_openClick();
+    QCOMPARE(contents(name).size(), 3 * kRecordSize);
+    QVERIFY(f.prompts.allAnswered());
+}
+
+void DocumentCommands::exportProposesThePageNameAndAsksBeforeReplacing() {
+    EditorFixture f;
+    TForm_movie& w = f.start();
+    f.addPages(3);
+    const QString document = f.programDir() + QStringLiteral("film.mmt");
+    f.prompts.saveNames << document;
+    w.TB_save1Click();
+
+    const QString page = f.programDir() + QStringLiteral("film.htm");
+    f.prompts.saveNames << page;
+    w.TB_SaveHtmClick();
+    const ScriptedPrompts::FileDialogCall call = f.prompts.saveCalls.last();
+    QCOMPARE(call.proposed, page);
+    QCOMPARE(call.suffix, QStringLiteral("htm"));
+    QCOMPARE(call.filter, QStringLiteral("*.htm (*.htm)"));
+    QVERIFY(contents(page).startsWith("<Html><head><TITLE>"));
+    QVERIFY(contents(page).contains("var max_pics=3;"));
+    QCOMPARE(f.shellOpened, QStringList{page});
+    QCOMPARE(contents(document).size(), 3 * kRecordSize);
+    QVERIFY(!w.Modified);
+
+    // Replacing the page asks first; No leaves it.
+    f.writeFile(QStringLiteral("film.htm"), "kept");
+    f.prompts.saveNames << page;
+    f.prompts.confirms << false;
+    w.TB_SaveHtmClick();
+    QCOMPARE(f.prompts.shown("confirm"), QStringList{page + QStringLiteral("已经存在，是否覆盖它？")});
+    QCOMPARE(contents(page), QByteArray("kept"));
+    QCOMPARE(f.shellOpened.size(), 1);
+
+    // Cancelling writes nothing.
+    f.prompts.saveNames << QString();
+    w.TB_SaveHtmClick();
+    QCOMPARE(f.shellOpened.size(), 1);
+    QVERIFY(f.prompts.allAnswered());
+}
+
+void DocumentCommands::exportWithoutTemplateNamesTheMissingFile() {
+    EditorFixture f(false);
+    TForm_movie& w = f.start();
+    QVERIFY(f.prompts.log.isEmpty());
+    f.addPages(1);
+    w.TB_SaveHtmClick();
+    QCOMPARE(f.prompts.shown("message").size(), 1);
+    QVERIFY(f.prompts.shown("message").first().contains(f.programDir() + QStringLiteral("Script.txt")));
+    QVERIFY(f.prompts.saveCalls.isEmpty());
+    QVERIFY(f.shellOpened.isEmpty());
+    QVERIFY(f.prompts.allAnswered());
+}
+
+QTEST_MAIN(DocumentCommands)
+#include "test_documentcommands.moc"

@@ -1,0 +1,338 @@
+// The main window's frame: start-up, refresh of status and fields, enabled states, the file
+// panel's hint, the command line, dropping files, closing and the film view.
+#include "editorfixture.h"
+
+#include "colorswatch.h"
+#include "filmpanel.h"
+#include "filmview.h"
+#include "optionpanel.h"
+#include "pagewriter.h"
+#include "previewpanel.h"
+#include "runvalues.h"
+#include "statuspanels.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QPlainTextEdit>
+#include <QScrollBar>
+#include <QTest>
+#include <QToolBar>
+#include <QUrl>
+
+using namespace quillet;
+
+namespace {
+
+struct Enabled {
+    bool addImg, open, newDoc, save, delect, preplay, saveHtm, up, down;
+};
+
+Enabled enabledOf(const TForm_movie& w) {
+    return {w.TB_AddImg->isEnabled(), w.TB_open->isEnabled(), w.TB_New->isEnabled(),
+            w.TB_save->isEnabled(),   w.TB_delect->isEnabled(), w.TB_Preplay->isEnabled(),
+            w.TB_SaveHtm->isEnabled(), w.TB_up->isEnabled(),   w.TB_down->isEnabled()};
+}
+
+bool operator==(const Enabled& a, const Enabled& b) {
+    return a.addImg == b.addImg && a.open == b.open && a.newDoc == b.newDoc && a.save == b.save &&
+           a.delect == b.delect && a.preplay == b.preplay && a.saveHtm == b.saveHtm && a.up == b.up &&
+           a.down == b.down;
+}
+
+void drop(TForm_movie& w, const QString& path) {
+    QMimeData mime;
+    mime.setUrls({QUrl::fromLocalFile(path)});
+    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&w, &enter);
+    if (!enter.isAccepted())
+        return;
+    QDropEvent event(QPointF(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&w, &event);
+}
+
+} // namespace
+
+class MainWindow : public QObject {
+    Q_OBJECT
+private slots:
+    void startsEmptyWithTheDesignedState();
+    void toolBarOrderHintsAndKeys();
+    void enabledStatesInTheThreeCases();
+    void statusTextsFollowTheCurrentUnit();
+    void fileNameHintRule();
+    void commandLineOpensOnlyExactExtensions();
+    void commandLineTextPageKeepsTheDocumentClean();
+    void droppingFilesActsLikeTheCommands();
+    void closingAsksAboutUnsavedChanges();
+    void filmViewClickSelectsTheUnitUnderThePointer();
+    void helpAndSourceTextGoToTheDesktop();
+};
+
+void MainWindow::startsEmptyWithTheDesignedState() {
+    EditorFixture f;
+    TForm_movie& w = f.start();
+    QCOMPARE(w.windowTitle(), QStringLiteral("Quillet"));
+    QCOMPARE(Run().ProgramDir, f.programDir());
+    QCOMPARE(Run().SettingsPath, f.programDir() + QStringLiteral("Tevrano.ini"));
+    QCOMPARE(Run().TempDir, f.programDir() + QStringLiteral("temp"));
+    QVERIFY(QFileInfo(Run().TempDir).isDir());
+    QCOMPARE(Run().DefaultFileName, QStringLiteral("new.mmt"));
+    QCOMPARE(w.FilmStrip->FDocFileName, f.defaultDocument());
+    QCOMPARE(w.bsSkinStatusBar1->bsSkinStatusPanel_4->text(), QStringLiteral("new.mmt"));
+    QCOMPARE(f.status0(), QStringLiteral("第0贞"));
+    QCOMPARE(f.status1(), QStringLiteral("300X200"));
+    QVERIFY(!w.pop_window->isHidden());
+    QCOMPARE(w.pop_window->width(), 279);
+    QVERIFY(w.PreViewPanel->isHidden());
+    QVERIFY(!w.pop_window->Box_AImg->isEnabled());
+    QVERIFY(!w.Modified);
+    QVERIFY(w.PageWriter->FFilm == w.FilmStrip.get());
+    QVERIFY(!w.PageWriter->FScript.isEmpty());
+    QVERIFY(f.prompts.log.isEmpty());
+    QVERIFY(!QFile::exists(Run().SettingsPath));
+}
+
+void MainWindow::toolBarOrderHintsAndKeys() {
+    EditorFixture f;
+    TForm_movie& w = f.start();
+    QStringList order;
+    for (QAction* a : w.bsSkinToolBar4->actions())
+        order << (a->objectName().isEmpty() ? QStringLiteral("|") : a->objectName());
+    QCOMPARE(order, (QStringList{"TB_open", "TB_New", "TB_save", "TB_SaveHtm", "|", "TB_AddImg", "TB_delect", "|",
+                                 "TB_up", "TB_down", "|", "TB_Preplay", "|", "TB_ifo", "TB_about", "TB_help"}));
+    QCOMPARE(w.TB_open->toolTip(), QStringLiteral("打开动画文件  (Ctrl+O)"));
+    QCOMPARE(w.TB_New->shortcut(), QKeySequence(QKeySequence::New));
+    QCOMPARE(w.TB_save->shortcut(), QKeySequence(QStringLiteral("Ctrl+S")));
+    QCOMPARE(w.TB_SaveHtm->toolTip(), QStringLiteral("输出为网页  (Ctrl+E)"));
+    QCOMPARE(w.TB_delect->shortcut(), QKeySequence(Qt::Key_Delete));
+    QCOMPARE(w.TB_up->toolTip(), QStringLiteral("上移一页  (Ctrl+Up)"));
+    QCOMPARE(w.TB_down->shortcut(), QKeySequence(QStringLiteral("Ctrl+Down")));
+    QCOMPARE(w.TB_help->toolTip(), QStringLiteral("使用说明  (F1)"));
+    QCOMPARE(w.TB_AddImg->toolTip(), QStringLiteral("添加文字页"));
+    QCOMPARE(w.TB_up->property("Tag").toInt(), 1);
+    QCOMPARE(w.TB_down->property("Tag").toInt(), 2);
+    for (QAction* a : w.bsSkinToolBar4->actions()) {
+        if (!a->objectName().isEmpty())
+            QVERIFY2(!a->icon().isNull(), qPrintable(a->objectName()));
+    }
+}
+
+void MainWindow::enabledStatesInTheThreeCases() {
+    EditorFixture f;
+    TForm_movie& w = f.start();
+    QVERIFY((enabledOf(w) == Enabled{true, true, true, false, false, false, false, false, false}));
+
+    f.addPages(1);
+    QVERIFY((enabledOf(w) == Enabled{true, true, true, true, true, true, true, true, true}));
+    QVERIFY(w.bsSkinStatusBar1->Panl_Edit->isEnabled());
+
+    w.PreViewPanel->show();
+    w.UpdateToolButtons();
+    QVERIFY((enabledOf(w) == Enabled{false, false, false, false, false, true, false, false, false}));
+    QVERIFY(w.TB_ifo->isEnabled() && w.TB_about->isEnabled() && w.TB_help->isEnabled());
+    w.PreViewPanel->hide();
+
+    // Empty again: New keeps whatever it had.
+    w.TB_New->setEnabled(false);
+    f.prompts.confirms << true;
+    w.TB_delect1Click();
+    QVERIFY((enabledOf(w) == Enabled{true, true, false, false, false, false, false, false, false}));
+    QVERIFY(!w.bsSkinStatusBar1->Panl_Edit->isEnabled());
+}
+
+void MainWindow::statusTextsFollowTheCurrentUnit() {
+    EditorFixture f;
+    TForm_movie& w = f.start();
+    f.addPages(7, 2);
+    w.FilmStrip->UnitClick(w.FilmStrip->GetUnit(2));
+    QCOMPARE(f.status0(), QStringLiteral("单元：3/7"));
+    QCOMPARE(f.status1(), QStringLiteral("尺寸：10×2"));
+    QVERIFY(!w.bsSkinStatusBar1->colorFlag());
+
+    TAnsiImage& unit = w.FilmStrip->GetUnit(2);
+    unit.SetBackColor(0x0000FF);
+    unit.SetFontColor(0xFF0000);
+    unit.FHasColor = true;
+    w.FilmStrip->UnitClick(w.FilmStrip->GetUnit(0));
+    w.FilmStrip->UnitClick(unit);
+    QVERIFY(w.bsSkinStatusBar1->colorFlag());
+    QCOMPARE(w.pop_window->Lb_Color_u1->color(), 0x0000FF);
+    QCOMPARE(w.pop_window->Edit_color_u1->text(), QStringLiteral("FF0000"));
+    QCOMPARE(w.pop_window->Edit_color_u2->text(), QStringLiteral("0000FF"));
+    QCOMPARE(w.pop_window->MemoText->toPlainText(), QStringLiteral("aaaaaaaaaa\nbbbbbbbbbb"));
+}
+
+void MainWindow::fileNameHintRule() {
+    EditorFixture f;
+    TForm_movie& w = f.start();
+    FileNamePanel& panel = *w.bsSkinStatusBar1->bsSkinStatusPanel_4;
+    panel.setFixedWidth(400);
+    const QString longName = QStringLiteral("/tmp/") + QString(51, QLatin1Char('x')) + QStringLiteral(".mmt"); // 60
+    w.ShowFileName(longName);
+    QCOMPARE(panel.text(), QString(51, QLatin1Char('x')) + QStringLiteral(".mmt"));
+    QCOMPARE(panel.toolTip(), longName);
+    QVERIFY(panel.hintShown());
+
+    const QString fitting = QStringLiteral("/tmp/") + QString(41, QLatin1Char('y')) + QStringLiteral(".mmt"); // 50
+    w.ShowFileName(fitting);
+    QCOMPARE(panel.text(), fitting);
+    QVERIFY(panel.toolTip().isEmpty());
+
+    // Chinese characters count by their bytes: 16 characters of three bytes pass 400 pixels.
+    const QString chinese = QStringLiteral("/t/") + QString(16, QChar(0x52A8)) + QStringLiteral(".mmt");
+    w.ShowFileName(chinese);
+    QCOMPARE(panel.toolTip(), chinese);
+
+    // With no current unit the hint goes away.
+    w.ShowFileName(longName);
+    w.RefreshCurrentUnit();
+    QVERIFY(!panel.hintShown());
+    QVERIFY(panel.toolTip().isEmpty());
+}
+
+void MainWindow::commandLineOpensOnlyExactExtensions() {
+    {
+        EditorFixture f;
+        const QString upper = f.animationFile(QStringLiteral("FILM.MMT"), 2);
+        TForm_movie& w = f.start({upper});
+        QCOMPARE(w.FilmStrip->FCount, 0);
+    }
+    {
+        EditorFixture f;
+        f.animationFile(QStringLiteral("a.b/film"), 2);
+        TForm_movie& w = f.start({f.programDir() + QStringLiteral("a.b/film")});
+        QCOMPARE(w.FilmStrip->FCount, 0);
+    }
+    {
+        EditorFixture f;
+        TForm_movie& w = f.start({f.programDir() + QStringLiteral("missing.mmt")});
+        QCOMPARE(w.FilmStrip->FCount, 0);
+        QVERIFY(f.prompts.log.isEmpty());
+    }
+    {
+        EditorFixture f;
+        const QString film = f.animationFile(QStringLiteral("film.mmt"), 3);
+        TForm_movie& w = f.start({film, QStringLiteral("ignored.txt")});
+        QCOMPARE(w.FilmStrip->FCount, 3);
+        QCOMPARE(w.FilmStrip->FDocFileName, film);
+        QCOMPARE(f.status0(), QStringLiteral("单元：3/3"));
+        QVERIFY(w.TB_save->isEnabled());
+        QVERIFY(!w.Modified);
+    }
+}
+
+void MainWindow::commandLineTextPageKeepsTheDocumentClean() {
+    EditorFixture f;
+    const QString page = f.textPage(QStringLiteral("page.txt"));
+    TForm_movie& w = f.start({page});
+    QCOMPARE(w.FilmStrip->FCount, 1);
+    QCOMPARE(f.status0(), QStringLiteral("单元：1/1"));
+    QCOMPARE(w.FilmStrip->FDocFileName, f.defaultDocument());
+    QVERIFY(!w.Modified);
+    QVERIFY(w.TB_delect->isEnabled());
+    QVERIFY(w.pop_window->Box_AImg->isEnabled());
+}
+
+void MainWindow::droppingFilesActsLikeTheCommands() {
+    EditorFixture f;
+    TForm_movie& w = f.start();
+    drop(w, f.textPage(QStringLiteral("dropped.txt")));
+    QCOMPARE(w.FilmStrip->FCount, 1);
+    QVERIFY(w.Modified);
+    QCOMPARE(f.status0(), QStringLiteral("单元：1/1"));
+
+    drop(w, f.writeFile(QStringLiteral("notes.TXT"), "x"));
+    QCOMPARE(w.FilmStrip->FCount, 1);
+
+    // A dropped animation file replaces the document only after the save question.
+    const QString film = f.animationFile(QStringLiteral("film.mmt"), 2);
+    f.prompts.confirms << true;
+    f.prompts.saveNames << QString();
+    drop(w, film);
+    QCOMPARE(w.FilmStrip->FCount, 1);
+    f.prompts.confirms << false;
+    drop(w, film);
+    QCOMPARE(w.FilmStrip->FCount, 2);
+    QCOMPARE(w.FilmStrip->FDocFileName, film);
+    QVERIFY(!w.Modified);
+    QVERIFY(f.prompts.allAnswered());
+}
+
+void MainWindow::closingAsksAboutUnsavedChanges() {
+    EditorFixture f;
+    TForm_movie& w = f.start();
+    w.show();
+    f.addPages(1);
+    f.prompts.questions << Prompts::Answer::Cancel;
+    QVERIFY(!w.close());
+    QCOMPARE(f.prompts.shown("question"), QStringList{QStringLiteral("是否保存当前动画文件？")});
+
+    // Yes with the default name asks for one; cancelling keeps the window open.
+    f.prompts.questions << Prompts::Answer::Yes;
+    f.prompts.saveNames << QString();
+    QVERIFY(!w.close());
+    QVERIFY(w.Modified);
+
+    f.prompts.questions << Prompts::Answer::Yes;
+    f.prompts.saveNames << f.programDir() + QStringLiteral("closing.mmt");
+    QVERIFY(w.close());
+    QCOMPARE(QFileInfo(f.programDir() + QStringLiteral("closing.mmt")).size(), qint64(kRecordSize));
+    QVERIFY(f.prompts.allAnswered());
+
+    EditorFixture g;
+    TForm_movie& v = g.start();
+    v.show();
+    g.addPages(1);
+    g.prompts.questions << Prompts::Answer::No;
+    QVERIFY(v.close());
+    QVERIFY(!QFile::exists(g.defaultDocument()));
+
+    EditorFixture h;
+    TForm_movie& u = h.start();
+    u.show();
+    h.addPages(1);
+    u.Modified = false;
+    QVERIFY(u.close());
+    QVERIFY(h.prompts.log.size() == 1); // only the add dialog
+}
+
+void MainWindow::filmViewClickSelectsTheUnitUnderThePointer() {
+    EditorFixture f;
+    TForm_movie& w = f.start();
+    w.resize(1000, 700);
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    f.addPages(3, 2);
+    FilmView& view = *w.ScrollBox;
+    view.verticalScrollBar()->setValue(0);
+    const TAnsiImage& first = w.FilmStrip->GetUnit(0);
+    const QPoint inFirst(first.Left + 30, first.Top + 15);
+    QCOMPARE(view.unitAt(inFirst), 0);
+    QCOMPARE(view.unitAt(QPoint(first.Left + 30, first.Top - 5)), -1);
+    QTest::mouseClick(view.viewport(), Qt::LeftButton, Qt::NoModifier, inFirst);
+    QCOMPARE(w.FilmStrip->FCurrentIndex, 0);
+    QCOMPARE(f.status0(), QStringLiteral("单元：1/3"));
+    QVERIFY(first.FSelected);
+    QVERIFY(!w.FilmStrip->GetUnit(2).FSelected);
+    // The view's content is the strip.
+    QCOMPARE(view.verticalScrollBar()->maximum(), qMax(0, w.FilmStrip->Height - view.viewport()->height()));
+}
+
+void MainWindow::helpAndSourceTextGoToTheDesktop() {
+    EditorFixture f;
+    TForm_movie& w = f.start();
+    w.TB_help1Click();
+    QCOMPARE(f.shellOpened, QStringList{f.programDir() + QStringLiteral("help.htm")});
+    w.Panl_EditClick();
+    QCOMPARE(f.shellOpened.size(), 1);
+    f.addPages(1);
+    w.Panl_EditClick();
+    QCOMPARE(f.shellOpened.last(), f.programDir() + QStringLiteral("pages/page0.txt"));
+}
+
+QTEST_MAIN(MainWindow)
+#include "test_mainwindow.moc"
