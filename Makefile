@@ -13,7 +13,8 @@ DEB_PACKAGES := build-essential cmake ninja-build pkg-config \
 	qt6-base-dev qt6-base-dev-tools qt6-svg-dev libqt6svg6 libgl-dev qt6-webengine-dev \
 	libgtest-dev libgmock-dev libbenchmark-dev \
 	fonts-arphic-uming fonts-wqy-zenhei \
-	xvfb xauth x11-apps chromium
+	xvfb xauth x11-apps imagemagick chromium \
+	shared-mime-info desktop-file-utils xdg-utils libfile-mimeinfo-perl
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
