@@ -93,8 +93,17 @@ TColor ResolveSystemColor(TColor color) {
 
 int FormatColorHex(TColor color, char* digits) {
     static constexpr char kDigits[] = "0123456789ABCDEF";
+    if (color >= 0 && color <= 0xFFFFFF) { // a plain colour: its three bytes, red first
+        const auto value = static_cast<std::uint32_t>(color);
+        const std::uint32_t bytes[3] = {value & 0xFFu, (value >> 8) & 0xFFu, value >> 16};
+        for (int i = 0; i < 3; ++i) {
+            digits[2 * i] = kDigits[bytes[i] >> 4];
+            digits[2 * i + 1] = kDigits[bytes[i] & 0xFu];
+        }
+        return 6;
+    }
     // A resolved colour is never negative, so neither is the swapped value: at most 8 digits.
-    auto value = static_cast<std::uint32_t>(SwapRedBlue(color >= 0 ? color : ResolveSystemColor(color)));
+    auto value = static_cast<std::uint32_t>(SwapRedBlue(ResolveSystemColor(color)));
     int count = 6;
     while (count < 8 && (value >> (4 * count)) != 0)
         ++count;

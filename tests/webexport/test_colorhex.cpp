@@ -27,6 +27,8 @@ TEST(ColorHex, PlainColoursGiveSixDigitsRedFirst) {
     EXPECT_EQ(ColorToHex(0x000000), "000000");
     EXPECT_EQ(ColorToHex(0xFFFFFF), "FFFFFF");
     EXPECT_EQ(ColorToHex(0x563412), "123456");
+    EXPECT_EQ(ColorToHex(0x10000FF), "FF0100");   // above 0xFFFFFF the top part folds into the swap
+    EXPECT_EQ(ColorToHex(0x7FFFFFFF), "1007EFF"); // 0xFF0000 + 0xFF00 + 0x7FFF: seven digits
 }
 
 TEST(ColorHex, SwapRedBlueTruncatesTowardZeroAndKeepsTheTopPart) {
