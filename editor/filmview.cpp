@@ -63,9 +63,10 @@ void FilmView::ensureCurrentVisible() {
     QScrollBar* v = verticalScrollBar();
     const int height = viewport()->height();
     const int top = v->value();
-    if (r.top() >= top && r.bottom() < top + height)
+    // Half of what fits is enough: a click on a tall unit must not make the view jump.
+    const int shown = qMin(r.bottom() + 1, top + height) - qMax(r.top(), top);
+    if (shown * 2 >= qMin(r.height(), height))
         return;
-    // A unit taller than the view shows its top; a shorter one comes in at the near edge.
     if (r.top() < top || r.height() > height)
         v->setValue(r.top());
     else

@@ -70,6 +70,7 @@ private slots:
     void closingAsksAboutUnsavedChanges();
     void filmViewClickSelectsTheUnitUnderThePointer();
     void helpAndSourceTextGoToTheDesktop();
+    void keysReachTheCommandsButNotOverEditing();
 };
 
 void MainWindow::startsEmptyWithTheDesignedState() {
@@ -332,6 +333,33 @@ void MainWindow::helpAndSourceTextGoToTheDesktop() {
     f.addPages(1);
     w.Panl_EditClick();
     QCOMPARE(f.shellOpened.last(), f.programDir() + QStringLiteral("pages/page0.txt"));
+}
+
+void MainWindow::keysReachTheCommandsButNotOverEditing() {
+    EditorFixture f;
+    TForm_movie& w = f.start();
+    w.show();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    f.addPages(2, 1);
+    w.ScrollBox->setFocus();
+    QTest::keyClick(&w, Qt::Key_Up, Qt::ControlModifier);
+    QCOMPARE(w.FilmStrip->FCurrentIndex, 0);
+    QCOMPARE(w.FilmStrip->GetUnit(0).FFileName, f.programDir() + QStringLiteral("pages/page1.txt"));
+    QTest::keyClick(&w, Qt::Key_Down, Qt::ControlModifier);
+    QCOMPARE(w.FilmStrip->FCurrentIndex, 1);
+
+    // Delete in the text box edits the text; the unit stays.
+    w.pop_window->MemoText->setFocus();
+    w.pop_window->MemoText->moveCursor(QTextCursor::Start);
+    QTest::keyClick(w.pop_window->MemoText, Qt::Key_Delete);
+    QCOMPARE(w.FilmStrip->FCount, 2);
+    QCOMPARE(w.pop_window->MemoText->toPlainText(), QStringLiteral("aaaaaaaaa"));
+
+    w.ScrollBox->setFocus();
+    f.prompts.confirms << true;
+    QTest::keyClick(w.ScrollBox, Qt::Key_Delete);
+    QCOMPARE(w.FilmStrip->FCount, 1);
+    QVERIFY(f.prompts.allAnswered());
 }
 
 QTEST_MAIN(MainWindow)
