@@ -14,7 +14,7 @@ DEB_PACKAGES := build-essential cmake ninja-build pkg-config \
 	libgtest-dev libgmock-dev libbenchmark-dev \
 	fonts-arphic-uming fonts-wqy-zenhei \
 	xvfb xauth x11-apps imagemagick chromium \
-	shared-mime-info desktop-file-utils xdg-utils libfile-mimeinfo-perl
+	shared-mime-info desktop-file-utils xdg-utils libfile-mimeinfo-perl nodejs
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
