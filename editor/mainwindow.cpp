@@ -247,6 +247,9 @@ void TForm_movie::closeEvent(QCloseEvent* event) {
     }
     Timer->stop();
     SaveSettings(Run().SettingsPath);
+    // The run ends with this window, also when the about window is open.
+    if (m_about)
+        m_about->hide();
     event->accept();
 }
 

@@ -294,11 +294,16 @@ void MainWindow::closingAsksAboutUnsavedChanges() {
 
     EditorFixture h;
     TForm_movie& u = h.start();
+    QWidget about;
+    u.setAboutWindow(&about);
     u.show();
+    u.TB_aboutClick();
+    QVERIFY(about.isVisible());
     h.addPages(1);
     u.Modified = false;
     QVERIFY(u.close());
-    QVERIFY(h.prompts.log.size() == 1); // only the add dialog
+    QCOMPARE(h.prompts.log.size(), 1); // only the add dialog
+    QVERIFY(!about.isVisible());
 }
 
 void MainWindow::filmViewClickSelectsTheUnitUnderThePointer() {
