@@ -70,8 +70,7 @@ void BM_StartUpWithSampleShown(benchmark::State& state) {
         TForm_movie window(prompts, {QStringLiteral(QUILLET_SAMPLE_DOCUMENT)}, folder().path());
         window.show();
         settle(window);
-        if (window.FilmStrip->FCount == 0)
-            state.SkipWithError("the sample document did not open");
+        if (window.FilmStrip->FCount == 0) state.SkipWithError("the sample document did not open");
     }
 }
 BENCHMARK(BM_StartUpWithSampleShown)->Unit(benchmark::kMillisecond);
@@ -102,8 +101,7 @@ void BM_OpenFullDocumentInWindow(benchmark::State& state) {
         window.UpdateToolButtons();
         settle(window);
     }
-    if (window.FilmStrip->FCount != TFilmPanel::kMaxUnits)
-        state.SkipWithError("the document did not open whole");
+    if (window.FilmStrip->FCount != TFilmPanel::kMaxUnits) state.SkipWithError("the document did not open whole");
 }
 BENCHMARK(BM_OpenFullDocumentInWindow)->Unit(benchmark::kMillisecond);
 
@@ -119,8 +117,7 @@ BENCHMARK(BM_ReadFullDocumentIntoBareStrip)->Unit(benchmark::kMillisecond);
 } // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();

@@ -20,10 +20,14 @@ const QString kOverwriteQuestion = QStringLiteral("已经存在，是否覆盖�
 const QString kMissingFileText = QStringLiteral("文件不存在");
 const QString kUnitLimitText = QStringLiteral("已到达单元数上限");
 
-QString defaultDocument() { return Run().ProgramDir + Run().DefaultFileName; }
+QString defaultDocument() {
+    return Run().ProgramDir + Run().DefaultFileName;
+}
 
 // A chosen name that is missing or not a plain file cannot be opened or added.
-bool isExistingFile(const QString& name) { return QFileInfo(name).isFile(); }
+bool isExistingFile(const QString& name) {
+    return QFileInfo(name).isFile();
+}
 
 } // namespace
 
@@ -32,13 +36,11 @@ void TForm_movie::saveAsAnswered() {
         TB_save1Click();
         return;
     }
-    if (reportErrors([this] { SaveToFile(FilmStrip->FDocFileName); }))
-        Modified = false;
+    if (reportErrors([this] { SaveToFile(FilmStrip->FDocFileName); })) Modified = false;
 }
 
 bool TForm_movie::SaveQuestion() {
-    if (FilmStrip->FCount < 1 || !Modified)
-        return true;
+    if (FilmStrip->FCount < 1 || !Modified) return true;
     if (m_prompts.confirm(QStringLiteral("是否保存当前动画文件？")))
         saveAsAnswered();
     else
@@ -47,8 +49,7 @@ bool TForm_movie::SaveQuestion() {
 }
 
 void TForm_movie::TB_NewClick() {
-    if (!SaveQuestion())
-        return;
+    if (!SaveQuestion()) return;
     FilmStrip->ClearUnits();
     FilmStrip->FDocFileName = defaultDocument();
     bsSkinStatusBar1->bsSkinStatusPanel_4->showPlainText(Run().DefaultFileName);
@@ -57,12 +58,10 @@ void TForm_movie::TB_NewClick() {
 }
 
 void TForm_movie::TB_openClick() {
-    if (!SaveQuestion())
-        return;
+    if (!SaveQuestion()) return;
     const QString proposed = FilmStrip->FDocFileName.isEmpty() ? QStringLiteral("*.mmt") : FilmStrip->FDocFileName;
     const QString name = m_prompts.openFileName(QStringLiteral("打开文件"), m_openFolder, proposed, kAnimationFilter);
-    if (name.isEmpty())
-        return;
+    if (name.isEmpty()) return;
     if (!isExistingFile(name)) {
         m_prompts.message(kMissingFileText);
         return;
@@ -78,12 +77,9 @@ void TForm_movie::openDocument(const QString& name) {
 void TForm_movie::TB_save1Click() {
     const QString name = m_prompts.saveFileName(QStringLiteral("保存文件"), FilmStrip->FDocFileName, kAnimationFilter,
                                                 QStringLiteral("mmt"));
-    if (name.isEmpty())
-        return;
-    if (QFileInfo::exists(name) && !m_prompts.confirm(name + kOverwriteQuestion))
-        return;
-    if (reportErrors([&] { SaveToFile(name); }))
-        Modified = false;
+    if (name.isEmpty()) return;
+    if (QFileInfo::exists(name) && !m_prompts.confirm(name + kOverwriteQuestion)) return;
+    if (reportErrors([&] { SaveToFile(name); })) Modified = false;
 }
 
 void TForm_movie::TB_AddImgClick() {
@@ -93,15 +89,13 @@ void TForm_movie::TB_AddImgClick() {
     }
     const QString name = m_prompts.openFileName(QStringLiteral("打开文件"), m_openFolder, LastTextFile,
                                                 QStringLiteral("Text Files (*.txt)"));
-    if (name.isEmpty())
-        return;
+    if (name.isEmpty()) return;
     if (!isExistingFile(name)) {
         m_prompts.message(kMissingFileText);
         return;
     }
     LastTextFile = name;
-    if (!addTextPage(name))
-        return;
+    if (!addTextPage(name)) return;
     Modified = true;
     UpdateToolButtons();
     RefreshCurrentUnit();
@@ -109,18 +103,14 @@ void TForm_movie::TB_AddImgClick() {
 
 bool TForm_movie::addTextPage(const QString& name) {
     ImportReport report;
-    if (!reportErrors([&] { report = FilmStrip->AddTextUnit(name); }))
-        return false;
-    if (report.colorListFailed)
-        m_prompts.message(QString::fromLatin1(kColorListErrorText));
+    if (!reportErrors([&] { report = FilmStrip->AddTextUnit(name); })) return false;
+    if (report.colorListFailed) m_prompts.message(QString::fromLatin1(kColorListErrorText));
     return true;
 }
 
 void TForm_movie::TB_delect1Click() {
-    if (FilmStrip->FCount == 0)
-        return;
-    if (!m_prompts.confirm(QStringLiteral("确实要删除当前单元吗？")))
-        return;
+    if (FilmStrip->FCount == 0) return;
+    if (!m_prompts.confirm(QStringLiteral("确实要删除当前单元吗？"))) return;
     FilmStrip->DeleteUnit(FilmStrip->FCurrentIndex);
     Modified = true;
     UpdateToolButtons();
@@ -128,8 +118,7 @@ void TForm_movie::TB_delect1Click() {
 }
 
 void TForm_movie::TB_up1Click(QObject* sender) {
-    if (FilmStrip->FCount == 0)
-        return;
+    if (FilmStrip->FCount == 0) return;
     const int tag = sender ? sender->property("Tag").toInt() : 0;
     const int index = FilmStrip->FCurrentIndex;
     if (tag == 1) {
@@ -160,8 +149,7 @@ void TForm_movie::LoadFromFile(const QString& name) {
     AppendRecords(*FilmStrip, records);
     m_quietRefresh = false;
     RefreshCurrentUnit();
-    if (records.notAllRead())
-        m_prompts.message(QString::fromLatin1(kNotAllDataText));
+    if (records.notAllRead()) m_prompts.message(QString::fromLatin1(kNotAllDataText));
     FilmStrip->FDocFileName = name;
     ShowFileName(name);
 }
@@ -170,8 +158,7 @@ QString TForm_movie::exportProposal() const {
     const QString document = FilmStrip->FDocFileName.isEmpty() ? defaultDocument() : FilmStrip->FDocFileName;
     const QFileInfo info(document);
     QString page = info.path() + QLatin1Char('/') + info.completeBaseName() + QStringLiteral(".htm");
-    if (page == document)
-        page = info.path() + QLatin1Char('/') + info.completeBaseName() + QStringLiteral("_page.htm");
+    if (page == document) page = info.path() + QLatin1Char('/') + info.completeBaseName() + QStringLiteral("_page.htm");
     return page;
 }
 
@@ -183,13 +170,10 @@ void TForm_movie::TB_SaveHtmClick() {
     }
     const QString name = m_prompts.saveFileName(QStringLiteral("保存文件"), exportProposal(),
                                                 QStringLiteral("*.htm (*.htm)"), QStringLiteral("htm"));
-    if (name.isEmpty())
-        return;
-    if (QFileInfo::exists(name) && !m_prompts.confirm(name + kOverwriteQuestion))
-        return;
+    if (name.isEmpty()) return;
+    if (QFileInfo::exists(name) && !m_prompts.confirm(name + kOverwriteQuestion)) return;
     PageWriter->FFileName = name;
-    if (reportErrors([this] { PageWriter->WritePage(); }))
-        ShellOpenHook(name);
+    if (reportErrors([this] { PageWriter->WritePage(); })) ShellOpenHook(name);
 }
 
 } // namespace quillet

@@ -10,7 +10,9 @@ namespace quillet {
 
 namespace {
 
-QRect unitRect(const TAnsiImage& unit) { return QRect(unit.Left, unit.Top, unit.Width, unit.Height); }
+QRect unitRect(const TAnsiImage& unit) {
+    return QRect(unit.Left, unit.Top, unit.Width, unit.Height);
+}
 
 } // namespace
 
@@ -24,8 +26,7 @@ FilmView::FilmView(QWidget* parent) : QAbstractScrollArea(parent) {
 }
 
 void FilmView::setStrip(TFilmPanel* strip) {
-    if (m_strip)
-        disconnect(m_strip, nullptr, this, nullptr);
+    if (m_strip) disconnect(m_strip, nullptr, this, nullptr);
     m_strip = strip;
     if (m_strip) {
         connect(m_strip, &TFilmPanel::layoutChanged, this, [this] {
@@ -38,7 +39,9 @@ void FilmView::setStrip(TFilmPanel* strip) {
     viewport()->update();
 }
 
-QPoint FilmView::offset() const { return QPoint(horizontalScrollBar()->value(), verticalScrollBar()->value()); }
+QPoint FilmView::offset() const {
+    return QPoint(horizontalScrollBar()->value(), verticalScrollBar()->value());
+}
 
 void FilmView::updateScrollRanges() {
     const QSize content = m_strip ? QSize(m_strip->Width, m_strip->Height) : QSize();
@@ -50,14 +53,12 @@ void FilmView::updateScrollRanges() {
 }
 
 void FilmView::repaintUnit(int index) {
-    if (!m_strip || index < 0 || index >= m_strip->FCount)
-        return;
+    if (!m_strip || index < 0 || index >= m_strip->FCount) return;
     viewport()->update(unitRect(m_strip->GetUnit(index)).translated(-offset()));
 }
 
 void FilmView::ensureCurrentVisible() {
-    if (!m_strip || m_strip->FCurrentIndex < 0)
-        return;
+    if (!m_strip || m_strip->FCurrentIndex < 0) return;
     updateScrollRanges();
     const QRect r = unitRect(m_strip->GetUnit(m_strip->FCurrentIndex));
     QScrollBar* v = verticalScrollBar();
@@ -65,8 +66,7 @@ void FilmView::ensureCurrentVisible() {
     const int top = v->value();
     // Half of what fits is enough: a click on a tall unit must not make the view jump.
     const int shown = qMin(r.bottom() + 1, top + height) - qMax(r.top(), top);
-    if (shown * 2 >= qMin(r.height(), height))
-        return;
+    if (shown * 2 >= qMin(r.height(), height)) return;
     if (r.top() < top || r.height() > height)
         v->setValue(r.top());
     else
@@ -74,12 +74,10 @@ void FilmView::ensureCurrentVisible() {
 }
 
 int FilmView::unitAt(const QPoint& viewportPoint) const {
-    if (!m_strip)
-        return -1;
+    if (!m_strip) return -1;
     const QPoint p = viewportPoint + offset();
     for (int i = 0; i < m_strip->FCount; ++i) {
-        if (unitRect(m_strip->GetUnit(i)).contains(p))
-            return i;
+        if (unitRect(m_strip->GetUnit(i)).contains(p)) return i;
     }
     return -1;
 }
@@ -87,15 +85,13 @@ int FilmView::unitAt(const QPoint& viewportPoint) const {
 void FilmView::paintEvent(QPaintEvent* event) {
     QPainter painter(viewport());
     painter.fillRect(event->rect(), palette().color(QPalette::Mid));
-    if (!m_strip)
-        return;
+    if (!m_strip) return;
     const QPoint shift = offset();
     const QRect visible = event->rect().translated(shift);
     for (int i = 0; i < m_strip->FCount; ++i) {
         const TAnsiImage& unit = m_strip->GetUnit(i);
         const QRect r = unitRect(unit);
-        if (!r.intersects(visible) || unit.Picture.isNull())
-            continue;
+        if (!r.intersects(visible) || unit.Picture.isNull()) continue;
         const QRect part = r.intersected(visible);
         painter.drawImage(part.translated(-shift), unit.Picture, part.translated(-r.topLeft()));
     }
@@ -103,8 +99,7 @@ void FilmView::paintEvent(QPaintEvent* event) {
 
 void FilmView::mousePressEvent(QMouseEvent* event) {
     const int index = event->button() == Qt::LeftButton ? unitAt(event->position().toPoint()) : -1;
-    if (index >= 0)
-        m_strip->UnitClick(m_strip->GetUnit(index));
+    if (index >= 0) m_strip->UnitClick(m_strip->GetUnit(index));
     QAbstractScrollArea::mousePressEvent(event);
 }
 
@@ -113,6 +108,8 @@ void FilmView::resizeEvent(QResizeEvent* event) {
     updateScrollRanges();
 }
 
-void FilmView::scrollContentsBy(int, int) { viewport()->update(); }
+void FilmView::scrollContentsBy(int, int) {
+    viewport()->update();
+}
 
 } // namespace quillet

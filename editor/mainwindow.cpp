@@ -92,8 +92,7 @@ void TForm_movie::buildClientArea() {
 void TForm_movie::FormCreate(const QString& programDir) {
     RunValues& run = Run();
     run.ProgramDir = programDir.isEmpty() ? QCoreApplication::applicationDirPath() : programDir;
-    if (!run.ProgramDir.endsWith(QLatin1Char('/')))
-        run.ProgramDir += QLatin1Char('/');
+    if (!run.ProgramDir.endsWith(QLatin1Char('/'))) run.ProgramDir += QLatin1Char('/');
     run.SettingsPath = run.ProgramDir + QStringLiteral("Tevrano.ini");
     run.ProgramName = ProgramBaseName();
     run.Language = QStringLiteral("chinese");
@@ -128,7 +127,9 @@ void TForm_movie::FormCreate(const QString& programDir) {
     OpenCommandLineFile();
 }
 
-void TForm_movie::setAboutWindow(QWidget* about) { m_about = about; }
+void TForm_movie::setAboutWindow(QWidget* about) {
+    m_about = about;
+}
 
 void TForm_movie::UpdateToolButtons() {
     QAction* const all[] = {TB_AddImg, TB_open, TB_New, TB_save, TB_delect, TB_Preplay, TB_SaveHtm, TB_up, TB_down};
@@ -152,8 +153,7 @@ void TForm_movie::UpdateToolButtons() {
 }
 
 void TForm_movie::RefreshCurrentUnit() {
-    if (m_quietRefresh)
-        return;
+    if (m_quietRefresh) return;
     OptionPanel& panel = *pop_window;
     StatusPanels& status = *bsSkinStatusBar1;
     if (FilmStrip && FilmStrip->FCurrentIndex >= 0) {
@@ -183,17 +183,19 @@ void TForm_movie::RefreshCurrentUnit() {
     panel.Edit_color_u2->setText(ColorToHex(panel.Lb_Color_u2->color()));
 }
 
-void TForm_movie::ShowFileName(const QString& name) { bsSkinStatusBar1->bsSkinStatusPanel_4->ShowFileName(name); }
+void TForm_movie::ShowFileName(const QString& name) {
+    bsSkinStatusBar1->bsSkinStatusPanel_4->ShowFileName(name);
+}
 
-void TForm_movie::ShowColorFlag(bool flag) { bsSkinStatusBar1->ShowColorFlag(flag); }
+void TForm_movie::ShowColorFlag(bool flag) {
+    bsSkinStatusBar1->ShowColorFlag(flag);
+}
 
 void TForm_movie::OpenCommandLineFile() {
-    if (m_args.isEmpty())
-        return;
+    if (m_args.isEmpty()) return;
     const QString name = m_args.constFirst();
     const QFileInfo info(name);
-    if (!info.isFile())
-        return;
+    if (!info.isFile()) return;
     const QString extension = ExtensionOf(name);
     if (extension == QLatin1String("mmt")) {
         reportErrors([&] { LoadFromFile(info.absoluteFilePath()); });
@@ -216,29 +218,27 @@ bool TForm_movie::reportErrors(const std::function<void()>& operation) {
     return false;
 }
 
-void TForm_movie::TB_help1Click() { ShellOpenHook(Run().ProgramDir + QStringLiteral("help.htm")); }
+void TForm_movie::TB_help1Click() {
+    ShellOpenHook(Run().ProgramDir + QStringLiteral("help.htm"));
+}
 
 void TForm_movie::TB_aboutClick() {
-    if (!m_about)
-        return;
+    if (!m_about) return;
     m_about->show();
     m_about->raise();
     m_about->activateWindow();
 }
 
 void TForm_movie::Panl_EditClick() {
-    if (FilmStrip->FCurrentIndex < 0)
-        return;
+    if (FilmStrip->FCurrentIndex < 0) return;
     const QString source = FilmStrip->GetUnit(FilmStrip->FCurrentIndex).FFileName;
-    if (!source.isEmpty() && QFileInfo::exists(source))
-        ShellOpenHook(source);
+    if (!source.isEmpty() && QFileInfo::exists(source)) ShellOpenHook(source);
 }
 
 void TForm_movie::closeEvent(QCloseEvent* event) {
     if (FilmStrip->FCount > 0 && Modified) {
         const Prompts::Answer answer = m_prompts.question(QStringLiteral("是否保存当前动画文件？"));
-        if (answer == Prompts::Answer::Yes)
-            saveAsAnswered();
+        if (answer == Prompts::Answer::Yes) saveAsAnswered();
         // Cancel, or a save that was cancelled or failed, keeps the window and its document.
         if (answer == Prompts::Answer::Cancel || (answer == Prompts::Answer::Yes && Modified)) {
             event->ignore();
@@ -248,34 +248,28 @@ void TForm_movie::closeEvent(QCloseEvent* event) {
     Timer->stop();
     SaveSettings(Run().SettingsPath);
     // The run ends with this window, also when the about window is open.
-    if (m_about)
-        m_about->hide();
+    if (m_about) m_about->hide();
     event->accept();
 }
 
 void TForm_movie::dragEnterEvent(QDragEnterEvent* event) {
     const QList<QUrl> urls = event->mimeData()->urls();
-    if (urls.size() != 1 || !urls.constFirst().isLocalFile())
-        return;
+    if (urls.size() != 1 || !urls.constFirst().isLocalFile()) return;
     const QString extension = ExtensionOf(urls.constFirst().toLocalFile());
-    if (extension == QLatin1String("mmt") || extension == QLatin1String("txt"))
-        event->acceptProposedAction();
+    if (extension == QLatin1String("mmt") || extension == QLatin1String("txt")) event->acceptProposedAction();
 }
 
 void TForm_movie::dropEvent(QDropEvent* event) {
     const QList<QUrl> urls = event->mimeData()->urls();
-    if (urls.size() != 1 || !urls.constFirst().isLocalFile())
-        return;
+    if (urls.size() != 1 || !urls.constFirst().isLocalFile()) return;
     const QString name = urls.constFirst().toLocalFile();
-    if (!QFileInfo(name).isFile())
-        return;
+    if (!QFileInfo(name).isFile()) return;
     event->acceptProposedAction();
     const QString extension = ExtensionOf(name);
     // Like the command line, but with the open and add commands' own checks, since a document may
     // already be there.
     if (extension == QLatin1String("mmt") && TB_open->isEnabled()) {
-        if (SaveQuestion())
-            openDocument(name);
+        if (SaveQuestion()) openDocument(name);
     } else if (extension == QLatin1String("txt") && TB_AddImg->isEnabled()) {
         if (FilmStrip->FCount >= TFilmPanel::kMaxUnits) {
             m_prompts.message(QStringLiteral("已到达单元数上限"));
@@ -293,13 +287,11 @@ void TForm_movie::dropEvent(QDropEvent* event) {
 // The settings file is only ever read and written when it exists; until its reader is in place
 // every option keeps its designed value.
 void TForm_movie::LoadSettings(const QString& path) {
-    if (!QFileInfo::exists(path))
-        return;
+    if (!QFileInfo::exists(path)) return;
 }
 
 void TForm_movie::SaveSettings(const QString& path) {
-    if (!QFileInfo::exists(path))
-        return;
+    if (!QFileInfo::exists(path)) return;
 }
 
 void TForm_movie::bsBtnHResetClick() {

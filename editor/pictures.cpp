@@ -16,11 +16,10 @@ QIcon EditorPicture(const QString& name) {
 
 QIcon ToolPicture(int index) {
     static const char* const files[] = {
-        "open", "save", "addpage", "delete", "up", "down", "preview", "previewstop", "webpage", "options",
-        "optionshidden", "new",
+        "open",        "save",    "addpage", "delete",        "up",  "down", "preview",
+        "previewstop", "webpage", "options", "optionshidden", "new",
     };
-    if (index < 0 || index >= static_cast<int>(std::size(files)))
-        return QIcon();
+    if (index < 0 || index >= static_cast<int>(std::size(files))) return QIcon();
     return EditorPicture(QLatin1String(files[index]));
 }
 

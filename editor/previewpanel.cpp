@@ -10,8 +10,7 @@
 
 namespace quillet {
 
-PreviewPicture::PreviewPicture(QWidget* parent)
-    : QWidget(parent), Picture(kWidth, kHeight, QImage::Format_RGB32) {
+PreviewPicture::PreviewPicture(QWidget* parent) : QWidget(parent), Picture(kWidth, kHeight, QImage::Format_RGB32) {
     Picture.fill(Qt::white);
     setFixedSize(kWidth, kHeight);
     setAttribute(Qt::WA_OpaquePaintEvent);

@@ -10,7 +10,9 @@ namespace quillet {
 
 namespace {
 
-QString boxTitle() { return QGuiApplication::applicationDisplayName(); }
+QString boxTitle() {
+    return QGuiApplication::applicationDisplayName();
+}
 
 QColor toQColor(TColor c) {
     const auto v = static_cast<std::uint32_t>(c);
@@ -19,7 +21,9 @@ QColor toQColor(TColor c) {
 
 } // namespace
 
-void QtPrompts::message(const QString& text) { QMessageBox::information(m_parent, boxTitle(), text); }
+void QtPrompts::message(const QString& text) {
+    QMessageBox::information(m_parent, boxTitle(), text);
+}
 
 bool QtPrompts::confirm(const QString& text) {
     QMessageBox box(QMessageBox::Question, boxTitle(), text, QMessageBox::Yes | QMessageBox::No, m_parent);
@@ -29,8 +33,8 @@ bool QtPrompts::confirm(const QString& text) {
 }
 
 Prompts::Answer QtPrompts::question(const QString& text) {
-    QMessageBox box(QMessageBox::Question, boxTitle(), text,
-                    QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, m_parent);
+    QMessageBox box(QMessageBox::Question, boxTitle(), text, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
+                    m_parent);
     box.setDefaultButton(QMessageBox::Yes);
     box.setEscapeButton(QMessageBox::Cancel);
     switch (box.exec()) {
@@ -43,7 +47,9 @@ Prompts::Answer QtPrompts::question(const QString& text) {
     }
 }
 
-void QtPrompts::critical(const QString& text) { QMessageBox::critical(m_parent, boxTitle(), text); }
+void QtPrompts::critical(const QString& text) {
+    QMessageBox::critical(m_parent, boxTitle(), text);
+}
 
 QString QtPrompts::openFileName(const QString& title, const QString& folder, const QString& fileName,
                                 const QString& filter) {
@@ -51,12 +57,9 @@ QString QtPrompts::openFileName(const QString& title, const QString& folder, con
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
     const QFileInfo proposed(fileName);
-    if (proposed.isAbsolute())
-        dialog.setDirectory(proposed.absolutePath());
-    if (!fileName.contains(QLatin1Char('*')))
-        dialog.selectFile(proposed.fileName());
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return QString();
+    if (proposed.isAbsolute()) dialog.setDirectory(proposed.absolutePath());
+    if (!fileName.contains(QLatin1Char('*'))) dialog.selectFile(proposed.fileName());
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return QString();
     return dialog.selectedFiles().constFirst();
 }
 
@@ -71,15 +74,13 @@ QString QtPrompts::saveFileName(const QString& title, const QString& fileName, c
         dialog.setDirectory(proposed.absolutePath());
         dialog.selectFile(proposed.fileName());
     }
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return QString();
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return QString();
     return dialog.selectedFiles().constFirst();
 }
 
 std::optional<TColor> QtPrompts::color(TColor initial) {
     const QColor chosen = QColorDialog::getColor(toQColor(initial), m_parent);
-    if (!chosen.isValid())
-        return std::nullopt;
+    if (!chosen.isValid()) return std::nullopt;
     return static_cast<TColor>(chosen.red() | (chosen.green() << 8) | (chosen.blue() << 16));
 }
 

@@ -7,8 +7,7 @@
 namespace quillet {
 
 void StatusPanel::mousePressEvent(QMouseEvent* event) {
-    if (event->button() == Qt::LeftButton)
-        emit clicked();
+    if (event->button() == Qt::LeftButton) emit clicked();
     QLabel::mousePressEvent(event);
 }
 
@@ -49,8 +48,7 @@ void FileNamePanel::apply() {
 
 void FileNamePanel::resizeEvent(QResizeEvent* event) {
     StatusPanel::resizeEvent(event);
-    if (m_followsName)
-        apply();
+    if (m_followsName) apply();
 }
 
 StatusPanels::StatusPanels(QWidget* parent) : QStatusBar(parent) {
@@ -61,8 +59,7 @@ StatusPanels::StatusPanels(QWidget* parent) : QStatusBar(parent) {
         auto* p = new StatusPanel(text, this);
         p->setFrameShape(QFrame::StyledPanel);
         p->setFrameShadow(QFrame::Sunken);
-        if (width > 0)
-            p->setFixedWidth(width);
+        if (width > 0) p->setFixedWidth(width);
         addWidget(p);
         return p;
     };

@@ -42,8 +42,7 @@ void TForm_movie::buildToolBar() {
         action->setObjectName(QLatin1String(name));
         setHint(action, hint, key);
         bsSkinToolBar4->addAction(action);
-        if (QWidget* button = bsSkinToolBar4->widgetForAction(action))
-            button->setFixedSize(25, 25);
+        if (QWidget* button = bsSkinToolBar4->widgetForAction(action)) button->setFixedSize(25, 25);
         return action;
     };
     TB_open = add("TB_open", 0, QStringLiteral("打开动画文件"), QKeySequence::Open);
@@ -78,10 +77,8 @@ void TForm_movie::buildToolBar() {
         }
         return action;
     };
-    TB_about = addOwn("TB_about", "about", QStringLiteral("关于"),
-                      QStringLiteral("关于本软件"), QKeySequence());
-    TB_help = addOwn("TB_help", "help", QStringLiteral("帮助"), QStringLiteral("使用说明"),
-                     QKeySequence::HelpContents);
+    TB_about = addOwn("TB_about", "about", QStringLiteral("关于"), QStringLiteral("关于本软件"), QKeySequence());
+    TB_help = addOwn("TB_help", "help", QStringLiteral("帮助"), QStringLiteral("使用说明"), QKeySequence::HelpContents);
     for (QAction* action : {TB_open, TB_New, TB_save, TB_SaveHtm, TB_AddImg, TB_delect, TB_up, TB_down, TB_help})
         action->setShortcutContext(Qt::WindowShortcut);
 

@@ -34,12 +34,10 @@ QString ProgramBaseName() {
 
 QString FindTempDir() {
     QString programDir = Run().ProgramDir;
-    if (programDir.isEmpty())
-        programDir = QCoreApplication::applicationDirPath() + QLatin1Char('/');
+    if (programDir.isEmpty()) programDir = QCoreApplication::applicationDirPath() + QLatin1Char('/');
     const QString candidate = programDir + QStringLiteral("temp");
     const QFileInfo info(candidate);
-    if (info.isDir() || (!info.exists() && QDir().mkdir(candidate)))
-        return candidate;
+    if (info.isDir() || (!info.exists() && QDir().mkdir(candidate))) return candidate;
     const QString system = QDir::tempPath();
     return QFileInfo(system).isDir() ? system : QString();
 }

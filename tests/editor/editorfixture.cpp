@@ -26,8 +26,7 @@ QString EditorFixture::writeFile(const QString& name, const QByteArray& bytes) c
     const QString path = programDir() + name;
     QDir().mkpath(QFileInfo(path).absolutePath());
     QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return QString();
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) return QString();
     file.write(bytes);
     return path;
 }
@@ -58,7 +57,11 @@ void EditorFixture::addPages(int count, int rows) {
     }
 }
 
-QString EditorFixture::status0() const { return window->bsSkinStatusBar1->bsSkinStatusPanel_0->text(); }
-QString EditorFixture::status1() const { return window->bsSkinStatusBar1->bsSkinStatusPanel_1->text(); }
+QString EditorFixture::status0() const {
+    return window->bsSkinStatusBar1->bsSkinStatusPanel_0->text();
+}
+QString EditorFixture::status1() const {
+    return window->bsSkinStatusBar1->bsSkinStatusPanel_1->text();
+}
 
 } // namespace quillet

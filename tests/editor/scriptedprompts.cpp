@@ -6,8 +6,7 @@ QStringList ScriptedPrompts::shown(const QString& kind) const {
     const QString prefix = kind + QStringLiteral(": ");
     QStringList texts;
     for (const QString& entry : log) {
-        if (entry.startsWith(prefix))
-            texts << entry.mid(prefix.size());
+        if (entry.startsWith(prefix)) texts << entry.mid(prefix.size());
     }
     return texts;
 }
@@ -23,7 +22,9 @@ void ScriptedPrompts::clearLog() {
     saveCalls.clear();
 }
 
-void ScriptedPrompts::message(const QString& text) { log << QStringLiteral("message: ") + text; }
+void ScriptedPrompts::message(const QString& text) {
+    log << QStringLiteral("message: ") + text;
+}
 
 bool ScriptedPrompts::confirm(const QString& text) {
     log << QStringLiteral("confirm: ") + text;
@@ -43,7 +44,9 @@ Prompts::Answer ScriptedPrompts::question(const QString& text) {
     return questions.takeFirst();
 }
 
-void ScriptedPrompts::critical(const QString& text) { log << QStringLiteral("critical: ") + text; }
+void ScriptedPrompts::critical(const QString& text) {
+    log << QStringLiteral("critical: ") + text;
+}
 
 QString ScriptedPrompts::openFileName(const QString& title, const QString& folder, const QString& fileName,
                                       const QString& filter) {

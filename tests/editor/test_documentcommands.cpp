@@ -217,8 +217,8 @@ void DocumentCommands::saveQuestionYesWithoutANameOpensTheSaveDialog() {
     f.prompts.confirms << true;
     f.prompts.saveNames << QString();
     w.TB_NewClick();
-    QCOMPARE(f.prompts.log, (QStringList{QStringLiteral("confirm: ") + kSaveQuestion,
-                                         QStringLiteral("save: 动画文本(mmt) (*.mmt)")}));
+    QCOMPARE(f.prompts.log,
+             (QStringList{QStringLiteral("confirm: ") + kSaveQuestion, QStringLiteral("save: 动画文本(mmt) (*.mmt)")}));
     QCOMPARE(f.prompts.saveCalls.last().proposed, f.defaultDocument());
     QCOMPARE(f.prompts.saveCalls.last().suffix, QStringLiteral("mmt"));
     QCOMPARE(f.prompts.saveCalls.last().title, QStringLiteral("保存文件"));
@@ -259,8 +259,8 @@ void DocumentCommands::saveQuestionYesWithANameSavesWithoutDialog() {
     f.prompts.confirms << true;
     f.prompts.openNames << QString();
     w.TB_openClick();
-    QCOMPARE(f.prompts.log, (QStringList{QStringLiteral("confirm: ") + kSaveQuestion,
-                                         QStringLiteral("open: 动画文本(mmt) (*.mmt)")}));
+    QCOMPARE(f.prompts.log,
+             (QStringList{QStringLiteral("confirm: ") + kSaveQuestion, QStringLiteral("open: 动画文本(mmt) (*.mmt)")}));
     QCOMPARE(contents(target).size(), 2 * kRecordSize);
     QVERIFY(!w.Modified);
     QCOMPARE(w.FilmStrip->FCount, 2);

@@ -32,15 +32,14 @@ struct Enabled {
 };
 
 Enabled enabledOf(const TForm_movie& w) {
-    return {w.TB_AddImg->isEnabled(), w.TB_open->isEnabled(), w.TB_New->isEnabled(),
-            w.TB_save->isEnabled(),   w.TB_delect->isEnabled(), w.TB_Preplay->isEnabled(),
-            w.TB_SaveHtm->isEnabled(), w.TB_up->isEnabled(),   w.TB_down->isEnabled()};
+    return {w.TB_AddImg->isEnabled(),  w.TB_open->isEnabled(),   w.TB_New->isEnabled(),
+            w.TB_save->isEnabled(),    w.TB_delect->isEnabled(), w.TB_Preplay->isEnabled(),
+            w.TB_SaveHtm->isEnabled(), w.TB_up->isEnabled(),     w.TB_down->isEnabled()};
 }
 
 bool operator==(const Enabled& a, const Enabled& b) {
     return a.addImg == b.addImg && a.open == b.open && a.newDoc == b.newDoc && a.save == b.save &&
-           a.delect == b.delect && a.preplay == b.preplay && a.saveHtm == b.saveHtm && a.up == b.up &&
-           a.down == b.down;
+           a.delect == b.delect && a.preplay == b.preplay && a.saveHtm == b.saveHtm && a.up == b.up && a.down == b.down;
 }
 
 void drop(TForm_movie& w, const QString& path) {
@@ -48,8 +47,7 @@ void drop(TForm_movie& w, const QString& path) {
     mime.setUrls({QUrl::fromLocalFile(path)});
     QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(&w, &enter);
-    if (!enter.isAccepted())
-        return;
+    if (!enter.isAccepted()) return;
     QDropEvent event(QPointF(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(&w, &event);
 }
@@ -117,8 +115,7 @@ void MainWindow::toolBarOrderHintsAndKeys() {
     QCOMPARE(w.TB_up->property("Tag").toInt(), 1);
     QCOMPARE(w.TB_down->property("Tag").toInt(), 2);
     for (QAction* a : w.bsSkinToolBar4->actions()) {
-        if (!a->objectName().isEmpty())
-            QVERIFY2(!a->icon().isNull(), qPrintable(a->objectName()));
+        if (!a->objectName().isEmpty()) QVERIFY2(!a->icon().isNull(), qPrintable(a->objectName()));
     }
 }
 
