@@ -12,6 +12,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <utility>
+
 namespace quillet {
 
 namespace {
@@ -56,6 +58,36 @@ OptionPanel::OptionPanel(QWidget* parent) : QWidget(parent) {
     column->addWidget(Box_FP);
     column->addWidget(Box_UnitDefault);
     column->addWidget(Box_AImg, 1);
+
+    // Object names as the members are called, so the controls can be found by name.
+    const std::pair<QWidget*, const char*> named[] = {
+        {Box_FP, "Box_FP"},
+        {Edit_Title, "Edit_Title"},
+        {Lb_Color1, "Lb_Color1"},
+        {Edit_color1, "Edit_color1"},
+        {Lb_Color2, "Lb_Color2"},
+        {Edit_color2, "Edit_color2"},
+        {CR_Button, "CR_Button"},
+        {CB_ByteMode, "CB_ByteMode"},
+        {bsBtnHReset, "bsBtnHReset"},
+        {bsBtnHOK, "bsBtnHOK"},
+        {Box_UnitDefault, "Box_UnitDefault"},
+        {Lb_Color_Df1, "Lb_Color_Df1"},
+        {Edit_color_Df1, "Edit_color_Df1"},
+        {Lb_Color_Df2, "Lb_Color_Df2"},
+        {Edit_color_Df2, "Edit_color_Df2"},
+        {bsBtn_DfReset, "bsBtn_DfReset"},
+        {bsBtn_DfOk, "bsBtn_DfOk"},
+        {Box_AImg, "Box_AImg"},
+        {MemoText, "MemoText"},
+        {Lb_Color_u1, "Lb_Color_u1"},
+        {Edit_color_u1, "Edit_color_u1"},
+        {Lb_Color_u2, "Lb_Color_u2"},
+        {Edit_color_u2, "Edit_color_u2"},
+        {bsBtnPOK, "bsBtnPOK"},
+    };
+    for (const auto& [widget, name] : named)
+        widget->setObjectName(QLatin1String(name));
 }
 
 void OptionPanel::buildPageOptions() {
@@ -104,7 +136,6 @@ void OptionPanel::buildCurrentUnit() {
     TextCaption->setFixedWidth(24);
     TextCaption->setAlignment(Qt::AlignCenter);
     MemoText = new QPlainTextEdit(Box_AImg);
-    MemoText->setObjectName(QStringLiteral("MemoText"));
     MemoText->setFrameShape(QFrame::NoFrame);
     MemoText->setLineWrapMode(QPlainTextEdit::NoWrap);
     MemoText->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);

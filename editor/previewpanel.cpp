@@ -51,6 +51,12 @@ PreviewPanel::PreviewPanel(QWidget* parent) : QWidget(parent) {
     bsBtnPvOK = new QPushButton(QStringLiteral("OK"), row);
     bsBtnPvOK->setGeometry(248, 3, 41, 20);
     inner->addWidget(row);
+
+    PreViewImage->setObjectName(QStringLiteral("PreViewImage"));
+    PreViewCaption->setObjectName(QStringLiteral("PreViewCaption"));
+    PreViewSpeedCaption->setObjectName(QStringLiteral("PreViewSpeedCaption"));
+    PreView_SpeedBar->setObjectName(QStringLiteral("PreView_SpeedBar"));
+    bsBtnPvOK->setObjectName(QStringLiteral("bsBtnPvOK"));
 }
 
 } // namespace quillet

@@ -64,7 +64,9 @@ StatusPanels::StatusPanels(QWidget* parent) : QStatusBar(parent) {
         return p;
     };
     bsSkinStatusPanel_0 = panel(QStringLiteral("第0贞"), 89);
+    bsSkinStatusPanel_0->setObjectName(QStringLiteral("bsSkinStatusPanel_0"));
     bsSkinStatusPanel_1 = panel(QStringLiteral("300X200"), 96);
+    bsSkinStatusPanel_1->setObjectName(QStringLiteral("bsSkinStatusPanel_1"));
     bsSkinStatusPanel_color = panel(QString(), 24);
     bsSkinStatusPanel_color->setToolTip(QStringLiteral("是否包含色彩内容"));
     bsSkinStatusPanel_color->setAlignment(Qt::AlignCenter);
@@ -74,6 +76,7 @@ StatusPanels::StatusPanels(QWidget* parent) : QStatusBar(parent) {
     Panl_reload = panel(QString(), 22);
     Panl_reload->hide();
     bsSkinStatusPanel_4 = new FileNamePanel(this);
+    bsSkinStatusPanel_4->setObjectName(QStringLiteral("bsSkinStatusPanel_4"));
     bsSkinStatusPanel_4->setFrameShape(QFrame::StyledPanel);
     bsSkinStatusPanel_4->setFrameShadow(QFrame::Sunken);
     bsSkinStatusPanel_4->setMinimumWidth(40);

@@ -15,6 +15,7 @@
 #include <QDir>
 #include <QFile>
 #include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
 #include <QPlainTextEdit>
@@ -88,6 +89,9 @@ void MainWindow::startsEmptyWithTheDesignedState() {
     QCOMPARE(w.pop_window->width(), 279);
     QVERIFY(w.PreViewPanel->isHidden());
     QVERIFY(!w.pop_window->Box_AImg->isEnabled());
+    QCOMPARE(w.findChild<QGroupBox*>(QStringLiteral("Box_FP"))->title(), QStringLiteral("全局选项"));
+    QCOMPARE(w.findChild<QLineEdit*>(QStringLiteral("Edit_color_Df1"))->text(), QStringLiteral("FFFFFF"));
+    QCOMPARE(w.PreViewPanel->PreViewImage->Picture.size(), QSize(1024, 768));
     QVERIFY(!w.Modified);
     QVERIFY(w.PageWriter->FFilm == w.FilmStrip.get());
     QVERIFY(!w.PageWriter->FScript.isEmpty());
