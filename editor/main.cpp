@@ -1,12 +1,45 @@
+#include "aboutwindow.h"
 #include "batchmode.h"
 #include "filetype.h"
+#include "mainwindow.h"
+#include "prompts.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QStringList>
 #include <QTextStream>
 
-#include <cstdio>
+#include <unistd.h>
+
+namespace {
+
+// The web view's sandbox cannot start as root; without it the about window would stay blank.
+void allowWebViewAsRoot() {
+    if (geteuid() == 0 && qEnvironmentVariableIsEmpty("QTWEBENGINE_DISABLE_SANDBOX"))
+        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+}
+
+int runEditor(int argc, char* argv[], const QStringList& arguments) {
+    allowWebViewAsRoot();
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts); // the web view shares the GL context
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Quillet"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Quillet"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("quillet"));
+
+    quillet::QtPrompts prompts;
+    quillet::TForm_movie window(prompts, arguments);
+    prompts.setParent(&window);
+    window.show();
+    // Created hidden after the main window, so the settings have been read; its web view is made
+    // only when it is first shown.
+    quillet::Taboutform about;
+    window.setAboutWindow(&about);
+    return app.exec();
+}
+
+} // namespace
 
 int main(int argc, char* argv[]) {
     QStringList arguments;
@@ -26,5 +59,5 @@ int main(int argc, char* argv[]) {
         QTextStream err(stderr);
         return quillet::RunBatch(arguments, QCoreApplication::applicationDirPath() + QLatin1Char('/'), out, err);
     }
-    return 0;
+    return runEditor(argc, argv, arguments);
 }
