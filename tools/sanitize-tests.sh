@@ -27,8 +27,13 @@ cmake --preset asan >/dev/null
 if [ $all = 1 ]; then
     nice -n 10 cmake --build "$build" -j "$jobs"
     echo "sanitize: built in $(( $(date +%s) - start )) s"
-    (cd "$build" && ctest --output-on-failure --timeout 900 -j "$jobs")
-    status=$?
+    status=0
+    # Chromium inside Qt WebEngine deletes some of its objects through a base of another size, a
+    # mismatch of its own that AddressSanitizer reports; only the about window's test starts it.
+    webengine_tests='^test_aboutwindow$'
+    (cd "$build" && ctest --output-on-failure --timeout 900 -j "$jobs" -E "$webengine_tests") || status=1
+    (cd "$build" && ASAN_OPTIONS="$ASAN_OPTIONS:new_delete_type_mismatch=0" \
+        ctest --output-on-failure --timeout 900 -R "$webengine_tests") || status=1
 else
     dirs="document webexport shell"
     targets=""
