@@ -54,6 +54,8 @@ TForm_movie::TForm_movie(Prompts& prompts, const QStringList& args, const QStrin
     connect(bsSkinStatusBar1->Panl_Edit, &StatusPanel::clicked, this, &TForm_movie::Panl_EditClick);
     Timer = new QTimer(this);
     Timer->setInterval(1000);
+    connectOptionPanel();
+    connectPreview();
     resize(679, 468);
     move(254, 235);
     FormCreate(programDir);
@@ -282,35 +284,6 @@ void TForm_movie::dropEvent(QDropEvent* event) {
             RefreshCurrentUnit();
         }
     }
-}
-
-// The settings file is only ever read and written when it exists; until its reader is in place
-// every option keeps its designed value.
-void TForm_movie::LoadSettings(const QString& path) {
-    if (!QFileInfo::exists(path)) return;
-}
-
-void TForm_movie::SaveSettings(const QString& path) {
-    if (!QFileInfo::exists(path)) return;
-}
-
-void TForm_movie::bsBtnHResetClick() {
-    OptionPanel& panel = *pop_window;
-    panel.Edit_Title->setText(DecodeGbkLines({PageWriter->FTitle}));
-    panel.CR_Button->setChecked(PageWriter->FShowButtons);
-    panel.Edit_color1->setText(QString::fromLatin1(PageWriter->FBackColorHex));
-    panel.Lb_Color1->setColor(HexToColor(panel.Edit_color1->text()));
-    panel.Edit_color2->setText(QString::fromLatin1(PageWriter->FFontColorHex));
-    panel.Lb_Color2->setColor(HexToColor(panel.Edit_color2->text()));
-    panel.CB_ByteMode->setCurrentIndex(FilmStrip->GetByteMode());
-}
-
-void TForm_movie::bsBtn_DfResetClick() {
-    OptionPanel& panel = *pop_window;
-    panel.Lb_Color_Df1->setColor(FilmStrip->FDefaultBackColor);
-    panel.Lb_Color_Df2->setColor(FilmStrip->FDefaultFontColor);
-    panel.Edit_color_Df1->setText(ColorToHex(panel.Lb_Color_Df1->color()));
-    panel.Edit_color_Df2->setText(ColorToHex(panel.Lb_Color_Df2->color()));
 }
 
 } // namespace quillet

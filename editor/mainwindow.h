@@ -11,6 +11,7 @@ class QToolBar;
 
 namespace quillet {
 
+class ColorSwatch;
 class FilmView;
 class OptionPanel;
 class PreviewPanel;
@@ -95,12 +96,36 @@ public:
     // Throws FileError; the document is then as it was.
     void LoadFromFile(const QString& name);
 
-    // The settings file: read during start-up, written at close.
+    // The settings file, only when it exists: read during start-up (window place, language, page
+    // colours and speed, speed bar, unit defaults, byte mode), written at close. A file that cannot
+    // be read or written is reported; start-up and close go on.
     void LoadSettings(const QString& path);
     void SaveSettings(const QString& path);
+
+    // Option panel. Asks the colour dialog for the swatch; picking applies nothing.
+    void Panl_forecolorClick(ColorSwatch* sender);
+    // Applies the page options: swatches from the typed texts, title, buttons, colour texts as
+    // typed, page colour, byte mode of new units, the preview picture's fill.
+    void bsBtnHOKClick();
     // Fill the page options and the unit defaults from the stored values.
     void bsBtnHResetClick();
     void bsBtn_DfResetClick();
+    // Applies the two unit-default swatches (their edit fields are only shown).
+    void bsBtn_DfOkClick();
+    // Gives the current unit the memo's lines and the typed colours; later units move by the
+    // change of its height. Text that GBK cannot hold is reported and nothing changes.
+    void bsBtnPOKClick();
+    // Hides the option panel, or shows it with the page options filled again.
+    void TB_ifoClick();
+
+    // Preview. Opens or closes the pane (TB_Preplay's "Tag": 1 closed, 2 open).
+    void TB_PreplayClick();
+    // One frame: clears the frame on screen, then copies the next unit's ready picture; never renders.
+    void TimerTimer();
+    // The interval from the speed bar's position, for the timer and the caption.
+    void PreView_SpeedBarChange();
+    // Makes the interval the page speed, closes the preview and marks the document changed.
+    void bsBtnPvOKClick();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -119,6 +144,11 @@ private:
     void openDocument(const QString& name);
     bool addTextPage(const QString& name);
     QString exportProposal() const;
+    void connectOptionPanel();
+    void connectPreview();
+    void closePreview();
+    // Shows one message naming the characters; false when there were any.
+    bool acceptEncodable(const QStringList& unencodable);
 
     Prompts& m_prompts;
     QStringList m_args;

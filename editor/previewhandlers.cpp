@@ -1,0 +1,110 @@
+// The preview: the pane in place of the film area, the frame step and the speed bar.
+#include "mainwindow.h"
+
+#include "colorconvert.h"
+#include "colorhex.h"
+#include "colorswatch.h"
+#include "filmpanel.h"
+#include "gbktext.h"
+#include "optionpanel.h"
+#include "pagewriter.h"
+#include "pictures.h"
+#include "previewpanel.h"
+#include "previewspeed.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QPainter>
+#include <QPushButton>
+#include <QSlider>
+#include <QTimer>
+
+#include <algorithm>
+
+namespace quillet {
+
+namespace {
+
+constexpr int kClosedTag = 1;
+constexpr int kOpenTag = 2;
+constexpr int kClosedPicture = 6;
+constexpr int kOpenPicture = 7;
+
+// The part of a unit's picture inside its margins: 21 pixels at each side, 11 above, 12 below.
+QRect textArea(const TAnsiImage& unit) {
+    return QRect(0, 0, std::max(unit.Width - 42, 0), std::max(unit.Height - 23, 0));
+}
+
+} // namespace
+
+void TForm_movie::connectPreview() {
+    PreviewPanel& pane = *PreViewPanel;
+    TB_Preplay->setProperty("Picture", kClosedPicture);
+    connect(TB_Preplay, &QAction::triggered, this, &TForm_movie::TB_PreplayClick);
+    connect(Timer, &QTimer::timeout, this, &TForm_movie::TimerTimer);
+    connect(pane.PreView_SpeedBar, &QSlider::valueChanged, this, &TForm_movie::PreView_SpeedBarChange);
+    connect(pane.bsBtnPvOK, &QPushButton::clicked, this, &TForm_movie::bsBtnPvOKClick);
+}
+
+void TForm_movie::TB_PreplayClick() {
+    if (TB_Preplay->property("Tag").toInt() != kClosedTag) {
+        closePreview();
+        return;
+    }
+    MainPanel->hide();
+    PreViewPanel->show();
+    PreviewPicture& picture = *PreViewPanel->PreViewImage;
+    QPainter(&picture.Picture)
+        .fillRect(0, 0, PreviewPicture::kWidth, PreviewPicture::kHeight,
+                  QColorOf(HexToColor(DecodeGbkLines({PageWriter->FBackColorHex}))));
+    picture.update();
+    Timer->setInterval(1);
+    Timer->start();
+    UpdateToolButtons();
+    TB_Preplay->setProperty("Tag", kOpenTag);
+    TB_Preplay->setProperty("Picture", kOpenPicture);
+    TB_Preplay->setIcon(ToolPicture(kOpenPicture));
+}
+
+void TForm_movie::closePreview() {
+    PreViewPanel->hide();
+    Timer->stop();
+    MainPanel->show();
+    UpdateToolButtons();
+    TB_Preplay->setProperty("Tag", kClosedTag);
+    TB_Preplay->setProperty("Picture", kClosedPicture);
+    TB_Preplay->setIcon(ToolPicture(kClosedPicture));
+}
+
+void TForm_movie::TimerTimer() {
+    TFilmPanel& strip = *FilmStrip;
+    if (strip.FCount < 1) return;
+    if (strip.FPlayIndex > strip.FCount - 1) strip.FPlayIndex = 0;
+    if (Timer->interval() != PreviewInterval) Timer->setInterval(PreviewInterval);
+
+    PreviewPicture& picture = *PreViewPanel->PreViewImage;
+    QPainter painter(&picture.Picture);
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    const QRect cleared = textArea(strip.GetUnit(strip.FPlayIndex));
+    painter.fillRect(cleared, QColorOf(pop_window->Lb_Color1->color()));
+    strip.SetPlayIndex(strip.FPlayIndex + 1);
+    const TAnsiImage& next = strip.GetUnit(strip.FPlayIndex);
+    const QRect drawn = textArea(next);
+    painter.drawImage(drawn, next.Picture, drawn.translated(21, 11));
+    painter.end();
+    picture.update(cleared.united(drawn));
+}
+
+void TForm_movie::PreView_SpeedBarChange() {
+    PreviewInterval = PreviewIntervalFromPosition(PreViewPanel->PreView_SpeedBar->value());
+    Timer->setInterval(PreviewInterval);
+    PreViewPanel->PreViewSpeedCaption->setText(QString::number(PreviewInterval));
+}
+
+void TForm_movie::bsBtnPvOKClick() {
+    PageWriter->FSpeed = PreviewInterval;
+    closePreview();
+    Modified = true;
+}
+
+} // namespace quillet
