@@ -1,6 +1,7 @@
 #include "mainwindow.h"
 
 #include "animationfile.h"
+#include "autosave.h"
 #include "fileerror.h"
 #include "filmpanel.h"
 #include "pagewriter.h"
@@ -41,10 +42,12 @@ void TForm_movie::saveAsAnswered() {
 
 bool TForm_movie::SaveQuestion() {
     if (FilmStrip->FCount < 1 || !Modified) return true;
-    if (m_prompts.confirm(QStringLiteral("是否保存当前动画文件？")))
+    if (m_prompts.confirm(QStringLiteral("是否保存当前动画文件？"))) {
         saveAsAnswered();
-    else
+    } else {
         Modified = false;
+        if (AutoSave) AutoSave->discard();
+    }
     return !Modified;
 }
 
@@ -138,6 +141,8 @@ void TForm_movie::TB_up1Click(QObject* sender) {
 void TForm_movie::SaveToFile(const QString& name) {
     WriteAnimationFile(name, *FilmStrip);
     FilmStrip->FDocFileName = name;
+    // The file now holds what the recovery copy held.
+    if (AutoSave) AutoSave->discard();
     ShowFileName(name);
 }
 

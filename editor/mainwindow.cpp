@@ -1,5 +1,6 @@
 #include "mainwindow.h"
 
+#include "autosave.h"
 #include "colorhex.h"
 #include "colorswatch.h"
 #include "fileerror.h"
@@ -126,7 +127,7 @@ void TForm_movie::FormCreate(const QString& programDir) {
     FilmStrip->SetPageColor(pop_window->Lb_Color1->color());
     PreViewPanel->PreViewImage->Picture.fill(toQColor(pop_window->Lb_Color1->color()));
     UpdateToolButtons();
-    OpenCommandLineFile();
+    if (!startAutoSave()) OpenCommandLineFile();
 }
 
 void TForm_movie::setAboutWindow(QWidget* about) {
@@ -248,6 +249,7 @@ void TForm_movie::closeEvent(QCloseEvent* event) {
         }
     }
     Timer->stop();
+    AutoSave->discard();
     SaveSettings(Run().SettingsPath);
     // The run ends with this window, also when the about window is open.
     if (m_about) m_about->hide();

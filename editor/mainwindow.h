@@ -11,6 +11,7 @@ class QToolBar;
 
 namespace quillet {
 
+class AutoSaver;
 class ColorSwatch;
 class FilmView;
 class OptionPanel;
@@ -42,6 +43,8 @@ public:
     bool Modified = false;
     // How a file or address is handed to the desktop; tests replace it.
     std::function<void(const QString&)> ShellOpenHook;
+    // Keeps a recovery copy of the modified document in the run's temporary folder.
+    std::unique_ptr<AutoSaver> AutoSave;
 
     QToolBar* bsSkinToolBar4;
     QAction* TB_open;
@@ -144,6 +147,9 @@ private:
     void openDocument(const QString& name);
     bool addTextPage(const QString& name);
     QString exportProposal() const;
+    // Starts the recovery copies and offers those a crashed run left; true when one was restored.
+    bool startAutoSave();
+    void restoreCopy(const QString& copy, const QString& documentName);
     void connectOptionPanel();
     void connectPreview();
     void closePreview();

@@ -1,0 +1,175 @@
+#include "autosave.h"
+
+#include "animationfile.h"
+#include "fileerror.h"
+#include "filmpanel.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+#include <QLockFile>
+#include <QSaveFile>
+#include <QUuid>
+
+#include <algorithm>
+
+namespace quillet {
+
+namespace {
+
+const QString kPrefix = QStringLiteral("quillet-autosave-");
+const QString kCopySuffix = QStringLiteral(".mmt");
+const QString kNameSuffix = QStringLiteral(".name");
+const QString kLockSuffix = QStringLiteral(".lock");
+
+std::unique_ptr<QLockFile> lockFor(const QString& stem) {
+    auto lock = std::make_unique<QLockFile>(stem + kLockSuffix);
+    // A lock is stale only when its run is gone, however old it is.
+    lock->setStaleLockTime(0);
+    return lock;
+}
+
+bool sameFile(const QString& a, const QString& b) {
+    if (a.isEmpty() || b.isEmpty()) return false;
+    const QFileInfo left(a);
+    const QFileInfo right(b);
+    if (left.absoluteFilePath() == right.absoluteFilePath()) return true;
+    return left.exists() && right.exists() && left.canonicalFilePath() == right.canonicalFilePath();
+}
+
+void writeWhole(const QString& path, const QByteArray& bytes) {
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) throw FileError::fromOpenFailure(file);
+    if (file.write(bytes) != bytes.size()) throw FileError(path, file.errorString());
+    if (!file.commit()) throw FileError(path, file.errorString());
+}
+
+QString readName(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return QString();
+    return QString::fromUtf8(file.read(4096));
+}
+
+} // namespace
+
+RecoveryCopy::RecoveryCopy() = default;
+RecoveryCopy::RecoveryCopy(RecoveryCopy&&) noexcept = default;
+RecoveryCopy& RecoveryCopy::operator=(RecoveryCopy&&) noexcept = default;
+RecoveryCopy::~RecoveryCopy() = default;
+
+AutoSaver::AutoSaver(const TFilmPanel& strip, std::function<bool()> modified, const QString& folder, QObject* parent)
+    : QObject(parent), m_strip(strip), m_modified(std::move(modified)), m_folder(folder) {
+    m_timer.setInterval(kDefaultInterval);
+    connect(&m_timer, &QTimer::timeout, this, &AutoSaver::saveNow);
+    if (m_folder.isEmpty()) return;
+    m_stem = m_folder + QLatin1Char('/') + kPrefix + QUuid::createUuid().toString(QUuid::Id128);
+    m_lock = lockFor(m_stem);
+    // Without the lock other runs would take this run's copy for a leftover; they would offer it,
+    // but nothing is lost since this run still holds the document. So the copy is kept regardless.
+    m_lock->tryLock(0);
+    m_timer.start();
+}
+
+AutoSaver::~AutoSaver() = default;
+
+void AutoSaver::setInterval(int milliseconds) {
+    m_timer.setInterval(milliseconds);
+    if (!m_folder.isEmpty()) m_timer.start();
+}
+
+QString AutoSaver::copyPath() const {
+    return m_stem.isEmpty() ? QString() : m_stem + kCopySuffix;
+}
+
+QString AutoSaver::namePath() const {
+    return m_stem.isEmpty() ? QString() : m_stem + kNameSuffix;
+}
+
+bool AutoSaver::saveNow() {
+    if (m_folder.isEmpty()) return false;
+    if (!m_modified()) {
+        discard();
+        return true;
+    }
+    if (sameFile(copyPath(), m_strip.FDocFileName)) {
+        noteFailure(QStringLiteral("文档本身就是自动保存的副本"));
+        return false;
+    }
+    const quint64 print = fingerprint();
+    if (m_written && print == m_fingerprint && QFileInfo::exists(copyPath())) return true;
+    if (!writeCopy()) return false;
+    m_written = true;
+    m_fingerprint = print;
+    m_failing = false;
+    return true;
+}
+
+bool AutoSaver::writeCopy() {
+    try {
+        // The name first: a copy is never newer than the name that goes with it.
+        writeWhole(namePath(), m_strip.FDocFileName.toUtf8());
+        WriteAnimationFile(copyPath(), m_strip);
+        return true;
+    } catch (const FileError& e) {
+        noteFailure(e.message());
+    } catch (const std::exception& e) {
+        noteFailure(QString::fromUtf8(e.what()));
+    }
+    return false;
+}
+
+void AutoSaver::noteFailure(const QString& reason) {
+    if (m_failing) return;
+    m_failing = true;
+    emit failed(QStringLiteral("自动保存失败：%1").arg(reason));
+}
+
+void AutoSaver::discard() {
+    if (m_stem.isEmpty()) return;
+    // A document saved under this run's copy name is the user's file now.
+    if (!sameFile(copyPath(), m_strip.FDocFileName)) QFile::remove(copyPath());
+    QFile::remove(namePath());
+    m_written = false;
+    m_failing = false;
+}
+
+quint64 AutoSaver::fingerprint() const {
+    size_t seed = qHash(m_strip.FDocFileName, static_cast<size_t>(m_strip.FCount));
+    for (int k = 0; k < m_strip.FCount; ++k) {
+        const TAnsiImage& unit = m_strip.GetUnit(k);
+        seed = qHashBits(unit.FGrid.data(), sizeof(unit.FGrid), seed);
+    }
+    return seed;
+}
+
+std::vector<RecoveryCopy> AutoSaver::claimLeftovers() const {
+    std::vector<RecoveryCopy> copies;
+    if (m_folder.isEmpty()) return copies;
+    const QFileInfoList found =
+        QDir(m_folder).entryInfoList({kPrefix + QLatin1Char('*') + kCopySuffix}, QDir::Files, QDir::Time);
+    for (const QFileInfo& info : found) {
+        const QString stem = info.absolutePath() + QLatin1Char('/') + info.completeBaseName();
+        if (stem == m_stem) continue;
+        RecoveryCopy copy;
+        copy.claim = lockFor(stem);
+        if (!copy.claim->tryLock(0)) continue; // its run is alive, or another run is offering it
+        copy.path = info.absoluteFilePath();
+        copy.documentName = readName(stem + kNameSuffix);
+        copy.written = info.lastModified();
+        copies.push_back(std::move(copy));
+    }
+    std::stable_sort(copies.begin(), copies.end(),
+                     [](const RecoveryCopy& a, const RecoveryCopy& b) { return a.written > b.written; });
+    return copies;
+}
+
+void AutoSaver::removeLeftover(RecoveryCopy& copy) {
+    const QString stem = copy.path.left(copy.path.size() - kCopySuffix.size());
+    QFile::remove(copy.path);
+    QFile::remove(stem + kNameSuffix);
+    if (copy.claim) copy.claim->unlock();
+}
+
+} // namespace quillet

@@ -1,0 +1,279 @@
+// Recovery copies of a modified document: when they are written and removed, and how a start after
+// a crash offers them back.
+#include "editorfixture.h"
+
+#include "ansiimage.h"
+#include "autosave.h"
+#include "filmpanel.h"
+#include "statuspanels.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLockFile>
+#include <QSignalSpy>
+#include <QTest>
+
+using namespace quillet;
+
+namespace {
+
+const QString kRecoveryQuestion = QStringLiteral("上次运行未正常结束，是否恢复自动保存的动画？");
+
+QByteArray contents(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QByteArray records(const TFilmPanel& strip) {
+    QByteArray bytes;
+    for (int k = 0; k < strip.FCount; ++k)
+        bytes += strip.GetUnit(k).SaveToRecord();
+    return bytes;
+}
+
+QStringList leftovers(const EditorFixture& f) {
+    return QDir(f.programDir() + QStringLiteral("temp")).entryList({QStringLiteral("*.mmt")}, QDir::Files);
+}
+
+// A copy as a run that crashed leaves it: the records, the side file with the document's name, no lock.
+QByteArray plantLeftover(const EditorFixture& f, const QString& id, int units, const QString& documentName) {
+    QByteArray bytes;
+    for (int k = 0; k < units; ++k) {
+        TAnsiImage unit;
+        unit.Clear();
+        unit.SetLines({QByteArray("left over ") + QByteArray::number(k), QByteArray("\xd6\xd0\xce\xc4")});
+        bytes += unit.SaveToRecord();
+    }
+    f.writeFile(QStringLiteral("temp/quillet-autosave-%1.mmt").arg(id), bytes);
+    if (!documentName.isNull())
+        f.writeFile(QStringLiteral("temp/quillet-autosave-%1.name").arg(id), documentName.toUtf8());
+    return bytes;
+}
+
+} // namespace
+
+class AutoSave : public QObject {
+    Q_OBJECT
+private slots:
+    void modifiedDocumentIsCopiedAfterTheInterval();
+    void cleanDocumentLeavesNoCopy();
+    void savingOrDiscardingRemovesTheCopy();
+    void cleanCloseRemovesTheCopyCancelKeepsIt();
+    void unchangedDocumentIsNotWrittenAgain();
+    void copyNeverReplacesTheDocument();
+    void failureIsNotedOnceWithoutDialog();
+    void startOffersLeftoverAndYesRestoresIt();
+    void startWithLeftoverAnsweredNoDeletesIt();
+    void leftoversOfLiveRunsAreNotOffered();
+};
+
+void AutoSave::modifiedDocumentIsCopiedAfterTheInterval() {
+    EditorFixture f;
+    TForm_movie& w = f.start();
+    QCOMPARE(w.AutoSave->interval(), 30000);
+    w.AutoSave->setInterval(40);
+    const QString copy = w.AutoSave->copyPath();
+    QVERIFY(copy.startsWith(f.programDir() + QStringLiteral("temp/")));
+    f.addPages(3);
+    QVERIFY(!QFileInfo::exists(copy));
+    QTRY_VERIFY(QFileInfo::exists(copy));
+    QCOMPARE(contents(copy), records(*w.FilmStrip));
+    QCOMPARE(QString::fromUtf8(contents(w.AutoSave->namePath())), f.defaultDocument());
+    QVERIFY(!QFileInfo::exists(f.defaultDocument()));
+}
+
+void AutoSave::cleanDocumentLeavesNoCopy() {
+    EditorFixture f;
+    // A page named on the command line leaves the document clean.
+    TForm_movie& w = f.start({f.textPage(QStringLiteral("start.txt"))});
+    QCOMPARE(w.FilmStrip->FCount, 1);
+    QVERIFY(!w.Modified);
+    w.AutoSave->setInterval(10);
+    QTest::qWait(120);
+    QVERIFY(w.AutoSave->saveNow());
+    QVERIFY(leftovers(f).isEmpty());
+}
+
+void AutoSave::savingOrDiscardingRemovesTheCopy() {
+    EditorFixture f;
+    TForm_movie& w = f.start();
+    f.addPages(2);
+    QVERIFY(w.AutoSave->saveNow());
+    QVERIFY(QFileInfo::exists(w.AutoSave->copyPath()));
+
+    const QString saved = f.programDir() + QStringLiteral("动画 一.mmt");
+    f.prompts.saveNames << saved;
+    w.TB_save1Click();
+    QVERIFY(!w.Modified);
+    QVERIFY(leftovers(f).isEmpty());
+    QVERIFY(!QFileInfo::exists(w.AutoSave->namePath()));
+    QVERIFY(w.AutoSave->saveNow());
+    QVERIFY(leftovers(f).isEmpty());
+
+    // The copy now carries the saved name; answering No to the save question discards both.
+    f.addPages(1);
+    QVERIFY(w.AutoSave->saveNow());
+    QCOMPARE(QString::fromUtf8(contents(w.AutoSave->namePath())), saved);
+    f.prompts.confirms << false;
+    w.TB_NewClick();
+    QVERIFY(leftovers(f).isEmpty());
+    QVERIFY(f.prompts.allAnswered());
+}
+
+void AutoSave::cleanCloseRemovesTheCopyCancelKeepsIt() {
+    EditorFixture f;
+    TForm_movie& w = f.start();
+    f.addPages(1);
+    QVERIFY(w.AutoSave->saveNow());
+    f.prompts.questions << Prompts::Answer::Cancel;
+    QVERIFY(!w.close());
+    QVERIFY(QFileInfo::exists(w.AutoSave->copyPath()));
+    f.prompts.questions << Prompts::Answer::No;
+    QVERIFY(w.close());
+    QVERIFY(leftovers(f).isEmpty());
+    QVERIFY(f.prompts.allAnswered());
+}
+
+void AutoSave::unchangedDocumentIsNotWrittenAgain() {
+    EditorFixture f;
+    TForm_movie& w = f.start();
+    f.addPages(1, 2);
+    f.addPages(1, 5);
+    QVERIFY(w.AutoSave->saveNow());
+    const QString copy = w.AutoSave->copyPath();
+    QFile::remove(copy);
+    f.writeFile(QStringLiteral("temp/") + QFileInfo(copy).fileName(), "marker");
+    QVERIFY(w.AutoSave->saveNow());
+    QCOMPARE(contents(copy), QByteArray("marker"));
+    // Any change to the units, or to the document's name, is written at the next chance.
+    w.FilmStrip->MoveUnit(1, true);
+    QVERIFY(w.AutoSave->saveNow());
+    QCOMPARE(contents(copy), records(*w.FilmStrip));
+    w.FilmStrip->FDocFileName = f.programDir() + QStringLiteral("其他.mmt");
+    QVERIFY(w.AutoSave->saveNow());
+    QCOMPARE(QString::fromUtf8(contents(w.AutoSave->namePath())), w.FilmStrip->FDocFileName);
+}
+
+void AutoSave::copyNeverReplacesTheDocument() {
+    EditorFixture f;
+    TForm_movie& w = f.start();
+    f.addPages(1);
+    // A document opened from the temporary folder under this run's own copy name.
+    const QString copy = w.AutoSave->copyPath();
+    w.SaveToFile(copy);
+    const QByteArray onDisk = contents(copy);
+    f.addPages(1);
+    QVERIFY(w.Modified);
+    QVERIFY(!w.AutoSave->saveNow());
+    QCOMPARE(contents(copy), onDisk);
+    QVERIFY(!QFileInfo::exists(w.AutoSave->namePath()));
+    QVERIFY(w.bsSkinStatusBar1->currentMessage().startsWith(QStringLiteral("自动保存失败：")));
+    QVERIFY(f.prompts.log.isEmpty() || !f.prompts.log.last().startsWith(QStringLiteral("critical")));
+}
+
+void AutoSave::failureIsNotedOnceWithoutDialog() {
+    EditorFixture f;
+    TForm_movie& w = f.start();
+    QSignalSpy spy(w.AutoSave.get(), &AutoSaver::failed);
+    f.addPages(1);
+    // A folder where the copy should go: no write can succeed.
+    QVERIFY(QDir().mkpath(w.AutoSave->copyPath()));
+    f.prompts.clearLog();
+    QVERIFY(!w.AutoSave->saveNow());
+    QVERIFY(!w.AutoSave->saveNow());
+    QCOMPARE(spy.count(), 1);
+    QVERIFY(spy.first().first().toString().contains(QFileInfo(w.AutoSave->copyPath()).fileName()));
+    QVERIFY(f.prompts.log.isEmpty());
+    // Once a copy succeeds again, the next failure is noted again.
+    QDir().rmdir(w.AutoSave->copyPath());
+    QVERIFY(w.AutoSave->saveNow());
+    f.addPages(1);
+    QDir().remove(w.AutoSave->copyPath());
+    QVERIFY(QDir().mkpath(w.AutoSave->copyPath()));
+    QVERIFY(!w.AutoSave->saveNow());
+    QCOMPARE(spy.count(), 2);
+}
+
+void AutoSave::startOffersLeftoverAndYesRestoresIt() {
+    EditorFixture f;
+    const QString name = f.programDir() + QStringLiteral("旧 动画.mmt");
+    const QByteArray planted = plantLeftover(f, QStringLiteral("crashed"), 3, name);
+    // A page on the command line is not added over a restored document.
+    f.prompts.confirms << true;
+    TForm_movie& w = f.start({f.textPage(QStringLiteral("start.txt"))});
+    QCOMPARE(f.prompts.shown(QStringLiteral("confirm")).size(), 1);
+    const QString asked = f.prompts.shown(QStringLiteral("confirm")).first();
+    QVERIFY(asked.startsWith(kRecoveryQuestion));
+    QVERIFY(asked.contains(name));
+    QCOMPARE(w.FilmStrip->FCount, 3);
+    QCOMPARE(records(*w.FilmStrip), planted);
+    QVERIFY(w.Modified);
+    QCOMPARE(w.FilmStrip->FDocFileName, name);
+    QCOMPARE(f.status0(), QStringLiteral("单元：3/3"));
+    QVERIFY(w.TB_save->isEnabled());
+    // The leftover went only after this run's own copy took its place.
+    QCOMPARE(leftovers(f), QStringList{QFileInfo(w.AutoSave->copyPath()).fileName()});
+    QCOMPARE(contents(w.AutoSave->copyPath()), planted);
+
+    // A copy without a name comes back as the default document.
+    EditorFixture g;
+    plantLeftover(g, QStringLiteral("nameless"), 1, QString());
+    g.prompts.confirms << true;
+    TForm_movie& v = g.start();
+    QCOMPARE(v.FilmStrip->FDocFileName, g.defaultDocument());
+    QCOMPARE(v.bsSkinStatusBar1->bsSkinStatusPanel_4->text(), QStringLiteral("new.mmt"));
+    QVERIFY(v.Modified);
+    QVERIFY(g.prompts.allAnswered());
+}
+
+void AutoSave::startWithLeftoverAnsweredNoDeletesIt() {
+    EditorFixture f;
+    plantLeftover(f, QStringLiteral("older"), 1, QStringLiteral("/old.mmt"));
+    const QString olderCopy = f.programDir() + QStringLiteral("temp/quillet-autosave-older.mmt");
+    QFile(olderCopy).setFileTime(QDateTime::currentDateTime().addSecs(-60), QFileDevice::FileModificationTime);
+    plantLeftover(f, QStringLiteral("newer"), 2, QStringLiteral("/new.mmt"));
+    // Newest first; No deletes it and the next is offered; Yes to that one restores it.
+    f.prompts.confirms << false << true;
+    TForm_movie& w = f.start();
+    const QStringList asked = f.prompts.shown(QStringLiteral("confirm"));
+    QCOMPARE(asked.size(), 2);
+    QVERIFY(asked[0].contains(QStringLiteral("/new.mmt")));
+    QVERIFY(asked[1].contains(QStringLiteral("/old.mmt")));
+    QCOMPARE(w.FilmStrip->FCount, 1);
+    QCOMPARE(leftovers(f), QStringList{QFileInfo(w.AutoSave->copyPath()).fileName()});
+
+    EditorFixture g;
+    plantLeftover(g, QStringLiteral("unwanted"), 2, QStringLiteral("/x.mmt"));
+    g.prompts.confirms << false;
+    TForm_movie& v = g.start();
+    QCOMPARE(v.FilmStrip->FCount, 0);
+    QVERIFY(!v.Modified);
+    QVERIFY(leftovers(g).isEmpty());
+    QVERIFY(QDir(g.programDir() + QStringLiteral("temp")).entryList(QDir::Files).filter(QStringLiteral("unwanted")).isEmpty());
+    QVERIFY(g.prompts.allAnswered());
+}
+
+void AutoSave::leftoversOfLiveRunsAreNotOffered() {
+    EditorFixture f;
+    plantLeftover(f, QStringLiteral("alive"), 1, QStringLiteral("/alive.mmt"));
+    QLockFile alive(f.programDir() + QStringLiteral("temp/quillet-autosave-alive.lock"));
+    alive.setStaleLockTime(0);
+    QVERIFY(alive.tryLock(0));
+    TForm_movie& w = f.start();
+    QVERIFY(f.prompts.log.isEmpty());
+    QCOMPARE(w.FilmStrip->FCount, 0);
+    QVERIFY(QFileInfo::exists(f.programDir() + QStringLiteral("temp/quillet-autosave-alive.mmt")));
+
+    // Two editors in one folder: each keeps its own copy and neither takes the other's.
+    f.addPages(1);
+    QVERIFY(w.AutoSave->saveNow());
+    AutoSaver other(*w.FilmStrip, [] { return true; }, f.programDir() + QStringLiteral("temp"));
+    QVERIFY(other.copyPath() != w.AutoSave->copyPath());
+    QVERIFY(other.claimLeftovers().empty());
+    QVERIFY(other.saveNow());
+    QCOMPARE(leftovers(f).size(), 3);
+}
+
+QTEST_MAIN(AutoSave)
+#include "test_autosave.moc"
