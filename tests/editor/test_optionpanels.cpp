@@ -1,0 +1,317 @@
+// The option panel: colour picking by Tag, the three groups' confirm and reset buttons, what the
+// page options reach (swatch, exported page, page bands, preview picture) and the panel toggle.
+#include "editorfixture.h"
+
+#include "ansiimage.h"
+#include "colorswatch.h"
+#include "filmpanel.h"
+#include "optionpanel.h"
+#include "pagewriter.h"
+#include "pictures.h"
+#include "previewpanel.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QTest>
+
+using namespace quillet;
+
+namespace {
+
+const QString kChanged = QStringLiteral("message: 数据修改成功.");
+
+// The background colour text of the exported page's body tag.
+QByteArray exportedBodyColour(EditorFixture& f) {
+    const QString page = f.programDir() + QStringLiteral("page.htm");
+    f.prompts.saveNames << page;
+    if (QFile::exists(page)) f.prompts.confirms << true;
+    f.window->TB_SaveHtmClick();
+    QFile file(page);
+    if (!file.open(QIODevice::ReadOnly)) return "(no page)";
+    const QRegularExpression body(QStringLiteral("<BODY bgcolor=\"#([^\"]*)\""));
+    const QRegularExpressionMatch m = body.match(QString::fromLatin1(file.readAll()));
+    return m.hasMatch() ? m.captured(1).toLatin1() : QByteArray("(no body tag)");
+}
+
+// A pixel of the band above the text area of a unit's picture.
+QRgb pageBand(const TAnsiImage& unit) {
+    return unit.Picture.pixel(unit.Width / 2, 5);
+}
+
+void click(QWidget* widget) {
+    QTest::mouseClick(widget, Qt::LeftButton);
+}
+
+} // namespace
+
+class OptionPanels : public QObject {
+    Q_OBJECT
+private slots:
+    void swatchesPickByTagAndCancelChangesNothing();
+    void pageBackgroundAsTyped_data();
+    void pageBackgroundAsTyped();
+    void pageOptionsConfirmAndReset();
+    void unitDefaultsTakeOnlyTheSwatches();
+    void currentUnitGrowsAndMovesTheLaterUnits();
+    void fewerLinesKeepTheRows();
+    void unencodableTextIsReportedOnceAndNotApplied();
+    void currentUnitGroupWithoutUnitDoesNothing();
+    void togglingThePanelResetsOnlyThePageOptions();
+};
+
+void OptionPanels::swatchesPickByTagAndCancelChangesNothing() {
+    EditorFixture f;
+    TForm_movie& w = f.start();
+    // The current unit's group is enabled once there is a current unit.
+    f.addPages(1);
+    w.Modified = false;
+    OptionPanel& p = *w.pop_window;
+    const QList<QLineEdit*> edits = {p.Edit_color1,   p.Edit_color2,    p.Edit_color_u1,
+                                     p.Edit_color_u2, p.Edit_color_Df1, p.Edit_color_Df2};
+    const QList<ColorSwatch*> swatches = p.swatches();
+    for (int k = 0; k < swatches.size(); ++k) {
+        QCOMPARE(swatches[k]->Tag, k + 1);
+        QCOMPARE(swatches[k]->cursor().shape(), Qt::PointingHandCursor);
+        // Blue, 0x00BBGGRR.
+        f.prompts.colors << TColor(0xFF0000);
+        click(swatches[k]);
+        QCOMPARE(swatches[k]->color(), TColor(0xFF0000));
+        QCOMPARE(edits[k]->text(), QStringLiteral("0000FF"));
+        // Only the clicked swatch's pair changed.
+        for (int j = k + 1; j < swatches.size(); ++j)
+            QVERIFY(edits[j]->text() != QStringLiteral("0000FF") && swatches[j]->color() != TColor(0xFF0000));
+
+        f.prompts.colors << std::nullopt;
+        click(swatches[k]);
+        QCOMPARE(swatches[k]->color(), TColor(0xFF0000));
+        QCOMPARE(edits[k]->text(), QStringLiteral("0000FF"));
+    }
+    // Picking applies nothing.
+    QVERIFY(!w.Modified);
+    QCOMPARE(w.FilmStrip->FDefaultBackColor, TColor(0xFFFFFF));
+    QVERIFY(f.prompts.allAnswered());
+}
+
+void OptionPanels::pageBackgroundAsTyped_data() {
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QRgb>("shown");
+    QTest::newRow("upper") << QStringLiteral("FF0000") << qRgb(255, 0, 0);
+    QTest::newRow("lower") << QStringLiteral("ff0000") << qRgb(255, 0, 0);
+    QTest::newRow("not hex") << QStringLiteral("red") << qRgb(0, 0, 0);
+}
+
+void OptionPanels::pageBackgroundAsTyped() {
+    QFETCH(QString, typed);
+    QFETCH(QRgb, shown);
+    EditorFixture f;
+    TForm_movie& w = f.start();
+    f.addPages(2);
+    OptionPanel& p = *w.pop_window;
+    w.Modified = false;
+    f.prompts.clearLog();
+    p.Edit_color1->setText(typed);
+    click(p.bsBtnHOK);
+
+    QCOMPARE(QColor(p.Lb_Color1->palette().color(QPalette::Window)).rgb(), shown);
+    QCOMPARE(w.PageWriter->FBackColorHex, typed.toLatin1());
+    for (int k = 0; k < w.FilmStrip->FCount; ++k)
+        QCOMPARE(pageBand(w.FilmStrip->GetUnit(k)), shown);
+    QCOMPARE(w.PreViewPanel->PreViewImage->Picture.pixel(0, 0), shown);
+    QCOMPARE(w.PreViewPanel->PreViewImage->Picture.pixel(1023, 767), shown);
+    QVERIFY(w.Modified);
+    QCOMPARE(f.prompts.log, QStringList{kChanged});
+    QCOMPARE(exportedBodyColour(f), typed.toLatin1());
+
+    // Hiding and showing the panel shows the text as it was typed.
+    w.TB_ifoClick();
+    w.TB_ifoClick();
+    QCOMPARE(p.Edit_color1->text(), typed);
+}
+
+void OptionPanels::pageOptionsConfirmAndReset() {
+    EditorFixture f;
+    TForm_movie& w = f.start();
+    OptionPanel& p = *w.pop_window;
+    // Start-up filled the group from the (empty) stored values.
+    QCOMPARE(p.Edit_Title->text(), QString());
+    QCOMPARE(p.CB_ByteMode->currentIndex(), 0);
+
+    p.Edit_Title->setText(QStringLiteral("我的动画"));
+    p.Edit_color2->setText(QStringLiteral("00ff00"));
+    p.CR_Button->setChecked(true);
+    p.CB_ByteMode->setCurrentIndex(2);
+    click(p.bsBtnHOK);
+    QCOMPARE(w.PageWriter->FTitle, QByteArray("\xCE\xD2\xB5\xC4\xB6\xAF\xBB\xAD"));
+    QCOMPARE(w.PageWriter->FFontColorHex, QByteArray("00ff00"));
+    QCOMPARE(p.Lb_Color2->color(), TColor(0x00FF00));
+    QVERIFY(w.PageWriter->FShowButtons);
+    QCOMPARE(w.FilmStrip->FDefaultByteMode, std::uint8_t(bmDoubleByte));
+    QCOMPARE(f.prompts.log, QStringList{kChanged});
+
+    // Reset drops unconfirmed edits and shows the stored values; no message, Modified untouched.
+    w.Modified = false;
+    p.Edit_Title->setText(QStringLiteral("draft"));
+    p.Edit_color1->setText(QStringLiteral("123456"));
+    p.CR_Button->setChecked(false);
+    p.CB_ByteMode->setCurrentIndex(1);
+    click(p.bsBtnHReset);
+    QCOMPARE(p.Edit_Title->text(), QStringLiteral("我的动画"));
+    QCOMPARE(p.Edit_color1->text(), QString());
+    QCOMPARE(p.Lb_Color1->color(), TColor(0));
+    QVERIFY(p.CR_Button->isChecked());
+    QCOMPARE(p.CB_ByteMode->currentIndex(), 2);
+    QVERIFY(!w.Modified);
+    QCOMPARE(f.prompts.log.size(), 1);
+}
+
+void OptionPanels::unitDefaultsTakeOnlyTheSwatches() {
+    EditorFixture f;
+    TForm_movie& w = f.start();
+    OptionPanel& p = *w.pop_window;
+    const TColor back = w.FilmStrip->FDefaultBackColor;
+    const TColor font = w.FilmStrip->FDefaultFontColor;
+
+    p.Edit_color_Df1->setText(QStringLiteral("FF0000"));
+    click(p.bsBtn_DfOk);
+    QCOMPARE(w.FilmStrip->FDefaultBackColor, back);
+    QCOMPARE(w.FilmStrip->FDefaultFontColor, font);
+    QVERIFY(w.Modified);
+    QCOMPARE(f.prompts.log, QStringList{kChanged});
+
+    f.prompts.colors << TColor(0x0000FF);
+    click(p.Lb_Color_Df1);
+    click(p.bsBtn_DfOk);
+    QCOMPARE(w.FilmStrip->FDefaultBackColor, TColor(0x0000FF));
+    f.addPages(1);
+    QCOMPARE(w.FilmStrip->GetUnit(0).FBackColor, TColor(0x0000FF));
+
+    // Reset shows the film strip's defaults again.
+    f.prompts.colors << TColor(0x00FF00);
+    click(p.Lb_Color_Df2);
+    click(p.bsBtn_DfReset);
+    QCOMPARE(p.Lb_Color_Df2->color(), font);
+    QCOMPARE(p.Edit_color_Df1->text(), QStringLiteral("FF0000"));
+    QCOMPARE(p.Edit_color_Df2->text(), QStringLiteral("008000"));
+    QVERIFY(f.prompts.allAnswered());
+}
+
+void OptionPanels::currentUnitGrowsAndMovesTheLaterUnits() {
+    EditorFixture f;
+    TForm_movie& w = f.start();
+    f.addPages(3, 3);
+    TFilmPanel& strip = *w.FilmStrip;
+    strip.SelectUnit(0);
+    TAnsiImage& unit = strip.GetUnit(0);
+    const int pictureHeight = unit.Picture.height();
+    const int stripHeight = strip.Height;
+    const int top1 = strip.GetUnit(1).Top;
+    const int top2 = strip.GetUnit(2).Top;
+    w.Modified = false;
+
+    OptionPanel& p = *w.pop_window;
+    p.MemoText->setPlainText(QStringLiteral("one\ntwo\nthree\nfour\n五五"));
+    p.Edit_color_u1->setText(QStringLiteral("0000FF"));
+    p.Edit_color_u2->setText(QStringLiteral("FFFF00"));
+    f.prompts.clearLog();
+    click(p.bsBtnPOK);
+
+    QCOMPARE(unit.FRows, 5);
+    QCOMPARE(unit.Picture.height(), pictureHeight + 24);
+    QCOMPARE(strip.Height, stripHeight + 24);
+    QCOMPARE(strip.GetUnit(1).Top, top1 + 24);
+    QCOMPARE(strip.GetUnit(2).Top, top2 + 24);
+    QCOMPARE(unit.GetLines().at(4), QByteArray("\xCE\xE5\xCE\xE5"));
+    QCOMPARE(unit.FBackColor, TColor(0xFF0000));
+    QCOMPARE(unit.FFontColor, TColor(0x00FFFF));
+    QCOMPARE(p.Lb_Color_u1->color(), TColor(0xFF0000));
+    QVERIFY(w.Modified);
+    QCOMPARE(f.prompts.log, QStringList{kChanged});
+    // No change notification: the status keeps the old size.
+    QCOMPARE(f.status1(), QStringLiteral("尺寸：10×3"));
+}
+
+void OptionPanels::fewerLinesKeepTheRows() {
+    EditorFixture f;
+    TForm_movie& w = f.start();
+    f.addPages(2, 3);
+    TFilmPanel& strip = *w.FilmStrip;
+    TAnsiImage& unit = strip.GetUnit(1);
+    const int height = unit.Height;
+    const int stripHeight = strip.Height;
+    // A line break after the last line opens no further line.
+    w.pop_window->MemoText->setPlainText(QStringLiteral("x\n"));
+    click(w.pop_window->bsBtnPOK);
+    QCOMPARE(unit.FRows, 3);
+    QCOMPARE(unit.Height, height);
+    QCOMPARE(strip.Height, stripHeight);
+    QCOMPARE(unit.GetLines(), (QList<QByteArray>{"x", "", ""}));
+}
+
+void OptionPanels::unencodableTextIsReportedOnceAndNotApplied() {
+    EditorFixture f;
+    TForm_movie& w = f.start();
+    f.addPages(1, 3);
+    TAnsiImage& unit = w.FilmStrip->GetUnit(0);
+    const QList<QByteArray> before = unit.GetLines();
+    w.Modified = false;
+    f.prompts.clearLog();
+    w.pop_window->MemoText->setPlainText(QStringLiteral("a😀b\n한\n😀"));
+    w.pop_window->Edit_color_u1->setText(QStringLiteral("FF0000"));
+    click(w.pop_window->bsBtnPOK);
+    QCOMPARE(f.prompts.log.size(), 1);
+    QVERIFY(f.prompts.log.first().startsWith(QStringLiteral("message: ")));
+    QVERIFY(f.prompts.log.first().endsWith(QStringLiteral("😀 한")));
+    QCOMPARE(unit.GetLines(), before);
+    QCOMPARE(unit.FBackColor, TColor(0xFFFFFF));
+    QVERIFY(!w.Modified);
+
+    // The page title is written into the page as bytes too.
+    w.pop_window->Edit_Title->setText(QStringLiteral("标题😀"));
+    click(w.pop_window->bsBtnHOK);
+    QCOMPARE(f.prompts.log.size(), 2);
+    QVERIFY(w.PageWriter->FTitle.isEmpty());
+    QVERIFY(!w.Modified);
+}
+
+void OptionPanels::currentUnitGroupWithoutUnitDoesNothing() {
+    EditorFixture f;
+    TForm_movie& w = f.start();
+    w.pop_window->MemoText->setPlainText(QStringLiteral("text"));
+    w.bsBtnPOKClick();
+    QVERIFY(f.prompts.log.isEmpty());
+    QVERIFY(!w.Modified);
+    QCOMPARE(w.FilmStrip->FCount, 0);
+}
+
+void OptionPanels::togglingThePanelResetsOnlyThePageOptions() {
+    EditorFixture f;
+    TForm_movie& w = f.start();
+    f.addPages(1);
+    OptionPanel& p = *w.pop_window;
+    QCOMPARE(w.TB_ifo->property("Picture").toInt(), 9);
+    p.Edit_Title->setText(QStringLiteral("unconfirmed"));
+    p.Edit_color_Df1->setText(QStringLiteral("ABCDEF"));
+    p.MemoText->setPlainText(QStringLiteral("kept"));
+
+    w.TB_ifo->trigger();
+    QVERIFY(p.isHidden());
+    QCOMPARE(w.TB_ifo->property("Picture").toInt(), 10);
+    QCOMPARE(w.TB_ifo->icon().pixmap(16).toImage(), ToolPicture(10).pixmap(16).toImage());
+    QCOMPARE(p.Edit_Title->text(), QStringLiteral("unconfirmed"));
+
+    w.TB_ifo->trigger();
+    QVERIFY(!p.isHidden());
+    QCOMPARE(w.TB_ifo->property("Picture").toInt(), 9);
+    QCOMPARE(p.Edit_Title->text(), QString());
+    QCOMPARE(p.Edit_color_Df1->text(), QStringLiteral("ABCDEF"));
+    QCOMPARE(p.MemoText->toPlainText(), QStringLiteral("kept"));
+}
+
+QTEST_MAIN(OptionPanels)
+#include "test_optionpanels.moc"
