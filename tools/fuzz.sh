@@ -15,7 +15,7 @@ seconds=${1:-60}
 jobs=${JOBS:-2}
 build=build-fuzz
 
-all_targets=$(sed -n 's/^quillet_add_fuzzer(\([a-z_]*\) .*/\1/p' fuzz/CMakeLists.txt)
+all_targets=$(sed -n 's/^quillet_add_fuzzer(\([a-z_]*\).*/\1/p' fuzz/CMakeLists.txt)
 targets=${*:-$all_targets}
 
 start=$(date +%s)
