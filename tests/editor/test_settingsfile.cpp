@@ -1,0 +1,246 @@
+// The settings file as the main window reads it at start-up and writes it at close.
+#include "editorfixture.h"
+
+#include "filmpanel.h"
+#include "optionpanel.h"
+#include "pagewriter.h"
+#include "previewpanel.h"
+#include "runvalues.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QScreen>
+#include <QSlider>
+#include <QTest>
+#include <QTimer>
+
+using namespace quillet;
+
+namespace {
+
+const QByteArray kTypical = "[display]\nlanguage=Chinese\nwindow_width=700\nwindow_height=520\nwindow_left=120\n"
+                            "window_top=80\n[Html]\nback_color=FFFFFF\nfont_color=000000\nspeed=100\n[FilmPanel]\n"
+                            "Default_FontColor=0\nDefault_BackColor=16777215\nDefault_ByteMode=0\n";
+
+QByteArray contents(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(missing)");
+}
+
+TForm_movie& startWith(EditorFixture& f, const QByteArray& settings) {
+    f.writeFile(QStringLiteral("Tevrano.ini"), settings);
+    return f.start();
+}
+
+int barOf(const TForm_movie& w) {
+    return w.PreViewPanel->PreView_SpeedBar->value();
+}
+
+} // namespace
+
+class SettingsFile : public QObject {
+    Q_OBJECT
+private slots:
+    void typicalFileIsApplied();
+    void onlyHtmlSectionTakesTheDefaults();
+    void storedSpeedPlacesTheBar_data();
+    void storedSpeedPlacesTheBar();
+    void byteModeReachesTheStripAndTheBox();
+    void placeOutsideEveryScreenMovesOntoThePrimary();
+    void noFileKeepsDesignedValuesAndCreatesNone();
+    void closingWritesTheCurrentValuesAndKeepsTheRest();
+    void maximisedOrFullWidthWindowKeepsTheStoredPlace();
+    void unwritableFileIsReportedAndTheWindowCloses();
+};
+
+void SettingsFile::typicalFileIsApplied() {
+    EditorFixture f;
+    TForm_movie& w = startWith(f, kTypical);
+    QCOMPARE(Run().Language, QStringLiteral("Chinese"));
+    QCOMPARE(w.frameGeometry(), QRect(120, 80, 700, 520));
+    QCOMPARE(w.PageWriter->FBackColorHex, QByteArray("FFFFFF"));
+    QCOMPARE(w.PageWriter->FFontColorHex, QByteArray("000000"));
+    QCOMPARE(w.PageWriter->FSpeed, 100);
+    QCOMPARE(barOf(w), 16);
+    QCOMPARE(w.PreviewInterval, 100);
+    QCOMPARE(w.FilmStrip->FDefaultFontColor, TColor(0));
+    QCOMPARE(w.FilmStrip->FDefaultBackColor, TColor(0xFFFFFF));
+    // The option panels show what was read.
+    QCOMPARE(w.pop_window->Edit_color1->text(), QStringLiteral("FFFFFF"));
+    QCOMPARE(w.pop_window->Edit_color_Df2->text(), QStringLiteral("000000"));
+    QCOMPARE(w.FilmStrip->FPageColor, TColor(0xFFFFFF));
+}
+
+void SettingsFile::onlyHtmlSectionTakesTheDefaults() {
+    EditorFixture f;
+    TForm_movie& w = startWith(f, "[html]\nSPEED=150\n");
+    QCOMPARE(Run().Language, QStringLiteral("Chinese"));
+    QCOMPARE(w.frameGeometry(), QRect(0, 0, 640, 480));
+    QCOMPARE(w.PageWriter->FBackColorHex, QByteArray("FFFFFF"));
+    QCOMPARE(w.PageWriter->FFontColorHex, QByteArray("000000"));
+    QCOMPARE(barOf(w), 20);
+    QCOMPARE(w.PreviewInterval, 140);
+    QCOMPARE(w.Timer->interval(), 140);
+    QCOMPARE(w.PreViewPanel->PreViewSpeedCaption->text(), QStringLiteral("140"));
+    QCOMPARE(w.PageWriter->FSpeed, 150);
+    QCOMPARE(w.FilmStrip->FDefaultFontColor, TColor(0));
+}
+
+void SettingsFile::storedSpeedPlacesTheBar_data() {
+    QTest::addColumn<QByteArray>("speed");
+    QTest::addColumn<int>("pageSpeed");
+    QTest::addColumn<int>("bar");
+    QTest::addColumn<int>("interval");
+    QTest::newRow("3310") << QByteArray("3310") << 3310 << 99 << 3280;
+    QTest::newRow("3311") << QByteArray("3311") << 3311 << 100 << 3340;
+    QTest::newRow("far above") << QByteArray("99999") << 99999 << 100 << 3340;
+    QTest::newRow("0x64") << QByteArray("0x64") << 100 << 16 << 100;
+    QTest::newRow("$64") << QByteArray("$64") << 100 << 16 << 100;
+    QTest::newRow("designed place") << QByteArray("1210") << 1210 << 60 << 1210;
+    QTest::newRow("10") << QByteArray("10") << 10 << 0 << 10;
+    QTest::newRow("below 10") << QByteArray("3") << 3 << 0 << 10;
+    QTest::newRow("negative") << QByteArray("-500") << -500 << 0 << 10;
+    QTest::newRow("unparsable") << QByteArray("fast") << 100 << 16 << 100;
+}
+
+void SettingsFile::storedSpeedPlacesTheBar() {
+    QFETCH(QByteArray, speed);
+    QFETCH(int, pageSpeed);
+    QFETCH(int, bar);
+    QFETCH(int, interval);
+    EditorFixture f;
+    TForm_movie& w = startWith(f, "[Html]\nspeed=" + speed + "\n");
+    QCOMPARE(w.PageWriter->FSpeed, pageSpeed);
+    QCOMPARE(barOf(w), bar);
+    QCOMPARE(w.PreviewInterval, interval);
+    QCOMPARE(w.PreViewPanel->PreViewSpeedCaption->text(), QString::number(interval));
+}
+
+void SettingsFile::byteModeReachesTheStripAndTheBox() {
+    {
+        EditorFixture f;
+        TForm_movie& w = startWith(f, "[FilmPanel]\nDefault_ByteMode=2\nDefault_BackColor=$FF\n");
+        QCOMPARE(w.FilmStrip->FDefaultByteMode, std::uint8_t(bmDoubleByte));
+        QCOMPARE(w.pop_window->CB_ByteMode->currentIndex(), 2);
+        QCOMPARE(w.FilmStrip->FDefaultBackColor, TColor(0xFF));
+        QCOMPARE(w.pop_window->Edit_color_Df1->text(), QStringLiteral("FF0000"));
+        // Changing the mode in the panel does not reach the file.
+        w.pop_window->CB_ByteMode->setCurrentIndex(1);
+        w.bsBtnHOKClick();
+        w.close();
+        QVERIFY(contents(Run().SettingsPath).contains("Default_ByteMode=2\n"));
+    }
+    {
+        EditorFixture f;
+        TForm_movie& w = startWith(f, "[FilmPanel]\nDefault_ByteMode=7\n");
+        QCOMPARE(w.FilmStrip->FDefaultByteMode, std::uint8_t(bmAuto));
+        QCOMPARE(w.pop_window->CB_ByteMode->currentIndex(), 0);
+    }
+}
+
+void SettingsFile::placeOutsideEveryScreenMovesOntoThePrimary() {
+    const QRect primary = QGuiApplication::primaryScreen()->geometry();
+    {
+        EditorFixture f;
+        TForm_movie& w = startWith(f, "[display]\nwindow_left=30000\nwindow_top=-9000\nwindow_width=300\n"
+                                      "window_height=200\n");
+        QCOMPARE(w.frameGeometry().size(), QSize(300, 200));
+        QVERIFY(primary.contains(w.frameGeometry()));
+        QCOMPARE(w.frameGeometry().right(), primary.right());
+        QCOMPARE(w.frameGeometry().top(), primary.top());
+    }
+    {
+        // Partly on a screen: taken as stored.
+        EditorFixture f;
+        TForm_movie& w = startWith(f, "[display]\nwindow_left=-250\nwindow_top=10\nwindow_width=300\n"
+                                      "window_height=200\n");
+        QCOMPARE(w.frameGeometry(), QRect(-250, 10, 300, 200));
+    }
+}
+
+void SettingsFile::noFileKeepsDesignedValuesAndCreatesNone() {
+    EditorFixture f;
+    TForm_movie& w = f.start();
+    QCOMPARE(Run().Language, QStringLiteral("chinese"));
+    QCOMPARE(w.frameGeometry(), QRect(254, 235, 679, 468));
+    QCOMPARE(w.PageWriter->FSpeed, 0);
+    QCOMPARE(w.PageWriter->FBackColorHex, QByteArray());
+    QCOMPARE(barOf(w), 60);
+    QCOMPARE(w.PreviewInterval, 1210);
+    QCOMPARE(w.Timer->interval(), 1210);
+    QCOMPARE(w.FilmStrip->FDefaultFontColor, TColor(0x008000));
+    w.close();
+    QVERIFY(!QFile::exists(Run().SettingsPath));
+    QCOMPARE(QDir(f.programDir()).entryList({QStringLiteral("*.ini")}, QDir::Files), QStringList());
+}
+
+void SettingsFile::closingWritesTheCurrentValuesAndKeepsTheRest() {
+    EditorFixture f;
+    TForm_movie& w = startWith(f, "; kept comment\r\n[Display]\r\nLanguage=english\r\nwindow_width=500\r\n"
+                                  "window_height=400\r\nwindow_left=10\r\nwindow_top=20\r\n[Other]\r\nx=1\r\n"
+                                  "[FilmPanel]\r\nDefault_ByteMode=1\r\n");
+    QCOMPARE(Run().Language, QStringLiteral("english"));
+    w.pop_window->Edit_color1->setText(QStringLiteral("abc"));
+    w.bsBtnHOKClick();
+    w.FilmStrip->FDefaultBackColor = 0x123456;
+    w.PageWriter->FSpeed = 680;
+    w.setGeometry(40, 50, 520, 410);
+    const QRect outer = w.frameGeometry();
+    w.close();
+    QCOMPARE(contents(Run().SettingsPath),
+             QByteArray("; kept comment\r\n[Display]\r\nLanguage=english\r\nwindow_width=") +
+                 QByteArray::number(outer.width()) + "\r\nwindow_height=" + QByteArray::number(outer.height()) +
+                 "\r\nwindow_left=" + QByteArray::number(outer.left()) + "\r\nwindow_top=" +
+                 QByteArray::number(outer.top()) +
+                 "\r\n[Other]\r\nx=1\r\n[FilmPanel]\r\nDefault_ByteMode=1\r\nDefault_FontColor=0\r\n"
+                 "Default_BackColor=1193046\r\n[Html]\r\nback_color=abc\r\nfont_color=000000\r\nspeed=680\r\n");
+}
+
+void SettingsFile::maximisedOrFullWidthWindowKeepsTheStoredPlace() {
+    const int screenWidth = QGuiApplication::primaryScreen()->geometry().width();
+    {
+        EditorFixture f;
+        TForm_movie& w = startWith(f, kTypical);
+        w.showMaximized();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        w.close();
+        QVERIFY(contents(Run().SettingsPath).startsWith(
+            "[display]\nlanguage=Chinese\nwindow_width=700\nwindow_height=520\nwindow_left=120\nwindow_top=80\n"));
+    }
+    {
+        EditorFixture f;
+        TForm_movie& w = startWith(f, kTypical);
+        w.setGeometry(0, 0, screenWidth - 5, 300);
+        w.close();
+        QVERIFY(contents(Run().SettingsPath).contains("window_width=700\n"));
+    }
+    {
+        EditorFixture f;
+        TForm_movie& w = startWith(f, kTypical);
+        w.setGeometry(3, 4, screenWidth - 6, 300);
+        w.close();
+        QVERIFY(contents(Run().SettingsPath)
+                    .contains("window_width=" + QByteArray::number(screenWidth - 6) +
+                              "\nwindow_height=300\nwindow_left=3\nwindow_top=4\n"));
+    }
+}
+
+void SettingsFile::unwritableFileIsReportedAndTheWindowCloses() {
+    EditorFixture f;
+    // A folder where the file should be cannot be read as one: start-up reports it and goes on.
+    QDir().mkpath(f.programDir() + QStringLiteral("Tevrano.ini"));
+    TForm_movie& w = f.start();
+    QCOMPARE(f.prompts.shown(QStringLiteral("critical")).size(), 1);
+    QCOMPARE(w.PreviewInterval, 1210);
+    w.show();
+    QVERIFY(w.close());
+    QCOMPARE(f.prompts.shown(QStringLiteral("critical")).size(), 2);
+    QVERIFY(!w.isVisible());
+}
+
+QTEST_MAIN(SettingsFile)
+#include "test_settingsfile.moc"
