@@ -40,6 +40,8 @@ QRect textArea(const TAnsiImage& unit) {
 void TForm_movie::connectPreview() {
     PreviewPanel& pane = *PreViewPanel;
     TB_Preplay->setProperty("Picture", kClosedPicture);
+    // At 10 ms a coarse timer's slack would be a noticeable share of every frame.
+    Timer->setTimerType(Qt::PreciseTimer);
     connect(TB_Preplay, &QAction::triggered, this, &TForm_movie::TB_PreplayClick);
     connect(Timer, &QTimer::timeout, this, &TForm_movie::TimerTimer);
     connect(pane.PreView_SpeedBar, &QSlider::valueChanged, this, &TForm_movie::PreView_SpeedBarChange);
