@@ -77,9 +77,9 @@ void TForm_movie::LoadSettings(const QString& path) {
         Run().Language = stored->language;
 
         const QScreen* primary = QGuiApplication::primaryScreen();
-        const WindowPlace place = PlaceWindowOnScreens(
-            {stored->windowLeft, stored->windowTop, stored->windowWidth, stored->windowHeight}, screenAreas(),
-            primary ? primary->geometry() : QRect());
+        const WindowPlace place =
+            PlaceWindowOnScreens({stored->windowLeft, stored->windowTop, stored->windowWidth, stored->windowHeight},
+                                 screenAreas(), primary ? primary->geometry() : QRect());
         resize(std::max(place.width, 1), std::max(place.height, 1));
         move(place.left, place.top);
         installEventFilter(new OuterSizeKeeper(this, size()));

@@ -194,8 +194,8 @@ void SettingsFile::closingWritesTheCurrentValuesAndKeepsTheRest() {
     QCOMPARE(contents(Run().SettingsPath),
              QByteArray("; kept comment\r\n[Display]\r\nLanguage=english\r\nwindow_width=") +
                  QByteArray::number(outer.width()) + "\r\nwindow_height=" + QByteArray::number(outer.height()) +
-                 "\r\nwindow_left=" + QByteArray::number(outer.left()) + "\r\nwindow_top=" +
-                 QByteArray::number(outer.top()) +
+                 "\r\nwindow_left=" + QByteArray::number(outer.left()) +
+                 "\r\nwindow_top=" + QByteArray::number(outer.top()) +
                  "\r\n[Other]\r\nx=1\r\n[FilmPanel]\r\nDefault_ByteMode=1\r\nDefault_FontColor=0\r\n"
                  "Default_BackColor=1193046\r\n[Html]\r\nback_color=abc\r\nfont_color=000000\r\nspeed=680\r\n");
 }
@@ -208,8 +208,9 @@ void SettingsFile::maximisedOrFullWidthWindowKeepsTheStoredPlace() {
         w.showMaximized();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         w.close();
-        QVERIFY(contents(Run().SettingsPath).startsWith(
-            "[display]\nlanguage=Chinese\nwindow_width=700\nwindow_height=520\nwindow_left=120\nwindow_top=80\n"));
+        QVERIFY(contents(Run().SettingsPath)
+                    .startsWith("[display]\nlanguage=Chinese\nwindow_width=700\nwindow_height=520\nwindow_left="
+                                "120\nwindow_top=80\n"));
     }
     {
         EditorFixture f;
