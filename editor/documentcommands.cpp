@@ -41,8 +41,10 @@ void TForm_movie::saveAsAnswered() {
 }
 
 bool TForm_movie::SaveQuestion() {
-    if (FilmStrip->FCount < 1 || !Modified) return true;
-    if (m_prompts.confirm(QStringLiteral("是否保存当前动画文件？"))) {
+    if (!Modified) return true;
+    // An emptied document is not offered for saving; its changes go with it, so the document that
+    // replaces it starts clean.
+    if (FilmStrip->FCount > 0 && m_prompts.confirm(QStringLiteral("是否保存当前动画文件？"))) {
         saveAsAnswered();
     } else {
         Modified = false;
