@@ -42,6 +42,7 @@ private slots:
     void saveQuestionYesWithoutANameOpensTheSaveDialog();
     void saveQuestionYesWithANameSavesWithoutDialog();
     void saveQuestionNoDiscardsTheChanges();
+    void emptiedDocumentIsLeftWithoutQuestion();
     void saveAsksBeforeOverwritingOnce();
     void saveFailureKeepsTheDocumentModified();
     void openReadsEmptyLongAndRandomFiles();
@@ -284,6 +285,24 @@ void DocumentCommands::saveQuestionNoDiscardsTheChanges() {
     w.TB_NewClick();
     QVERIFY(f.prompts.log.isEmpty());
     QCOMPARE(w.FilmStrip->FCount, 0);
+    QVERIFY(f.prompts.allAnswered());
+}
+
+void DocumentCommands::emptiedDocumentIsLeftWithoutQuestion() {
+    EditorFixture f;
+    TForm_movie& w = f.start();
+    f.addPages(1);
+    f.prompts.confirms << true;
+    w.TB_delect1Click();
+    QVERIFY(w.Modified);
+    // Nothing is offered for saving, and the opened document is not marked changed.
+    const QString film = f.animationFile(QStringLiteral("film.mmt"), 2);
+    f.prompts.clearLog();
+    f.prompts.openNames << film;
+    w.TB_openClick();
+    QCOMPARE(f.prompts.shown("confirm"), QStringList());
+    QCOMPARE(w.FilmStrip->FCount, 2);
+    QVERIFY(!w.Modified);
     QVERIFY(f.prompts.allAnswered());
 }
 
