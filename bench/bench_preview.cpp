@@ -1,0 +1,137 @@
+// The preview at its shortest interval (10 ms) on a 50-unit full document: the cost of one frame
+// step against a bare copy of the same rectangle, and the real interval between frames when the
+// timer drives the window shown on screen (counter "ms_per_frame", over 200 frames).
+#include "animationfile.h"
+#include "benchdata.h"
+#include "filmpanel.h"
+#include "mainwindow.h"
+#include "previewpanel.h"
+#include "prompts.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QSlider>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+#include <cstring>
+
+using namespace quillet;
+
+namespace {
+
+class SilentPrompts : public Prompts {
+public:
+    void message(const QString&) override {}
+    bool confirm(const QString&) override { return false; }
+    Answer question(const QString&) override { return Answer::Cancel; }
+    void critical(const QString&) override { std::abort(); }
+    QString openFileName(const QString&, const QString&, const QString&, const QString&) override { return {}; }
+    QString saveFileName(const QString&, const QString&, const QString&, const QString&) override { return {}; }
+    std::optional<TColor> color(TColor) override { return std::nullopt; }
+};
+
+// A program folder with the page template and a 50-unit document, every cell of every unit used.
+struct FullDocument {
+    QTemporaryDir dir;
+    QString path;
+
+    FullDocument() {
+        if (!QFile::copy(QStringLiteral(QUILLET_SOURCE_DIR "/resources/Script.txt"), dir.filePath("Script.txt")))
+            std::abort();
+        TFilmPanel strip;
+        AnimationRecords records;
+        for (int u = 0; u < TFilmPanel::kMaxUnits; ++u)
+            records.records.append(quillet::bench::fullDoubleUnit(u)->SaveToRecord());
+        AppendRecords(strip, records);
+        path = dir.filePath(QStringLiteral("full.mmt"));
+        WriteAnimationFile(path, strip);
+    }
+    QString folder() const { return dir.path() + QLatin1Char('/'); }
+};
+
+FullDocument& document() {
+    static FullDocument d;
+    return d;
+}
+
+// The window shown with the document open and the bar at its shortest interval.
+struct PlayingWindow {
+    SilentPrompts prompts;
+    TForm_movie window{prompts, {document().path}, document().folder()};
+
+    PlayingWindow() {
+        window.resize(1200, 800);
+        window.show();
+        window.PreViewPanel->PreView_SpeedBar->setValue(0);
+        for (int i = 0; i < 5; ++i)
+            QCoreApplication::processEvents();
+        if (window.FilmStrip->FCount != TFilmPanel::kMaxUnits) std::abort();
+    }
+};
+
+void BM_PreviewFrameStep(benchmark::State& state) {
+    PlayingWindow w;
+    w.window.TB_PreplayClick();
+    w.window.Timer->stop();
+    for (auto _ : state) {
+        w.window.TimerTimer();
+        benchmark::DoNotOptimize(w.window.FilmStrip->FPlayIndex);
+    }
+    w.window.TB_PreplayClick();
+}
+BENCHMARK(BM_PreviewFrameStep)->Unit(benchmark::kMicrosecond);
+
+// Baseline: the same rectangle copied row by row with memcpy from one unit picture into the pane.
+void BM_CopyTextAreaBaseline(benchmark::State& state) {
+    PlayingWindow w;
+    const TAnsiImage& unit = w.window.FilmStrip->GetUnit(0);
+    QImage& pane = w.window.PreViewPanel->PreViewImage->Picture;
+    const int width = std::min(unit.Width - 42, pane.width());
+    const int height = std::min(unit.Height - 23, pane.height());
+    for (auto _ : state) {
+        for (int y = 0; y < height; ++y)
+            std::memcpy(pane.scanLine(y), unit.Picture.constScanLine(y + 11) + 21 * 4, std::size_t(width) * 4);
+        benchmark::ClobberMemory();
+    }
+}
+BENCHMARK(BM_CopyTextAreaBaseline)->Unit(benchmark::kMicrosecond);
+
+// 200 frames played by the timer in the event loop; the time per frame is the real tick interval.
+void BM_PreviewTickInterval(benchmark::State& state) {
+    PlayingWindow w;
+    constexpr int kFrames = 200;
+    for (auto _ : state) {
+        int frames = 0;
+        QElapsedTimer clock;
+        QMetaObject::Connection counting = QObject::connect(w.window.Timer, &QTimer::timeout, [&] { ++frames; });
+        w.window.TB_PreplayClick();
+        // The first tick follows the opening's 1 ms; the clock starts with it.
+        while (frames == 0)
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        clock.start();
+        while (frames < kFrames + 1)
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        const double ms = double(clock.nsecsElapsed()) / 1e6;
+        w.window.TB_PreplayClick();
+        QObject::disconnect(counting);
+        state.SetIterationTime(ms / 1000.0);
+        state.counters["ms_per_frame"] = ms / kFrames;
+    }
+}
+BENCHMARK(BM_PreviewTickInterval)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
