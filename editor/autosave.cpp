@@ -69,7 +69,21 @@ AutoSaver::AutoSaver(const TFilmPanel& strip, std::function<bool()> modified, co
     // Without the lock other runs would take this run's copy for a leftover; they would offer it,
     // but nothing is lost since this run still holds the document. So the copy is kept regardless.
     m_lock->tryLock(0);
+    sweepStaleLocks();
     m_timer.start();
+}
+
+void AutoSaver::sweepStaleLocks() const {
+    const QFileInfoList locks = QDir(m_folder).entryInfoList({kPrefix + QLatin1Char('*') + kLockSuffix}, QDir::Files);
+    for (const QFileInfo& info : locks) {
+        const QString stem = info.absolutePath() + QLatin1Char('/') + info.completeBaseName();
+        if (stem == m_stem || QFileInfo::exists(stem + kCopySuffix)) continue;
+        // A run that crashed before its document changed: nothing to offer, only its lock to clear.
+        std::unique_ptr<QLockFile> lock = lockFor(stem);
+        if (!lock->tryLock(0)) continue;
+        QFile::remove(stem + kNameSuffix);
+        lock->unlock();
+    }
 }
 
 AutoSaver::~AutoSaver() = default;

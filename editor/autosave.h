@@ -72,6 +72,8 @@ signals:
     void failed(const QString& text);
 
 private:
+    // Clears the locks of crashed runs that left no copy.
+    void sweepStaleLocks() const;
     quint64 fingerprint() const;
     bool writeCopy();
     void noteFailure(const QString& reason);

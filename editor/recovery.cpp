@@ -20,7 +20,8 @@ QString recoveryQuestion(const RecoveryCopy& copy, const QString& documentName) 
 } // namespace
 
 bool TForm_movie::startAutoSave() {
-    AutoSave = std::make_unique<AutoSaver>(*FilmStrip, [this] { return Modified; }, Run().TempDir);
+    AutoSave = std::make_unique<AutoSaver>(
+        *FilmStrip, [this] { return Modified; }, Run().TempDir);
     connect(AutoSave.get(), &AutoSaver::failed, this,
             [this](const QString& text) { bsSkinStatusBar1->showMessage(text, 10000); });
 

@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
+#include <QProcess>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -66,6 +67,7 @@ private slots:
     void startOffersLeftoverAndYesRestoresIt();
     void startWithLeftoverAnsweredNoDeletesIt();
     void leftoversOfLiveRunsAreNotOffered();
+    void locksOfCrashedRunsWithoutCopyAreCleared();
 };
 
 void AutoSave::modifiedDocumentIsCopiedAfterTheInterval() {
@@ -250,7 +252,10 @@ void AutoSave::startWithLeftoverAnsweredNoDeletesIt() {
     QCOMPARE(v.FilmStrip->FCount, 0);
     QVERIFY(!v.Modified);
     QVERIFY(leftovers(g).isEmpty());
-    QVERIFY(QDir(g.programDir() + QStringLiteral("temp")).entryList(QDir::Files).filter(QStringLiteral("unwanted")).isEmpty());
+    QVERIFY(QDir(g.programDir() + QStringLiteral("temp"))
+                .entryList(QDir::Files)
+                .filter(QStringLiteral("unwanted"))
+                .isEmpty());
     QVERIFY(g.prompts.allAnswered());
 }
 
@@ -268,11 +273,37 @@ void AutoSave::leftoversOfLiveRunsAreNotOffered() {
     // Two editors in one folder: each keeps its own copy and neither takes the other's.
     f.addPages(1);
     QVERIFY(w.AutoSave->saveNow());
-    AutoSaver other(*w.FilmStrip, [] { return true; }, f.programDir() + QStringLiteral("temp"));
+    AutoSaver other(
+        *w.FilmStrip, [] { return true; }, f.programDir() + QStringLiteral("temp"));
     QVERIFY(other.copyPath() != w.AutoSave->copyPath());
     QVERIFY(other.claimLeftovers().empty());
     QVERIFY(other.saveNow());
     QCOMPARE(leftovers(f).size(), 3);
+}
+
+void AutoSave::locksOfCrashedRunsWithoutCopyAreCleared() {
+    EditorFixture f;
+    const QString temp = f.programDir() + QStringLiteral("temp/");
+    QDir().mkpath(temp);
+    QLockFile live(temp + QStringLiteral("quillet-autosave-live.lock"));
+    live.setStaleLockTime(0);
+    QVERIFY(live.tryLock(0));
+    // A lock as this program writes it, but of a process that has ended.
+    QProcess shell;
+    shell.start(QStringLiteral("sh"), {QStringLiteral("-c"), QStringLiteral("echo $$")});
+    QVERIFY(shell.waitForFinished());
+    const QByteArray deadPid = shell.readAllStandardOutput().trimmed();
+    QByteArray lines = contents(temp + QStringLiteral("quillet-autosave-live.lock"));
+    lines = deadPid + lines.mid(lines.indexOf('\n'));
+    f.writeFile(QStringLiteral("temp/quillet-autosave-dead.lock"), lines);
+    f.writeFile(QStringLiteral("temp/quillet-autosave-dead.name"), "/a.mmt");
+
+    TForm_movie& w = f.start();
+    QVERIFY(f.prompts.log.isEmpty());
+    QVERIFY(!QFileInfo::exists(temp + QStringLiteral("quillet-autosave-dead.lock")));
+    QVERIFY(!QFileInfo::exists(temp + QStringLiteral("quillet-autosave-dead.name")));
+    QVERIFY(QFileInfo::exists(temp + QStringLiteral("quillet-autosave-live.lock")));
+    QVERIFY(QFileInfo::exists(w.AutoSave->copyPath().replace(QStringLiteral(".mmt"), QStringLiteral(".lock"))));
 }
 
 QTEST_MAIN(AutoSave)

@@ -62,10 +62,10 @@ std::map<QString, std::pair<quint64, qint64>> fileIdentities(const QStringList& 
     return ids;
 }
 
+// clang-format off
 enum class Step {
-    Add, Delete, Up, Down, Click, New, Open, Save, Export, PreviewToggle, PreviewTick, PreviewSpeed,
-    PreviewConfirm, PageOptions, PageReset, UnitDefaults, DefaultsReset, Memo, OptionsToggle, AutoSaveTick,
-    Close, Crash
+    Add, Delete, Up, Down, Click, New, Open, Save, Export, PreviewToggle, PreviewTick, PreviewSpeed, PreviewConfirm,
+    PageOptions, PageReset, UnitDefaults, DefaultsReset, Memo, OptionsToggle, AutoSaveTick, Close, Crash
 };
 
 struct Weighted {
@@ -75,15 +75,15 @@ struct Weighted {
 };
 
 const Weighted kSteps[] = {
-    {Step::Add, 18, "add"},           {Step::Delete, 8, "delete"},         {Step::Up, 6, "up"},
-    {Step::Down, 6, "down"},          {Step::Click, 14, "click"},          {Step::New, 2, "new"},
-    {Step::Open, 4, "open"},          {Step::Save, 5, "save"},             {Step::Export, 2, "export"},
-    {Step::PreviewToggle, 3, "preview"}, {Step::PreviewTick, 6, "tick"},   {Step::PreviewSpeed, 2, "speed"},
-    {Step::PreviewConfirm, 2, "preview ok"}, {Step::PageOptions, 3, "page options"},
+    {Step::Add, 18, "add"}, {Step::Delete, 8, "delete"}, {Step::Up, 6, "up"}, {Step::Down, 6, "down"},
+    {Step::Click, 14, "click"}, {Step::New, 2, "new"}, {Step::Open, 4, "open"}, {Step::Save, 5, "save"},
+    {Step::Export, 2, "export"}, {Step::PreviewToggle, 3, "preview"}, {Step::PreviewTick, 6, "tick"},
+    {Step::PreviewSpeed, 2, "speed"}, {Step::PreviewConfirm, 2, "preview ok"}, {Step::PageOptions, 3, "page options"},
     {Step::PageReset, 1, "page reset"}, {Step::UnitDefaults, 3, "unit defaults"},
     {Step::DefaultsReset, 1, "defaults reset"}, {Step::Memo, 10, "memo"}, {Step::OptionsToggle, 1, "options"},
     {Step::AutoSaveTick, 3, "autosave"}, {Step::Close, 1, "close"}, {Step::Crash, 1, "crash"},
 };
+// clang-format on
 
 class Walk {
 public:
@@ -180,15 +180,16 @@ void Walk::makeFixtures() {
     QDir().mkpath(m_docs + QStringLiteral("文件夹.mmt"));
     m_savePool << m_docs + QStringLiteral("文件夹.mmt");
     m_openPool = m_savePool;
-    m_openPool << f.programDir() + QStringLiteral("data/gbk_and_art.mmt") << f.programDir() + QStringLiteral("data/random.mmt")
-               << m_docs + QStringLiteral("missing.mmt");
+    m_openPool << f.programDir() + QStringLiteral("data/gbk_and_art.mmt")
+               << f.programDir() + QStringLiteral("data/random.mmt") << m_docs + QStringLiteral("missing.mmt");
     QByteArray many;
     for (int k = 0; k < 51; ++k)
         many += QByteArray(kRecordSize, static_cast<char>(k % 7 == 0 ? 0xb0 : 'a' + k % 26));
     m_openPool << f.writeFile(QStringLiteral("bad/51.mmt"), many);
     m_openPool << f.writeFile(QStringLiteral("bad/empty.mmt"), QByteArray());
     m_openPool << f.writeFile(QStringLiteral("bad/trunc.mmt"), noise.left(100));
-    m_exportPool << f.programDir() + QStringLiteral("export/页 面.htm") << f.programDir() + QStringLiteral("export/p.htm");
+    m_exportPool << f.programDir() + QStringLiteral("export/页 面.htm")
+                 << f.programDir() + QStringLiteral("export/p.htm");
     QDir().mkpath(f.programDir() + QStringLiteral("export/dir.htm"));
     m_exportPool << f.programDir() + QStringLiteral("export/dir.htm");
     QFile::copy(QStringLiteral(QUILLET_RUNTIME_DIR "/Tevrano.ini"), f.programDir() + QStringLiteral("Tevrano.ini"));
@@ -250,10 +251,14 @@ QString Walk::randomText(int maxLines, int maxLength) {
 
 QString Walk::randomColourText() {
     switch (below(4)) {
-    case 0: return QString::number(below(0x1000000), 16).toUpper().rightJustified(6, QLatin1Char('0'));
-    case 1: return randomLine(8);
-    case 2: return QString();
-    default: return QStringLiteral("%1").arg(below(1 << 30), 0, 16);
+    case 0:
+        return QString::number(below(0x1000000), 16).toUpper().rightJustified(6, QLatin1Char('0'));
+    case 1:
+        return randomLine(8);
+    case 2:
+        return QString();
+    default:
+        return QStringLiteral("%1").arg(below(1 << 30), 0, 16);
     }
 }
 
@@ -288,13 +293,21 @@ void Walk::perform(Step step) {
         p.openNames << (chance(5) ? QString() : pick(m_textPool));
         win.TB_AddImg->trigger();
         break;
-    case Step::Delete: win.TB_delect->trigger(); break;
-    case Step::Up: win.TB_up->trigger(); break;
-    case Step::Down: win.TB_down->trigger(); break;
+    case Step::Delete:
+        win.TB_delect->trigger();
+        break;
+    case Step::Up:
+        win.TB_up->trigger();
+        break;
+    case Step::Down:
+        win.TB_down->trigger();
+        break;
     case Step::Click:
         if (strip().FCount > 0 && !win.MainPanel->isHidden()) strip().UnitClick(strip().GetUnit(below(strip().FCount)));
         break;
-    case Step::New: win.TB_New->trigger(); break;
+    case Step::New:
+        win.TB_New->trigger();
+        break;
     case Step::Open: {
         const QString name = chance(5) ? QString() : pick(m_openPool);
         p.openNames << name;
@@ -303,7 +316,9 @@ void Walk::perform(Step step) {
         if (enabled && p.openNames.isEmpty()) checkOpened(name);
         break;
     }
-    case Step::Save: win.TB_save->trigger(); break;
+    case Step::Save:
+        win.TB_save->trigger();
+        break;
     case Step::Export:
         p.saveNames.prepend(chance(10) ? QString() : pick(m_exportPool));
         win.TB_SaveHtm->trigger();
@@ -312,23 +327,32 @@ void Walk::perform(Step step) {
     case Step::PreviewToggle:
     case Step::PreviewTick:
     case Step::PreviewSpeed:
-    case Step::PreviewConfirm: previewStep(step); break;
+    case Step::PreviewConfirm:
+        previewStep(step);
+        break;
     case Step::PageOptions:
     case Step::PageReset:
     case Step::UnitDefaults:
     case Step::DefaultsReset:
     case Step::Memo:
-    case Step::OptionsToggle: optionStep(step); break;
+    case Step::OptionsToggle:
+        optionStep(step);
+        break;
     case Step::AutoSaveTick: {
         AutoSaver& saver = *win.AutoSave;
         saver.saveNow();
         const bool exists = QFileInfo::exists(saver.copyPath());
-        if (exists != win.Modified) fail(QStringLiteral("recovery copy present: %1, modified: %2").arg(exists).arg(win.Modified));
+        if (exists != win.Modified)
+            fail(QStringLiteral("recovery copy present: %1, modified: %2").arg(exists).arg(win.Modified));
         if (exists && contents(saver.copyPath()) != records(strip())) fail(QStringLiteral("recovery copy differs"));
         break;
     }
-    case Step::Close: closeStep(); break;
-    case Step::Crash: crashStep(); break;
+    case Step::Close:
+        closeStep();
+        break;
+    case Step::Crash:
+        crashStep();
+        break;
     }
 }
 
@@ -336,7 +360,9 @@ void Walk::previewStep(Step step) {
     TForm_movie& win = w();
     const bool open = !win.PreViewPanel->isHidden();
     switch (step) {
-    case Step::PreviewToggle: win.TB_Preplay->trigger(); break;
+    case Step::PreviewToggle:
+        win.TB_Preplay->trigger();
+        break;
     case Step::PreviewTick:
         if (open) win.TimerTimer();
         break;
@@ -371,13 +397,17 @@ void Walk::optionStep(Step step) {
         if (chance(30)) win.Panl_forecolorClick(panel.Lb_Color1);
         panel.bsBtnHOK->click();
         break;
-    case Step::PageReset: panel.bsBtnHReset->click(); break;
+    case Step::PageReset:
+        panel.bsBtnHReset->click();
+        break;
     case Step::UnitDefaults:
         win.Panl_forecolorClick(panel.Lb_Color_Df1);
         win.Panl_forecolorClick(panel.Lb_Color_Df2);
         panel.bsBtn_DfOk->click();
         break;
-    case Step::DefaultsReset: panel.bsBtn_DfReset->click(); break;
+    case Step::DefaultsReset:
+        panel.bsBtn_DfReset->click();
+        break;
     default: // the memo and the current unit's colours
         if (!m_sizeMayLag) m_laggingSize = m_f->status1();
         panel.MemoText->setPlainText(randomText(12, 40));
@@ -416,7 +446,12 @@ void Walk::checkStrip() {
         const TAnsiImage& u = s.GetUnit(k);
         if (u.Tag != k) return fail(QStringLiteral("unit %1 has tag %2").arg(k).arg(u.Tag));
         if (u.Top != top || u.Left != s.FUnitMargin)
-            return fail(QStringLiteral("unit %1 at %2,%3, expected %4,%5").arg(k).arg(u.Left).arg(u.Top).arg(s.FUnitMargin).arg(top));
+            return fail(QStringLiteral("unit %1 at %2,%3, expected %4,%5")
+                            .arg(k)
+                            .arg(u.Left)
+                            .arg(u.Top)
+                            .arg(s.FUnitMargin)
+                            .arg(top));
         if (u.FSelected && k != s.FCurrentIndex) return fail(QStringLiteral("unit %1 selected too").arg(k));
         selected += u.FSelected ? 1 : 0;
         top += u.Height + s.FUnitSpacing;
@@ -462,8 +497,7 @@ void Walk::checkButtons() {
     if (preview == !win.MainPanel->isHidden()) return fail(QStringLiteral("film area and preview shown together"));
     QAction* const document[] = {win.TB_save, win.TB_delect, win.TB_SaveHtm, win.TB_up, win.TB_down};
     for (QAction* a : document) {
-        if (a->isEnabled() && (preview || strip().FCount == 0))
-            return fail(a->toolTip() + QStringLiteral(" enabled"));
+        if (a->isEnabled() && (preview || strip().FCount == 0)) return fail(a->toolTip() + QStringLiteral(" enabled"));
     }
     if (win.TB_Preplay->isEnabled() == (strip().FCount == 0 && !preview))
         return fail(QStringLiteral("preview button state"));
@@ -480,11 +514,13 @@ void Walk::checkWrites(const std::map<QString, std::pair<quint64, qint64>>& befo
 }
 
 void Walk::checkOpened(const QString& name) {
-    if (name.isEmpty() || !QFileInfo(name).isFile() || !m_f->prompts.shown(QStringLiteral("critical")).isEmpty()) return;
+    if (name.isEmpty() || !QFileInfo(name).isFile() || !m_f->prompts.shown(QStringLiteral("critical")).isEmpty())
+        return;
     const QByteArray file = contents(name);
     const qsizetype whole = std::min<qsizetype>(file.size() / kRecordSize, TFilmPanel::kMaxUnits);
     if (records(strip()) != file.left(whole * kRecordSize)) fail(QStringLiteral("opened %1 differs").arg(name));
-    if (strip().FDocFileName != name || w().Modified) fail(QStringLiteral("opened %1 as %2, modified %3").arg(name, strip().FDocFileName).arg(w().Modified));
+    if (strip().FDocFileName != name || w().Modified)
+        fail(QStringLiteral("opened %1 as %2, modified %3").arg(name, strip().FDocFileName).arg(w().Modified));
 }
 
 void Walk::fail(const QString& what) {
@@ -503,7 +539,8 @@ void Walk::run(int steps) {
         m_trail << QStringLiteral("%1:%2").arg(k).arg(QLatin1String(chosen.name));
         if (m_trail.size() > 12) m_trail.removeFirst();
         const bool mayWrite = step == Step::Save || step == Step::New || step == Step::Open || step == Step::Close;
-        const auto filesBefore = mayWrite ? fileIdentities(m_documentFolders) : decltype(fileIdentities(m_documentFolders))();
+        const auto filesBefore =
+            mayWrite ? fileIdentities(m_documentFolders) : decltype(fileIdentities(m_documentFolders))();
         const QByteArray recordsBefore = mayWrite ? records(strip()) : QByteArray();
         const int countBefore = strip().FCount;
         const int currentBefore = strip().FCurrentIndex;
