@@ -15,6 +15,8 @@
 
 #include <algorithm>
 
+#include <unistd.h>
+
 namespace quillet {
 
 namespace {
@@ -165,7 +167,8 @@ std::vector<RecoveryCopy> AutoSaver::claimLeftovers() const {
         QDir(m_folder).entryInfoList({kPrefix + QLatin1Char('*') + kCopySuffix}, QDir::Files, QDir::Time);
     for (const QFileInfo& info : found) {
         const QString stem = info.absolutePath() + QLatin1Char('/') + info.completeBaseName();
-        if (stem == m_stem) continue;
+        // The fallback temporary folder is shared: only this user's copies are offered.
+        if (stem == m_stem || info.ownerId() != ::getuid()) continue;
         RecoveryCopy copy;
         copy.claim = lockFor(stem);
         if (!copy.claim->tryLock(0)) continue; // its run is alive, or another run is offering it
