@@ -5,7 +5,10 @@
 #include <QByteArray>
 #include <QImage>
 #include <QList>
+#include <QRect>
 #include <QString>
+
+#include <algorithm>
 
 class QIODevice;
 
@@ -93,6 +96,10 @@ public:
     bool LoadColorBitmap(const QImage& picture);
     bool LoadColorList(const QString& path, ImportReport* report = nullptr);
     bool LoadColorList(QIODevice& list, ImportReport* report = nullptr);
+
+    // The text area of the picture, without the frame's margins (21 pixels at each side, 11 above,
+    // 12 below): what the preview shows and the picture export writes.
+    QRect TextArea() const { return QRect(21, 11, std::max(Width - 42, 0), std::max(Height - 23, 0)); }
 
     // Redraws the picture: the film frame, then every cell of the extent.
     void Render();

@@ -239,8 +239,7 @@ void writePictures(TFilmPanel& strip, const QString& folder, QTextStream& err) {
         TAnsiImage& unit = strip.GetUnit(i);
         unit.Render();
         const QString name = QDir(folder).filePath(QStringLiteral("unit-%1.png").arg(i + 1, 3, 10, QLatin1Char('0')));
-        // The text area as the preview shows it: the picture without its frame.
-        const QRect textArea(21, 11, unit.Width - 42, unit.Height - 23);
+        const QRect textArea = unit.TextArea();
         if (textArea.isEmpty()) {
             err << QStringLiteral("unit %1 is empty: no picture written").arg(i + 1) << Qt::endl;
             continue;

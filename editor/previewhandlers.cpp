@@ -30,10 +30,6 @@ constexpr int kOpenTag = 2;
 constexpr int kClosedPicture = 6;
 constexpr int kOpenPicture = 7;
 
-// The part of a unit's picture inside its margins: 21 pixels at each side, 11 above, 12 below.
-QRect textArea(const TAnsiImage& unit) {
-    return QRect(0, 0, std::max(unit.Width - 42, 0), std::max(unit.Height - 23, 0));
-}
 
 } // namespace
 
@@ -87,12 +83,13 @@ void TForm_movie::TimerTimer() {
     PreviewPicture& picture = *PreViewPanel->PreViewImage;
     QPainter painter(&picture.Picture);
     painter.setCompositionMode(QPainter::CompositionMode_Source);
-    const QRect cleared = textArea(strip.GetUnit(strip.FPlayIndex));
+    const QRect cleared(QPoint(0, 0), strip.GetUnit(strip.FPlayIndex).TextArea().size());
     painter.fillRect(cleared, QColorOf(pop_window->Lb_Color1->color()));
     strip.SetPlayIndex(strip.FPlayIndex + 1);
     const TAnsiImage& next = strip.GetUnit(strip.FPlayIndex);
-    const QRect drawn = textArea(next);
-    painter.drawImage(drawn, next.Picture, drawn.translated(21, 11));
+    const QRect source = next.TextArea();
+    const QRect drawn(QPoint(0, 0), source.size());
+    painter.drawImage(drawn, next.Picture, source);
     painter.end();
     picture.update(cleared.united(drawn));
 }
