@@ -3,59 +3,21 @@
 // again. Baselines in the same run: a bare main window shown, and the same file read into a film
 // strip without any window.
 #include "animationfile.h"
-#include "benchdata.h"
+#include "editorbenchdata.h"
 #include "filmpanel.h"
 #include "mainwindow.h"
-#include "prompts.h"
 
 #include <QApplication>
-#include <QFile>
 #include <QLabel>
 #include <QMainWindow>
-#include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
 
-#include <cstdlib>
-
 using namespace quillet;
+using quillet::bench::fullDocumentFolder;
+using quillet::bench::SilentPrompts;
 
 namespace {
-
-// Answers nothing: the measured paths ask no question.
-class SilentPrompts : public Prompts {
-public:
-    void message(const QString&) override {}
-    bool confirm(const QString&) override { return false; }
-    Answer question(const QString&) override { return Answer::Cancel; }
-    void critical(const QString&) override { std::abort(); }
-    QString openFileName(const QString&, const QString&, const QString&, const QString&) override { return {}; }
-    QString saveFileName(const QString&, const QString&, const QString&, const QString&) override { return {}; }
-    std::optional<TColor> color(TColor) override { return std::nullopt; }
-};
-
-struct ProgramFolder {
-    QTemporaryDir dir;
-    QString fullDocument;
-
-    ProgramFolder() {
-        if (!QFile::copy(QStringLiteral(QUILLET_SOURCE_DIR "/resources/Script.txt"), dir.filePath("Script.txt")))
-            std::abort();
-        TFilmPanel strip;
-        AnimationRecords records;
-        for (int u = 0; u < TFilmPanel::kMaxUnits; ++u)
-            records.records.append(quillet::bench::fullDoubleUnit(u)->SaveToRecord());
-        AppendRecords(strip, records);
-        fullDocument = dir.filePath(QStringLiteral("满 文档.mmt"));
-        WriteAnimationFile(fullDocument, strip);
-    }
-    QString path() const { return dir.path() + QLatin1Char('/'); }
-};
-
-ProgramFolder& folder() {
-    static ProgramFolder f;
-    return f;
-}
 
 // Lets the window system deliver the show and paint events.
 void settle(QWidget& window) {
@@ -67,7 +29,7 @@ void settle(QWidget& window) {
 void BM_StartUpWithSampleShown(benchmark::State& state) {
     SilentPrompts prompts;
     for (auto _ : state) {
-        TForm_movie window(prompts, {QStringLiteral(QUILLET_SAMPLE_DOCUMENT)}, folder().path());
+        TForm_movie window(prompts, {QStringLiteral(QUILLET_SAMPLE_DOCUMENT)}, fullDocumentFolder().programDir());
         window.show();
         settle(window);
         if (window.FilmStrip->FCount == 0) state.SkipWithError("the sample document did not open");
@@ -88,7 +50,7 @@ BENCHMARK(BM_BareMainWindowShown)->Unit(benchmark::kMillisecond);
 
 void BM_OpenFullDocumentInWindow(benchmark::State& state) {
     SilentPrompts prompts;
-    TForm_movie window(prompts, {}, folder().path());
+    TForm_movie window(prompts, {}, fullDocumentFolder().programDir());
     window.resize(1024, 700);
     window.show();
     settle(window);
@@ -97,7 +59,7 @@ void BM_OpenFullDocumentInWindow(benchmark::State& state) {
         window.TB_NewClick();
         settle(window);
         state.ResumeTiming();
-        window.LoadFromFile(folder().fullDocument);
+        window.LoadFromFile(fullDocumentFolder().document);
         window.UpdateToolButtons();
         settle(window);
     }
@@ -108,7 +70,7 @@ BENCHMARK(BM_OpenFullDocumentInWindow)->Unit(benchmark::kMillisecond);
 void BM_ReadFullDocumentIntoBareStrip(benchmark::State& state) {
     for (auto _ : state) {
         TFilmPanel strip;
-        AppendRecords(strip, ReadAnimationFile(folder().fullDocument, TFilmPanel::kMaxUnits));
+        AppendRecords(strip, ReadAnimationFile(fullDocumentFolder().document, TFilmPanel::kMaxUnits));
         benchmark::DoNotOptimize(strip.FCount);
     }
 }

@@ -1,18 +1,14 @@
 // The preview at its shortest interval (10 ms) on a 50-unit full document: the cost of one frame
 // step against a bare copy of the same rectangle, and the real interval between frames when the
 // timer drives the window shown on screen (counter "ms_per_frame", over 200 frames).
-#include "animationfile.h"
-#include "benchdata.h"
+#include "editorbenchdata.h"
 #include "filmpanel.h"
 #include "mainwindow.h"
 #include "previewpanel.h"
-#include "prompts.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QSlider>
-#include <QTemporaryDir>
 #include <QTimer>
 
 #include <benchmark/benchmark.h>
@@ -21,48 +17,15 @@
 #include <cstring>
 
 using namespace quillet;
+using quillet::bench::fullDocumentFolder;
+using quillet::bench::SilentPrompts;
 
 namespace {
-
-class SilentPrompts : public Prompts {
-public:
-    void message(const QString&) override {}
-    bool confirm(const QString&) override { return false; }
-    Answer question(const QString&) override { return Answer::Cancel; }
-    void critical(const QString&) override { std::abort(); }
-    QString openFileName(const QString&, const QString&, const QString&, const QString&) override { return {}; }
-    QString saveFileName(const QString&, const QString&, const QString&, const QString&) override { return {}; }
-    std::optional<TColor> color(TColor) override { return std::nullopt; }
-};
-
-// A program folder with the page template and a 50-unit document, every cell of every unit used.
-struct FullDocument {
-    QTemporaryDir dir;
-    QString path;
-
-    FullDocument() {
-        if (!QFile::copy(QStringLiteral(QUILLET_SOURCE_DIR "/resources/Script.txt"), dir.filePath("Script.txt")))
-            std::abort();
-        TFilmPanel strip;
-        AnimationRecords records;
-        for (int u = 0; u < TFilmPanel::kMaxUnits; ++u)
-            records.records.append(quillet::bench::fullDoubleUnit(u)->SaveToRecord());
-        AppendRecords(strip, records);
-        path = dir.filePath(QStringLiteral("full.mmt"));
-        WriteAnimationFile(path, strip);
-    }
-    QString folder() const { return dir.path() + QLatin1Char('/'); }
-};
-
-FullDocument& document() {
-    static FullDocument d;
-    return d;
-}
 
 // The window shown with the document open and the bar at its shortest interval.
 struct PlayingWindow {
     SilentPrompts prompts;
-    TForm_movie window{prompts, {document().path}, document().folder()};
+    TForm_movie window{prompts, {fullDocumentFolder().document}, fullDocumentFolder().programDir()};
 
     PlayingWindow() {
         window.resize(1200, 800);
