@@ -1,6 +1,7 @@
 #include "editorfixture.h"
 
 #include "ansiimage.h"
+#include "filmpanel.h"
 #include "statuspanels.h"
 
 #include <QDir>
@@ -62,6 +63,18 @@ QString EditorFixture::status0() const {
 }
 QString EditorFixture::status1() const {
     return window->bsSkinStatusBar1->bsSkinStatusPanel_1->text();
+}
+
+QByteArray fileContents(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QByteArray stripRecords(const TFilmPanel& strip) {
+    QByteArray bytes;
+    for (int k = 0; k < strip.FCount; ++k)
+        bytes += strip.GetUnit(k).SaveToRecord();
+    return bytes;
 }
 
 } // namespace quillet

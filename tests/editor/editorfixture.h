@@ -9,6 +9,8 @@
 
 namespace quillet {
 
+class TFilmPanel;
+
 // A program folder in a temporary directory (with a copy of the page template unless told
 // otherwise), scripted prompts and the main window started on them.
 class EditorFixture {
@@ -38,5 +40,13 @@ public:
     QString status0() const;
     QString status1() const;
 };
+
+// The question a start asks when a run that crashed left a recovery copy.
+inline const QString kRecoveryQuestion = QStringLiteral("上次运行未正常结束，是否恢复自动保存的动画？");
+
+// A file's bytes; empty when it cannot be read.
+QByteArray fileContents(const QString& path);
+// The strip's units as the records a save writes, in order.
+QByteArray stripRecords(const TFilmPanel& strip);
 
 } // namespace quillet

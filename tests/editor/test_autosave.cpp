@@ -19,20 +19,6 @@ using namespace quillet;
 
 namespace {
 
-const QString kRecoveryQuestion = QStringLiteral("上次运行未正常结束，是否恢复自动保存的动画？");
-
-QByteArray contents(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-QByteArray records(const TFilmPanel& strip) {
-    QByteArray bytes;
-    for (int k = 0; k < strip.FCount; ++k)
-        bytes += strip.GetUnit(k).SaveToRecord();
-    return bytes;
-}
-
 QStringList leftovers(const EditorFixture& f) {
     return QDir(f.programDir() + QStringLiteral("temp")).entryList({QStringLiteral("*.mmt")}, QDir::Files);
 }
@@ -80,8 +66,8 @@ void AutoSave::modifiedDocumentIsCopiedAfterTheInterval() {
     f.addPages(3);
     QVERIFY(!QFileInfo::exists(copy));
     QTRY_VERIFY(QFileInfo::exists(copy));
-    QCOMPARE(contents(copy), records(*w.FilmStrip));
-    QCOMPARE(QString::fromUtf8(contents(w.AutoSave->namePath())), f.defaultDocument());
+    QCOMPARE(fileContents(copy), stripRecords(*w.FilmStrip));
+    QCOMPARE(QString::fromUtf8(fileContents(w.AutoSave->namePath())), f.defaultDocument());
     QVERIFY(!QFileInfo::exists(f.defaultDocument()));
 }
 
@@ -116,7 +102,7 @@ void AutoSave::savingOrDiscardingRemovesTheCopy() {
     // The copy now carries the saved name; answering No to the save question discards both.
     f.addPages(1);
     QVERIFY(w.AutoSave->saveNow());
-    QCOMPARE(QString::fromUtf8(contents(w.AutoSave->namePath())), saved);
+    QCOMPARE(QString::fromUtf8(fileContents(w.AutoSave->namePath())), saved);
     f.prompts.confirms << false;
     w.TB_NewClick();
     QVERIFY(leftovers(f).isEmpty());
@@ -147,14 +133,14 @@ void AutoSave::unchangedDocumentIsNotWrittenAgain() {
     QFile::remove(copy);
     f.writeFile(QStringLiteral("temp/") + QFileInfo(copy).fileName(), "marker");
     QVERIFY(w.AutoSave->saveNow());
-    QCOMPARE(contents(copy), QByteArray("marker"));
+    QCOMPARE(fileContents(copy), QByteArray("marker"));
     // Any change to the units, or to the document's name, is written at the next chance.
     w.FilmStrip->MoveUnit(1, true);
     QVERIFY(w.AutoSave->saveNow());
-    QCOMPARE(contents(copy), records(*w.FilmStrip));
+    QCOMPARE(fileContents(copy), stripRecords(*w.FilmStrip));
     w.FilmStrip->FDocFileName = f.programDir() + QStringLiteral("其他.mmt");
     QVERIFY(w.AutoSave->saveNow());
-    QCOMPARE(QString::fromUtf8(contents(w.AutoSave->namePath())), w.FilmStrip->FDocFileName);
+    QCOMPARE(QString::fromUtf8(fileContents(w.AutoSave->namePath())), w.FilmStrip->FDocFileName);
 }
 
 void AutoSave::copyNeverReplacesTheDocument() {
@@ -164,11 +150,11 @@ void AutoSave::copyNeverReplacesTheDocument() {
     // A document opened from the temporary folder under this run's own copy name.
     const QString copy = w.AutoSave->copyPath();
     w.SaveToFile(copy);
-    const QByteArray onDisk = contents(copy);
+    const QByteArray onDisk = fileContents(copy);
     f.addPages(1);
     QVERIFY(w.Modified);
     QVERIFY(!w.AutoSave->saveNow());
-    QCOMPARE(contents(copy), onDisk);
+    QCOMPARE(fileContents(copy), onDisk);
     QVERIFY(!QFileInfo::exists(w.AutoSave->namePath()));
     QVERIFY(w.bsSkinStatusBar1->currentMessage().startsWith(QStringLiteral("自动保存失败：")));
     QVERIFY(f.prompts.log.isEmpty() || !f.prompts.log.last().startsWith(QStringLiteral("critical")));
@@ -209,14 +195,14 @@ void AutoSave::startOffersLeftoverAndYesRestoresIt() {
     QVERIFY(asked.startsWith(kRecoveryQuestion));
     QVERIFY(asked.contains(name));
     QCOMPARE(w.FilmStrip->FCount, 3);
-    QCOMPARE(records(*w.FilmStrip), planted);
+    QCOMPARE(stripRecords(*w.FilmStrip), planted);
     QVERIFY(w.Modified);
     QCOMPARE(w.FilmStrip->FDocFileName, name);
     QCOMPARE(f.status0(), QStringLiteral("单元：3/3"));
     QVERIFY(w.TB_save->isEnabled());
     // The leftover went only after this run's own copy took its place.
     QCOMPARE(leftovers(f), QStringList{QFileInfo(w.AutoSave->copyPath()).fileName()});
-    QCOMPARE(contents(w.AutoSave->copyPath()), planted);
+    QCOMPARE(fileContents(w.AutoSave->copyPath()), planted);
 
     // A copy without a name comes back as the default document.
     EditorFixture g;
@@ -293,7 +279,7 @@ void AutoSave::locksOfCrashedRunsWithoutCopyAreCleared() {
     shell.start(QStringLiteral("sh"), {QStringLiteral("-c"), QStringLiteral("echo $$")});
     QVERIFY(shell.waitForFinished());
     const QByteArray deadPid = shell.readAllStandardOutput().trimmed();
-    QByteArray lines = contents(temp + QStringLiteral("quillet-autosave-live.lock"));
+    QByteArray lines = fileContents(temp + QStringLiteral("quillet-autosave-live.lock"));
     lines = deadPid + lines.mid(lines.indexOf('\n'));
     f.writeFile(QStringLiteral("temp/quillet-autosave-dead.lock"), lines);
     f.writeFile(QStringLiteral("temp/quillet-autosave-dead.name"), "/a.mmt");

@@ -34,20 +34,6 @@ using namespace quillet;
 
 namespace {
 
-const QString kRecoveryQuestion = QStringLiteral("上次运行未正常结束，是否恢复自动保存的动画？");
-
-QByteArray contents(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-QByteArray records(const TFilmPanel& strip) {
-    QByteArray bytes;
-    for (int k = 0; k < strip.FCount; ++k)
-        bytes += strip.GetUnit(k).SaveToRecord();
-    return bytes;
-}
-
 // Identity of a file's current contents: every save goes through a new file renamed into place.
 std::map<QString, std::pair<quint64, qint64>> fileIdentities(const QStringList& folders) {
     std::map<QString, std::pair<quint64, qint64>> ids;
@@ -150,13 +136,13 @@ void Walk::makeFixtures() {
     const QString data = QStringLiteral(QUILLET_TEST_DATA "/document/");
     for (const char* name : {"art_page.txt", "art_page.clo", "gbk_page.txt", "gbk_page.clo", "random.txt",
                              "中文 页面.txt", "中文 页面.clo", "gbk_and_art.mmt", "random.mmt"})
-        f.writeFile(QStringLiteral("data/") + QString::fromUtf8(name), contents(data + QString::fromUtf8(name)));
+        f.writeFile(QStringLiteral("data/") + QString::fromUtf8(name), fileContents(data + QString::fromUtf8(name)));
     for (const char* name : {"art_page.txt", "gbk_page.txt", "random.txt", "中文 页面.txt"})
         m_textPool << f.programDir() + QStringLiteral("data/") + QString::fromUtf8(name);
-    m_textPool << f.writeFile(QStringLiteral("pages/rl.txt"), contents(data + QStringLiteral("random.txt")));
-    f.writeFile(QStringLiteral("pages/rl.clo"), contents(data + QStringLiteral("random_list.clo")));
-    m_textPool << f.writeFile(QStringLiteral("pages/位图.txt"), contents(data + QStringLiteral("gbk_page.txt")));
-    f.writeFile(QStringLiteral("pages/位图.clo"), contents(data + QStringLiteral("random_bitmap.clo")));
+    m_textPool << f.writeFile(QStringLiteral("pages/rl.txt"), fileContents(data + QStringLiteral("random.txt")));
+    f.writeFile(QStringLiteral("pages/rl.clo"), fileContents(data + QStringLiteral("random_list.clo")));
+    m_textPool << f.writeFile(QStringLiteral("pages/位图.txt"), fileContents(data + QStringLiteral("gbk_page.txt")));
+    f.writeFile(QStringLiteral("pages/位图.clo"), fileContents(data + QStringLiteral("random_bitmap.clo")));
     QByteArray noise;
     for (int k = 0; k < 5000; ++k)
         noise += static_cast<char>(below(256));
@@ -198,8 +184,8 @@ void Walk::makeFixtures() {
 void Walk::restart(bool crashed) {
     const QString copy = m_f->window ? m_f->window->AutoSave->copyPath() : QString();
     const bool copyLeft = crashed && QFileInfo::exists(copy);
-    const QByteArray copyRecords = copyLeft ? contents(copy) : QByteArray();
-    const QString copyName = copyLeft ? QString::fromUtf8(contents(m_f->window->AutoSave->namePath())) : QString();
+    const QByteArray copyRecords = copyLeft ? fileContents(copy) : QByteArray();
+    const QString copyName = copyLeft ? QString::fromUtf8(fileContents(m_f->window->AutoSave->namePath())) : QString();
     m_f->window.reset();
     m_f->prompts.clearLog();
     const bool restore = chance(50);
@@ -212,7 +198,7 @@ void Walk::restart(bool crashed) {
     if (copyLeft != (asked.size() == 1)) fail(QStringLiteral("recovery offered %1 times").arg(asked.size()));
     if (copyLeft && !asked.first().startsWith(kRecoveryQuestion)) fail(QStringLiteral("asked: ") + asked.first());
     if (copyLeft && restore) {
-        if (records(strip()) != copyRecords) fail(QStringLiteral("restored units differ from the copy"));
+        if (stripRecords(strip()) != copyRecords) fail(QStringLiteral("restored units differ from the copy"));
         if (!w().Modified) fail(QStringLiteral("restored document not modified"));
         if (strip().FDocFileName != copyName) fail(QStringLiteral("restored name ") + strip().FDocFileName);
     } else if (strip().FCount != 0 || w().Modified) {
@@ -344,7 +330,8 @@ void Walk::perform(Step step) {
         const bool exists = QFileInfo::exists(saver.copyPath());
         if (exists != win.Modified)
             fail(QStringLiteral("recovery copy present: %1, modified: %2").arg(exists).arg(win.Modified));
-        if (exists && contents(saver.copyPath()) != records(strip())) fail(QStringLiteral("recovery copy differs"));
+        if (exists && fileContents(saver.copyPath()) != stripRecords(strip()))
+            fail(QStringLiteral("recovery copy differs"));
         break;
     }
     case Step::Close:
@@ -509,16 +496,17 @@ void Walk::checkWrites(const std::map<QString, std::pair<quint64, qint64>>& befo
         const auto old = before.find(path);
         if (old != before.end() && old->second == id) continue;
         ++m_seen["files saved"];
-        if (contents(path) != recordsBefore) fail(QStringLiteral("saved file %1 does not hold the document").arg(path));
+        if (fileContents(path) != recordsBefore)
+            fail(QStringLiteral("saved file %1 does not hold the document").arg(path));
     }
 }
 
 void Walk::checkOpened(const QString& name) {
     if (name.isEmpty() || !QFileInfo(name).isFile() || !m_f->prompts.shown(QStringLiteral("critical")).isEmpty())
         return;
-    const QByteArray file = contents(name);
+    const QByteArray file = fileContents(name);
     const qsizetype whole = std::min<qsizetype>(file.size() / kRecordSize, TFilmPanel::kMaxUnits);
-    if (records(strip()) != file.left(whole * kRecordSize)) fail(QStringLiteral("opened %1 differs").arg(name));
+    if (stripRecords(strip()) != file.left(whole * kRecordSize)) fail(QStringLiteral("opened %1 differs").arg(name));
     if (strip().FDocFileName != name || w().Modified)
         fail(QStringLiteral("opened %1 as %2, modified %3").arg(name, strip().FDocFileName).arg(w().Modified));
 }
@@ -541,7 +529,7 @@ void Walk::run(int steps) {
         const bool mayWrite = step == Step::Save || step == Step::New || step == Step::Open || step == Step::Close;
         const auto filesBefore =
             mayWrite ? fileIdentities(m_documentFolders) : decltype(fileIdentities(m_documentFolders))();
-        const QByteArray recordsBefore = mayWrite ? records(strip()) : QByteArray();
+        const QByteArray recordsBefore = mayWrite ? stripRecords(strip()) : QByteArray();
         const int countBefore = strip().FCount;
         const int currentBefore = strip().FCurrentIndex;
 
