@@ -151,63 +151,58 @@ void THtmlUnit::CellHtml(QByteArray& out) {
 }
 
 void THtmlUnit::FirstCellHtml(QByteArray& out) {
-    MarkupBuffer markup;
-    FOpenTag = false;
-    openFirst(markup);
-    appendCellText(markup);
-    closeInRow(markup);
-    markup.appendTo(out);
+    cellMarkup(out, Opening::First, Closing::InRow);
 }
 
 void THtmlUnit::RowStartHtml(QByteArray& out) {
-    MarkupBuffer markup;
-    FOpenTag = false;
-    openRowStart(markup);
-    appendCellText(markup);
-    closeInRow(markup);
-    markup.appendTo(out);
+    cellMarkup(out, Opening::RowStart, Closing::InRow);
 }
 
 void THtmlUnit::MiddleCellHtml(QByteArray& out) {
-    MarkupBuffer markup;
-    FOpenTag = false;
-    openAfterPrev(markup);
-    appendCellText(markup);
-    closeInRow(markup);
-    markup.appendTo(out);
+    cellMarkup(out, Opening::AfterPrev, Closing::InRow);
 }
 
 void THtmlUnit::RowEndHtml(QByteArray& out) {
-    MarkupBuffer markup;
-    FOpenTag = false;
-    openAfterPrev(markup);
-    appendCellText(markup);
-    closeRowEnd(markup);
-    markup.appendTo(out);
+    cellMarkup(out, Opening::AfterPrev, Closing::RowEnd);
 }
 
 void THtmlUnit::LastCellHtml(QByteArray& out) {
-    MarkupBuffer markup;
-    FOpenTag = false;
-    openAfterPrev(markup);
-    appendCellText(markup);
-    closeLast(markup);
-    markup.appendTo(out);
+    cellMarkup(out, Opening::AfterPrev, Closing::Last);
 }
 
 void THtmlUnit::NarrowCellHtml(QByteArray& out) {
+    // A narrow cell starts its row: its span, if any, was opened by the row before, or opens here.
+    const bool opensUnit = FPosition == cpNarrowFirst || FPosition == cpNarrowOnly;
+    const bool rowsFollow = FPosition == cpNarrowFirst || FPosition == cpNarrowRow;
+    cellMarkup(out, opensUnit ? Opening::First : Opening::RowStart, rowsFollow ? Closing::RowEnd : Closing::Last);
+}
+
+void THtmlUnit::cellMarkup(QByteArray& out, Opening opening, Closing closing) {
     MarkupBuffer markup;
     FOpenTag = false;
-    // A narrow cell starts its row: its span, if any, was opened by the row before, or opens here.
-    if (FPosition == cpNarrowFirst || FPosition == cpNarrowOnly)
+    switch (opening) {
+    case Opening::First:
         openFirst(markup);
-    else
+        break;
+    case Opening::RowStart:
         openRowStart(markup);
+        break;
+    case Opening::AfterPrev:
+        openAfterPrev(markup);
+        break;
+    }
     appendCellText(markup);
-    if (FPosition == cpNarrowFirst || FPosition == cpNarrowRow)
+    switch (closing) {
+    case Closing::InRow:
+        closeInRow(markup);
+        break;
+    case Closing::RowEnd:
         closeRowEnd(markup);
-    else
+        break;
+    case Closing::Last:
         closeLast(markup);
+        break;
+    }
     markup.appendTo(out);
 }
 

@@ -65,6 +65,13 @@ public:
 
 private:
     struct MarkupBuffer;
+    // How a cell's markup begins: as the unit's first cell, as a row's first cell, or after the cell before.
+    enum class Opening : std::uint8_t { First, RowStart, AfterPrev };
+    // How it ends: inside its row, at a row's end with rows after it, or as the unit's last cell.
+    enum class Closing : std::uint8_t { InRow, RowEnd, Last };
+
+    // The markup of FCur begun and ended as given, appended to out; sets FOpenTag.
+    void cellMarkup(QByteArray& out, Opening opening, Closing closing);
 
     bool differsFromDefaults(const TCellInfo& cell) const {
         return cell.FontColor != FFontColor || cell.BackColor != FBackColor;
