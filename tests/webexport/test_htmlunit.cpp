@@ -1,6 +1,7 @@
 #include "htmlunit.h"
 
 #include "ansiimage.h"
+#include "unitbuilder.h"
 
 #include <QList>
 
@@ -22,19 +23,7 @@ struct CellMarkup {
 
 // A cleared unit of cols x rows in black on white.
 std::unique_ptr<TAnsiImage> makeUnit(int cols, int rows, std::uint8_t byteMode) {
-    auto unit = std::make_unique<TAnsiImage>();
-    unit->FByteMode = byteMode;
-    unit->FFontColor = kBlack;
-    unit->FBackColor = kWhite;
-    unit->Clear();
-    unit->FCols = cols;
-    unit->FRows = rows;
-    return unit;
-}
-
-void putRow(TAnsiImage& unit, int row, const QByteArray& text) {
-    for (int c = 0; c < text.size(); ++c)
-        unit.cell(row, c).Chars[1] = static_cast<std::uint8_t>(text.at(c));
+    return testunits::MakeUnit(cols, rows, byteMode, kBlack, kWhite);
 }
 
 // Every cell of the extent in reading order, as the page writer converts them.
@@ -64,8 +53,8 @@ QByteArray joined(const TAnsiImage& unit) {
 
 TEST(HtmlUnit, WorkedExample) {
     auto unit = makeUnit(3, 2, bmSingleByte);
-    putRow(*unit, 0, "ab ");
-    putRow(*unit, 1, "c<d");
+    testunits::PutText(*unit, 0, "ab ");
+    testunits::PutText(*unit, 1, "c<d");
     unit->cell(0, 1).FontColor = kRed;
 
     const QList<CellMarkup> cells = convert(*unit);
@@ -94,14 +83,14 @@ TEST(HtmlUnit, PositionKinds) {
 
 TEST(HtmlUnit, DefaultColoursGiveNoSpanAndOneBreakPerRow) {
     auto unit = makeUnit(5, 3, bmSingleByte);
-    putRow(*unit, 0, "hello");
+    testunits::PutText(*unit, 0, "hello");
     EXPECT_EQ(joined(*unit),
               "hello<br>" + QByteArray("&nbsp;").repeated(5) + "<br>" + QByteArray("&nbsp;").repeated(5) + "<br>");
 }
 
 TEST(HtmlUnit, NeighboursWithDifferentColoursCloseAndReopen) {
     auto unit = makeUnit(4, 1, bmSingleByte);
-    putRow(*unit, 0, "wxyz");
+    testunits::PutText(*unit, 0, "wxyz");
     unit->cell(0, 1).FontColor = kRed;
     unit->cell(0, 2).FontColor = kBlue;
     const QList<CellMarkup> cells = convert(*unit);
@@ -113,7 +102,7 @@ TEST(HtmlUnit, NeighboursWithDifferentColoursCloseAndReopen) {
 
 TEST(HtmlUnit, ARunOfOneColourIsOneSpan) {
     auto unit = makeUnit(6, 1, bmSingleByte);
-    putRow(*unit, 0, "abcdef");
+    testunits::PutText(*unit, 0, "abcdef");
     for (int c = 1; c <= 4; ++c)
         unit->cell(0, c).FontColor = kRed;
     EXPECT_EQ(joined(*unit), "a<font color=\"#FF0000\" >bcde</font>f<br>");
@@ -121,8 +110,8 @@ TEST(HtmlUnit, ARunOfOneColourIsOneSpan) {
 
 TEST(HtmlUnit, ARunNeverCrossesARowEnd) {
     auto unit = makeUnit(3, 2, bmSingleByte);
-    putRow(*unit, 0, "abc");
-    putRow(*unit, 1, "def");
+    testunits::PutText(*unit, 0, "abc");
+    testunits::PutText(*unit, 1, "def");
     for (const auto& [r, c] : {std::pair{0, 1}, {0, 2}, {1, 0}, {1, 1}})
         unit->cell(r, c).BackColor = kBlue;
     const QList<CellMarkup> cells = convert(*unit);
@@ -135,7 +124,7 @@ TEST(HtmlUnit, ARunNeverCrossesARowEnd) {
 
 TEST(HtmlUnit, AttributesNameOnlyWhatDiffers) {
     auto unit = makeUnit(3, 1, bmSingleByte);
-    putRow(*unit, 0, "abc");
+    testunits::PutText(*unit, 0, "abc");
     unit->cell(0, 0).BackColor = kBlue;
     unit->cell(0, 1).FontColor = kRed;
     unit->cell(0, 2).FontColor = kRed;
@@ -185,10 +174,10 @@ TEST(HtmlUnit, SingleByteCellsShowTheSecondByteOnly) {
 // neighbours are the cells above and below, and the cell beside it outside the extent is ignored.
 TEST(HtmlUnit, OneCellWideUnitEndsEveryRow) {
     auto unit = makeUnit(1, 4, bmSingleByte);
-    putRow(*unit, 0, "aX");
-    putRow(*unit, 1, "b");
-    putRow(*unit, 2, "c");
-    putRow(*unit, 3, "d");
+    testunits::PutText(*unit, 0, "aX");
+    testunits::PutText(*unit, 1, "b");
+    testunits::PutText(*unit, 2, "c");
+    testunits::PutText(*unit, 3, "d");
     unit->cell(0, 1).FontColor = kBlue; // outside the extent
     unit->cell(1, 0).FontColor = kRed;
     unit->cell(2, 0).FontColor = kRed;
@@ -205,7 +194,7 @@ TEST(HtmlUnit, OneCellWideUnitEndsEveryRow) {
 
 TEST(HtmlUnit, OneCellUnit) {
     auto unit = makeUnit(1, 1, bmSingleByte);
-    putRow(*unit, 0, ">");
+    testunits::PutText(*unit, 0, ">");
     unit->cell(0, 0).FontColor = kRed;
     unit->cell(0, 0).BackColor = kBlue;
     EXPECT_EQ(joined(*unit), "<font color=\"#FF0000\" style=\"background-color: #0000FF\">&gt;</font><br>");
@@ -213,7 +202,7 @@ TEST(HtmlUnit, OneCellUnit) {
 
 TEST(HtmlUnit, FirstCellOpensItsOwnSpan) {
     auto unit = makeUnit(2, 1, bmSingleByte);
-    putRow(*unit, 0, "ab");
+    testunits::PutText(*unit, 0, "ab");
     unit->cell(0, 0).FontColor = kRed;
     unit->cell(0, 1).FontColor = kRed;
     const QList<CellMarkup> cells = convert(*unit);

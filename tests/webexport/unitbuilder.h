@@ -7,10 +7,9 @@
 
 namespace quillet::testunits {
 
-// Appends a cleared unit with the given extent, byte mode and default colours to the strip (no
-// picture is drawn) and keeps the strip's width up to date.
-inline TAnsiImage& AppendUnit(TFilmPanel& film, int cols, int rows, std::uint8_t byteMode, TColor fontColor,
-                              TColor backColor) {
+// A cleared unit with the given extent, byte mode and default colours (no picture is drawn).
+inline std::unique_ptr<TAnsiImage> MakeUnit(int cols, int rows, std::uint8_t byteMode, TColor fontColor,
+                                            TColor backColor) {
     auto unit = std::make_unique<TAnsiImage>();
     unit->FByteMode = byteMode;
     unit->FFontColor = fontColor;
@@ -19,6 +18,13 @@ inline TAnsiImage& AppendUnit(TFilmPanel& film, int cols, int rows, std::uint8_t
     unit->FCols = cols;
     unit->FRows = rows;
     unit->FitSize();
+    return unit;
+}
+
+// Appends MakeUnit's unit to the strip and keeps the strip's width up to date.
+inline TAnsiImage& AppendUnit(TFilmPanel& film, int cols, int rows, std::uint8_t byteMode, TColor fontColor,
+                              TColor backColor) {
+    auto unit = MakeUnit(cols, rows, byteMode, fontColor, backColor);
     unit->Tag = film.FCount;
     TAnsiImage& added = *unit;
     film.FUnits[static_cast<std::size_t>(film.FCount)] = std::move(unit);
