@@ -26,8 +26,7 @@ void checkLoadedUnit(const TFilmPanel& strip, int index, const QByteArray& recor
 
 // Text taken out of a single-byte unit and put back is the same text.
 void checkLinesRoundTrip(TAnsiImage& unit) {
-    if (unit.FByteMode != bmSingleByte)
-        return;
+    if (unit.FByteMode != bmSingleByte) return;
     const QList<QByteArray> lines = unit.GetLines();
     const int cols = unit.FCols;
     const int rows = unit.FRows;

@@ -25,8 +25,7 @@ void checkMode(const QImage& picture, std::uint8_t mode) {
     const int cells = doubleByte ? roundHalfEven(picture.width() / 2.0) : picture.width();
     // An odd height whose half goes up has no pixel row for the last bottom half: that fails (a
     // picture taller than the grid may stop at the grid's last row first).
-    if (half <= kGridRows)
-        FUZZ_CHECK(applied == (2 * half <= picture.height()));
+    if (half <= kGridRows) FUZZ_CHECK(applied == (2 * half <= picture.height()));
     if (applied) {
         FUZZ_CHECK(unit.FRows == std::min(kGridRows, half));
         FUZZ_CHECK(unit.FCols == std::min(kGridCols, cells));
@@ -55,8 +54,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const QImage picture = QImage::fromData(data, static_cast<int>(size));
-    if (picture.isNull())
-        return 0;
+    if (picture.isNull()) return 0;
     checkMode(picture, bmSingleByte);
     checkMode(picture, bmDoubleByte);
     return 0;

@@ -13,8 +13,7 @@ using namespace quillet;
 namespace {
 
 std::optional<std::uint32_t> readHex(const QString& text) {
-    if (text.isEmpty())
-        return std::nullopt;
+    if (text.isEmpty()) return std::nullopt;
     std::uint64_t value = 0;
     for (const QChar ch : text) {
         const char16_t u = ch.unicode();
@@ -25,11 +24,9 @@ std::optional<std::uint32_t> readHex(const QString& text) {
             digit = u - u'a' + 10;
         else if (u >= u'A' && u <= u'F')
             digit = u - u'A' + 10;
-        if (digit < 0)
-            return std::nullopt;
+        if (digit < 0) return std::nullopt;
         value = value * 16 + static_cast<std::uint64_t>(digit);
-        if (value > 0xFFFFFFFFu)
-            return std::nullopt;
+        if (value > 0xFFFFFFFFu) return std::nullopt;
     }
     return static_cast<std::uint32_t>(value);
 }
@@ -46,8 +43,7 @@ void check(const QString& text) {
     const TColor expected = value ? swapRedBlue(static_cast<std::int32_t>(*value)) : 0;
     FUZZ_CHECK(HexToColor(text) == expected);
     // Six digits written by the program come back as they were, in upper case.
-    if (value && text.size() == 6)
-        FUZZ_CHECK(ColorToHex(HexToColor(text)) == text.toUpper());
+    if (value && text.size() == 6) FUZZ_CHECK(ColorToHex(HexToColor(text)) == text.toUpper());
 }
 
 } // namespace

@@ -17,10 +17,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         FUZZ_CHECK(text.toUtf8().size() <= 253);
         FUZZ_CHECK(!text.contains(QLatin1Char('\n')));
         for (qsizetype i = 0; i < text.size(); ++i) {
-            if (text[i].isHighSurrogate())
-                FUZZ_CHECK(i + 1 < text.size() && text[i + 1].isLowSurrogate());
-            if (text[i].isLowSurrogate())
-                FUZZ_CHECK(i > 0 && text[i - 1].isHighSurrogate());
+            if (text[i].isHighSurrogate()) FUZZ_CHECK(i + 1 < text.size() && text[i + 1].isLowSurrogate());
+            if (text[i].isLowSurrogate()) FUZZ_CHECK(i > 0 && text[i - 1].isHighSurrogate());
         }
     }
     return 0;

@@ -17,11 +17,9 @@ namespace {
 // A small palette makes runs of equal colours likely; the top codes give unusual values.
 TColor pickColor(std::uint8_t code) {
     static constexpr TColor kPalette[] = {0x000000, 0xFFFFFF, 0x0000FF, 0x008000};
-    if (code < 0xF0)
-        return kPalette[code % 4];
-    if (code < 0xF8)
-        return static_cast<TColor>(0x80000000u | (code & 0x07u)); // a system colour
-    return static_cast<TColor>(0x01000000u * (code & 0x07u) + 0x123456); // above 24 bits
+    if (code < 0xF0) return kPalette[code % 4];
+    if (code < 0xF8) return static_cast<TColor>(0x80000000u | (code & 0x07u)); // a system colour
+    return static_cast<TColor>(0x01000000u * (code & 0x07u) + 0x123456);       // above 24 bits
 }
 
 // The record: blank cells in black on white, then cells from every 6 bytes: row, column, the two
@@ -88,8 +86,7 @@ Parsed parseMarkup(const QByteArray& markup) {
                 color = takeHex(markup, pos);
                 FUZZ_CHECK(takes(markup, pos, " "));
             }
-            if (takes(markup, pos, "style=\"background-color: #"))
-                back = takeHex(markup, pos);
+            if (takes(markup, pos, "style=\"background-color: #")) back = takeHex(markup, pos);
             FUZZ_CHECK(takes(markup, pos, ">"));
             FUZZ_CHECK(!color.isEmpty() || !back.isEmpty());
             inSpan = true;
@@ -142,8 +139,7 @@ void checkTable(const TAnsiImage& unit, const QList<QByteArray>& lines) {
     QByteArray markup;
     for (qsizetype i = 2; i < lines.size() - 1; ++i) {
         const QByteArray& line = lines.at(i);
-        if (i < lines.size() - 2)
-            FUZZ_CHECK(line.size() > 100 && line.endsWith("<font "));
+        if (i < lines.size() - 2) FUZZ_CHECK(line.size() > 100 && line.endsWith("<font "));
         markup += line;
     }
     const Parsed parsed = parseMarkup(markup);

@@ -23,22 +23,19 @@ QList<QByteArray> splitLines(const QByteArray& bytes, bool& highByte) {
     highByte = false;
     for (qsizetype i = 0; i < bytes.size(); ++i) {
         const char c = bytes[i];
-        if (c == '\0')
-            break;
+        if (c == '\0') break;
         if (c == '\r' || c == '\n') {
             lines.append(line);
             line.clear();
             open = false;
-            if (c == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n')
-                ++i;
+            if (c == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') ++i;
             continue;
         }
         highByte = highByte || static_cast<std::uint8_t>(c) > 0x80;
         line.append(c);
         open = true;
     }
-    if (open)
-        lines.append(line);
+    if (open) lines.append(line);
     return lines;
 }
 
@@ -69,11 +66,9 @@ void checkAligned(const QList<QByteArray>& lines) {
     for (const QByteArray& line : aligned) {
         bool inPair = false;
         for (qsizetype p = 0; p < line.size(); ++p) {
-            if (static_cast<std::uint8_t>(line[p]) <= 0x80)
-                continue;
+            if (static_cast<std::uint8_t>(line[p]) <= 0x80) continue;
             inPair = !inPair;
-            if (inPair)
-                FUZZ_CHECK(p % 2 == 0);
+            if (inPair) FUZZ_CHECK(p % 2 == 0);
         }
     }
 }
@@ -102,8 +97,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (cut >= 0) {
         colour = colourPath();
         QFile file(colour);
-        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-            return 0;
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) return 0;
         file.write(input.mid(cut + qsizetype(sizeof kSeparator) - 1));
     }
 
@@ -116,16 +110,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     CheckUnit(unit, QString());
     FUZZ_CHECK(unit.FByteMode != bmAuto);
-    if (unit.IsDoubleByte())
-        FUZZ_CHECK(unit.FCols <= kGridCols / 2);
+    if (unit.IsDoubleByte()) FUZZ_CHECK(unit.FCols <= kGridCols / 2);
     FUZZ_CHECK(!(report.colorListFailed && unit.FHasColor));
 
     bool highByte = false;
     const QList<QByteArray> lines = splitLines(text, highByte);
-    if (mode == bmAuto && colour.isEmpty())
-        FUZZ_CHECK(unit.FByteMode == (highByte ? bmDoubleByte : bmSingleByte));
-    if (mode == bmSingleByte && colour.isEmpty())
-        checkPlainPage(unit, lines);
+    if (mode == bmAuto && colour.isEmpty()) FUZZ_CHECK(unit.FByteMode == (highByte ? bmDoubleByte : bmSingleByte));
+    if (mode == bmSingleByte && colour.isEmpty()) checkPlainPage(unit, lines);
     checkAligned(lines);
     return 0;
 }

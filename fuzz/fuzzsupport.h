@@ -16,10 +16,9 @@ namespace quillet::fuzz {
     std::fprintf(stderr, "%s:%d: property broken: %s\n", file, line, what);
     std::abort();
 }
-#define FUZZ_CHECK(condition)                                                                                         \
+#define FUZZ_CHECK(condition)                                                                                          \
     do {                                                                                                               \
-        if (!(condition))                                                                                              \
-            ::quillet::fuzz::Fail(__FILE__, __LINE__, #condition);                                                     \
+        if (!(condition)) ::quillet::fuzz::Fail(__FILE__, __LINE__, #condition);                                       \
     } while (0)
 
 // One QGuiApplication on the offscreen platform for the whole run: fonts and drawing need it.

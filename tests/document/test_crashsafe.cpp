@@ -59,8 +59,7 @@ QByteArray fileBytes(const TFilmPanel& strip) {
 
 QByteArray readFile(const QString& path) {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return QByteArray("unreadable");
+    if (!file.open(QIODevice::ReadOnly)) return QByteArray("unreadable");
     return file.readAll();
 }
 
@@ -156,7 +155,8 @@ TEST_F(CrashSafeSave, KilledAtRandomMomentsLeavesTheOldOrTheNewDocument) {
         const QByteArray onDisk = readFile(path);
         const bool isOld = onDisk == oldBytes;
         const bool isNew = onDisk == newBytes;
-        ASSERT_TRUE(isOld || isNew) << "kill " << kills << " left " << onDisk.size() << " bytes that are neither document";
+        ASSERT_TRUE(isOld || isNew) << "kill " << kills << " left " << onDisk.size()
+                                    << " bytes that are neither document";
         foundOld += isOld ? 1 : 0;
         foundNew += isNew ? 1 : 0;
         for (const QString& stray : strayFiles(folder.path(), path))
@@ -169,18 +169,16 @@ TEST_F(CrashSafeSave, KilledAtRandomMomentsLeavesTheOldOrTheNewDocument) {
     EXPECT_GE(midSave, kills / 2);
     EXPECT_GT(foundOld, 0);
     EXPECT_GT(foundNew, 0);
-    std::printf("%d kills in %lld ms (%d during a save): old document %d times, new %d times; one save takes %lld ms\n",
-                kills,
-                static_cast<long long>(
-                    std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - started).count()),
-                midSave, foundOld, foundNew, saveMicros / 1000);
+    std::printf(
+        "%d kills in %lld ms (%d during a save): old document %d times, new %d times; one save takes %lld ms\n", kills,
+        static_cast<long long>(std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - started).count()),
+        midSave, foundOld, foundNew, saveMicros / 1000);
 }
 
 // A private mount namespace for this process, so the test's mounts vanish with it. Empty when
 // mounting is not permitted here; then the reason.
 std::string enterPrivateMounts() {
-    if (unshare(CLONE_NEWNS) != 0)
-        return std::string("unshare(CLONE_NEWNS): ") + std::strerror(errno);
+    if (unshare(CLONE_NEWNS) != 0) return std::string("unshare(CLONE_NEWNS): ") + std::strerror(errno);
     if (mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0)
         return std::string("making / private: ") + std::strerror(errno);
     return {};
@@ -188,8 +186,7 @@ std::string enterPrivateMounts() {
 
 TEST_F(CrashSafeSave, FullDeviceKeepsTheOldFileAndReportsTheSystemError) {
     const std::string reason = enterPrivateMounts();
-    if (!reason.empty())
-        GTEST_SKIP() << "needs a small tmpfs: " << reason;
+    if (!reason.empty()) GTEST_SKIP() << "needs a small tmpfs: " << reason;
     const QString device = folder.filePath(QStringLiteral("small"));
     ASSERT_TRUE(QDir().mkpath(device));
     // Room for one document but not for a second one beside it.
@@ -213,8 +210,7 @@ TEST_F(CrashSafeSave, FullDeviceKeepsTheOldFileAndReportsTheSystemError) {
 
 TEST_F(CrashSafeSave, DeviceThatRefusesBytesReportsTheSystemError) {
     QFile full(QStringLiteral("/dev/full"));
-    if (!full.open(QIODevice::WriteOnly))
-        GTEST_SKIP() << "/dev/full: " << full.errorString().toStdString();
+    if (!full.open(QIODevice::WriteOnly)) GTEST_SKIP() << "/dev/full: " << full.errorString().toStdString();
     try {
         WriteAnimation(full, *newDoc, full.fileName());
         full.close();
@@ -236,8 +232,7 @@ TEST_F(CrashSafeSave, ReadOnlyFolderKeepsTheOldFileAndReportsTheSystemError) {
     if (geteuid() == 0) {
         // Permissions do not stop root: make the folder a read-only mount instead.
         const std::string reason = enterPrivateMounts();
-        if (!reason.empty())
-            GTEST_SKIP() << "running as root, a read-only folder needs a bind mount: " << reason;
+        if (!reason.empty()) GTEST_SKIP() << "running as root, a read-only folder needs a bind mount: " << reason;
         if (mount(lockedName.constData(), lockedName.constData(), nullptr, MS_BIND, nullptr) != 0 ||
             mount(nullptr, lockedName.constData(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr) != 0)
             GTEST_SKIP() << "running as root, cannot bind-mount the folder read-only: " << std::strerror(errno);
