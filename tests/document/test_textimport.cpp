@@ -30,6 +30,15 @@ std::unique_ptr<TAnsiImage> freshUnit(std::uint8_t mode = bmAuto) {
     return unit;
 }
 
+// A fresh unit in `mode` after reading `text` from memory as a text page.
+std::unique_ptr<TAnsiImage> textUnit(QByteArray text, std::uint8_t mode = bmAuto) {
+    QBuffer buffer(&text);
+    buffer.open(QIODevice::ReadOnly);
+    auto unit = freshUnit(mode);
+    unit->LoadFromText(buffer, QString());
+    return unit;
+}
+
 TColor rgb(int r, int g, int b) {
     return r | g << 8 | b << 16;
 }
@@ -247,36 +256,22 @@ TEST(AlignDoubleByte, OpensEveryPairAtAnOddPosition) {
 }
 
 TEST(TextImport, ModeIsDecidedOnceAndOnlyUndecidedUnitsAreAligned) {
-    QBuffer ascii;
-    ascii.setData("hello\nworld");
-    ascii.open(QIODevice::ReadOnly);
-    auto single = freshUnit();
-    single->LoadFromText(ascii, QString());
+    auto single = textUnit("hello\nworld");
     EXPECT_EQ(single->FByteMode, bmSingleByte);
     EXPECT_EQ(single->FCols, 5);
     EXPECT_EQ(single->GetLines(), (QList<QByteArray>{"hello", "world"}));
 
-    QBuffer gbk;
-    gbk.setData("a\xd6\xd0");
-    gbk.open(QIODevice::ReadOnly);
-    auto aligned = freshUnit();
-    aligned->LoadFromText(gbk, QString());
+    auto aligned = textUnit("a\xd6\xd0");
     EXPECT_EQ(aligned->FByteMode, bmDoubleByte);
     EXPECT_EQ(aligned->FCols, 2);
     EXPECT_EQ(aligned->CellText(0, 0), QByteArray("a "));
     EXPECT_EQ(aligned->CellText(0, 1), QByteArray("\xd6\xd0"));
 
-    gbk.seek(0);
-    auto preset = freshUnit(bmDoubleByte);
-    preset->LoadFromText(gbk, QString());
+    auto preset = textUnit("a\xd6\xd0", bmDoubleByte);
     EXPECT_EQ(preset->CellText(0, 0), QByteArray("a\xd6"));
     EXPECT_EQ(preset->CellText(0, 1), QByteArray("\xd0"));
 
-    QBuffer only80;
-    only80.setData("a\x80z");
-    only80.open(QIODevice::ReadOnly);
-    auto edge = freshUnit();
-    edge->LoadFromText(only80, QString());
+    auto edge = textUnit("a\x80z");
     EXPECT_EQ(edge->FByteMode, bmSingleByte);
 }
 
@@ -285,10 +280,7 @@ TEST(TextImport, HighByteBeyondTheKeptLinesStillMakesTheUnitDoubleByte) {
     for (int k = 0; k < 90; ++k)
         text += "line\n";
     text += "\xb0\xa1";
-    QBuffer buffer(&text);
-    buffer.open(QIODevice::ReadOnly);
-    auto unit = freshUnit();
-    unit->LoadFromText(buffer, QString());
+    auto unit = textUnit(text);
     EXPECT_EQ(unit->FByteMode, bmDoubleByte);
     EXPECT_EQ(unit->FRows, 80);
     EXPECT_EQ(unit->FCols, 2);
@@ -309,10 +301,7 @@ TEST(TextImport, LinesPastTheGridStillCountForTheWidth) {
         int cols;
     };
     for (const Case c : {Case{bmAuto, 4}, Case{bmSingleByte, 6}, Case{bmDoubleByte, 3}}) {
-        QBuffer buffer(&text);
-        buffer.open(QIODevice::ReadOnly);
-        auto unit = freshUnit(c.mode);
-        unit->LoadFromText(buffer, QString());
+        auto unit = textUnit(text, c.mode);
         EXPECT_EQ(unit->FCols, c.cols) << int(c.mode);
         EXPECT_EQ(unit->FRows, 80);
         EXPECT_EQ(unit->GetLines().last(), QByteArray("ab"));
