@@ -2,23 +2,27 @@
 #   make run     install what is missing, build, start the editor on the sample document
 #   make test    install what is missing, build, run every test through CTest
 #   make bench   build in Release and run the benchmarks
+#   make fuzz    run every fuzz target for a minute (FUZZ_SECONDS=...)
+#   make screenshot  the editor on the sample document in a virtual screen, saved as a PNG
 #   make deps    only install the Debian packages
 
 BUILD       ?= build
 BENCH_BUILD ?= build-bench
 JOBS        ?= $(shell nproc)
+FUZZ_SECONDS      ?= 60
+FUZZ_TEST_SECONDS ?= 20
 
 # Debian 12 packages the build, the tests and the editor need.
 DEB_PACKAGES := build-essential cmake ninja-build pkg-config \
 	qt6-base-dev qt6-base-dev-tools qt6-svg-dev libqt6svg6 libgl-dev qt6-webengine-dev \
-	libgtest-dev libgmock-dev libbenchmark-dev \
+	libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev \
 	fonts-arphic-uming fonts-wqy-zenhei \
 	xvfb xauth x11-apps imagemagick chromium \
 	shared-mime-info desktop-file-utils xdg-utils libfile-mimeinfo-perl nodejs
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: run test bench deps configure build screenshot clean
+.PHONY: run test bench fuzz deps configure build screenshot clean
 
 deps:
 	@missing=$$(for p in $(DEB_PACKAGES); do \
@@ -38,8 +42,18 @@ build: configure
 run: build
 	$(BUILD)/bin/quillet $(BUILD)/samples/demo.mmt
 
+# Every fuzz target briefly over its corpus, the headless libraries' tests under the sanitizers,
+# then the whole suite; CTest's summary of that suite is the last line.
 test: build
-	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS) --timeout 300
+	tools/fuzz.sh $(FUZZ_TEST_SECONDS)
+	tools/sanitize-tests.sh
+	cd $(BUILD) && QT_QPA_PLATFORM=offscreen QTWEBENGINE_DISABLE_SANDBOX=1 ctest --output-on-failure -j $(JOBS) --timeout 300
+
+fuzz: deps
+	tools/fuzz.sh $(FUZZ_SECONDS)
+
+screenshot: build
+	tools/screenshot.sh $(BUILD)/screenshot.png $(BUILD)/samples/demo.mmt
 
 bench: deps
 	cmake -S . -B $(BENCH_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUILLET_BUILD_BENCH=ON -DQUILLET_BUILD_TESTS=OFF -DQUILLET_BUILD_EDITOR=ON -DQUILLET_BUILD_FUZZ=OFF
@@ -47,4 +61,4 @@ bench: deps
 	cd $(BENCH_BUILD) && for b in bin/bench_*; do QT_QPA_PLATFORM=offscreen ./$$b; done
 
 clean:
-	rm -rf $(BUILD) $(BENCH_BUILD)
+	rm -rf $(BUILD) $(BENCH_BUILD) build-asan build-fuzz
