@@ -2,15 +2,11 @@
 
 #include "fileerror.h"
 #include "filmpanel.h"
+#include "savefile.h"
 
 #include <QFile>
-#include <QFileInfo>
-#include <QSaveFile>
 
 #include <algorithm>
-#include <cerrno>
-
-#include <unistd.h>
 
 namespace quillet {
 
@@ -76,25 +72,14 @@ AnimationRecords ReadAnimationFile(const QString& path, int limit) {
 void WriteAnimation(QIODevice& device, const TFilmPanel& strip, const QString& pathForErrors) {
     for (int k = 0; k < strip.FCount; ++k) {
         const QByteArray record = strip.GetUnit(k).SaveToRecord();
-        // A short write is retried, so that a full disk shows up as the system's own error.
-        qint64 done = 0;
-        while (done < record.size()) {
-            const qint64 written = device.write(record.constData() + done, record.size() - done);
-            if (written <= 0) throw FileError(pathForErrors, device.errorString());
-            done += written;
-        }
+        WriteFully(device, record.constData(), record.size(), pathForErrors);
     }
 }
 
 void WriteAnimationFile(const QString& path, const TFilmPanel& strip) {
-    // A save file would refuse an existing file it may not replace in words of its own; the
-    // system's reason (a read-only file system, no permission) is the one to show.
-    if (QFileInfo::exists(path) && ::access(QFile::encodeName(path).constData(), W_OK) != 0)
-        throw FileError::fromErrno(path, errno);
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) throw FileError::fromOpenFailure(file);
-    WriteAnimation(file, strip, path); // an exception leaves the save file uncommitted: the old file stays
-    if (!file.commit()) throw FileError(path, file.errorString());
+    SaveFile file(path);
+    WriteAnimation(file.device(), strip, path); // an exception leaves the save file uncommitted: the old file stays
+    file.commit();
 }
 
 int AppendRecords(TFilmPanel& strip, const AnimationRecords& records) {

@@ -1,10 +1,10 @@
 #include "inifile.h"
 
 #include "fileerror.h"
+#include "savefile.h"
 
 #include <QFile>
 #include <QIODevice>
-#include <QSaveFile>
 
 namespace quillet {
 
@@ -127,10 +127,9 @@ QByteArray IniFile::toBytes() const {
 }
 
 void IniFile::save(const QString& path) const {
-    QSaveFile file(path);
-    const QByteArray bytes = toBytes();
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-        throw FileError(path, file.errorString());
+    SaveFile file(path);
+    file.write(toBytes());
+    file.commit();
 }
 
 IniFile::Line IniFile::parseLine(const QByteArray& text, const QByteArray& ending) {

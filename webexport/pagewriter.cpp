@@ -6,9 +6,9 @@
 #include "filmpanel.h"
 #include "htmlunit.h"
 #include "rounding.h"
+#include "savefile.h"
 
 #include <QFile>
-#include <QSaveFile>
 
 namespace quillet {
 
@@ -165,21 +165,20 @@ void THtmFP::WriteLines(QIODevice& page, const QList<QByteArray>& lines) const {
         m_out.append(line);
         m_out.append("\r\n", 2);
     }
-    if (page.write(m_out) != m_out.size()) throw FileError(FFileName, page.errorString());
+    WriteFully(page, m_out.constData(), m_out.size(), FFileName);
 }
 
 void THtmFP::WritePage() {
     WriteHead();
     WriteTail();
-    QSaveFile page(FFileName);
-    if (!page.open(QIODevice::WriteOnly)) throw FileError(FFileName, page.errorString());
-    WriteLines(page, FHeadLines);
+    SaveFile page(FFileName);
+    WriteLines(page.device(), FHeadLines);
     for (int i = 0; i < FFilm->FCount; ++i) {
         WriteUnitBlock(i);
-        WriteLines(page, FBodyLines);
+        WriteLines(page.device(), FBodyLines);
     }
-    WriteLines(page, FTailLines);
-    if (!page.commit()) throw FileError(FFileName, page.errorString());
+    WriteLines(page.device(), FTailLines);
+    page.commit();
     m_out = QByteArray();
 }
 

@@ -9,6 +9,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstring>
+
 using namespace quillet;
 using testunits::AppendUnit;
 using testunits::PutText;
@@ -170,6 +173,19 @@ TEST_F(PageWriter, UnwritablePageIsAFileErrorAndLeavesNothing) {
     w->FFileName = path("no-such-folder/page.htm");
     EXPECT_THROW(w->WritePage(), FileError);
     EXPECT_FALSE(QDir(path("no-such-folder")).exists());
+}
+
+TEST_F(PageWriter, FullDeviceIsReportedInTheSystemsWords) {
+    QFile full(QStringLiteral("/dev/full"));
+    if (!full.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) GTEST_SKIP() << "no /dev/full here";
+    auto w = writer();
+    w->FFileName = full.fileName();
+    try {
+        w->WriteLines(full, {"<Html>", "</HTML>"});
+        ADD_FAILURE() << "writing to a full device reported success";
+    } catch (const FileError& error) {
+        EXPECT_EQ(error.description().toStdString(), std::strerror(ENOSPC));
+    }
 }
 
 TEST_F(PageWriter, ExportingTwiceReplacesThePageWithIdenticalBytes) {
