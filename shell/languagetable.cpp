@@ -10,12 +10,19 @@ namespace {
 
 constexpr qsizetype MaxTextBytes = 253;
 
-QString cutToBytes(QString text) {
-    while (text.toUtf8().size() > MaxTextBytes) {
-        text.chop(1);
-        if (!text.isEmpty() && text.back().isHighSurrogate()) text.chop(1);
+QString cutToBytes(const QString& text) {
+    // Counted character by character: the text is cut at the last whole character that still fits.
+    qsizetype bytes = 0;
+    qsizetype end = 0;
+    while (end < text.size()) {
+        const QChar unit = text.at(end);
+        const bool pair = unit.isHighSurrogate() && end + 1 < text.size() && text.at(end + 1).isLowSurrogate();
+        const int width = pair ? 4 : unit.unicode() < 0x80 ? 1 : unit.unicode() < 0x800 ? 2 : 3;
+        if (bytes + width > MaxTextBytes) break;
+        bytes += width;
+        end += pair ? 2 : 1;
     }
-    return text;
+    return text.left(end);
 }
 
 } // namespace
