@@ -1,4 +1,6 @@
 #include "ansiimage.h"
+
+#include "colorconvert.h"
 #include "glyphcache.h"
 
 #include <QPainter>
@@ -23,12 +25,6 @@ constexpr int kHoleSize = 14;
 constexpr std::size_t kHoleArea = std::size_t{kHoleSize} * kHoleSize;
 constexpr int kHolePitch = 28;
 constexpr QRgb kBlack = 0xFF000000;
-
-// The document layer has no palette: a system colour (negative) is drawn with its low 24 bits.
-QRgb toRgb(TColor color) {
-    const auto c = static_cast<std::uint32_t>(color);
-    return 0xFF000000u | (c & 0xFFu) << 16 | (c & 0xFF00u) | (c >> 16 & 0xFFu);
-}
 
 // A new picture. A full unit's pixels are 5 MB and a strip holds 50 of them: on Linux a large
 // picture is mapped with all its pages at once instead of taking a page fault every 4 KB.
@@ -199,8 +195,8 @@ void drawDoubleByteRow(const GlyphCache& cache, QRgb* origin, qsizetype stride, 
             fillBox(origin, stride, 12, back);
             continue;
         }
-        const QRgb fg = toRgb(cells[j].FontColor);
-        const QRgb bg = toRgb(cells[j].BackColor);
+        const QRgb fg = RgbOf(cells[j].FontColor);
+        const QRgb bg = RgbOf(cells[j].BackColor);
         if (key >= GlyphCache::kPairBase) {
             drawBox<true>(origin, stride, *cache.find(key), fg, bg);
         } else { // one byte shown: the rest of the cell is background
@@ -214,10 +210,10 @@ void drawSingleByteRow(const GlyphCache& cache, QRgb* origin, qsizetype stride, 
                        const TAnsiCell* cells, int cols) {
     int j = 0;
     for (; j + 1 < cols; j += 2, origin += 12)
-        drawTwoBoxes(origin, stride, *cache.find(keys[j]), *cache.find(keys[j + 1]), toRgb(cells[j].FontColor),
-                     toRgb(cells[j].BackColor), toRgb(cells[j + 1].FontColor), toRgb(cells[j + 1].BackColor));
+        drawTwoBoxes(origin, stride, *cache.find(keys[j]), *cache.find(keys[j + 1]), RgbOf(cells[j].FontColor),
+                     RgbOf(cells[j].BackColor), RgbOf(cells[j + 1].FontColor), RgbOf(cells[j + 1].BackColor));
     if (j < cols)
-        drawBox<false>(origin, stride, *cache.find(keys[j]), toRgb(cells[j].FontColor), toRgb(cells[j].BackColor));
+        drawBox<false>(origin, stride, *cache.find(keys[j]), RgbOf(cells[j].FontColor), RgbOf(cells[j].BackColor));
 }
 
 } // namespace
@@ -229,7 +225,7 @@ void TAnsiImage::DrawFrame() {
         Picture.fill(kBlack);
         return;
     }
-    const FrameColours colours{toRgb(FPageColor), toRgb(FBackColor), FSelected ? qRgb(255, 0, 0) : qRgb(255, 255, 255)};
+    const FrameColours colours{RgbOf(FPageColor), RgbOf(FBackColor), FSelected ? qRgb(255, 0, 0) : qRgb(255, 255, 255)};
     for (int y = 0; y < h; ++y)
         frameRow(line(Picture, y), y, w, h, colours);
     drawHoles(Picture, colours.hole);
@@ -251,7 +247,7 @@ void TAnsiImage::Render() {
     // Only cells that lie inside the background rectangle are drawn, whatever the extent says.
     const int rows = std::clamp(std::min(FRows, (h - 23) / kRowPitch), 0, kGridRows);
     const int cols = std::clamp(std::min(FCols, (w - 44) / pitch), 0, kGridCols);
-    const FrameColours colours{toRgb(FPageColor), toRgb(FBackColor), FSelected ? qRgb(255, 0, 0) : qRgb(255, 255, 255)};
+    const FrameColours colours{RgbOf(FPageColor), RgbOf(FBackColor), FSelected ? qRgb(255, 0, 0) : qRgb(255, 255, 255)};
 
     // The frame, except where cells are about to be drawn: each pixel is written once.
     const int textRight = kTextLeft + cols * pitch;

@@ -1,5 +1,7 @@
 #include "colorswatch.h"
 
+#include "colorconvert.h"
+
 #include <QMouseEvent>
 
 namespace quillet {
@@ -12,10 +14,8 @@ ColorSwatch::ColorSwatch(int tag, QWidget* parent) : QLabel(parent), Tag(tag) {
 
 void ColorSwatch::setColor(TColor color) {
     m_color = color;
-    const auto v = static_cast<std::uint32_t>(color);
     QPalette pal = palette();
-    pal.setColor(QPalette::Window, QColor(static_cast<int>(v & 0xFF), static_cast<int>((v >> 8) & 0xFF),
-                                          static_cast<int>((v >> 16) & 0xFF)));
+    pal.setColor(QPalette::Window, QColorOf(color));
     setPalette(pal);
 }
 

@@ -1,6 +1,7 @@
 #include "mainwindow.h"
 
 #include "autosave.h"
+#include "colorconvert.h"
 #include "colorhex.h"
 #include "colorswatch.h"
 #include "fileerror.h"
@@ -30,15 +31,6 @@
 #include <QTimer>
 
 namespace quillet {
-
-namespace {
-
-QColor toQColor(TColor c) {
-    const auto v = static_cast<std::uint32_t>(c);
-    return QColor(static_cast<int>(v & 0xFF), static_cast<int>((v >> 8) & 0xFF), static_cast<int>((v >> 16) & 0xFF));
-}
-
-} // namespace
 
 TForm_movie::TForm_movie(Prompts& prompts, const QStringList& args, const QString& programDir, QWidget* parent)
     : QMainWindow(parent), ShellOpenHook(ShellOpen), m_prompts(prompts), m_args(args) {
@@ -125,7 +117,7 @@ void TForm_movie::FormCreate(const QString& programDir) {
     bsBtnHResetClick();
     bsBtn_DfResetClick();
     FilmStrip->SetPageColor(pop_window->Lb_Color1->color());
-    PreViewPanel->PreViewImage->Picture.fill(toQColor(pop_window->Lb_Color1->color()));
+    PreViewPanel->PreViewImage->Picture.fill(QColorOf(pop_window->Lb_Color1->color()));
     UpdateToolButtons();
     if (!startAutoSave()) OpenCommandLineFile();
 }

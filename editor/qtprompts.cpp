@@ -1,5 +1,7 @@
 #include "prompts.h"
 
+#include "colorconvert.h"
+
 #include <QColorDialog>
 #include <QDir>
 #include <QFileDialog>
@@ -12,11 +14,6 @@ namespace {
 
 QString boxTitle() {
     return QGuiApplication::applicationDisplayName();
-}
-
-QColor toQColor(TColor c) {
-    const auto v = static_cast<std::uint32_t>(c);
-    return QColor(static_cast<int>(v & 0xFF), static_cast<int>((v >> 8) & 0xFF), static_cast<int>((v >> 16) & 0xFF));
 }
 
 } // namespace
@@ -79,9 +76,9 @@ QString QtPrompts::saveFileName(const QString& title, const QString& fileName, c
 }
 
 std::optional<TColor> QtPrompts::color(TColor initial) {
-    const QColor chosen = QColorDialog::getColor(toQColor(initial), m_parent);
+    const QColor chosen = QColorDialog::getColor(QColorOf(initial), m_parent);
     if (!chosen.isValid()) return std::nullopt;
-    return static_cast<TColor>(chosen.red() | (chosen.green() << 8) | (chosen.blue() << 16));
+    return TColorOf(chosen.rgb());
 }
 
 } // namespace quillet

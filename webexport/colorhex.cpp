@@ -1,5 +1,7 @@
 #include "colorhex.h"
 
+#include "colorconvert.h"
+
 #include <QGuiApplication>
 #include <QPalette>
 
@@ -56,10 +58,6 @@ const std::array<SystemRole, 31>& systemRoles() {
     return roles;
 }
 
-TColor fromRgb(QRgb rgb) {
-    return static_cast<TColor>(qRed(rgb) | (qGreen(rgb) << 8) | (qBlue(rgb) << 16));
-}
-
 int hexDigitValue(QChar ch) {
     const char16_t u = ch.unicode();
     if (u >= '0' && u <= '9') return u - '0';
@@ -86,9 +84,9 @@ TColor ResolveSystemColor(TColor color) {
     const SystemRole& entry = roles[index];
     if (entry.role != kNoRole && qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
         const QPalette palette = QGuiApplication::palette();
-        return fromRgb(palette.color(entry.group, static_cast<QPalette::ColorRole>(entry.role)).rgb());
+        return TColorOf(palette.color(entry.group, static_cast<QPalette::ColorRole>(entry.role)).rgb());
     }
-    return fromRgb(entry.fallback);
+    return TColorOf(entry.fallback);
 }
 
 int FormatColorHex(TColor color, char* digits) {
