@@ -4,6 +4,7 @@
 #include "colorhex.h"
 #include "fileerror.h"
 #include "filmpanel.h"
+#include "gbktext.h"
 #include "pagewriter.h"
 #include "settings.h"
 
@@ -12,7 +13,6 @@
 #include <QImageWriter>
 #include <QRegularExpression>
 #include <QSaveFile>
-#include <QStringEncoder>
 #include <QTextStream>
 
 #include <cerrno>
@@ -171,9 +171,9 @@ BatchOptions parseArguments(const QStringList& arguments) {
 }
 
 QByteArray toCodePage(const QString& text) {
-    QStringEncoder gbk("GBK");
-    QByteArray bytes = gbk.encode(text);
-    if (gbk.hasError())
+    QStringList unencodable;
+    QByteArray bytes = EncodeGbkText(text, &unencodable);
+    if (!unencodable.isEmpty())
         throw UsageError(QStringLiteral("\"%1\" holds characters the GBK code page cannot hold").arg(text).toStdString());
     return bytes;
 }

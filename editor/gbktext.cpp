@@ -65,4 +65,10 @@ QString DecodeGbkLines(const QList<QByteArray>& lines) {
     return text;
 }
 
+QByteArray EncodeGbkText(const QString& text, QStringList* unencodable) {
+    return EncodeGbkLines(text, unencodable).join(' ');
+}
+
+QString DecodeGbkText(const QByteArray& bytes) { return DecodeGbkLines({bytes}); }
+
 } // namespace quillet

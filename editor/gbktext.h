@@ -19,4 +19,9 @@ QList<QByteArray> EncodeGbkLines(const QString& text, QStringList* unencodable);
 // one) shows as U+FFFD, which has no GBK form: such a line does not survive a round trip.
 QString DecodeGbkLines(const QList<QByteArray>& lines);
 
+// One line of GBK bytes for a one-line field, by the same rules; line breaks become blanks.
+QByteArray EncodeGbkText(const QString& text, QStringList* unencodable);
+// One line of GBK bytes as text for a one-line field.
+QString DecodeGbkText(const QByteArray& bytes);
+
 } // namespace quillet

@@ -28,16 +28,6 @@ const QString kChangedText = QStringLiteral("数据修改成功.");
 constexpr int kOptionsShownPicture = 9;
 constexpr int kOptionsHiddenPicture = 10;
 
-// One line of GBK bytes for a one-line edit field; characters GBK cannot hold are collected.
-QByteArray gbkLine(const QString& text, QStringList* unencodable) {
-    const QList<QByteArray> lines = EncodeGbkLines(text, unencodable);
-    return lines.isEmpty() ? QByteArray() : lines.join(' ');
-}
-
-QString textOfBytes(const QByteArray& bytes) {
-    return DecodeGbkLines({bytes});
-}
-
 // The memo's lines as a list: a line break after the last line ends that line and opens none.
 QString memoLines(const QPlainTextEdit& memo) {
     QString text = memo.toPlainText();
@@ -87,9 +77,9 @@ void TForm_movie::Panl_forecolorClick(ColorSwatch* sender) {
 void TForm_movie::bsBtnHOKClick() {
     OptionPanel& panel = *pop_window;
     QStringList unencodable;
-    const QByteArray title = gbkLine(panel.Edit_Title->text(), &unencodable);
-    const QByteArray backHex = gbkLine(panel.Edit_color1->text(), &unencodable);
-    const QByteArray fontHex = gbkLine(panel.Edit_color2->text(), &unencodable);
+    const QByteArray title = EncodeGbkText(panel.Edit_Title->text(), &unencodable);
+    const QByteArray backHex = EncodeGbkText(panel.Edit_color1->text(), &unencodable);
+    const QByteArray fontHex = EncodeGbkText(panel.Edit_color2->text(), &unencodable);
     if (!acceptEncodable(unencodable)) return;
 
     panel.Lb_Color1->setColor(HexToColor(panel.Edit_color1->text()));
@@ -108,11 +98,11 @@ void TForm_movie::bsBtnHOKClick() {
 
 void TForm_movie::bsBtnHResetClick() {
     OptionPanel& panel = *pop_window;
-    panel.Edit_Title->setText(textOfBytes(PageWriter->FTitle));
+    panel.Edit_Title->setText(DecodeGbkText(PageWriter->FTitle));
     panel.CR_Button->setChecked(PageWriter->FShowButtons);
-    panel.Edit_color1->setText(textOfBytes(PageWriter->FBackColorHex));
+    panel.Edit_color1->setText(DecodeGbkText(PageWriter->FBackColorHex));
     panel.Lb_Color1->setColor(HexToColor(panel.Edit_color1->text()));
-    panel.Edit_color2->setText(textOfBytes(PageWriter->FFontColorHex));
+    panel.Edit_color2->setText(DecodeGbkText(PageWriter->FFontColorHex));
     panel.Lb_Color2->setColor(HexToColor(panel.Edit_color2->text()));
     panel.CB_ByteMode->setCurrentIndex(FilmStrip->GetByteMode());
 }

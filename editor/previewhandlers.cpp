@@ -54,7 +54,7 @@ void TForm_movie::TB_PreplayClick() {
     PreviewPicture& picture = *PreViewPanel->PreViewImage;
     QPainter(&picture.Picture)
         .fillRect(0, 0, PreviewPicture::kWidth, PreviewPicture::kHeight,
-                  QColorOf(HexToColor(DecodeGbkLines({PageWriter->FBackColorHex}))));
+                  QColorOf(HexToColor(DecodeGbkText(PageWriter->FBackColorHex))));
     picture.update();
     Timer->setInterval(1);
     Timer->start();

@@ -54,16 +54,6 @@ QList<QRect> screenAreas() {
     return areas;
 }
 
-QString textOfBytes(const QByteArray& bytes) {
-    return DecodeGbkLines({bytes});
-}
-
-QByteArray bytesOfText(const QString& text) {
-    // A settings file edited by hand may hold anything; what GBK cannot hold becomes '?'.
-    const QList<QByteArray> lines = EncodeGbkLines(text, nullptr);
-    return lines.isEmpty() ? QByteArray() : lines.constFirst();
-}
-
 } // namespace
 
 void TForm_movie::LoadSettings(const QString& path) {
@@ -84,8 +74,8 @@ void TForm_movie::LoadSettings(const QString& path) {
         move(place.left, place.top);
         installEventFilter(new OuterSizeKeeper(this, size()));
 
-        PageWriter->FBackColorHex = bytesOfText(stored->backColor);
-        PageWriter->FFontColorHex = bytesOfText(stored->fontColor);
+        PageWriter->FBackColorHex = EncodeGbkText(stored->backColor, nullptr);
+        PageWriter->FFontColorHex = EncodeGbkText(stored->fontColor, nullptr);
         PageWriter->FSpeed = stored->speed;
         PreViewPanel->PreView_SpeedBar->setValue(SpeedBarPositionFromSpeed(PageWriter->FSpeed));
         FilmStrip->FDefaultFontColor = stored->defaultFontColor;
@@ -105,8 +95,8 @@ void TForm_movie::SaveSettings(const QString& path) {
     values.windowTop = outer.top();
     values.windowWidth = outer.width();
     values.windowHeight = outer.height();
-    values.backColor = textOfBytes(PageWriter->FBackColorHex);
-    values.fontColor = textOfBytes(PageWriter->FFontColorHex);
+    values.backColor = DecodeGbkText(PageWriter->FBackColorHex);
+    values.fontColor = DecodeGbkText(PageWriter->FFontColorHex);
     values.speed = PageWriter->FSpeed;
     values.defaultFontColor = FilmStrip->FDefaultFontColor;
     values.defaultBackColor = FilmStrip->FDefaultBackColor;
