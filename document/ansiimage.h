@@ -106,6 +106,10 @@ public:
     void DrawFrame();
 };
 
+// The colour file of a text page: its path with the last three characters replaced by "clo"
+// (page.txt -> page.clo).
+QString ColorFilePath(const QString& textPath);
+
 // The lines of a text page as the import needs them. Lines end at CR LF, LF or a lone CR; a zero
 // byte ends the text. Only what can reach the grid is kept (the first 80 lines, the first
 // kKeptLineBytes bytes of each), so memory stays bounded whatever the size of the file; every

@@ -195,10 +195,6 @@ ImportReport importPage(TAnsiImage& unit, TextPage& page, const QString& colourP
     return report;
 }
 
-QString colourPathFor(const QString& textPath) {
-    return textPath.left(std::max<qsizetype>(0, textPath.size() - 3)) + QStringLiteral("clo");
-}
-
 } // namespace
 
 TextPage ReadTextPage(QIODevice& device, const QString& pathForErrors) {
@@ -222,7 +218,7 @@ ImportReport TAnsiImage::LoadFromTextFile(const QString& path) {
     TextPage page = ReadTextPage(file, path);
     file.close();
     FFileName = path;
-    return importPage(*this, page, colourPathFor(path));
+    return importPage(*this, page, ColorFilePath(path));
 }
 
 ImportReport TAnsiImage::LoadFromText(QIODevice& text, const QString& colourPath) {
@@ -342,6 +338,10 @@ bool TAnsiImage::LoadColorList(QIODevice& list, ImportReport* report) {
     FCols = IsDoubleByte() ? static_cast<std::int32_t>(divRoundHalfEven(cells, 2)) : cells;
     FRows = rows;
     return true;
+}
+
+QString ColorFilePath(const QString& textPath) {
+    return textPath.left(std::max<qsizetype>(0, textPath.size() - 3)) + QStringLiteral("clo");
 }
 
 } // namespace quillet

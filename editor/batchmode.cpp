@@ -222,8 +222,7 @@ bool fillStrip(TFilmPanel& strip, const QStringList& inputs, QTextStream& err) {
         } else {
             const ImportReport report = strip.AddTextUnit(input);
             if (report.colorListFailed) {
-                const QString colourPath = input.left(input.size() - 3) + QStringLiteral("clo");
-                err << kColorListErrorText << QStringLiteral(": ") << colourPath << Qt::endl;
+                err << kColorListErrorText << QStringLiteral(": ") << ColorFilePath(input) << Qt::endl;
             }
         }
     }
