@@ -34,8 +34,9 @@ class Browser {
             '--headless', '--no-sandbox', '--disable-gpu', '--no-first-run', '--disable-background-networking',
             '--disable-component-update', '--disable-sync', `--user-data-dir=${join(work, 'profile')}`,
             '--remote-debugging-pipe', 'about:blank',
-        ], { stdio: ['ignore', 'ignore', 'pipe', 'pipe', 'pipe'] });
+        ], { stdio: ['ignore', 'ignore', 'pipe', 'pipe', 'pipe'], detached: true }); // its own process group
         this.proc.stderr.on('data', () => {});
+        this.proc.stdio[3].on('error', () => {}); // a message sent while Chromium quits finds the pipe closed
         let buffer = Buffer.alloc(0);
         this.proc.stdio[4].on('data', (chunk) => {
             buffer = Buffer.concat([buffer, chunk]);
@@ -76,11 +77,20 @@ class Browser {
             this.listeners.push(listener);
         });
     }
+    // Asks Chromium to quit, so its helper processes stop writing into the profile before it is
+    // removed; whatever is left of the process group after a few seconds is killed.
     close() {
         if (this.proc.exitCode !== null || this.proc.signalCode !== null) return Promise.resolve();
         return new Promise((resolve) => {
-            this.proc.once('exit', resolve);
-            this.proc.kill('SIGKILL');
+            const killGroup = setTimeout(() => {
+                try { process.kill(-this.proc.pid, 'SIGKILL'); } catch { /* already gone */ }
+            }, 5000);
+            this.proc.once('exit', () => {
+                clearTimeout(killGroup);
+                try { process.kill(-this.proc.pid, 'SIGKILL'); } catch { /* no helper left */ }
+                resolve();
+            });
+            this.send('Browser.close').catch(() => {});
         });
     }
 }
