@@ -3,6 +3,9 @@
 #include "animationfile.h"
 #include "fileerror.h"
 #include "filmpanel.h"
+#include "privatefolder.h"
+#include "privatesavefile.h"
+#include "savefile.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -10,7 +13,6 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QLockFile>
-#include <QSaveFile>
 #include <QUuid>
 
 #include <algorithm>
@@ -25,6 +27,8 @@ const QString kPrefix = QStringLiteral("quillet-autosave-");
 const QString kCopySuffix = QStringLiteral(".mmt");
 const QString kNameSuffix = QStringLiteral(".name");
 const QString kLockSuffix = QStringLiteral(".lock");
+// A document's name is a path: longer than the system allows one to be, the side file is not one.
+constexpr qint64 kNameLimit = 4096;
 
 std::unique_ptr<QLockFile> lockFor(const QString& stem) {
     auto lock = std::make_unique<QLockFile>(stem + kLockSuffix);
@@ -41,17 +45,15 @@ bool sameFile(const QString& a, const QString& b) {
     return left.exists() && right.exists() && left.canonicalFilePath() == right.canonicalFilePath();
 }
 
-void writeWhole(const QString& path, const QByteArray& bytes) {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) throw FileError::fromOpenFailure(file);
-    if (file.write(bytes) != bytes.size()) throw FileError(path, file.errorString());
-    if (!file.commit()) throw FileError(path, file.errorString());
+// Empty when the side file is missing or is not one this user wrote: the name is then unknown.
+QString readName(const QString& path) {
+    return QString::fromUtf8(ReadOwnSmallFile(path, ::getuid(), kNameLimit).value_or(QByteArray()));
 }
 
-QString readName(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return QString();
-    return QString::fromUtf8(file.read(4096));
+// Removes the files of a run that writing may have left half done.
+void removeParts(const QString& stem) {
+    QFile::remove(stem + kCopySuffix + PrivateSaveFile::kPartSuffix);
+    QFile::remove(stem + kNameSuffix + PrivateSaveFile::kPartSuffix);
 }
 
 } // namespace
@@ -65,7 +67,17 @@ AutoSaver::AutoSaver(const TFilmPanel& strip, std::function<bool()> modified, co
     : QObject(parent), m_strip(strip), m_modified(std::move(modified)), m_folder(folder) {
     m_timer.setInterval(kDefaultInterval);
     connect(&m_timer, &QTimer::timeout, this, &AutoSaver::saveNow);
-    if (m_folder.isEmpty()) return;
+}
+
+bool AutoSaver::start() {
+    if (m_folder.isEmpty()) return false;
+    try {
+        MakePrivateFolder(m_folder, ::getuid());
+    } catch (const FileError& e) {
+        m_folder.clear();
+        noteFailure(e.message());
+        return false;
+    }
     m_stem = m_folder + QLatin1Char('/') + kPrefix + QUuid::createUuid().toString(QUuid::Id128);
     m_lock = lockFor(m_stem);
     // Without the lock other runs would take this run's copy for a leftover; they would offer it,
@@ -73,6 +85,7 @@ AutoSaver::AutoSaver(const TFilmPanel& strip, std::function<bool()> modified, co
     m_lock->tryLock(0);
     sweepStaleLocks();
     m_timer.start();
+    return true;
 }
 
 void AutoSaver::sweepStaleLocks() const {
@@ -84,6 +97,7 @@ void AutoSaver::sweepStaleLocks() const {
         std::unique_ptr<QLockFile> lock = lockFor(stem);
         if (!lock->tryLock(0)) continue;
         QFile::remove(stem + kNameSuffix);
+        removeParts(stem);
         lock->unlock();
     }
 }
@@ -92,7 +106,7 @@ AutoSaver::~AutoSaver() = default;
 
 void AutoSaver::setInterval(int milliseconds) {
     m_timer.setInterval(milliseconds);
-    if (!m_folder.isEmpty()) m_timer.start();
+    if (!m_stem.isEmpty()) m_timer.start();
 }
 
 QString AutoSaver::copyPath() const {
@@ -104,7 +118,7 @@ QString AutoSaver::namePath() const {
 }
 
 bool AutoSaver::saveNow() {
-    if (m_folder.isEmpty()) return false;
+    if (m_stem.isEmpty()) return false;
     if (!m_modified()) {
         discard();
         return true;
@@ -125,8 +139,13 @@ bool AutoSaver::saveNow() {
 bool AutoSaver::writeCopy() {
     try {
         // The name first: a copy is never newer than the name that goes with it.
-        writeWhole(namePath(), m_strip.FDocFileName.toUtf8());
-        WriteAnimationFile(copyPath(), m_strip);
+        PrivateSaveFile name(namePath());
+        const QByteArray nameBytes = m_strip.FDocFileName.toUtf8();
+        WriteFully(name.device(), nameBytes.constData(), nameBytes.size(), namePath());
+        name.commit();
+        PrivateSaveFile copy(copyPath());
+        WriteAnimation(copy.device(), m_strip, copyPath());
+        copy.commit();
         return true;
     } catch (const FileError& e) {
         noteFailure(e.message());
@@ -162,13 +181,15 @@ quint64 AutoSaver::fingerprint() const {
 
 std::vector<RecoveryCopy> AutoSaver::claimLeftovers() const {
     std::vector<RecoveryCopy> copies;
-    if (m_folder.isEmpty()) return copies;
-    const QFileInfoList found =
-        QDir(m_folder).entryInfoList({kPrefix + QLatin1Char('*') + kCopySuffix}, QDir::Files, QDir::Time);
+    if (m_stem.isEmpty()) return copies;
+    // Links, FIFOs and the like are listed too, so that the look below passes them over.
+    const QFileInfoList found = QDir(m_folder).entryInfoList({kPrefix + QLatin1Char('*') + kCopySuffix},
+                                                             QDir::Files | QDir::System, QDir::Time);
     for (const QFileInfo& info : found) {
         const QString stem = info.absolutePath() + QLatin1Char('/') + info.completeBaseName();
-        // The fallback temporary folder is shared: only this user's copies are offered.
-        if (stem == m_stem || info.ownerId() != ::getuid()) continue;
+        // Only a regular file of this user's own is read back: never what a link points to, never a
+        // FIFO that would keep the start waiting.
+        if (stem == m_stem || !IsOwnRegularFile(info.absoluteFilePath(), ::getuid())) continue;
         RecoveryCopy copy;
         copy.claim = lockFor(stem);
         if (!copy.claim->tryLock(0)) continue; // its run is alive, or another run is offering it
@@ -186,6 +207,7 @@ void AutoSaver::removeLeftover(RecoveryCopy& copy) {
     const QString stem = copy.path.left(copy.path.size() - kCopySuffix.size());
     QFile::remove(copy.path);
     QFile::remove(stem + kNameSuffix);
+    removeParts(stem);
     if (copy.claim) copy.claim->unlock();
 }
 

@@ -30,23 +30,28 @@ struct RecoveryCopy {
     ~RecoveryCopy(); // gives up the claim and leaves the copy for a later start
 };
 
-// Keeps a recovery copy of a modified document in a folder of its own (the run's temporary folder).
+// Keeps a recovery copy of a modified document in a folder private to the user (RecoveryFolder()).
 // Each run writes under a name of its own next to a lock file that stays while the run lives, so
 // several editors share the folder without touching each other's copies; a copy whose lock is gone
-// or stale belongs to a run that crashed. Writing is atomic, happens at most once per interval and
-// only when the document changed since the last copy; failures never interrupt the user.
+// or stale belongs to a run that crashed. Writing is atomic, never through a link, happens at most
+// once per interval and only when the document changed since the last copy; failures never
+// interrupt the user.
 class AutoSaver : public QObject {
     Q_OBJECT
 public:
     static constexpr int kDefaultInterval = 30000;
 
-    // Copies of `strip` go into `folder`; an empty folder turns autosaving off. `modified` tells
-    // whether the document has changes that are not saved.
+    // Copies of `strip` will go into `folder`; an empty folder turns autosaving off. `modified` tells
+    // whether the document has changes that are not saved. Nothing happens before start().
     AutoSaver(const TFilmPanel& strip, std::function<bool()> modified, const QString& folder,
               QObject* parent = nullptr);
     // Leaves a copy in place: only a clean close or a save removes it.
     ~AutoSaver() override;
 
+    // Makes the folder private (created with mode 0700) and starts copying. A folder that is a link,
+    // is not the user's own or that other users can write to is refused: autosaving stays off and
+    // the reason goes out through `failed`. False when autosaving is off.
+    bool start();
     // Milliseconds between two copies; the count starts again.
     void setInterval(int milliseconds);
     int interval() const { return m_timer.interval(); }
@@ -62,13 +67,14 @@ public:
     void discard();
 
     // Copies left by runs that ended without a clean close, newest first, each claimed for the
-    // caller. A copy that another running editor owns or has claimed is not among them.
+    // caller. A copy that another running editor owns or has claimed is not among them, nor one that
+    // is not a regular file of the user's own.
     std::vector<RecoveryCopy> claimLeftovers() const;
     // Deletes a claimed copy with its side file and lock.
     static void removeLeftover(RecoveryCopy& copy);
 
 signals:
-    // A copy could not be written; sent once until a copy succeeds again.
+    // A copy could not be written, or the folder was refused; sent once until a copy succeeds again.
     void failed(const QString& text);
 
 private:

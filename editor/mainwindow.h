@@ -43,7 +43,7 @@ public:
     bool Modified = false;
     // How a file or address is handed to the desktop; tests replace it.
     std::function<void(const QString&)> ShellOpenHook;
-    // Keeps a recovery copy of the modified document in the run's temporary folder.
+    // Keeps a recovery copy of the modified document in the user's private recovery folder.
     std::unique_ptr<AutoSaver> AutoSave;
 
     QToolBar* bsSkinToolBar4;

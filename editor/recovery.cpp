@@ -2,6 +2,7 @@
 
 #include "autosave.h"
 #include "filmpanel.h"
+#include "privatefolder.h"
 #include "prompts.h"
 #include "runvalues.h"
 #include "statuspanels.h"
@@ -21,9 +22,10 @@ QString recoveryQuestion(const RecoveryCopy& copy, const QString& documentName) 
 
 bool TForm_movie::startAutoSave() {
     AutoSave = std::make_unique<AutoSaver>(
-        *FilmStrip, [this] { return Modified; }, Run().TempDir);
+        *FilmStrip, [this] { return Modified; }, RecoveryFolder());
     connect(AutoSave.get(), &AutoSaver::failed, this,
             [this](const QString& text) { bsSkinStatusBar1->showMessage(text, 10000); });
+    AutoSave->start();
 
     const QString defaultName = Run().ProgramDir + Run().DefaultFileName;
     std::vector<RecoveryCopy> copies = AutoSave->claimLeftovers();

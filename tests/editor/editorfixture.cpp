@@ -18,6 +18,7 @@ EditorFixture::EditorFixture(bool withTemplate) {
 EditorFixture::~EditorFixture() = default;
 
 TForm_movie& EditorFixture::start(const QStringList& args) {
+    qputenv("XDG_STATE_HOME", QFile::encodeName(stateDir()));
     window = std::make_unique<TForm_movie>(prompts, args, programDir());
     window->ShellOpenHook = [this](const QString& target) { shellOpened << target; };
     return *window;

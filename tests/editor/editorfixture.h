@@ -12,7 +12,8 @@ namespace quillet {
 class TFilmPanel;
 
 // A program folder in a temporary directory (with a copy of the page template unless told
-// otherwise), scripted prompts and the main window started on them.
+// otherwise), scripted prompts and the main window started on them. The window's state folder
+// (XDG_STATE_HOME) is the folder "state" in there, so recovery copies stay out of the user's own.
 class EditorFixture {
 public:
     explicit EditorFixture(bool withTemplate = true);
@@ -25,6 +26,9 @@ public:
 
     QString programDir() const { return dir.path() + QStringLiteral("/"); }
     QString defaultDocument() const { return programDir() + QStringLiteral("new.mmt"); }
+    QString stateDir() const { return programDir() + QStringLiteral("state"); }
+    // The folder of recovery copies of a window this fixture starts, with a trailing "/".
+    QString recoveryDir() const { return stateDir() + QStringLiteral("/quillet/recovery/"); }
     // Starts the window with these command-line arguments.
     TForm_movie& start(const QStringList& args = {});
 

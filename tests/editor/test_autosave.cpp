@@ -19,8 +19,11 @@ using namespace quillet;
 
 namespace {
 
+// The recovery folder below the program folder, as EditorFixture::writeFile takes names.
+const QString kRecovery = QStringLiteral("state/quillet/recovery/");
+
 QStringList leftovers(const EditorFixture& f) {
-    return QDir(f.programDir() + QStringLiteral("temp")).entryList({QStringLiteral("*.mmt")}, QDir::Files);
+    return QDir(f.recoveryDir()).entryList({QStringLiteral("*.mmt")}, QDir::Files);
 }
 
 // A copy as a run that crashed leaves it: the records, the side file with the document's name, no lock.
@@ -32,9 +35,9 @@ QByteArray plantLeftover(const EditorFixture& f, const QString& id, int units, c
         unit.SetLines({QByteArray("left over ") + QByteArray::number(k), QByteArray("\xd6\xd0\xce\xc4")});
         bytes += unit.SaveToRecord();
     }
-    f.writeFile(QStringLiteral("temp/quillet-autosave-%1.mmt").arg(id), bytes);
+    f.writeFile(kRecovery + QStringLiteral("quillet-autosave-%1.mmt").arg(id), bytes);
     if (!documentName.isNull())
-        f.writeFile(QStringLiteral("temp/quillet-autosave-%1.name").arg(id), documentName.toUtf8());
+        f.writeFile(kRecovery + QStringLiteral("quillet-autosave-%1.name").arg(id), documentName.toUtf8());
     return bytes;
 }
 
@@ -62,7 +65,7 @@ void AutoSave::modifiedDocumentIsCopiedAfterTheInterval() {
     QCOMPARE(w.AutoSave->interval(), 30000);
     w.AutoSave->setInterval(40);
     const QString copy = w.AutoSave->copyPath();
-    QVERIFY(copy.startsWith(f.programDir() + QStringLiteral("temp/")));
+    QVERIFY(copy.startsWith(f.recoveryDir()));
     f.addPages(3);
     QVERIFY(!QFileInfo::exists(copy));
     QTRY_VERIFY(QFileInfo::exists(copy));
@@ -131,7 +134,7 @@ void AutoSave::unchangedDocumentIsNotWrittenAgain() {
     QVERIFY(w.AutoSave->saveNow());
     const QString copy = w.AutoSave->copyPath();
     QFile::remove(copy);
-    f.writeFile(QStringLiteral("temp/") + QFileInfo(copy).fileName(), "marker");
+    f.writeFile(kRecovery + QFileInfo(copy).fileName(), "marker");
     QVERIFY(w.AutoSave->saveNow());
     QCOMPARE(fileContents(copy), QByteArray("marker"));
     // Any change to the units, or to the document's name, is written at the next chance.
@@ -147,7 +150,7 @@ void AutoSave::copyNeverReplacesTheDocument() {
     EditorFixture f;
     TForm_movie& w = f.start();
     f.addPages(1);
-    // A document opened from the temporary folder under this run's own copy name.
+    // A document opened from the recovery folder under this run's own copy name.
     const QString copy = w.AutoSave->copyPath();
     w.SaveToFile(copy);
     const QByteArray onDisk = fileContents(copy);
@@ -218,7 +221,7 @@ void AutoSave::startOffersLeftoverAndYesRestoresIt() {
 void AutoSave::startWithLeftoverAnsweredNoDeletesIt() {
     EditorFixture f;
     plantLeftover(f, QStringLiteral("older"), 1, QStringLiteral("/old.mmt"));
-    const QString olderCopy = f.programDir() + QStringLiteral("temp/quillet-autosave-older.mmt");
+    const QString olderCopy = f.recoveryDir() + QStringLiteral("quillet-autosave-older.mmt");
     QFile(olderCopy).setFileTime(QDateTime::currentDateTime().addSecs(-60), QFileDevice::FileModificationTime);
     plantLeftover(f, QStringLiteral("newer"), 2, QStringLiteral("/new.mmt"));
     // Newest first; No deletes it and the next is offered; Yes to that one restores it.
@@ -238,29 +241,27 @@ void AutoSave::startWithLeftoverAnsweredNoDeletesIt() {
     QCOMPARE(v.FilmStrip->FCount, 0);
     QVERIFY(!v.Modified);
     QVERIFY(leftovers(g).isEmpty());
-    QVERIFY(QDir(g.programDir() + QStringLiteral("temp"))
-                .entryList(QDir::Files)
-                .filter(QStringLiteral("unwanted"))
-                .isEmpty());
+    QVERIFY(QDir(g.recoveryDir()).entryList(QDir::Files).filter(QStringLiteral("unwanted")).isEmpty());
     QVERIFY(g.prompts.allAnswered());
 }
 
 void AutoSave::leftoversOfLiveRunsAreNotOffered() {
     EditorFixture f;
     plantLeftover(f, QStringLiteral("alive"), 1, QStringLiteral("/alive.mmt"));
-    QLockFile alive(f.programDir() + QStringLiteral("temp/quillet-autosave-alive.lock"));
+    QLockFile alive(f.recoveryDir() + QStringLiteral("quillet-autosave-alive.lock"));
     alive.setStaleLockTime(0);
     QVERIFY(alive.tryLock(0));
     TForm_movie& w = f.start();
     QVERIFY(f.prompts.log.isEmpty());
     QCOMPARE(w.FilmStrip->FCount, 0);
-    QVERIFY(QFileInfo::exists(f.programDir() + QStringLiteral("temp/quillet-autosave-alive.mmt")));
+    QVERIFY(QFileInfo::exists(f.recoveryDir() + QStringLiteral("quillet-autosave-alive.mmt")));
 
     // Two editors in one folder: each keeps its own copy and neither takes the other's.
     f.addPages(1);
     QVERIFY(w.AutoSave->saveNow());
     AutoSaver other(
-        *w.FilmStrip, [] { return true; }, f.programDir() + QStringLiteral("temp"));
+        *w.FilmStrip, [] { return true; }, f.recoveryDir());
+    QVERIFY(other.start());
     QVERIFY(other.copyPath() != w.AutoSave->copyPath());
     QVERIFY(other.claimLeftovers().empty());
     QVERIFY(other.saveNow());
@@ -269,7 +270,7 @@ void AutoSave::leftoversOfLiveRunsAreNotOffered() {
 
 void AutoSave::locksOfCrashedRunsWithoutCopyAreCleared() {
     EditorFixture f;
-    const QString temp = f.programDir() + QStringLiteral("temp/");
+    const QString temp = f.recoveryDir();
     QDir().mkpath(temp);
     QLockFile live(temp + QStringLiteral("quillet-autosave-live.lock"));
     live.setStaleLockTime(0);
@@ -281,8 +282,8 @@ void AutoSave::locksOfCrashedRunsWithoutCopyAreCleared() {
     const QByteArray deadPid = shell.readAllStandardOutput().trimmed();
     QByteArray lines = fileContents(temp + QStringLiteral("quillet-autosave-live.lock"));
     lines = deadPid + lines.mid(lines.indexOf('\n'));
-    f.writeFile(QStringLiteral("temp/quillet-autosave-dead.lock"), lines);
-    f.writeFile(QStringLiteral("temp/quillet-autosave-dead.name"), "/a.mmt");
+    f.writeFile(kRecovery + QStringLiteral("quillet-autosave-dead.lock"), lines);
+    f.writeFile(kRecovery + QStringLiteral("quillet-autosave-dead.name"), "/a.mmt");
 
     TForm_movie& w = f.start();
     QVERIFY(f.prompts.log.isEmpty());
