@@ -15,6 +15,16 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include <atomic>
+#include <chrono>
+#include <optional>
+#include <thread>
+
+#include <fcntl.h>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 using namespace quillet;
 
 namespace {
@@ -41,6 +51,61 @@ QByteArray plantLeftover(const EditorFixture& f, const QString& id, int units, c
     return bytes;
 }
 
+// The permission bits of the file or folder itself, not of what a link points to.
+mode_t modeOf(const QString& path) {
+    struct stat info {};
+    return ::lstat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_mode & 07777 : 0;
+}
+
+// A real second user to give files to, when this test may do so (as root).
+std::optional<uid_t> otherUser() {
+    const passwd* nobody = ::getpwnam("nobody");
+    if (::geteuid() != 0 || nobody == nullptr || nobody->pw_uid == ::getuid()) return std::nullopt;
+    return nobody->pw_uid;
+}
+
+bool giveAway(const QString& path, uid_t user) {
+    return ::lchown(QFile::encodeName(path).constData(), user, static_cast<gid_t>(-1)) == 0;
+}
+
+bool makeFifo(const QString& path) {
+    return ::mkfifo(QFile::encodeName(path).constData(), 0600) == 0;
+}
+
+// Notes whether anything opens a FIFO for reading while the watch lives; a reader left waiting
+// for a writer is let go, so that a test that fails still ends.
+class FifoWatch {
+public:
+    explicit FifoWatch(const QString& path) : m_path(QFile::encodeName(path)), m_thread([this] { run(); }) {}
+    ~FifoWatch() { stop(); }
+    bool opened() {
+        stop();
+        return m_opened;
+    }
+
+private:
+    void run() {
+        while (!m_stop) {
+            // A write end opens without waiting only while a reader has the FIFO open.
+            const int fd = ::open(m_path.constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+            if (fd >= 0) {
+                m_opened = true;
+                ::close(fd);
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+    }
+    void stop() {
+        m_stop = true;
+        if (m_thread.joinable()) m_thread.join();
+    }
+
+    QByteArray m_path;
+    std::atomic<bool> m_stop{false};
+    std::atomic<bool> m_opened{false};
+    std::thread m_thread;
+};
+
 } // namespace
 
 class AutoSave : public QObject {
@@ -57,6 +122,11 @@ private slots:
     void startWithLeftoverAnsweredNoDeletesIt();
     void leftoversOfLiveRunsAreNotOffered();
     void locksOfCrashedRunsWithoutCopyAreCleared();
+    void folderAndCopiesAreTheUsersAlone();
+    void linksInTheFolderAreNeverWrittenThrough();
+    void onlyTheUsersOwnRegularFilesAreOffered();
+    void unsafeFolderTurnsAutosaveOff_data();
+    void unsafeFolderTurnsAutosaveOff();
 };
 
 void AutoSave::modifiedDocumentIsCopiedAfterTheInterval() {
@@ -291,6 +361,144 @@ void AutoSave::locksOfCrashedRunsWithoutCopyAreCleared() {
     QVERIFY(!QFileInfo::exists(temp + QStringLiteral("quillet-autosave-dead.name")));
     QVERIFY(QFileInfo::exists(temp + QStringLiteral("quillet-autosave-live.lock")));
     QVERIFY(QFileInfo::exists(w.AutoSave->copyPath().replace(QStringLiteral(".mmt"), QStringLiteral(".lock"))));
+}
+
+void AutoSave::folderAndCopiesAreTheUsersAlone() {
+    EditorFixture f;
+    TForm_movie& w = f.start();
+    for (const QString& folder : {f.stateDir(), f.stateDir() + QStringLiteral("/quillet"), f.recoveryDir()})
+        QCOMPARE(modeOf(folder), mode_t(0700));
+    f.addPages(1);
+    QVERIFY(w.AutoSave->saveNow());
+    QCOMPARE(modeOf(w.AutoSave->copyPath()), mode_t(0600));
+    QCOMPARE(modeOf(w.AutoSave->namePath()), mode_t(0600));
+    QVERIFY(
+        !QFileInfo::exists(f.programDir() + QStringLiteral("temp/") + QFileInfo(w.AutoSave->copyPath()).fileName()));
+
+    // The user's own folder that others may only look into is closed to them.
+    EditorFixture g;
+    QVERIFY(QDir().mkpath(g.recoveryDir()));
+    QVERIFY(::chmod(QFile::encodeName(g.recoveryDir()).constData(), 0755) == 0);
+    TForm_movie& v = g.start();
+    QCOMPARE(modeOf(g.recoveryDir()), mode_t(0700));
+    QVERIFY(v.AutoSave->copyPath().startsWith(g.recoveryDir()));
+}
+
+void AutoSave::linksInTheFolderAreNeverWrittenThrough() {
+    EditorFixture f;
+    TForm_movie& w = f.start();
+    const QString victim = f.writeFile(QStringLiteral("作品.mmt"), "precious");
+    const QString copy = w.AutoSave->copyPath();
+    QVERIFY(QFile::link(victim, copy));
+    QVERIFY(QFile::link(victim, w.AutoSave->namePath()));
+    f.addPages(2);
+    QVERIFY(w.AutoSave->saveNow());
+    QCOMPARE(fileContents(victim), QByteArray("precious"));
+    QVERIFY(!QFileInfo(copy).isSymLink());
+    QVERIFY(!QFileInfo(w.AutoSave->namePath()).isSymLink());
+    QCOMPARE(fileContents(copy), stripRecords(*w.FilmStrip));
+
+    // A link where the new copy is written before it takes the copy's place: the write fails and says
+    // so, the file the link points to and the last copy stay as they were.
+    const QByteArray lastCopy = fileContents(copy);
+    QVERIFY(QFile::link(victim, copy + QStringLiteral(".part")));
+    f.addPages(1);
+    QVERIFY(!w.AutoSave->saveNow());
+    QCOMPARE(fileContents(victim), QByteArray("precious"));
+    QCOMPARE(fileContents(copy), lastCopy);
+    QVERIFY(w.bsSkinStatusBar1->currentMessage().startsWith(QStringLiteral("自动保存失败：")));
+}
+
+void AutoSave::onlyTheUsersOwnRegularFilesAreOffered() {
+    EditorFixture f;
+    const std::optional<uid_t> other = otherUser();
+    const auto at = [&f](const char* id, const char* suffix) {
+        return f.recoveryDir() + QStringLiteral("quillet-autosave-") + QLatin1String(id) + QLatin1String(suffix);
+    };
+    QVERIFY(QDir().mkpath(f.recoveryDir()));
+    // Copies that are not offered: a link to an animation file elsewhere, a FIFO, another user's file.
+    const QString elsewhere = f.animationFile(QStringLiteral("elsewhere.mmt"), 2);
+    QVERIFY(QFile::link(elsewhere, at("link", ".mmt")));
+    QVERIFY(makeFifo(at("fifo", ".mmt")));
+    if (other) {
+        plantLeftover(f, QStringLiteral("other"), 1, QStringLiteral("/other.mmt"));
+        QVERIFY(giveAway(at("other", ".mmt"), *other));
+    }
+    // Copies offered under the default name, their side files unread: a link to a file holding a
+    // name, a FIFO, a file far longer than any path, another user's file.
+    const QString secret = f.writeFile(QStringLiteral("secret.txt"), "/secret/name.mmt");
+    QStringList nameless = {QStringLiteral("linkname"), QStringLiteral("fifoname"), QStringLiteral("hugename")};
+    if (other) nameless << QStringLiteral("othername");
+    for (const QString& id : nameless)
+        plantLeftover(f, id, 1, id == QStringLiteral("othername") ? QStringLiteral("/other.mmt") : QString());
+    QVERIFY(QFile::link(secret, at("linkname", ".name")));
+    QVERIFY(makeFifo(at("fifoname", ".name")));
+    f.writeFile(kRecovery + QStringLiteral("quillet-autosave-hugename.name"), QByteArray(1 << 20, 'x'));
+    if (other) QVERIFY(giveAway(at("othername", ".name"), *other));
+
+    FifoWatch copyWatch(at("fifo", ".mmt"));
+    FifoWatch nameWatch(at("fifoname", ".name"));
+    for (qsizetype k = 0; k < nameless.size(); ++k)
+        f.prompts.confirms << false;
+    f.start();
+    QVERIFY(!copyWatch.opened());
+    QVERIFY(!nameWatch.opened());
+    const QStringList asked = f.prompts.shown(QStringLiteral("confirm"));
+    QCOMPARE(asked.size(), nameless.size());
+    for (const QString& question : asked)
+        QVERIFY2(question.contains(QLatin1Char('\n') + f.defaultDocument() + QLatin1Char('\n')), qPrintable(question));
+    // Answered No, the offered copies went with their side files; the links went, not their targets.
+    QCOMPARE(fileContents(secret), QByteArray("/secret/name.mmt"));
+    QCOMPARE(fileContents(elsewhere).size(), 2 * kRecordSize);
+    QVERIFY(QFileInfo(at("link", ".mmt")).isSymLink());
+    QCOMPARE(leftovers(f).size(), other ? 2 : 1);
+}
+
+void AutoSave::unsafeFolderTurnsAutosaveOff_data() {
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("writable by others") << QStringLiteral("open");
+    QTest::newRow("writable by its group") << QStringLiteral("group");
+    QTest::newRow("a link to a folder of the user's own") << QStringLiteral("link");
+    QTest::newRow("another user's") << QStringLiteral("other");
+}
+
+void AutoSave::unsafeFolderTurnsAutosaveOff() {
+    QFETCH(QString, kind);
+    EditorFixture f;
+    const QString folder = f.recoveryDir().chopped(1);
+    // The planted leftover sits where the folder's files really go.
+    QString real = folder;
+    if (kind == QStringLiteral("link")) {
+        real = f.programDir() + QStringLiteral("elsewhere");
+        QVERIFY(QDir().mkpath(real));
+        QVERIFY(::chmod(QFile::encodeName(real).constData(), 0700) == 0);
+        QVERIFY(QDir().mkpath(f.stateDir() + QStringLiteral("/quillet")));
+        QVERIFY(QFile::link(real, folder));
+    } else {
+        QVERIFY(QDir().mkpath(folder));
+    }
+    f.writeFile(QDir(f.programDir()).relativeFilePath(real) + QStringLiteral("/quillet-autosave-old.mmt"),
+                QByteArray(kRecordSize, 'a'));
+    const mode_t modes = kind == QStringLiteral("open") ? 0777 : kind == QStringLiteral("group") ? 0770 : 0700;
+    QVERIFY(::chmod(QFile::encodeName(real).constData(), modes) == 0);
+    if (kind == QStringLiteral("other")) {
+        const std::optional<uid_t> other = otherUser();
+        if (!other) QSKIP("no second user to give the folder to; test_privatefolder checks owners with another uid");
+        QVERIFY(giveAway(folder, *other));
+    }
+
+    TForm_movie& w = f.start();
+    const QString message = w.bsSkinStatusBar1->currentMessage();
+    QVERIFY2(message.startsWith(QStringLiteral("自动保存失败：") + folder), qPrintable(message));
+    QVERIFY(f.prompts.log.isEmpty());
+    QVERIFY(w.AutoSave->copyPath().isEmpty());
+    QSignalSpy spy(w.AutoSave.get(), &AutoSaver::failed);
+    f.addPages(1);
+    QVERIFY(!w.AutoSave->saveNow());
+    QCOMPARE(spy.count(), 0);
+    QCOMPARE(QDir(real).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot),
+             QStringList{QStringLiteral("quillet-autosave-old.mmt")});
+    QCOMPARE(modeOf(real), modes);
 }
 
 QTEST_MAIN(AutoSave)
