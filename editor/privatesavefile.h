@@ -9,7 +9,8 @@ namespace quillet {
 // a new file beside it (its name + ".part", created exclusively, without following a link, mode
 // 0600), which is flushed to disk and renamed over the file on commit; a link in the file's place is
 // replaced, not followed. Dropped before commit it removes the new file. Every failure is a FileError
-// with the system's reason.
+// with the system's reason. (QSaveFile will not do here: it writes to where a link at the file's
+// name points, and gives a new file the mode 0666 less the umask.)
 class PrivateSaveFile {
 public:
     static inline const QString kPartSuffix = QStringLiteral(".part");
