@@ -23,7 +23,7 @@ const check = (ok, what) => {
 
 function makePageFile(name, kind, units, delay, buttons) {
     const out = join(work, name);
-    execFileSync(makePage, [out, scriptTxt, kind, String(units), String(delay), buttons ? '1' : '0']);
+    execFileSync(makePage, [out, scriptTxt, String(delay), buttons ? '1' : '0', kind, String(units)]);
     return pathToFileURL(out).href;
 }
 
