@@ -120,6 +120,9 @@ void OptionPanel::buildUnitDefaults() {
     bsSkinStdLabel7 = label(QStringLiteral("单元字色:"), Box_UnitDefault, 8, 56);
     Lb_Color_Df2 = swatch(6, Box_UnitDefault, 72, 55);
     Edit_color_Df2 = edit(QStringLiteral("FFFFFF"), Box_UnitDefault, 117, 54, 52);
+    // Only the swatches reach the defaults; the texts show their colours and take no typing.
+    Edit_color_Df1->setReadOnly(true);
+    Edit_color_Df2->setReadOnly(true);
     bsBtn_DfReset = button(QStringLiteral("Reset"), Box_UnitDefault, 192, 31, 70);
     bsBtn_DfOk = button(QStringLiteral("修改确认"), Box_UnitDefault, 192, 55, 70);
 }

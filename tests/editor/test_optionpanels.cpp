@@ -177,7 +177,11 @@ void OptionPanels::unitDefaultsTakeOnlyTheSwatches() {
     const TColor back = w.FilmStrip->FDefaultBackColor;
     const TColor font = w.FilmStrip->FDefaultFontColor;
 
-    p.Edit_color_Df1->setText(QStringLiteral("FF0000"));
+    // The texts are only shown: typing changes neither them nor the defaults.
+    QTest::keyClicks(p.Edit_color_Df1, QStringLiteral("FF0000"));
+    QTest::keyClick(p.Edit_color_Df2, Qt::Key_Backspace);
+    QCOMPARE(p.Edit_color_Df1->text(), QStringLiteral("FFFFFF"));
+    QCOMPARE(p.Edit_color_Df2->text(), QStringLiteral("008000"));
     click(p.bsBtn_DfOk);
     QCOMPARE(w.FilmStrip->FDefaultBackColor, back);
     QCOMPARE(w.FilmStrip->FDefaultFontColor, font);
