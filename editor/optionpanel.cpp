@@ -1,6 +1,7 @@
 #include "optionpanel.h"
 
 #include "colorswatch.h"
+#include "memoedit.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -138,7 +139,7 @@ void OptionPanel::buildCurrentUnit() {
     TextCaption = new QLabel(QStringLiteral("文\n本\n内\n容"), Box_AImg);
     TextCaption->setFixedWidth(24);
     TextCaption->setAlignment(Qt::AlignCenter);
-    MemoText = new QPlainTextEdit(Box_AImg);
+    MemoText = new MemoEdit(Box_AImg);
     MemoText->setFrameShape(QFrame::NoFrame);
     MemoText->setLineWrapMode(QPlainTextEdit::NoWrap);
     MemoText->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);

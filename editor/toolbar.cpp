@@ -1,5 +1,6 @@
 #include "mainwindow.h"
 #include "pictures.h"
+#include "textfieldkeys.h"
 
 #include <QAction>
 #include <QToolBar>
@@ -81,6 +82,8 @@ void TForm_movie::buildToolBar() {
     TB_help = addOwn("TB_help", "help", QStringLiteral("帮助"), QStringLiteral("使用说明"), QKeySequence::HelpContents);
     for (QAction* action : {TB_open, TB_New, TB_save, TB_SaveHtm, TB_AddImg, TB_delect, TB_up, TB_down, TB_help})
         action->setShortcutContext(Qt::WindowShortcut);
+    // Delete and Ctrl+Up/Down also mean something inside a text field; there the field keeps them.
+    new TextFieldKeys(this, {TB_delect, TB_up, TB_down});
 
     connect(TB_open, &QAction::triggered, this, &TForm_movie::TB_openClick);
     connect(TB_New, &QAction::triggered, this, &TForm_movie::TB_NewClick);

@@ -12,6 +12,7 @@
 #include "statuspanels.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QGroupBox>
@@ -20,6 +21,7 @@
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QScrollBar>
+#include <QSpinBox>
 #include <QTest>
 #include <QToolBar>
 #include <QUrl>
@@ -347,21 +349,65 @@ void MainWindow::keysReachTheCommandsButNotOverEditing() {
     w.show();
     QVERIFY(QTest::qWaitForWindowActive(&w));
     f.addPages(2, 1);
+    f.prompts.clearLog();
+    OptionPanel& p = *w.pop_window;
+    auto* speed = new QSpinBox(p.Box_FP);
+    speed->setRange(0, 1000);
+    speed->show();
+    const QString second = w.FilmStrip->GetUnit(1).FFileName;
+
+    // In every kind of text field, read-only ones too, the unit keys stay with the field.
+    for (QWidget* field :
+         QList<QWidget*>{p.MemoText, p.Edit_Title, p.Edit_color1, p.Edit_color_u2, p.Edit_color_Df1, speed}) {
+        field->setFocus();
+        for (const QKeyCombination key :
+             {QKeyCombination(Qt::ControlModifier, Qt::Key_Up), QKeyCombination(Qt::ControlModifier, Qt::Key_Down),
+              QKeyCombination(Qt::NoModifier, Qt::Key_Delete)}) {
+            QTest::keyClick(field, key.key(), key.keyboardModifiers());
+            QCOMPARE(w.FilmStrip->FCount, 2);
+            QCOMPARE(w.FilmStrip->FCurrentIndex, 1);
+            QVERIFY2(w.FilmStrip->GetUnit(1).FFileName == second, field->metaObject()->className());
+        }
+    }
+    QVERIFY(f.prompts.log.isEmpty());
+    // ... and do there what the field does.
+    speed->setFocus();
+    speed->setValue(5);
+    QTest::keyClick(speed, Qt::Key_Up, Qt::ControlModifier);
+    QVERIFY(speed->value() > 5);
+    p.Edit_color1->setFocus();
+    p.Edit_color1->setText(QStringLiteral("FFFFFF"));
+    p.Edit_color1->home(false);
+    QTest::keyClick(p.Edit_color1, Qt::Key_Delete);
+    QCOMPARE(p.Edit_color1->text(), QStringLiteral("FFFFF"));
+    QCOMPARE(p.Edit_color_Df1->text(), QStringLiteral("FFFFFF"));
+
+    // Keys no field uses stay with the window.
+    p.Edit_Title->setFocus();
+    f.prompts.saveNames << QString();
+    QTest::keyClick(p.Edit_Title, Qt::Key_S, Qt::ControlModifier);
+    QCOMPARE(f.prompts.shown("save").size(), 1);
+    QTest::keyClick(p.Edit_Title, Qt::Key_F1);
+    QCOMPARE(f.shellOpened, QStringList{f.programDir() + QStringLiteral("help.htm")});
+
+    // Tab leaves the text box; Ctrl+Tab types a tab.
+    p.MemoText->setFocus();
+    p.MemoText->setPlainText(QStringLiteral("ab"));
+    p.MemoText->moveCursor(QTextCursor::Start);
+    QTest::keyClick(p.MemoText, Qt::Key_Tab, Qt::ControlModifier);
+    QCOMPARE(p.MemoText->toPlainText(), QStringLiteral("\tab"));
+    QCOMPARE(QApplication::focusWidget(), p.MemoText);
+    QTest::keyClick(p.MemoText, Qt::Key_Tab);
+    QVERIFY(QApplication::focusWidget() != p.MemoText);
+    QCOMPARE(p.MemoText->toPlainText(), QStringLiteral("\tab"));
+
+    // Outside the fields the keys move and delete units.
     w.ScrollBox->setFocus();
-    QTest::keyClick(&w, Qt::Key_Up, Qt::ControlModifier);
+    QTest::keyClick(w.ScrollBox, Qt::Key_Up, Qt::ControlModifier);
     QCOMPARE(w.FilmStrip->FCurrentIndex, 0);
-    QCOMPARE(w.FilmStrip->GetUnit(0).FFileName, f.programDir() + QStringLiteral("pages/page1.txt"));
-    QTest::keyClick(&w, Qt::Key_Down, Qt::ControlModifier);
+    QCOMPARE(w.FilmStrip->GetUnit(0).FFileName, second);
+    QTest::keyClick(w.ScrollBox, Qt::Key_Down, Qt::ControlModifier);
     QCOMPARE(w.FilmStrip->FCurrentIndex, 1);
-
-    // Delete in the text box edits the text; the unit stays.
-    w.pop_window->MemoText->setFocus();
-    w.pop_window->MemoText->moveCursor(QTextCursor::Start);
-    QTest::keyClick(w.pop_window->MemoText, Qt::Key_Delete);
-    QCOMPARE(w.FilmStrip->FCount, 2);
-    QCOMPARE(w.pop_window->MemoText->toPlainText(), QStringLiteral("aaaaaaaaa"));
-
-    w.ScrollBox->setFocus();
     f.prompts.confirms << true;
     QTest::keyClick(w.ScrollBox, Qt::Key_Delete);
     QCOMPARE(w.FilmStrip->FCount, 1);
