@@ -2,6 +2,7 @@
 
 #include "filmpanel.h"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
@@ -18,6 +19,7 @@ QRect unitRect(const TAnsiImage& unit) {
 
 FilmView::FilmView(QWidget* parent) : QAbstractScrollArea(parent) {
     setObjectName(QStringLiteral("ScrollBox"));
+    setFocusPolicy(Qt::StrongFocus);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
@@ -99,8 +101,68 @@ void FilmView::paintEvent(QPaintEvent* event) {
 
 void FilmView::mousePressEvent(QMouseEvent* event) {
     const int index = event->button() == Qt::LeftButton ? unitAt(event->position().toPoint()) : -1;
-    if (index >= 0) m_strip->UnitClick(m_strip->GetUnit(index));
+    if (index >= 0) clickUnit(index);
     QAbstractScrollArea::mousePressEvent(event);
+}
+
+void FilmView::keyPressEvent(QKeyEvent* event) {
+    const bool plain = !(event->modifiers() & ~Qt::KeypadModifier);
+    const int index = plain && m_strip && m_strip->FCount > 0 ? unitForKey(event->key()) : -1;
+    if (index < 0) {
+        QAbstractScrollArea::keyPressEvent(event);
+        return;
+    }
+    if (index != m_strip->FCurrentIndex) clickUnit(index);
+    showWholeCurrent();
+    event->accept();
+}
+
+void FilmView::clickUnit(int index) {
+    m_strip->UnitClick(m_strip->GetUnit(index));
+}
+
+int FilmView::unitForKey(int key) const {
+    const int last = m_strip->FCount - 1;
+    const int current = m_strip->FCurrentIndex;
+    switch (key) {
+    case Qt::Key_Home:
+        return 0;
+    case Qt::Key_End:
+        return last;
+    case Qt::Key_Up:
+    case Qt::Key_Left:
+        return qMax(current - 1, 0);
+    case Qt::Key_Down:
+    case Qt::Key_Right:
+        return qMin(current + 1, last);
+    case Qt::Key_PageUp:
+    case Qt::Key_PageDown: {
+        if (current < 0) return 0;
+        // The farthest unit, at least the neighbour, whose top lies within one view height of
+        // the current one's.
+        const int step = key == Qt::Key_PageDown ? 1 : -1;
+        const int top = m_strip->GetUnit(current).Top;
+        const int height = viewport()->height();
+        int index = qBound(0, current + step, last);
+        while (index + step >= 0 && index + step <= last && qAbs(m_strip->GetUnit(index + step).Top - top) <= height)
+            index += step;
+        return index;
+    }
+    default:
+        return -1;
+    }
+}
+
+void FilmView::showWholeCurrent() {
+    if (m_strip->FCurrentIndex < 0) return;
+    updateScrollRanges();
+    const QRect r = unitRect(m_strip->GetUnit(m_strip->FCurrentIndex));
+    QScrollBar* v = verticalScrollBar();
+    const int height = viewport()->height();
+    if (r.top() < v->value() || r.height() > height)
+        v->setValue(r.top());
+    else if (r.bottom() >= v->value() + height)
+        v->setValue(r.bottom() - height + 1);
 }
 
 void FilmView::resizeEvent(QResizeEvent* event) {

@@ -8,7 +8,8 @@ class TFilmPanel;
 
 // Shows the film strip: every unit's picture at its place and own size, scrolled in both
 // directions. Paints only the units that intersect the visible area. A click on a unit selects it
-// through the strip's UnitClick.
+// through the strip's UnitClick; so do the arrow keys, Page Up/Down, Home and End while the view
+// has the focus (a click or Tab gives it), which also scroll the whole current unit into view.
 class FilmView : public QAbstractScrollArea {
     Q_OBJECT
 public:
@@ -24,10 +25,16 @@ public:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;
 
 private:
+    // Selects the unit as a click on it does.
+    void clickUnit(int index);
+    // The unit a navigation key leads to from the current one, or -1 for other keys.
+    int unitForKey(int key) const;
+    void showWholeCurrent();
     void updateScrollRanges();
     void repaintUnit(int index);
     QPoint offset() const;

@@ -69,7 +69,6 @@ void TForm_movie::buildClientArea() {
     auto* film = new QHBoxLayout(MainPanel);
     film->setContentsMargins(0, 0, 0, 0);
     ScrollBox = new FilmView(MainPanel);
-    ScrollBox->setFocusPolicy(Qt::ClickFocus);
     film->addWidget(ScrollBox);
 
     PreViewPanel = new PreviewPanel(client);

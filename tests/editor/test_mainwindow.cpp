@@ -20,6 +20,7 @@
 #include <QLineEdit>
 #include <QMimeData>
 #include <QPlainTextEdit>
+#include <QRandomGenerator>
 #include <QScrollBar>
 #include <QSpinBox>
 #include <QTest>
@@ -72,6 +73,7 @@ private slots:
     void filmViewClickSelectsTheUnitUnderThePointer();
     void helpAndSourceTextGoToTheDesktop();
     void keysReachTheCommandsButNotOverEditing();
+    void filmViewKeysSelectUnitsAndScrollToThem();
 };
 
 void MainWindow::startsEmptyWithTheDesignedState() {
@@ -412,6 +414,69 @@ void MainWindow::keysReachTheCommandsButNotOverEditing() {
     QTest::keyClick(w.ScrollBox, Qt::Key_Delete);
     QCOMPARE(w.FilmStrip->FCount, 1);
     QVERIFY(f.prompts.allAnswered());
+}
+
+void MainWindow::filmViewKeysSelectUnitsAndScrollToThem() {
+    EditorFixture f;
+    TForm_movie& w = f.start();
+    w.resize(900, 600);
+    w.show();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    f.addPages(14, 8);
+    f.prompts.clearLog();
+    FilmView& view = *w.ScrollBox;
+    TFilmPanel& strip = *w.FilmStrip;
+
+    // Tab reaches the film view.
+    w.pop_window->MemoText->setFocus();
+    for (int k = 0; k < 40 && QApplication::focusWidget() != &view; ++k)
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), &view);
+
+    const int last = strip.FCount - 1;
+    const int height = view.viewport()->height();
+    QVERIFY(strip.GetUnit(1).Top - strip.GetUnit(0).Top < height);
+    QVERIFY(strip.Height > 2 * height);
+    // The unit a key should lead to, from the rule the user sees: one step, the ends, or the
+    // farthest unit (at least the neighbour) whose top is within one view height.
+    const auto expected = [&](int current, Qt::Key key) {
+        switch (key) {
+        case Qt::Key_Home:
+            return 0;
+        case Qt::Key_End:
+            return last;
+        case Qt::Key_Up:
+        case Qt::Key_Left:
+            return qMax(current - 1, 0);
+        case Qt::Key_Down:
+        case Qt::Key_Right:
+            return qMin(current + 1, last);
+        default: {
+            const int step = key == Qt::Key_PageDown ? 1 : -1;
+            int target = qBound(0, current + step, last);
+            for (int j = target + step; j >= 0 && j <= last; j += step) {
+                if (qAbs(strip.GetUnit(j).Top - strip.GetUnit(current).Top) <= height) target = j;
+            }
+            return target;
+        }
+        }
+    };
+    const Qt::Key keys[] = {Qt::Key_Up,   Qt::Key_Down, Qt::Key_Left,   Qt::Key_Right,
+                            Qt::Key_Home, Qt::Key_End,  Qt::Key_PageUp, Qt::Key_PageDown};
+    QRandomGenerator random(20240611);
+    for (int n = 0; n < 120; ++n) {
+        const Qt::Key key = keys[random.bounded(int(std::size(keys)))];
+        const int want = expected(strip.FCurrentIndex, key);
+        QTest::keyClick(&view, key);
+        QCOMPARE(strip.FCurrentIndex, want);
+        QCOMPARE(f.status0(), QStringLiteral("单元：%1/%2").arg(want + 1).arg(strip.FCount));
+        for (int j = 0; j <= last; ++j)
+            QCOMPARE(strip.GetUnit(j).FSelected, j == want);
+        const TAnsiImage& unit = strip.GetUnit(want);
+        const int top = view.verticalScrollBar()->value();
+        QVERIFY2(unit.Top >= top && unit.Top + unit.Height <= top + height, qPrintable(QString::number(n)));
+    }
+    QVERIFY(f.prompts.log.isEmpty());
 }
 
 QTEST_MAIN(MainWindow)
