@@ -64,9 +64,12 @@ void TForm_movie::TB_NewClick() {
 
 void TForm_movie::TB_openClick() {
     if (!SaveQuestion()) return;
-    const QString proposed = FilmStrip->FDocFileName.isEmpty() ? QStringLiteral("*.mmt") : FilmStrip->FDocFileName;
-    const QString name = m_prompts.openFileName(QStringLiteral("打开文件"), m_openFolder, proposed, kAnimationFilter);
+    const QString proposed =
+        FilmStrip->FDocFileName.isEmpty() ? QStringLiteral("*.mmt") : m_dialogFolder.place(FilmStrip->FDocFileName);
+    const QString name =
+        m_prompts.openFileName(QStringLiteral("打开文件"), m_dialogFolder.path(), proposed, kAnimationFilter);
     if (name.isEmpty()) return;
+    m_dialogFolder.remember(name);
     if (!isExistingFile(name)) {
         m_prompts.message(kMissingFileText);
         return;
@@ -80,9 +83,13 @@ void TForm_movie::openDocument(const QString& name) {
 }
 
 void TForm_movie::TB_save1Click() {
-    const QString name = m_prompts.saveFileName(QStringLiteral("保存文件"), FilmStrip->FDocFileName, kAnimationFilter,
-                                                QStringLiteral("mmt"));
+    // The default document's name lies in the program's folder; it is proposed where the user works.
+    const QString proposed = FilmStrip->FDocFileName == defaultDocument() ? m_dialogFolder.place(defaultDocument())
+                                                                          : FilmStrip->FDocFileName;
+    const QString name =
+        m_prompts.saveFileName(QStringLiteral("保存文件"), proposed, kAnimationFilter, QStringLiteral("mmt"));
     if (name.isEmpty()) return;
+    m_dialogFolder.remember(name);
     if (QFileInfo::exists(name) && !m_prompts.confirm(name + kOverwriteQuestion)) return;
     if (reportErrors([&] { SaveToFile(name); })) Modified = false;
 }
@@ -92,9 +99,11 @@ void TForm_movie::TB_AddImgClick() {
         m_prompts.message(kUnitLimitText);
         return;
     }
-    const QString name = m_prompts.openFileName(QStringLiteral("打开文件"), m_openFolder, LastTextFile,
+    const QString proposed = LastTextFile.isEmpty() ? QString() : m_dialogFolder.place(LastTextFile);
+    const QString name = m_prompts.openFileName(QStringLiteral("打开文件"), m_dialogFolder.path(), proposed,
                                                 QStringLiteral("Text Files (*.txt)"));
     if (name.isEmpty()) return;
+    m_dialogFolder.remember(name);
     if (!isExistingFile(name)) {
         m_prompts.message(kMissingFileText);
         return;
@@ -162,7 +171,9 @@ void TForm_movie::LoadFromFile(const QString& name) {
 }
 
 QString TForm_movie::exportProposal() const {
-    const QString document = FilmStrip->FDocFileName.isEmpty() ? defaultDocument() : FilmStrip->FDocFileName;
+    const QString document = FilmStrip->FDocFileName.isEmpty() || FilmStrip->FDocFileName == defaultDocument()
+                                 ? m_dialogFolder.place(defaultDocument())
+                                 : FilmStrip->FDocFileName;
     const QFileInfo info(document);
     QString page = info.path() + QLatin1Char('/') + info.completeBaseName() + QStringLiteral(".htm");
     if (page == document) page = info.path() + QLatin1Char('/') + info.completeBaseName() + QStringLiteral("_page.htm");
@@ -178,6 +189,7 @@ void TForm_movie::TB_SaveHtmClick() {
     const QString name = m_prompts.saveFileName(QStringLiteral("保存文件"), exportProposal(),
                                                 QStringLiteral("*.htm (*.htm)"), QStringLiteral("htm"));
     if (name.isEmpty()) return;
+    m_dialogFolder.remember(name);
     if (QFileInfo::exists(name) && !m_prompts.confirm(name + kOverwriteQuestion)) return;
     PageWriter->FFileName = name;
     if (reportErrors([this] { PageWriter->WritePage(); })) ShellOpenHook(name);

@@ -92,7 +92,6 @@ void TForm_movie::FormCreate(const QString& programDir) {
     run.Language = QStringLiteral("chinese");
     run.TempDir = FindTempDir();
 
-    m_openFolder = run.ProgramDir;
     run.DefaultFileName = QStringLiteral("new.mmt");
     bsSkinStatusBar1->bsSkinStatusPanel_4->showPlainText(run.DefaultFileName);
 

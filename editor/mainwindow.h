@@ -1,5 +1,7 @@
 #pragma once
 
+#include "dialogfolder.h"
+
 #include <QMainWindow>
 
 #include <functional>
@@ -159,7 +161,7 @@ private:
     Prompts& m_prompts;
     QStringList m_args;
     QWidget* m_about = nullptr;
-    QString m_openFolder;
+    DialogFolder m_dialogFolder;
     QString m_templateProblem; // why the page template could not be read, empty when it was
     bool m_quietRefresh = false;
 };

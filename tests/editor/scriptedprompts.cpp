@@ -50,9 +50,8 @@ void ScriptedPrompts::critical(const QString& text) {
 
 QString ScriptedPrompts::openFileName(const QString& title, const QString& folder, const QString& fileName,
                                       const QString& filter) {
-    Q_UNUSED(folder);
     log << QStringLiteral("open: ") + filter;
-    openCalls.append({title, fileName, filter, QString()});
+    openCalls.append({title, fileName, filter, QString(), folder});
     if (openNames.isEmpty()) {
         unexpected << QStringLiteral("open: ") + filter;
         return QString();
@@ -63,7 +62,7 @@ QString ScriptedPrompts::openFileName(const QString& title, const QString& folde
 QString ScriptedPrompts::saveFileName(const QString& title, const QString& fileName, const QString& filter,
                                       const QString& defaultSuffix) {
     log << QStringLiteral("save: ") + filter;
-    saveCalls.append({title, fileName, filter, defaultSuffix});
+    saveCalls.append({title, fileName, filter, defaultSuffix, QString()});
     if (saveNames.isEmpty()) {
         unexpected << QStringLiteral("save: ") + filter;
         return QString();

@@ -27,6 +27,7 @@ public:
         QString proposed;
         QString filter;
         QString suffix;
+        QString folder; // the start folder an open dialog is given
     };
     QList<FileDialogCall> openCalls;
     QList<FileDialogCall> saveCalls;

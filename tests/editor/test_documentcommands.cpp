@@ -11,9 +11,12 @@
 #include <QAction>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QScopeGuard>
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace quillet;
@@ -50,6 +53,7 @@ private slots:
     void openWithChineseAndBlankPath();
     void exportProposesThePageNameAndAsksBeforeReplacing();
     void exportWithoutTemplateNamesTheMissingFile();
+    void dialogsStartInTheFolderLastUsed();
 };
 
 void DocumentCommands::addAppendsAndMarksModified() {
@@ -197,7 +201,7 @@ void DocumentCommands::newAndOpenAskNothingWhenCleanOrEmpty() {
     f.prompts.openNames << QString();
     w.TB_openClick();
     QCOMPARE(f.prompts.log, QStringList{QStringLiteral("open: 动画文本(mmt) (*.mmt)")});
-    QCOMPARE(f.prompts.openCalls.last().proposed, f.defaultDocument());
+    QCOMPARE(f.prompts.openCalls.last().proposed, f.programDir() + QStringLiteral("pages/new.mmt"));
     QCOMPARE(f.prompts.openCalls.last().title, QStringLiteral("打开文件"));
 
     w.TB_NewClick();
@@ -220,7 +224,7 @@ void DocumentCommands::saveQuestionYesWithoutANameOpensTheSaveDialog() {
     w.TB_NewClick();
     QCOMPARE(f.prompts.log,
              (QStringList{QStringLiteral("confirm: ") + kSaveQuestion, QStringLiteral("save: 动画文本(mmt) (*.mmt)")}));
-    QCOMPARE(f.prompts.saveCalls.last().proposed, f.defaultDocument());
+    QCOMPARE(f.prompts.saveCalls.last().proposed, f.programDir() + QStringLiteral("pages/new.mmt"));
     QCOMPARE(f.prompts.saveCalls.last().suffix, QStringLiteral("mmt"));
     QCOMPARE(f.prompts.saveCalls.last().title, QStringLiteral("保存文件"));
     QCOMPARE(w.FilmStrip->FCount, 2);
@@ -483,6 +487,51 @@ void DocumentCommands::exportWithoutTemplateNamesTheMissingFile() {
     QVERIFY(f.prompts.saveCalls.isEmpty());
     QVERIFY(f.shellOpened.isEmpty());
     QVERIFY(f.prompts.allAnswered());
+}
+
+void DocumentCommands::dialogsStartInTheFolderLastUsed() {
+    QTemporaryDir home;
+    const QByteArray oldHome = qgetenv("HOME");
+    qputenv("HOME", home.path().toUtf8());
+    const auto restoreHome = qScopeGuard([&] { qputenv("HOME", oldHome); });
+    const QString homeDir = QDir(home.path()).absolutePath();
+
+    // Before any choice every dialog starts at home, the default document proposed there.
+    EditorFixture f;
+    TForm_movie& w = f.start();
+    f.prompts.openNames << QString() << QString();
+    w.TB_AddImgClick();
+    w.TB_openClick();
+    for (const ScriptedPrompts::FileDialogCall& call : f.prompts.openCalls)
+        QCOMPARE(call.folder, homeDir);
+    QCOMPARE(f.prompts.openCalls.last().proposed, homeDir + QStringLiteral("/new.mmt"));
+    f.prompts.openNames << f.textPage(QStringLiteral("texts/page.txt"));
+    w.TB_AddImgClick();
+    f.prompts.saveNames << QString() << QString();
+    w.TB_SaveHtmClick();
+    w.TB_save1Click();
+    // The add dialog's choice is the folder the others start in now.
+    const QString texts = f.programDir() + QStringLiteral("texts");
+    QCOMPARE(f.prompts.saveCalls.at(0).proposed, texts + QStringLiteral("/new.htm"));
+    QCOMPARE(f.prompts.saveCalls.at(1).proposed, texts + QStringLiteral("/new.mmt"));
+
+    // A saved document is proposed under its own name; the open and add dialogs follow the save.
+    const QString film = f.programDir() + QStringLiteral("films/film.mmt");
+    QVERIFY(QDir().mkpath(QFileInfo(film).absolutePath()));
+    f.prompts.saveNames << film;
+    w.TB_save1Click();
+    f.prompts.saveNames << QString();
+    w.TB_save1Click();
+    QCOMPARE(f.prompts.saveCalls.last().proposed, film);
+    f.prompts.openNames << QString() << QString();
+    w.TB_openClick();
+    QCOMPARE(f.prompts.openCalls.last().folder, QFileInfo(film).absolutePath());
+    QCOMPARE(f.prompts.openCalls.last().proposed, film);
+    w.TB_AddImgClick();
+    QCOMPARE(f.prompts.openCalls.last().proposed, QFileInfo(film).absolutePath() + QStringLiteral("/page.txt"));
+    QVERIFY(f.prompts.allAnswered());
+    for (const ScriptedPrompts::FileDialogCall& call : f.prompts.openCalls + f.prompts.saveCalls)
+        QVERIFY2(!call.proposed.startsWith(f.programDir() + QStringLiteral("new.")), qPrintable(call.proposed));
 }
 
 QTEST_MAIN(DocumentCommands)
