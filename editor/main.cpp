@@ -3,12 +3,15 @@
 #include "filetype.h"
 #include "mainwindow.h"
 #include "prompts.h"
+#include "qttranslation.h"
+#include "settings.h"
 
 #include <QApplication>
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QStringList>
 #include <QTextStream>
+#include <QTranslator>
 
 #include <unistd.h>
 
@@ -27,6 +30,9 @@ int runEditor(int argc, char* argv[], const QStringList& arguments) {
     QApplication::setApplicationName(QStringLiteral("Quillet"));
     QApplication::setApplicationDisplayName(QStringLiteral("Quillet"));
     QGuiApplication::setDesktopFileName(QStringLiteral("quillet"));
+    // Before the window, whose start-up may already ask a question.
+    const auto qtTexts = quillet::InstallQtTranslation(
+        quillet::StoredLanguage(QCoreApplication::applicationDirPath() + QStringLiteral("/Tevrano.ini")));
 
     quillet::QtPrompts prompts;
     quillet::TForm_movie window(prompts, arguments);

@@ -1,5 +1,6 @@
 #include "settings.h"
 
+#include "fileerror.h"
 #include "inifile.h"
 
 #include <QFileInfo>
@@ -54,6 +55,15 @@ std::optional<StoredSettings> LoadSettingsFile(const QString& path) {
     if (!QFileInfo::exists(path))
         return std::nullopt;
     return ReadSettings(IniFile::load(path));
+}
+
+QString StoredLanguage(const QString& path) {
+    try {
+        if (const std::optional<StoredSettings> stored = LoadSettingsFile(path)) return stored->language;
+    } catch (const FileError&) {
+        // The window reads the file again at start-up and reports why it cannot.
+    }
+    return QStringLiteral("chinese");
 }
 
 void WriteSettings(IniFile& file, const StoredSettings& values, bool writeWindowPlace) {

@@ -1,14 +1,18 @@
 // The real dialogs behind Prompts: what they are set up with and what each answer returns.
 #include "prompts.h"
+#include "qttranslation.h"
+#include "settings.h"
 
 #include <QApplication>
 #include <QColorDialog>
+#include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QTranslator>
 
 #include <functional>
 
@@ -44,6 +48,7 @@ private slots:
     void questionHasThreeAnswers();
     void saveDialogAppendsTheSuffixAndAsksNothingItself();
     void colourDialogReturnsTheColourRedFirst();
+    void qtTextsSpeakTheStoredLanguage();
 };
 
 void QtPromptsTest::confirmationDefaultsToYesAndEscapesToNo() {
@@ -112,6 +117,44 @@ void QtPromptsTest::colourDialogReturnsTheColourRedFirst() {
     QCOMPARE(prompts.color(0x112233), std::optional<TColor>(0x0000FF));
     whenShown([](QWidget* w) { qobject_cast<QColorDialog*>(w)->reject(); });
     QCOMPARE(prompts.color(0), std::optional<TColor>());
+}
+
+void QtPromptsTest::qtTextsSpeakTheStoredLanguage() {
+    QTemporaryDir dir;
+    const auto yesText = [] {
+        QMessageBox box(QMessageBox::Question, QString(), QString(), QMessageBox::Yes | QMessageBox::No);
+        return box.button(QMessageBox::Yes)->text();
+    };
+    const auto cancelText = [] {
+        QDialogButtonBox buttons(QDialogButtonBox::Cancel);
+        return buttons.button(QDialogButtonBox::Cancel)->text();
+    };
+    const QString englishYes = yesText();
+    const QString englishCancel = cancelText();
+    const auto languageIn = [&](const QByteArray& ini) {
+        const QString path = dir.filePath(QStringLiteral("Tevrano.ini"));
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) return QString();
+        file.write(ini);
+        file.close();
+        return StoredLanguage(path);
+    };
+
+    // Chinese when the file says so, when it names no language, and when there is no file.
+    for (const QString& language : {languageIn("[display]\nlanguage=Chinese\n"), languageIn("[Html]\nspeed=100\n"),
+                                    StoredLanguage(dir.filePath(QStringLiteral("missing.ini")))}) {
+        const std::unique_ptr<QTranslator> translator = InstallQtTranslation(language);
+        QVERIFY2(translator, qPrintable(language));
+        QVERIFY(yesText().contains(QStringLiteral("是")));
+        QVERIFY(cancelText().contains(QStringLiteral("取消")));
+    }
+    QCOMPARE(yesText(), englishYes); // gone with its translator
+
+    QCOMPARE(languageIn("[display]\nlanguage=ENGLISH\n"), QStringLiteral("ENGLISH"));
+    const std::unique_ptr<QTranslator> none = InstallQtTranslation(QStringLiteral("ENGLISH"));
+    QVERIFY(!none);
+    QCOMPARE(yesText(), englishYes);
+    QCOMPARE(cancelText(), englishCancel);
 }
 
 QTEST_MAIN(QtPromptsTest)
