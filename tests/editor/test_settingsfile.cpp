@@ -55,6 +55,7 @@ private slots:
     void closingWritesTheCurrentValuesAndKeepsTheRest();
     void maximisedOrFullWidthWindowKeepsTheStoredPlace();
     void unwritableFileIsReportedAndTheWindowCloses();
+    void readmeTellsWhichSettingsClosingWrites();
 };
 
 void SettingsFile::typicalFileIsApplied() {
@@ -241,6 +242,37 @@ void SettingsFile::unwritableFileIsReportedAndTheWindowCloses() {
     QVERIFY(w.close());
     QCOMPARE(f.prompts.shown(QStringLiteral("critical")).size(), 2);
     QVERIFY(!w.isVisible());
+}
+
+void SettingsFile::readmeTellsWhichSettingsClosingWrites() {
+    // Every stored value changed in the window, then closed: the byte mode alone stays as read.
+    EditorFixture f;
+    TForm_movie& w = startWith(f, kTypical);
+    w.setGeometry(30, 40, 500, 400);
+    Run().Language = QStringLiteral("English");
+    w.pop_window->Edit_color1->setText(QStringLiteral("FF0000"));
+    w.pop_window->Edit_color2->setText(QStringLiteral("00FF00"));
+    w.PageWriter->FSpeed = 250;
+    w.FilmStrip->FDefaultFontColor = 0x123456;
+    w.FilmStrip->FDefaultBackColor = 0x654321;
+    w.pop_window->CB_ByteMode->setCurrentIndex(2);
+    w.bsBtnHOKClick();
+    QVERIFY(w.close());
+    const QList<QByteArray> kept = {"Default_ByteMode=0\n"};
+    QList<QByteArray> unchanged;
+    for (const QByteArray& line : kTypical.split('\n')) {
+        if (line.contains('=') && contents(Run().SettingsPath).contains(line + '\n')) unchanged << line + '\n';
+    }
+    QVERIFY2(unchanged == kept, unchanged.join());
+
+    QFile readme(QStringLiteral(QUILLET_README));
+    QVERIFY(readme.open(QIODevice::ReadOnly));
+    QByteArray row;
+    for (const QByteArray& line : readme.readAll().split('\n')) {
+        if (line.startsWith("| `Tevrano.ini` |")) row = line;
+    }
+    QVERIFY(row.contains("byte mode, which Quillet reads but never writes"));
+    QVERIFY(row.contains("only updates the file when it is there"));
 }
 
 QTEST_MAIN(SettingsFile)
