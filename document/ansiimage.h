@@ -91,7 +91,8 @@ public:
     // Moves double-byte characters so each opening byte stands at an odd position (counted from 1).
     // True when any line holds a byte above 0x80.
     static bool AlignDoubleByte(QList<QByteArray>& lines);
-    // The colour file: bitmap form first, the list form when it is not a readable picture.
+    // The colour file: bitmap form first (ReadColorBitmap), the list form when it is not a readable
+    // BMP picture.
     bool LoadColorFile(const QString& path, ImportReport* report = nullptr);
     bool LoadColorBitmap(const QImage& picture);
     bool LoadColorList(const QString& path, ImportReport* report = nullptr);
@@ -109,6 +110,11 @@ public:
 // The colour file of a text page: its path with the last three characters replaced by "clo"
 // (page.txt -> page.clo).
 QString ColorFilePath(const QString& textPath);
+
+// The picture form of a colour file: a BMP picture and nothing else (the format is never guessed
+// from the bytes or the name), of at most 16 MB of decoded pixels. Null when the bytes are not such
+// a picture; the device is then left anywhere.
+QImage ReadColorBitmap(QIODevice& device);
 
 // The lines of a text page as the import needs them. Lines end at CR LF, LF or a lone CR; a zero
 // byte ends the text. Only what can reach the grid is kept (the first 80 lines, the first

@@ -16,6 +16,10 @@ namespace {
 
 constexpr qint64 kChunkSize = qint64{64} * 1024;
 
+// Decoded pixels of a colour picture, in MB: four million pixels. The whole grid needs 400 x 160;
+// a larger picture colours the grid only.
+constexpr int kColorBitmapAllocationMB = 16;
+
 QString deviceName(QIODevice& device) {
     if (auto* file = qobject_cast<QFileDevice*>(&device)) return file->fileName();
     return QString();
@@ -245,9 +249,11 @@ bool TAnsiImage::AlignDoubleByte(QList<QByteArray>& lines) {
 }
 
 bool TAnsiImage::LoadColorFile(const QString& path, ImportReport* report) {
-    QImageReader reader(path);
-    QImage picture;
-    if (reader.read(&picture)) return LoadColorBitmap(picture);
+    QFile file(path);
+    if (file.open(QIODevice::ReadOnly)) {
+        const QImage picture = ReadColorBitmap(file);
+        if (!picture.isNull()) return LoadColorBitmap(picture);
+    }
     return LoadColorList(path, report);
 }
 
@@ -338,6 +344,16 @@ bool TAnsiImage::LoadColorList(QIODevice& list, ImportReport* report) {
     FCols = IsDoubleByte() ? static_cast<std::int32_t>(divRoundHalfEven(cells, 2)) : cells;
     FRows = rows;
     return true;
+}
+
+QImage ReadColorBitmap(QIODevice& device) {
+    // The format is fixed and never guessed: no other picture reader (a vector picture may load
+    // further files, itself included) ever sees the bytes of a colour file.
+    QImageReader reader(&device, QByteArrayLiteral("bmp"));
+    reader.setAutoDetectImageFormat(false);
+    reader.setDecideFormatFromContent(false);
+    reader.setAllocationLimit(kColorBitmapAllocationMB);
+    return reader.read();
 }
 
 QString ColorFilePath(const QString& textPath) {

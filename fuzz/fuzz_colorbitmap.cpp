@@ -1,9 +1,12 @@
-// The colour file in its picture form: whatever the picture reader makes of the bytes goes to
-// LoadColorBitmap, in a single-byte and in a double-byte unit. Colours land only inside the grid,
-// the extent stays within it, and every coloured cell holds the pixel the rule names.
+// The colour file in its picture form: the bytes go through the colour file's picture reader, which
+// reads a BMP and nothing else, and what it makes of them goes to LoadColorBitmap, in a single-byte
+// and in a double-byte unit. Only bytes that begin as a BMP file ("BM") ever give a picture, and no
+// picture has more pixels than the reader allows; colours land only inside the grid, the extent
+// stays within it, and every coloured cell holds the pixel the rule names.
 #include "fuzzsupport.h"
 #include "rounding.h"
 
+#include <QBuffer>
 #include <QImage>
 
 using namespace quillet;
@@ -53,8 +56,13 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const QImage picture = QImage::fromData(data, static_cast<int>(size));
+    QBuffer device;
+    device.setData(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
+    device.open(QIODevice::ReadOnly);
+    const QImage picture = ReadColorBitmap(device);
     if (picture.isNull()) return 0;
+    FUZZ_CHECK(size >= 2 && data[0] == 'B' && data[1] == 'M');
+    FUZZ_CHECK(picture.sizeInBytes() <= qsizetype{16} * 1024 * 1024);
     checkMode(picture, bmSingleByte);
     checkMode(picture, bmDoubleByte);
     return 0;

@@ -453,12 +453,26 @@ TEST_F(TempFiles, BrokenOrHugeBitmapsAreSafe) {
         EXPECT_GE(unit->FCols, 0);
     }
 
+    // Far larger than the grid, still within the reader's limit: it colours the grid.
     auto huge = freshUnit(bmSingleByte);
-    const QString path = write(QStringLiteral("huge.clo"), bmpFile(5000, 5000, 24, false, coded));
+    const QString path = write(QStringLiteral("huge.clo"), bmpFile(2000, 1500, 24, false, coded));
     ASSERT_TRUE(huge->LoadColorFile(path));
     EXPECT_EQ(huge->FCols, 200);
     EXPECT_EQ(huge->FRows, 80);
-    EXPECT_EQ(huge->cell(79, 199).BackColor, rgb(199, (2500 + 79) & 0xFF, 7));
+    EXPECT_EQ(huge->cell(79, 199).BackColor, rgb(199, (750 + 79) & 0xFF, 7));
+
+    // A compressed bitmap of a few bytes that would unpack to 20 MB of pixels is no colour picture.
+    QByteArray packed = bmpFile(1, 1, 8, false, coded).left(54);
+    qToLittleEndian<qint32>(5000, packed.data() + 18);
+    qToLittleEndian<qint32>(4000, packed.data() + 22);
+    qToLittleEndian<qint32>(1, packed.data() + 30); // BI_RLE8
+    qToLittleEndian<qint32>(54 + 4 * 256, packed.data() + 10);
+    packed += QByteArray(4 * 256, '\0') + QByteArray("\0\1", 2); // black palette, end of bitmap at once
+    auto unpacked = freshUnit(bmSingleByte);
+    report = ImportReport();
+    EXPECT_FALSE(unpacked->LoadColorFile(write(QStringLiteral("packed.clo"), packed), &report));
+    EXPECT_TRUE(report.colorListFailed);
+    EXPECT_EQ(unpacked->cell(0, 0).FontColor, kGreen);
 
     // A header that promises far more pixels than the file holds.
     QByteArray liar = bmpFile(4, 4, 24, false, coded);
@@ -468,6 +482,90 @@ TEST_F(TempFiles, BrokenOrHugeBitmapsAreSafe) {
     claimed->LoadColorFile(write(QStringLiteral("liar.clo"), liar));
     EXPECT_LE(claimed->FCols, 200);
     EXPECT_LE(claimed->FRows, 80);
+}
+
+namespace {
+
+QByteArray encoded(const QImage& picture, const char* format) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    EXPECT_TRUE(picture.save(&buffer, format)) << format;
+    return bytes;
+}
+
+// An uncompressed RGB TIFF of w x h pixels of one colour, written by hand.
+QByteArray tiffFile(int w, int h, QRgb colour) {
+    QByteArray out("II*\0", 4);
+    const auto put16 = [&out](quint16 v) { out.append(reinterpret_cast<const char*>(&v), 2); };
+    const auto put32 = [&out](quint32 v) { out.append(reinterpret_cast<const char*>(&v), 4); };
+    const quint32 entries = 9;
+    const quint32 ifd = 8;
+    const quint32 bits = ifd + 2 + entries * 12 + 4;
+    const quint32 pixels = bits + 6;
+    put32(ifd);
+    put16(entries);
+    const auto entry = [&](quint16 tag, quint16 type, quint32 count, quint32 value) {
+        put16(tag);
+        put16(type);
+        put32(count);
+        put32(value);
+    };
+    entry(256, 4, 1, w);                  // width
+    entry(257, 4, 1, h);                  // length
+    entry(258, 3, 3, bits);               // 8, 8, 8 bits per sample
+    entry(259, 3, 1, 1);                  // no compression
+    entry(262, 3, 1, 2);                  // RGB
+    entry(273, 4, 1, pixels);             // strip offset
+    entry(277, 3, 1, 3);                  // samples per pixel
+    entry(278, 4, 1, h);                  // rows per strip
+    entry(279, 4, 1, quint32(w * h * 3)); // strip bytes
+    put32(0);
+    for (int sample = 0; sample < 3; ++sample)
+        put16(8);
+    for (int k = 0; k < w * h; ++k)
+        out += QByteArray(1, char(qRed(colour))) + char(qGreen(colour)) + char(qBlue(colour));
+    return out;
+}
+
+} // namespace
+
+TEST_F(TempFiles, OnlyABmpIsAColourPicture) {
+    // Every other picture format, named as a colour file, is read as a list (which it is not) and
+    // never decoded: a vector picture may pull any picture on disk into the page, or itself.
+    const QImage red = pictureOf(8, 4, [](int, int) { return qRgb(255, 0, 0); });
+    const QString elsewhere = write(QStringLiteral("elsewhere.png"), encoded(red, "png"));
+    const auto svg = [](const QString& body) {
+        return (QStringLiteral("<svg xmlns=\"http://www.w3.org/2000/svg\" "
+                               "xmlns:xlink=\"http://www.w3.org/1999/xlink\" width=\"8\" height=\"4\">") +
+                body + QStringLiteral("</svg>"))
+            .toUtf8();
+    };
+    const auto image = [](const QString& path) {
+        return QStringLiteral("<image width=\"8\" height=\"4\" xlink:href=\"%1\"/>").arg(path);
+    };
+    const QList<std::pair<QString, QByteArray>> cases{
+        {QStringLiteral("drawn.clo"), svg(QStringLiteral("<rect width=\"8\" height=\"4\" fill=\"red\"/>"))},
+        {QStringLiteral("pulls.clo"), svg(image(elsewhere))},
+        {QStringLiteral("self.clo"), svg(image(dir.filePath(QStringLiteral("self.clo"))))},
+        {QStringLiteral("png.clo"), encoded(red, "png")},
+        {QStringLiteral("xpm.clo"), encoded(red, "xpm")},
+        {QStringLiteral("jpeg.clo"), encoded(red, "jpeg")},
+        {QStringLiteral("tiff.clo"), tiffFile(8, 4, qRgb(255, 0, 0))},
+    };
+    for (const auto& [name, bytes] : cases) {
+        auto unit = freshUnit(bmSingleByte);
+        ImportReport report;
+        EXPECT_FALSE(unit->LoadColorFile(write(name, bytes), &report)) << name.toStdString();
+        EXPECT_TRUE(report.colorListFailed) << name.toStdString();
+        EXPECT_EQ(unit->cell(0, 0).FontColor, kGreen) << name.toStdString();
+        EXPECT_EQ(unit->FCols, 0) << name.toStdString();
+    }
+
+    // The same picture as a BMP colours the cells.
+    auto unit = freshUnit(bmSingleByte);
+    ASSERT_TRUE(unit->LoadColorFile(write(QStringLiteral("bmp.clo"), encoded(red, "bmp"))));
+    EXPECT_EQ(unit->cell(0, 0).FontColor, 0x0000FF);
 }
 
 // ---- colour lists ----
