@@ -2,9 +2,8 @@
 
 #include "fileerror.h"
 #include "filmpanel.h"
+#include "inputfile.h"
 #include "savefile.h"
-
-#include <QFile>
 
 #include <algorithm>
 
@@ -64,8 +63,8 @@ AnimationRecords ReadAnimation(QIODevice& device, const QString& pathForErrors, 
 }
 
 AnimationRecords ReadAnimationFile(const QString& path, int limit) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) throw FileError::fromOpenFailure(file);
+    // No size limit: a file of more than `limit` records is read only as far as its first `limit`.
+    InputFile file(path, InputFile::kNoLimit);
     return ReadAnimation(file, path, limit);
 }
 

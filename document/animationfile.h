@@ -22,8 +22,8 @@ struct AnimationRecords {
 
 // Reads the records from a device; at most `limit` of them. Throws FileError on a read failure.
 AnimationRecords ReadAnimation(QIODevice& device, const QString& pathForErrors, int limit);
-// Opens the file read-only and reads it whole before anything else changes. Throws FileError
-// when it is missing or cannot be read; never creates a file.
+// Opens the file read-only and reads its records before anything else changes. Throws FileError
+// when it is missing or cannot be read, InputRefused when it is not a regular file; never creates a file.
 AnimationRecords ReadAnimationFile(const QString& path, int limit);
 // Writes every unit's record in strip order.
 void WriteAnimation(QIODevice& device, const TFilmPanel& strip, const QString& pathForErrors);

@@ -84,15 +84,17 @@ public:
     void FitSize();
 
     // Imports a text file (and the colour file beside it). Throws FileError when the text file
-    // cannot be read; the unit is then left as it was.
+    // cannot be read, or when either file is refused (InputRefused: not a regular file, too large);
+    // the film strip then drops the unit.
     ImportReport LoadFromTextFile(const QString& path);
     // Same, from bytes already open; colourPath names the optional colour file ("" for none).
+    // Throws InputRefused when the colour file is refused.
     ImportReport LoadFromText(QIODevice& text, const QString& colourPath);
     // Moves double-byte characters so each opening byte stands at an odd position (counted from 1).
     // True when any line holds a byte above 0x80.
     static bool AlignDoubleByte(QList<QByteArray>& lines);
     // The colour file: bitmap form first (ReadColorBitmap), the list form when it is not a readable
-    // BMP picture.
+    // BMP picture. A file that cannot be read is a bad list; one that is refused throws InputRefused.
     bool LoadColorFile(const QString& path, ImportReport* report = nullptr);
     bool LoadColorBitmap(const QImage& picture);
     bool LoadColorList(const QString& path, ImportReport* report = nullptr);

@@ -1,8 +1,9 @@
 #include "ansiimage.h"
 #include "fileerror.h"
+#include "inputfile.h"
 #include "rounding.h"
 
-#include <QFile>
+#include <QBuffer>
 #include <QFileDevice>
 #include <QFileInfo>
 #include <QImageReader>
@@ -16,6 +17,11 @@ namespace {
 
 constexpr qint64 kChunkSize = qint64{64} * 1024;
 
+// The most a text page or its colour file may hold. The grid shows at most 80 lines of 400 bytes
+// (32 KB), but the page is read whole because every byte counts for the byte mode and every line for
+// the width; 16 MB is hundreds of grids, and reading it takes a few milliseconds. A colour list for
+// the whole grid stays under 1 MB; a 24-bit bitmap of the picture limit below is 12 MB.
+constexpr qint64 kPageFileLimit = qint64{16} * 1024 * 1024;
 // Decoded pixels of a colour picture, in MB: four million pixels. The whole grid needs 400 x 160;
 // a larger picture colours the grid only.
 constexpr int kColorBitmapAllocationMB = 16;
@@ -181,6 +187,19 @@ TColor rgbToColor(const uchar* pixel) {
     return static_cast<TColor>(pixel[0]) | static_cast<TColor>(pixel[1]) << 8 | static_cast<TColor>(pixel[2]) << 16;
 }
 
+// The bytes of the colour file. One that cannot be opened or read is a bad colour list; one that
+// is refused (a FIFO, a device, a folder, an oversized file) fails the import as a bad text file does.
+std::optional<QByteArray> readColorFile(const QString& path, ImportReport* report) {
+    try {
+        return ReadInputFile(path, kPageFileLimit);
+    } catch (const InputRefused&) {
+        throw;
+    } catch (const FileError&) {
+        if (report) report->colorListFailed = true;
+        return std::nullopt;
+    }
+}
+
 ImportReport importPage(TAnsiImage& unit, TextPage& page, const QString& colourPath) {
     ImportReport report;
     const bool aligning = unit.FByteMode == bmAuto;
@@ -217,10 +236,8 @@ TextPage ReadTextPage(QIODevice& device, const QString& pathForErrors) {
 }
 
 ImportReport TAnsiImage::LoadFromTextFile(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) throw FileError::fromOpenFailure(file);
+    InputFile file(path, kPageFileLimit);
     TextPage page = ReadTextPage(file, path);
-    file.close();
     FFileName = path;
     return importPage(*this, page, ColorFilePath(path));
 }
@@ -249,12 +266,15 @@ bool TAnsiImage::AlignDoubleByte(QList<QByteArray>& lines) {
 }
 
 bool TAnsiImage::LoadColorFile(const QString& path, ImportReport* report) {
-    QFile file(path);
-    if (file.open(QIODevice::ReadOnly)) {
-        const QImage picture = ReadColorBitmap(file);
-        if (!picture.isNull()) return LoadColorBitmap(picture);
-    }
-    return LoadColorList(path, report);
+    std::optional<QByteArray> bytes = readColorFile(path, report);
+    if (!bytes) return false;
+    QBuffer pictureBytes(&*bytes);
+    pictureBytes.open(QIODevice::ReadOnly);
+    const QImage picture = ReadColorBitmap(pictureBytes);
+    if (!picture.isNull()) return LoadColorBitmap(picture);
+    QBuffer listBytes(&*bytes);
+    listBytes.open(QIODevice::ReadOnly);
+    return LoadColorList(listBytes, report);
 }
 
 bool TAnsiImage::LoadColorBitmap(const QImage& picture) {
@@ -295,12 +315,11 @@ bool TAnsiImage::LoadColorBitmap(const QImage& picture) {
 }
 
 bool TAnsiImage::LoadColorList(const QString& path, ImportReport* report) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        if (report) report->colorListFailed = true;
-        return false;
-    }
-    return LoadColorList(file, report);
+    std::optional<QByteArray> bytes = readColorFile(path, report);
+    if (!bytes) return false;
+    QBuffer list(&*bytes);
+    list.open(QIODevice::ReadOnly);
+    return LoadColorList(list, report);
 }
 
 bool TAnsiImage::LoadColorList(QIODevice& list, ImportReport* report) {

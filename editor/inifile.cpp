@@ -1,10 +1,7 @@
 #include "inifile.h"
 
-#include "fileerror.h"
+#include "inputfile.h"
 #include "savefile.h"
-
-#include <QFile>
-#include <QIODevice>
 
 namespace quillet {
 
@@ -105,18 +102,8 @@ IniFile::IniFile(const QByteArray& bytes) {
     }
 }
 
-IniFile IniFile::load(QIODevice& device, const QString& name) {
-    const QByteArray bytes = device.readAll();
-    if (auto* file = qobject_cast<QFile*>(&device); file && file->error() != QFileDevice::NoError)
-        throw FileError(name, file->errorString());
-    return IniFile(bytes);
-}
-
 IniFile IniFile::load(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw FileError(path, file.errorString());
-    return load(file, path);
+    return IniFile(ReadInputFile(path, kSizeLimit));
 }
 
 QByteArray IniFile::toBytes() const {

@@ -7,8 +7,6 @@
 #include <cstdint>
 #include <optional>
 
-class QIODevice;
-
 namespace quillet {
 
 // A sectioned settings file ("[section]" lines, then "key=value" lines) that is changed key by key:
@@ -26,10 +24,11 @@ public:
     // The file whose contents are these bytes.
     explicit IniFile(const QByteArray& bytes);
 
-    // Reads the open device to its end; name is the path reported in errors. Throws FileError when
-    // reading a file fails.
-    static IniFile load(QIODevice& device, const QString& name);
-    // Reads the file at path. Throws FileError when it cannot be opened or read.
+    // The most a settings file may hold; the one shipped is under 1 KB.
+    static constexpr qint64 kSizeLimit = qint64{4} * 1024 * 1024;
+
+    // Reads the file at path. Throws FileError when it cannot be opened or read, InputRefused when
+    // it is not a regular file or larger than kSizeLimit.
     static IniFile load(const QString& path);
 
     // The file's bytes: unchanged lines exactly as loaded.

@@ -105,9 +105,9 @@ void TForm_movie::FormCreate(const QString& programDir) {
         PageWriter = std::make_unique<THtmFP>(scriptPath);
     } catch (const FileError& e) {
         // The editor works without the template; only the export needs it, and says so. The
-        // writer still holds the page options, so it is made from an empty template.
+        // writer still holds the page options, so it is made without a template.
         m_templateProblem = e.message();
-        PageWriter = std::make_unique<THtmFP>(QStringLiteral("/dev/null"));
+        PageWriter = std::make_unique<THtmFP>();
     }
     PageWriter->FFilm = FilmStrip.get();
 

@@ -1,16 +1,17 @@
 #include "aboutwindow.h"
 
+#include "fileerror.h"
 #include "languagetable.h"
 #include "projectinfo.h"
 #include "runvalues.h"
 #include "shellhelpers.h"
 
 #include <QApplication>
-#include <QFile>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
 #include <QStandardPaths>
@@ -19,6 +20,8 @@
 #include <QVBoxLayout>
 #include <QWebEngineHistory>
 #include <QWebEngineView>
+
+#include <optional>
 
 namespace quillet {
 
@@ -141,9 +144,14 @@ void Taboutform::FormCreate() {
 void Taboutform::SetAboutLanguage(const QString& language) {
     const QString path = FindLanguageTable(programDir(), language);
     if (path.isEmpty()) return;
-    QFile file(path);
-    if (file.open(QIODevice::ReadOnly)) {
-        const QMap<int, QString> table = ReadLanguageTable(file);
+    std::optional<QMap<int, QString>> read;
+    try {
+        read = ReadLanguageTableFile(path);
+    } catch (const FileError& e) {
+        reportProblem(e.message());
+    }
+    if (read) {
+        const QMap<int, QString>& table = *read;
         const auto apply = [&table](int number, auto setter) {
             const auto found = table.constFind(number);
             if (found != table.constEnd()) setter(*found);
@@ -159,6 +167,14 @@ void Taboutform::SetAboutLanguage(const QString& language) {
         apply(10, [this](const QString& text) { bsSkinSpeedButton1->setToolTip(text); });
     }
     if (!AboutPageURL.isEmpty()) navigate(QUrl(AboutPageURL));
+}
+
+void Taboutform::reportProblem(const QString& text) {
+    // Not modal: the table is read also while the window is built, before the run's event loop.
+    auto* box = new QMessageBox(QMessageBox::Warning, windowTitle(), text, QMessageBox::Ok, this);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setWindowModality(Qt::NonModal);
+    box->show();
 }
 
 void Taboutform::showEvent(QShowEvent* event) {

@@ -27,7 +27,8 @@ public:
 
     // Applies the strings of Language/<language>_about.ini (numbers 1 to 8 and 10; a missing
     // number keeps the current text), then returns the web view to the about page. Without a
-    // table for that language nothing changes.
+    // table for that language nothing changes; a table that cannot be read (or is refused: not a
+    // regular file, larger than 1 MB) changes no text and is told in a warning box.
     void SetAboutLanguage(const QString& language);
 
     // Language whose strings are applied.
@@ -76,6 +77,7 @@ private:
     void buildButtonBar();
     void createWebBrowser();
     void navigate(const QUrl& url);
+    void reportProblem(const QString& text);
     QString currentAddress() const;
 
     // A navigation asked for before the web view exists; it is made when the view is created.

@@ -1,5 +1,7 @@
 #include "languagetable.h"
 
+#include "inputfile.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QIODevice>
@@ -9,6 +11,8 @@ namespace quillet {
 namespace {
 
 constexpr qsizetype MaxTextBytes = 253;
+// Nine texts of at most 253 bytes make a table of a few KB.
+constexpr qint64 MaxFileBytes = qint64{1024} * 1024;
 
 QString cutToBytes(const QString& text) {
     // Counted character by character: the text is cut at the last whole character that still fits.
@@ -25,11 +29,8 @@ QString cutToBytes(const QString& text) {
     return text.left(end);
 }
 
-} // namespace
-
-QMap<int, QString> ReadLanguageTable(QIODevice& device) {
+QMap<int, QString> parseTable(QByteArray bytes) {
     QMap<int, QString> table;
-    QByteArray bytes = device.readAll();
     if (bytes.startsWith("\xEF\xBB\xBF")) bytes.remove(0, 3);
     for (QByteArray line : bytes.split('\n')) {
         if (line.endsWith('\r')) line.chop(1);
@@ -40,6 +41,16 @@ QMap<int, QString> ReadLanguageTable(QIODevice& device) {
         if (isNumber) table.insert(number, cutToBytes(QString::fromUtf8(line.mid(equals + 1))));
     }
     return table;
+}
+
+} // namespace
+
+QMap<int, QString> ReadLanguageTable(QIODevice& device) {
+    return parseTable(device.readAll());
+}
+
+QMap<int, QString> ReadLanguageTableFile(const QString& path) {
+    return parseTable(ReadInputFile(path, MaxFileBytes));
 }
 
 QString FindLanguageTable(const QString& programDir, const QString& language) {

@@ -5,10 +5,9 @@
 #include "fileerror.h"
 #include "filmpanel.h"
 #include "htmlunit.h"
+#include "inputfile.h"
 #include "rounding.h"
 #include "savefile.h"
-
-#include <QFile>
 
 namespace quillet {
 
@@ -16,6 +15,9 @@ namespace {
 
 // A markup line is ended once it is longer than this and the markup stops inside "<font ".
 constexpr qsizetype kMarkupLineLength = 100;
+
+// The most a script template may hold: a page takes 55 of its lines, the one shipped is 2 KB.
+constexpr qint64 kTemplateLimit = qint64{4} * 1024 * 1024;
 
 // Lines end at CR, LF or CR LF; a final line break does not start another line.
 QList<QByteArray> splitLines(const QByteArray& bytes) {
@@ -124,13 +126,10 @@ void THtmBasic::WriteUnitTable(const TAnsiImage& unit) {
     FBodyLines.append(QByteArrayLiteral("</td></tr></table>"));
 }
 
-THtmFP::THtmFP(const QString& scriptPath) : m_scriptPath(scriptPath) {
-    QFile file(scriptPath);
-    if (!file.open(QIODevice::ReadOnly)) throw FileError(scriptPath, file.errorString());
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) throw FileError(scriptPath, file.errorString());
-    FScript = splitLines(bytes);
-}
+THtmFP::THtmFP() = default;
+
+THtmFP::THtmFP(const QString& scriptPath)
+    : FScript(splitLines(ReadInputFile(scriptPath, kTemplateLimit))), m_scriptPath(scriptPath) {}
 
 THtmFP::~THtmFP() = default;
 

@@ -59,8 +59,11 @@ public:
     // The lines a page takes from the template: 1-10, 12-52 and 54 or 55.
     static constexpr int kTemplateLines = 55;
 
+    // A writer without a template: it holds the page options, and WritePage throws TemplateError.
+    THtmFP();
     // Reads the template, one entry per line (lines end at CR, LF or CR LF; bytes unchanged).
-    // Throws FileError when it cannot be read.
+    // Throws FileError when it cannot be read, InputRefused when it is not a regular file or
+    // larger than 4 MB.
     explicit THtmFP(const QString& scriptPath);
     ~THtmFP() override;
 

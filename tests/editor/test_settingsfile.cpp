@@ -6,6 +6,7 @@
 #include "pagewriter.h"
 #include "previewpanel.h"
 #include "runvalues.h"
+#include "watchdog.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -17,6 +18,10 @@
 #include <QSlider>
 #include <QTest>
 #include <QTimer>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace quillet;
 
@@ -56,6 +61,8 @@ private slots:
     void maximisedOrFullWidthWindowKeepsTheStoredPlace();
     void unwritableFileIsReportedAndTheWindowCloses();
     void readmeTellsWhichSettingsClosingWrites();
+    void refusedFileStartsWithDefaultsAndIsToldOnce_data();
+    void refusedFileStartsWithDefaultsAndIsToldOnce();
 };
 
 void SettingsFile::typicalFileIsApplied() {
@@ -273,6 +280,36 @@ void SettingsFile::readmeTellsWhichSettingsClosingWrites() {
     }
     QVERIFY(row.contains("byte mode, which Quillet reads but never writes"));
     QVERIFY(row.contains("only updates the file when it is there"));
+}
+
+void SettingsFile::refusedFileStartsWithDefaultsAndIsToldOnce_data() {
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("FIFO") << 0 << QStringLiteral("not a regular file");
+    QTest::newRow("link to /dev/zero") << 1 << QStringLiteral("not a regular file");
+    QTest::newRow("a terabyte of holes") << 2 << QStringLiteral("too large");
+}
+
+void SettingsFile::refusedFileStartsWithDefaultsAndIsToldOnce() {
+    QFETCH(int, kind);
+    QFETCH(QString, reason);
+    EditorFixture f;
+    const QByteArray path = QFile::encodeName(f.programDir() + QStringLiteral("Tevrano.ini"));
+    if (kind == 0) QCOMPARE(::mkfifo(path.constData(), 0600), 0);
+    if (kind == 1) QCOMPARE(::symlink("/dev/zero", path.constData()), 0);
+    if (kind == 2) {
+        const int fd = ::open(path.constData(), O_WRONLY | O_CREAT, 0600);
+        QVERIFY(fd >= 0);
+        QCOMPARE(::ftruncate(fd, qint64{1} << 40), 0);
+        ::close(fd);
+    }
+    const Watchdog watchdog("start-up with a settings file that is no regular file or too large");
+    TForm_movie& w = f.start();
+    QCOMPARE(f.prompts.shown(QStringLiteral("critical")),
+             QStringList{QString::fromLocal8Bit(path) + QStringLiteral(": ") + reason +
+                         (kind == 2 ? QStringLiteral(" (more than 4 MB)") : QString())});
+    QCOMPARE(w.PreviewInterval, 1210);
+    QCOMPARE(w.FilmStrip->FDefaultBackColor, TColor(0xFFFFFF));
 }
 
 QTEST_MAIN(SettingsFile)

@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -167,6 +168,20 @@ private slots:
         QCOMPARE(form.bsSkinSpeedButton1->toolTip(), QStringLiteral("导出到IE浏览器"));
         QTest::qWait(300);
         QCOMPARE(form.Edit_input->text(), pageURL(QStringLiteral("second.htm")));
+    }
+
+    void oversizedTableIsToldAndChangesNothing() {
+        // A terabyte of holes: read whole it would ask for a terabyte of memory.
+        QFile table(programDir + QStringLiteral("Language/chinese_about.ini"));
+        QVERIFY(table.open(QIODevice::WriteOnly));
+        QVERIFY(table.resize(qint64{1} << 40));
+        table.close();
+        Taboutform form;
+        QCOMPARE(form.note->text(), QStringLiteral("网址："));
+        const QList<QMessageBox*> boxes = form.findChildren<QMessageBox*>();
+        QCOMPARE(boxes.size(), 1);
+        QCOMPARE(boxes.first()->text(), table.fileName() + QStringLiteral(": too large (more than 1 MB)"));
+        QVERIFY(boxes.first()->isVisible());
     }
 
     void languageNamesCompareWithLetterCase_data() {
