@@ -19,6 +19,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/stat.h>
+
 using namespace quillet;
 
 namespace {
@@ -48,6 +50,7 @@ private slots:
     void emptiedDocumentIsLeftWithoutQuestion();
     void saveAsksBeforeOverwritingOnce();
     void saveFailureKeepsTheDocumentModified();
+    void saveOverAnEntryThatIsNoFileIsRefused();
     void openReadsEmptyLongAndRandomFiles();
     void openOfAMissingOrReadOnlyFile();
     void openWithChineseAndBlankPath();
@@ -351,6 +354,25 @@ void DocumentCommands::saveFailureKeepsTheDocumentModified() {
     QCOMPARE(f.prompts.shown("critical").size(), 2);
     QCOMPARE(w.FilmStrip->FCount, 1);
     QVERIFY(w.Modified);
+    QVERIFY(f.prompts.allAnswered());
+}
+
+void DocumentCommands::saveOverAnEntryThatIsNoFileIsRefused() {
+    EditorFixture f;
+    TForm_movie& w = f.start();
+    f.addPages(1);
+    const QString pipe = f.programDir() + QStringLiteral("pipe.mmt");
+    QCOMPARE(::mkfifo(QFile::encodeName(pipe).constData(), 0644), 0);
+    f.prompts.saveNames << pipe;
+    f.prompts.confirms << true;
+    w.TB_save1Click();
+    QCOMPARE(f.prompts.shown("critical"),
+             QStringList{pipe + QStringLiteral(": not a regular file: it is not replaced")});
+    struct stat info {};
+    QCOMPARE(::lstat(QFile::encodeName(pipe).constData(), &info), 0);
+    QVERIFY(S_ISFIFO(info.st_mode));
+    QVERIFY(w.Modified);
+    QCOMPARE(w.FilmStrip->FDocFileName, f.defaultDocument());
     QVERIFY(f.prompts.allAnswered());
 }
 
