@@ -6,18 +6,22 @@
 #include "filmpanel.h"
 #include "gbktext.h"
 #include "pagewriter.h"
+#include "savefile.h"
 #include "settings.h"
 
+#include <QBuffer>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QImageWriter>
 #include <QRegularExpression>
-#include <QSaveFile>
+#include <QSet>
 #include <QTextStream>
 
 #include <cerrno>
 #include <optional>
 #include <stdexcept>
+#include <sys/stat.h>
 
 namespace quillet {
 namespace {
@@ -231,28 +235,78 @@ bool fillStrip(TFilmPanel& strip, const QStringList& inputs, QTextStream& err) {
     return true;
 }
 
+QString pictureName(int index) {
+    return QStringLiteral("unit-%1.png").arg(index + 1, 3, 10, QLatin1Char('0'));
+}
+
+void removeFile(const QString& path) {
+    QFile file(path);
+    if (!file.remove()) throw FileError(path, file.errorString());
+}
+
+// The pictures an earlier export may have left in the folder, by name. Links of such names are
+// removed, never followed: every picture is written afresh as a file of its own. Throws FileError,
+// before anything is changed, for an entry of such a name that is neither a regular file nor a link.
+QStringList earlierPictures(const QString& folder) {
+    static const QRegularExpression picture(QStringLiteral("^unit-[0-9]{3}\\.png$"));
+    const QDir dir(folder);
+    QStringList files;
+    QStringList links;
+    for (const QString& name : dir.entryList(QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot)) {
+        if (!picture.match(name).hasMatch()) continue;
+        const QString path = dir.filePath(name);
+        struct stat info {};
+        if (::lstat(QFile::encodeName(path).constData(), &info) != 0) throw FileError::fromErrno(path, errno);
+        if (S_ISREG(info.st_mode))
+            files << name;
+        else if (S_ISLNK(info.st_mode))
+            links << path;
+        else
+            throw FileError(path, QStringLiteral("not a regular file: it is neither replaced nor removed"));
+    }
+    for (const QString& link : links)
+        removeFile(link);
+    return files;
+}
+
+QByteArray pngBytes(const QImage& picture, const QString& pathForErrors) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "png");
+    writer.setQuality(50); // a middle zlib level: twice as fast as the default, files barely larger
+    if (!writer.write(picture)) throw FileError(pathForErrors, writer.errorString());
+    return bytes;
+}
+
+// Leaves the folder holding exactly the pictures of this export: unit-001.png and on, one for each
+// unit that is not empty. Pictures left by an earlier export under other numbers are removed;
+// nothing else in the folder is touched.
 void writePictures(TFilmPanel& strip, const QString& folder, QTextStream& err) {
-    if (!QDir().mkpath(folder))
-        throw FileError::fromErrno(folder, errno ? errno : EACCES);
+    if (!QDir().mkpath(folder)) {
+        const bool blocked = QFileInfo::exists(folder) && !QFileInfo(folder).isDir();
+        throw FileError::fromErrno(folder, blocked ? ENOTDIR : (errno ? errno : EACCES));
+    }
+    const QStringList earlier = earlierPictures(folder);
+    QSet<QString> written;
     for (int i = 0; i < strip.FCount; ++i) {
         TAnsiImage& unit = strip.GetUnit(i);
         unit.Render();
-        const QString name = QDir(folder).filePath(QStringLiteral("unit-%1.png").arg(i + 1, 3, 10, QLatin1Char('0')));
+        const QString name = QDir(folder).filePath(pictureName(i));
         const QRect textArea = unit.TextArea();
         if (textArea.isEmpty()) {
             err << QStringLiteral("unit %1 is empty: no picture written").arg(i + 1) << Qt::endl;
             continue;
         }
-        QSaveFile file(name);
-        if (!file.open(QIODevice::WriteOnly))
-            throw FileError(name, file.errorString());
-        QImageWriter writer(&file, "png");
-        writer.setQuality(50); // a middle zlib level: twice as fast as the default, files barely larger
-        if (!writer.write(unit.Picture.copy(textArea)))
-            throw FileError(name, writer.errorString());
-        if (!file.commit())
-            throw FileError(name, file.errorString());
+        // Encoded in memory first, so that a full disk is reported in the system's words.
+        SaveFile file(name);
+        file.write(pngBytes(unit.Picture.copy(textArea), name));
+        file.commit();
+        written << pictureName(i);
         unit.Picture = QImage();
+    }
+    for (const QString& name : earlier) {
+        if (!written.contains(name)) removeFile(QDir(folder).filePath(name));
     }
 }
 

@@ -12,6 +12,14 @@
 #include <QTemporaryDir>
 #include <QTextStream>
 
+#include <cerrno>
+#include <cstring>
+
+#include <sched.h>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 using namespace quillet;
 
 namespace {
@@ -21,6 +29,15 @@ struct BatchRun {
     QString out;
     QString err;
 };
+
+// A private mount namespace for this process, so that the test's mounts vanish with it; empty when
+// mounting is not permitted here, otherwise the reason.
+std::string enterPrivateMounts() {
+    if (::unshare(CLONE_NEWNS) != 0) return std::string("unshare(CLONE_NEWNS): ") + std::strerror(errno);
+    if (::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0)
+        return std::string("making / private: ") + std::strerror(errno);
+    return {};
+}
 
 class BatchModeTest : public ::testing::Test {
 protected:
@@ -228,6 +245,110 @@ TEST_F(BatchModeTest, ShortOrMissingTemplateFailsWithoutAFile) {
     EXPECT_EQ(result.exitCode, 1);
     EXPECT_TRUE(result.err.contains(QStringLiteral("Script.txt")));
     EXPECT_FALSE(QFile::exists(page));
+}
+
+TEST_F(BatchModeTest, OutputsThatAreNotRegularFilesAreRefusedAndKept) {
+    writeFile(QStringLiteral("a.txt"), "x\r\n");
+    const QString pictures = path(QStringLiteral("pictures"));
+    ASSERT_TRUE(QDir().mkpath(pictures));
+    const QString pipes[] = {path("pipe.mmt"), path("pipe.htm"), pictures + QStringLiteral("/unit-001.png")};
+    for (const QString& pipe : pipes)
+        ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0644), 0) << std::strerror(errno);
+    const QStringList exports = {QStringLiteral("--export-mmt=") + pipes[0],
+                                 QStringLiteral("--export-html=") + pipes[1],
+                                 QStringLiteral("--export-png=") + pictures};
+    for (int i = 0; i < 3; ++i) {
+        SCOPED_TRACE(exports[i].toStdString());
+        const BatchRun result = run({exports[i], path("a.txt")});
+        EXPECT_EQ(result.exitCode, 1);
+        EXPECT_TRUE(result.err.contains(pipes[i] + QStringLiteral(": not a regular file"))) << result.err.toStdString();
+        struct stat info {};
+        ASSERT_EQ(::lstat(QFile::encodeName(pipes[i]).constData(), &info), 0);
+        EXPECT_TRUE(S_ISFIFO(info.st_mode));
+    }
+}
+
+TEST_F(BatchModeTest, PictureFolderHoldsExactlyThePicturesOfThisExport) {
+    writeFile(QStringLiteral("a.txt"), "abc\r\nde\r\n");
+    writeFile(QStringLiteral("empty.txt"), "");
+    const QString folder = path(QStringLiteral("pictures"));
+    ASSERT_EQ(run({QStringLiteral("--export-png=") + folder, path("a.txt"), path("a.txt"), path("a.txt"), path("a.txt"),
+                   path("a.txt")})
+                  .exitCode,
+              0);
+    const QByteArray picture = readFile(folder + QStringLiteral("/unit-001.png"));
+    ASSERT_FALSE(picture.isEmpty());
+
+    // Other files of the folder, near misses of the pictures' names among them, stay as they are.
+    const QStringList others = {QStringLiteral("notes.txt"),     QStringLiteral("unit-1.png"),
+                                QStringLiteral("unit-0004.png"), QStringLiteral("unit-004.png.bak"),
+                                QStringLiteral("UNIT-005.PNG"),  QStringLiteral("unit-04a.png")};
+    for (const QString& name : others)
+        writeFile(QStringLiteral("pictures/") + name, "keep");
+    // An old picture spoilt, and two replaced by links that lead out of the folder.
+    writeFile(QStringLiteral("pictures/unit-001.png"), "spoilt");
+    writeFile(QStringLiteral("outside-3"), "outside");
+    writeFile(QStringLiteral("outside-5"), "outside");
+    for (const char* n : {"3", "5"}) {
+        const QString link = folder + QStringLiteral("/unit-00%1.png").arg(QLatin1String(n));
+        ASSERT_TRUE(QFile::remove(link));
+        ASSERT_TRUE(QFile::link(path(QStringLiteral("outside-%1").arg(QLatin1String(n))), link));
+    }
+
+    const BatchRun result =
+        run({QStringLiteral("--export-png=") + folder, path("a.txt"), path("empty.txt"), path("a.txt")});
+    EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
+    EXPECT_TRUE(result.err.contains(QStringLiteral("unit 2 is empty")));
+    QStringList expected = others + QStringList{QStringLiteral("unit-001.png"), QStringLiteral("unit-003.png")};
+    expected.sort();
+    EXPECT_EQ(QDir(folder).entryList(QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name),
+              expected);
+    for (const QString& name : {QStringLiteral("unit-001.png"), QStringLiteral("unit-003.png")}) {
+        const QFileInfo written(folder + QLatin1Char('/') + name);
+        EXPECT_FALSE(written.isSymLink()) << name.toStdString();
+        EXPECT_EQ(readFile(written.filePath()), picture) << name.toStdString();
+    }
+    for (const QString& name : others)
+        EXPECT_EQ(readFile(folder + QLatin1Char('/') + name), QByteArray("keep"));
+    EXPECT_EQ(readFile(path("outside-3")), QByteArray("outside"));
+    EXPECT_EQ(readFile(path("outside-5")), QByteArray("outside"));
+
+    // An entry of a picture's name that is not a file stops the export before anything changes.
+    ASSERT_TRUE(QDir().mkpath(folder + QStringLiteral("/unit-009.png")));
+    const BatchRun refused = run({QStringLiteral("--export-png=") + folder, path("empty.txt")});
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_TRUE(refused.err.contains(folder + QStringLiteral("/unit-009.png: not a regular file")))
+        << refused.err.toStdString();
+    EXPECT_EQ(readFile(folder + QStringLiteral("/unit-001.png")), picture);
+}
+
+TEST_F(BatchModeTest, FullDiskIsNamedByEveryWriter) {
+    const std::string reason = enterPrivateMounts();
+    if (!reason.empty()) GTEST_SKIP() << "needs a small tmpfs: " << reason;
+    writeFile(QStringLiteral("a.txt"), "abc\r\n");
+    const QString device = path(QStringLiteral("small"));
+    ASSERT_TRUE(QDir().mkpath(device));
+    if (::mount("tmpfs", QFile::encodeName(device).constData(), "tmpfs", 0, "size=256k") != 0)
+        GTEST_SKIP() << "cannot mount a tmpfs: " << std::strerror(errno);
+    ASSERT_TRUE(QDir().mkpath(device + QStringLiteral("/pictures")));
+    QFile filler(device + QStringLiteral("/filler"));
+    ASSERT_TRUE(filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+    while (filler.write(QByteArray(4096, 'f')) > 0) {
+    }
+    filler.close();
+
+    for (const QString& output : {QStringLiteral("--export-mmt=") + device + QStringLiteral("/out.mmt"),
+                                  QStringLiteral("--export-html=") + device + QStringLiteral("/out.htm"),
+                                  QStringLiteral("--export-png=") + device + QStringLiteral("/pictures")}) {
+        SCOPED_TRACE(output.toStdString());
+        const BatchRun result = run({output, path("a.txt")});
+        EXPECT_EQ(result.exitCode, 1);
+        EXPECT_TRUE(result.err.contains(QString::fromLocal8Bit(std::strerror(ENOSPC)))) << result.err.toStdString();
+    }
+    EXPECT_EQ(QDir(device).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+              (QStringList{QStringLiteral("filler"), QStringLiteral("pictures")}));
+    EXPECT_TRUE(QDir(device + QStringLiteral("/pictures")).isEmpty());
+    ::umount2(QFile::encodeName(device).constData(), MNT_DETACH);
 }
 
 } // namespace
