@@ -20,6 +20,7 @@ inline constexpr char kColorListErrorText[] = "FileOpenError!";
 // What a text import has to tell its caller besides its result.
 struct ImportReport {
     bool colorListFailed = false; // the colour list was bad: the caller shows kColorListErrorText
+    QString colorListError;       // the system's reason when the colour file could not be opened
 };
 
 // One frame of the animation: an 80 x 200 grid of cells with its default colours, used extent,

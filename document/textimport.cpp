@@ -194,8 +194,11 @@ std::optional<QByteArray> readColorFile(const QString& path, ImportReport* repor
         return ReadInputFile(path, kPageFileLimit);
     } catch (const InputRefused&) {
         throw;
-    } catch (const FileError&) {
-        if (report) report->colorListFailed = true;
+    } catch (const FileError& e) {
+        if (report) {
+            report->colorListFailed = true;
+            report->colorListError = e.description();
+        }
         return std::nullopt;
     }
 }

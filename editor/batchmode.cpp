@@ -6,6 +6,7 @@
 #include "filmpanel.h"
 #include "gbktext.h"
 #include "pagewriter.h"
+#include "pathcheck.h"
 #include "savefile.h"
 #include "settings.h"
 
@@ -182,9 +183,16 @@ QByteArray toCodePage(const QString& text) {
     return bytes;
 }
 
-// Settings next to the program, read only when the file is there.
-std::optional<StoredSettings> readStoredSettings(const QString& programDir) {
-    return LoadSettingsFile(programDir + QStringLiteral("Tevrano.ini"));
+// Settings next to the program, read only when the file is there. A file that cannot be read is
+// reported and the built-in values stand in for it.
+std::optional<StoredSettings> readStoredSettings(const QString& programDir, QTextStream& err) {
+    try {
+        return LoadSettingsFile(programDir + QStringLiteral("Tevrano.ini"));
+    } catch (const FileError& error) {
+        err << QStringLiteral("quillet: ") << error.message() << QStringLiteral(": the built-in settings are used")
+            << Qt::endl;
+        return std::nullopt;
+    }
 }
 
 void applyUnitDefaults(TFilmPanel& strip, const BatchOptions& options, const std::optional<StoredSettings>& stored) {
@@ -201,6 +209,19 @@ void applyUnitDefaults(TFilmPanel& strip, const BatchOptions& options, const std
         strip.FDefaultFontColor = *options.unitFont;
 }
 
+bool isAnimationFile(const QString& path) {
+    return path.endsWith(QLatin1String(".mmt"), Qt::CaseInsensitive);
+}
+
+void checkInputNames(const QStringList& inputs) {
+    for (const QString& input : inputs) {
+        if (!isAnimationFile(input) && !input.endsWith(QLatin1String(".txt"), Qt::CaseInsensitive))
+            throw UsageError(QStringLiteral("%1 is neither an animation file (.mmt) nor a text page (.txt)")
+                                 .arg(input)
+                                 .toStdString());
+    }
+}
+
 void checkInput(const QString& path) {
     const QFileInfo info(path);
     if (info.isDir())
@@ -211,13 +232,13 @@ void checkInput(const QString& path) {
 bool fillStrip(TFilmPanel& strip, const QStringList& inputs, QTextStream& err) {
     bool notAllRead = false;
     for (const QString& input : inputs) {
-        if (!QFileInfo::exists(input)) {
+        if (!PathExists(input)) {
             err << QStringLiteral("文件不存在: ") << input << Qt::endl;
             return false;
         }
         checkInput(input);
         const int room = TFilmPanel::kMaxUnits - strip.FCount;
-        if (input.endsWith(QLatin1String(".mmt"), Qt::CaseInsensitive)) {
+        if (isAnimationFile(input)) {
             const AnimationRecords records = ReadAnimationFile(input, room);
             AppendRecords(strip, records);
             notAllRead = notAllRead || records.notAllRead();
@@ -226,7 +247,9 @@ bool fillStrip(TFilmPanel& strip, const QStringList& inputs, QTextStream& err) {
         } else {
             const ImportReport report = strip.AddTextUnit(input);
             if (report.colorListFailed) {
-                err << kColorListErrorText << QStringLiteral(": ") << ColorFilePath(input) << Qt::endl;
+                err << kColorListErrorText << QStringLiteral(": ") << ColorFilePath(input);
+                if (!report.colorListError.isEmpty()) err << QStringLiteral(": ") << report.colorListError;
+                err << Qt::endl;
             }
         }
     }
@@ -324,6 +347,17 @@ void writePage(const TFilmPanel& strip, const BatchOptions& options, const std::
     writer.WritePage();
 }
 
+// 0 when everything written to out reached its device; otherwise 1, after saying why on err.
+int finishOutput(QTextStream& out, QTextStream& err) {
+    out.flush();
+    if (out.status() == QTextStream::Ok) return 0;
+    const QIODevice* device = out.device();
+    err << QStringLiteral("quillet: standard output: ")
+        << (device && !device->errorString().isEmpty() ? device->errorString() : QStringLiteral("write failed"))
+        << Qt::endl;
+    return 1;
+}
+
 } // namespace
 
 bool IsBatchInvocation(const QStringList& arguments) {
@@ -341,23 +375,24 @@ int RunBatch(const QStringList& arguments, const QString& programDir, QTextStrea
         options = parseArguments(arguments);
         if (options.help) {
             out << kUsage;
-            return 0;
+            return finishOutput(out, err);
         }
         if (options.version) {
             out << QStringLiteral("quillet %1").arg(QStringLiteral(QUILLET_VERSION)) << Qt::endl;
-            return 0;
+            return finishOutput(out, err);
         }
         if (options.kind == ExportKind::None)
             throw UsageError("nothing to do: give an --export-... option");
         if (options.inputs.isEmpty())
             throw UsageError("no input files");
+        checkInputNames(options.inputs);
     } catch (const UsageError& error) {
         err << QStringLiteral("quillet: ") << QString::fromStdString(error.what()) << Qt::endl << Qt::endl << kUsage;
         return 2;
     }
 
     try {
-        const std::optional<StoredSettings> stored = readStoredSettings(programDir);
+        const std::optional<StoredSettings> stored = readStoredSettings(programDir, err);
         TFilmPanel strip;
         // Only the current unit needs its picture while the strip fills; the pictures are drawn
         // again one at a time when they are exported.

@@ -5,6 +5,7 @@
 #include "fileerror.h"
 #include "filmpanel.h"
 #include "pagewriter.h"
+#include "pathcheck.h"
 #include "prompts.h"
 #include "runvalues.h"
 #include "statuspanels.h"
@@ -25,9 +26,10 @@ QString defaultDocument() {
     return Run().ProgramDir + Run().DefaultFileName;
 }
 
-// A chosen name that is missing or not a plain file cannot be opened or added.
+// A chosen name that is missing or not a plain file cannot be opened or added. Throws FileError
+// when the system cannot tell whether it is there: that is no missing file.
 bool isExistingFile(const QString& name) {
-    return QFileInfo(name).isFile();
+    return PathExists(name) && QFileInfo(name).isFile();
 }
 
 } // namespace
@@ -70,7 +72,9 @@ void TForm_movie::TB_openClick() {
         m_prompts.openFileName(QStringLiteral("打开文件"), m_dialogFolder.path(), proposed, kAnimationFilter);
     if (name.isEmpty()) return;
     m_dialogFolder.remember(name);
-    if (!isExistingFile(name)) {
+    bool existing = false;
+    if (!reportErrors([&] { existing = isExistingFile(name); })) return;
+    if (!existing) {
         m_prompts.message(kMissingFileText);
         return;
     }
@@ -104,7 +108,9 @@ void TForm_movie::TB_AddImgClick() {
                                                 QStringLiteral("Text Files (*.txt)"));
     if (name.isEmpty()) return;
     m_dialogFolder.remember(name);
-    if (!isExistingFile(name)) {
+    bool existing = false;
+    if (!reportErrors([&] { existing = isExistingFile(name); })) return;
+    if (!existing) {
         m_prompts.message(kMissingFileText);
         return;
     }

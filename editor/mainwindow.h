@@ -103,7 +103,8 @@ public:
 
     // The settings file, only when it exists: read during start-up (window place, language, page
     // colours and speed, speed bar, unit defaults, byte mode), written at close. A file that cannot
-    // be read or written is reported; start-up and close go on.
+    // be read or written is reported; start-up and close go on. One that could not be read at
+    // start-up is reported then only: the run keeps the built-in values and close leaves it alone.
     void LoadSettings(const QString& path);
     void SaveSettings(const QString& path);
 
@@ -162,7 +163,8 @@ private:
     QStringList m_args;
     QWidget* m_about = nullptr;
     DialogFolder m_dialogFolder;
-    QString m_templateProblem; // why the page template could not be read, empty when it was
+    QString m_templateProblem;     // why the page template could not be read, empty when it was
+    bool m_settingsUnread = false; // the settings file was there but could not be read
     bool m_quietRefresh = false;
 };
 

@@ -2,6 +2,7 @@
 
 #include "fileerror.h"
 #include "inifile.h"
+#include "pathcheck.h"
 
 #include <QFileInfo>
 
@@ -52,8 +53,7 @@ StoredSettings ReadSettings(const IniFile& file) {
 }
 
 std::optional<StoredSettings> LoadSettingsFile(const QString& path) {
-    if (!QFileInfo::exists(path))
-        return std::nullopt;
+    if (!PathExists(path)) return std::nullopt;
     return ReadSettings(IniFile::load(path));
 }
 

@@ -33,7 +33,7 @@ struct StoredSettings {
 StoredSettings ReadSettings(const IniFile& file);
 
 // The settings file at path, or nullopt when no file is there. Throws FileError when it exists but
-// cannot be read.
+// cannot be read, or when the system cannot tell whether it is there (a folder that may not be searched).
 std::optional<StoredSettings> LoadSettingsFile(const QString& path);
 
 // The language stored in the settings file at path ("Chinese" when the key is missing); "chinese",

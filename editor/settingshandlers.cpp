@@ -61,6 +61,7 @@ void TForm_movie::LoadSettings(const QString& path) {
     try {
         stored = LoadSettingsFile(path);
     } catch (const FileError& e) {
+        m_settingsUnread = true;
         m_prompts.critical(e.message());
     }
     if (stored) {
@@ -88,6 +89,7 @@ void TForm_movie::LoadSettings(const QString& path) {
 }
 
 void TForm_movie::SaveSettings(const QString& path) {
+    if (m_settingsUnread) return;
     StoredSettings values;
     values.language = Run().Language;
     const QRect outer = frameGeometry();

@@ -9,12 +9,16 @@
 #include <QFile>
 #include <QGuiApplication>
 #include <QImage>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTextStream>
 
 #include <cerrno>
 #include <cstring>
+#include <functional>
 
+#include <fcntl.h>
+#include <grp.h>
 #include <sched.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
@@ -29,6 +33,25 @@ struct BatchRun {
     QString out;
     QString err;
 };
+
+// Permissions do not stop root: run as root, the program is started as "nobody" for the cases
+// that need a plain user. The test's files are made reachable for it.
+constexpr uid_t kPlainUser = 65534;
+
+void becomePlainUser() {
+    if (::geteuid() != 0) return;
+    if (::setgroups(0, nullptr) != 0 || ::setgid(kPlainUser) != 0 || ::setuid(kPlainUser) != 0) ::_exit(126);
+}
+
+void writeToFullDevice() {
+    const int fd = ::open("/dev/full", O_WRONLY);
+    if (fd < 0 || ::dup2(fd, STDOUT_FILENO) < 0) ::_exit(126);
+    ::close(fd);
+}
+
+void closeStandardOutput() {
+    ::close(STDOUT_FILENO);
+}
 
 // A private mount namespace for this process, so that the test's mounts vanish with it; empty when
 // mounting is not permitted here, otherwise the reason.
@@ -54,6 +77,44 @@ protected:
         QTextStream err(&result.err);
         result.exitCode = RunBatch(arguments, programDir, out, err);
         return result;
+    }
+
+    // Runs a program to its end; `inChild` runs in the child just before it starts.
+    static BatchRun runProcess(const QString& program, const QStringList& arguments,
+                               const std::function<void()>& inChild = {}) {
+        QProcess process;
+        if (inChild) process.setChildProcessModifier(inChild);
+        process.start(program, arguments);
+        BatchRun result;
+        if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit) return result;
+        result.exitCode = process.exitCode();
+        result.out = QString::fromUtf8(process.readAllStandardOutput());
+        result.err = QString::fromUtf8(process.readAllStandardError());
+        return result;
+    }
+
+    // The program itself, copied into the program folder so that it finds the folder's files there.
+    QString program() {
+        const QString copy = programDir + QStringLiteral("quillet");
+        if (!QFile::exists(copy)) {
+            EXPECT_TRUE(QFile::copy(QStringLiteral(QUILLET_PROGRAM), copy));
+            QFile::setPermissions(copy, QFile::permissions(copy) | QFile::ExeOwner | QFile::ExeGroup | QFile::ExeOther |
+                                            QFile::ReadGroup | QFile::ReadOther);
+        }
+        return copy;
+    }
+
+    BatchRun runProgram(const QStringList& arguments, const std::function<void()>& inChild = {}) {
+        return runProcess(program(), arguments, inChild);
+    }
+
+    // Lets the plain user reach the test's files; returns a folder that user may write in.
+    QString openToPlainUser() {
+        ::chmod(QFile::encodeName(work.path()).constData(), 0755);
+        const QString shared = path(QStringLiteral("shared"));
+        EXPECT_TRUE(QDir().mkpath(shared));
+        ::chmod(QFile::encodeName(shared).constData(), 0777);
+        return shared;
     }
 
     QString path(const QString& name) const { return work.filePath(name); }
@@ -93,15 +154,17 @@ TEST_F(BatchModeTest, RecognisesBatchArguments) {
 
 TEST_F(BatchModeTest, BadUsageExitsTwoWithUsageAndWritesNothing) {
     writeFile(QStringLiteral("a.txt"), "hello\r\n");
+    writeFile(QStringLiteral("a.dat"), "hello\r\n");
     const QString out = path(QStringLiteral("out.mmt"));
     for (const QStringList& arguments : QList<QStringList>{
-             {QStringLiteral("--export-mmt=") + out},                                       // no input
+             {QStringLiteral("--export-mmt=") + out}, // no input
              {QStringLiteral("--export-mmt=") + out, QStringLiteral("--frobnicate"), path("a.txt")},
              {QStringLiteral("--export-mmt=") + out, QStringLiteral("--unit-back=red"), path("a.txt")},
              {QStringLiteral("--export-mmt=") + out, QStringLiteral("--byte-mode=triple"), path("a.txt")},
              {QStringLiteral("--export-mmt=") + out, QStringLiteral("--export-png=") + path("pics"), path("a.txt")},
              {QStringLiteral("--export-html=") + out, QStringLiteral("--speed=fast"), path("a.txt")},
-             {path("a.txt")}, // an input but nothing to do
+             {path("a.txt")},                                                       // an input but nothing to do
+             {QStringLiteral("--export-mmt=") + out, path("a.txt"), path("a.dat")}, // neither .mmt nor .txt
          }) {
         const BatchRun result = run(arguments);
         EXPECT_EQ(result.exitCode, 2) << arguments.join(' ').toStdString();
@@ -247,6 +310,15 @@ TEST_F(BatchModeTest, ShortOrMissingTemplateFailsWithoutAFile) {
     EXPECT_FALSE(QFile::exists(page));
 }
 
+TEST_F(BatchModeTest, InputKindIsTakenFromTheExtensionInAnyCase) {
+    writeFile(QStringLiteral("a.Txt"), "x\r\n");
+    ASSERT_EQ(run({QStringLiteral("--export-mmt=") + path("one.mmt"), path("a.Txt")}).exitCode, 0);
+    ASSERT_TRUE(QFile::rename(path("one.mmt"), path("ONE.MMT")));
+    const BatchRun result = run({QStringLiteral("--export-mmt=") + path("two.mmt"), path("ONE.MMT"), path("a.Txt")});
+    EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
+    EXPECT_EQ(records(path("two.mmt")).size(), 2);
+}
+
 TEST_F(BatchModeTest, OutputsThatAreNotRegularFilesAreRefusedAndKept) {
     writeFile(QStringLiteral("a.txt"), "x\r\n");
     const QString pictures = path(QStringLiteral("pictures"));
@@ -349,6 +421,91 @@ TEST_F(BatchModeTest, FullDiskIsNamedByEveryWriter) {
               (QStringList{QStringLiteral("filler"), QStringLiteral("pictures")}));
     EXPECT_TRUE(QDir(device + QStringLiteral("/pictures")).isEmpty());
     ::umount2(QFile::encodeName(device).constData(), MNT_DETACH);
+}
+
+TEST_F(BatchModeTest, UnreadableSettingsAreReportedOnceAndTheBuiltInValuesUsed) {
+    writeFile(QStringLiteral("a.txt"), "x\r\n");
+    ASSERT_TRUE(QDir().mkpath(programDir + QStringLiteral("Tevrano.ini")));
+    const BatchRun result = run({QStringLiteral("--export-mmt=") + path("out.mmt"), path("a.txt")});
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_EQ(result.err.count(QStringLiteral("Tevrano.ini")), 1) << result.err.toStdString();
+    const QByteArray record = records(path("out.mmt")).value(0);
+    ASSERT_EQ(record.size(), kRecordSize);
+    EXPECT_EQ(lastCellColour(record, 4), 0x008000);
+    EXPECT_EQ(lastCellColour(record, 8), 0xFFFFFF);
+}
+
+TEST_F(BatchModeTest, PermissionProblemsAreNamedAsTheSystemNamesThem) {
+    const QString shared = openToPlainUser();
+    const QString denied = QString::fromLocal8Bit(std::strerror(EACCES));
+    ASSERT_TRUE(QDir().mkpath(path(QStringLiteral("locked"))));
+    writeFile(QStringLiteral("locked/a.txt"), "x\r\n");
+    ::chmod(QFile::encodeName(path("locked")).constData(), 0644); // readable, not searchable
+    writeFile(QStringLiteral("page.txt"), "text\r\n");
+    writeFile(QStringLiteral("page.clo"), "1\r\n1\r\n 1\r\n*1\r\n255\r\n");
+    ::chmod(QFile::encodeName(path("page.clo")).constData(), 0);
+    QFile ini(programDir + QStringLiteral("Tevrano.ini"));
+    ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+    ini.write("[FilmPanel]\r\nDefault_FontColor=255\r\nDefault_BackColor=0\r\n");
+    ini.close();
+    ::chmod(QFile::encodeName(ini.fileName()).constData(), 0);
+
+    BatchRun result = runProgram(
+        {QStringLiteral("--export-mmt=") + shared + QStringLiteral("/1.mmt"), path("locked/a.txt")}, becomePlainUser);
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_TRUE(result.err.contains(path("locked/a.txt") + QStringLiteral(": ") + denied)) << result.err.toStdString();
+    EXPECT_FALSE(result.err.contains(QStringLiteral("文件不存在")));
+
+    result = runProgram({QStringLiteral("--export-mmt=") + shared + QStringLiteral("/2.mmt"), path("page.txt")},
+                        becomePlainUser);
+    EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
+    EXPECT_TRUE(
+        result.err.contains(QStringLiteral("FileOpenError!: ") + path("page.clo") + QStringLiteral(": ") + denied))
+        << result.err.toStdString();
+    EXPECT_EQ(result.err.count(QStringLiteral("Tevrano.ini: ") + denied), 1) << result.err.toStdString();
+    const QByteArray record = records(shared + QStringLiteral("/2.mmt")).value(0);
+    ASSERT_EQ(record.size(), kRecordSize);
+    EXPECT_EQ(lastCellColour(record, 4), 0x008000);
+    EXPECT_EQ(lastCellColour(record, 8), 0xFFFFFF);
+}
+
+TEST_F(BatchModeTest, HelpAndVersionThatCannotBeWrittenExitOne) {
+    for (const QString& option : {QStringLiteral("--help"), QStringLiteral("--version")}) {
+        SCOPED_TRACE(option.toStdString());
+        const BatchRun written = runProgram({option});
+        EXPECT_EQ(written.exitCode, 0);
+        EXPECT_FALSE(written.out.isEmpty());
+        const BatchRun closed = runProgram({option}, closeStandardOutput);
+        EXPECT_EQ(closed.exitCode, 1);
+        EXPECT_TRUE(closed.err.contains(QStringLiteral("quillet: standard output: "))) << closed.err.toStdString();
+        if (!QFileInfo::exists(QStringLiteral("/dev/full"))) continue;
+        const BatchRun full = runProgram({option}, writeToFullDevice);
+        EXPECT_EQ(full.exitCode, 1);
+        EXPECT_TRUE(full.err.contains(QString::fromLocal8Bit(std::strerror(ENOSPC)))) << full.err.toStdString();
+    }
+}
+
+TEST_F(BatchModeTest, NamesThatAreNotUtf8AreRefusedRatherThanChanged) {
+    writeFile(QStringLiteral("a.txt"), "x\r\n");
+    const QByteArray badInput = QFile::encodeName(work.path()) + "/b\xff.txt";
+    const int fd = ::open(badInput.constData(), O_WRONLY | O_CREAT, 0644);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::write(fd, "x\r\n", 3), 3);
+    ::close(fd);
+    const QStringList before = QDir(work.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+    // The shell hands the program the raw bytes: \377 is no UTF-8 text.
+    const QStringList scripts = {
+        QStringLiteral("exec \"$0\" --export-mmt=\"$1/out$(printf '\\377').mmt\" \"$1/a.txt\""),
+        QStringLiteral("exec \"$0\" --export-mmt=\"$1/out.mmt\" \"$1/b$(printf '\\377').txt\""),
+    };
+    for (const QString& script : scripts) {
+        SCOPED_TRACE(script.toStdString());
+        const BatchRun result =
+            runProcess(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), script, program(), work.path()});
+        EXPECT_EQ(result.exitCode, 2);
+        EXPECT_TRUE(result.err.contains(QStringLiteral("not valid UTF-8"))) << result.err.toStdString();
+        EXPECT_EQ(QDir(work.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), before);
+    }
 }
 
 } // namespace

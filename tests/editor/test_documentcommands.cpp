@@ -19,7 +19,11 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <cerrno>
+#include <cstring>
+
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace quillet;
 
@@ -31,6 +35,21 @@ QByteArray contents(const QString& path) {
 }
 
 const QString kSaveQuestion = QStringLiteral("是否保存当前动画文件？");
+
+// Permissions do not stop root: while one lives, a test run as root acts as "nobody", whom they stop.
+class AsPlainUser {
+public:
+    AsPlainUser() : m_switched(::geteuid() == 0 && ::seteuid(65534) == 0) {}
+    ~AsPlainUser() {
+        if (m_switched && ::seteuid(0) != 0) qFatal("cannot become root again: %s", std::strerror(errno));
+    }
+    AsPlainUser(const AsPlainUser&) = delete;
+    AsPlainUser& operator=(const AsPlainUser&) = delete;
+    bool ready() const { return m_switched || ::geteuid() != 0; }
+
+private:
+    bool m_switched;
+};
 
 } // namespace
 
@@ -54,6 +73,7 @@ private slots:
     void openReadsEmptyLongAndRandomFiles();
     void openOfAMissingOrReadOnlyFile();
     void openWithChineseAndBlankPath();
+    void openOrAddBehindAFolderThatMayNotBeSearched();
     void exportProposesThePageNameAndAsksBeforeReplacing();
     void exportWithoutTemplateNamesTheMissingFile();
     void dialogsStartInTheFolderLastUsed();
@@ -458,6 +478,29 @@ void DocumentCommands::openWithChineseAndBlankPath() {
     f.prompts.openNames << QString();
     w.TB_openClick();
     QCOMPARE(contents(name).size(), 3 * kRecordSize);
+    QVERIFY(f.prompts.allAnswered());
+}
+
+void DocumentCommands::openOrAddBehindAFolderThatMayNotBeSearched() {
+    EditorFixture f;
+    TForm_movie& w = f.start();
+    const QString film = f.animationFile(QStringLiteral("locked/film.mmt"), 2);
+    const QString page = f.textPage(QStringLiteral("locked/page.txt"));
+    QFile::setPermissions(f.dir.path(), QFile::permissions(f.dir.path()) | QFile::ExeOther | QFile::ReadOther);
+    QCOMPARE(::chmod(QFile::encodeName(f.programDir() + QStringLiteral("locked")).constData(), 0644), 0);
+    f.prompts.openNames << film << page;
+    {
+        AsPlainUser plain;
+        if (!plain.ready()) QSKIP("running as root and cannot act as another user");
+        w.TB_openClick();
+        w.TB_AddImgClick();
+    }
+    const QString denied = QString::fromLocal8Bit(std::strerror(EACCES));
+    QCOMPARE(f.prompts.shown("critical"),
+             (QStringList{film + QStringLiteral(": ") + denied, page + QStringLiteral(": ") + denied}));
+    QCOMPARE(f.prompts.shown("message"), QStringList());
+    QCOMPARE(w.FilmStrip->FCount, 0);
+    QVERIFY(!w.Modified);
     QVERIFY(f.prompts.allAnswered());
 }
 

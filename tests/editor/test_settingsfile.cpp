@@ -11,6 +11,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -59,7 +60,7 @@ private slots:
     void noFileKeepsDesignedValuesAndCreatesNone();
     void closingWritesTheCurrentValuesAndKeepsTheRest();
     void maximisedOrFullWidthWindowKeepsTheStoredPlace();
-    void unwritableFileIsReportedAndTheWindowCloses();
+    void unreadableFileIsReportedOnceAndTheWindowCloses();
     void readmeTellsWhichSettingsClosingWrites();
     void refusedFileStartsWithDefaultsAndIsToldOnce_data();
     void refusedFileStartsWithDefaultsAndIsToldOnce();
@@ -238,17 +239,20 @@ void SettingsFile::maximisedOrFullWidthWindowKeepsTheStoredPlace() {
     }
 }
 
-void SettingsFile::unwritableFileIsReportedAndTheWindowCloses() {
+void SettingsFile::unreadableFileIsReportedOnceAndTheWindowCloses() {
     EditorFixture f;
-    // A folder where the file should be cannot be read as one: start-up reports it and goes on.
+    // A folder where the file should be cannot be read as one: start-up reports it and goes on with
+    // the built-in values; close does not try the file again.
     QDir().mkpath(f.programDir() + QStringLiteral("Tevrano.ini"));
     TForm_movie& w = f.start();
     QCOMPARE(f.prompts.shown(QStringLiteral("critical")).size(), 1);
+    QVERIFY(f.prompts.shown(QStringLiteral("critical")).first().contains(QStringLiteral("Tevrano.ini")));
     QCOMPARE(w.PreviewInterval, 1210);
     w.show();
     QVERIFY(w.close());
-    QCOMPARE(f.prompts.shown(QStringLiteral("critical")).size(), 2);
+    QCOMPARE(f.prompts.shown(QStringLiteral("critical")).size(), 1);
     QVERIFY(!w.isVisible());
+    QVERIFY(QFileInfo(f.programDir() + QStringLiteral("Tevrano.ini")).isDir());
 }
 
 void SettingsFile::readmeTellsWhichSettingsClosingWrites() {
