@@ -5,6 +5,7 @@
 #include "fileerror.h"
 #include "filmpanel.h"
 #include "gbktext.h"
+#include "inputfile.h"
 #include "pagewriter.h"
 #include "pathcheck.h"
 #include "savefile.h"
@@ -50,50 +51,45 @@ struct UsageError : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
-const char kUsage[] =
-    "Usage: quillet [FILE]                       start the editor, opening FILE (.mmt or .txt)\n"
-    "       quillet --export-mmt=OUT.mmt [options] INPUT...\n"
-    "       quillet --export-png=DIR [options] INPUT...\n"
-    "       quillet --export-html=OUT.htm [options] [page options] INPUT...\n"
-    "       quillet --register-file-type | --help | --version\n"
-    "\n"
-    "INPUT is an animation file (.mmt: its units are appended) or a text page (.txt: one unit,\n"
-    "coloured by the .clo file beside it). At most 50 units in all.\n"
-    "\n"
-    "Options (the default comes from Tevrano.ini next to the program, then the built-in value):\n"
-    "  --byte-mode=auto|single|double   byte mode of new units\n"
-    "  --unit-back=RRGGBB               background colour of new units\n"
-    "  --unit-font=RRGGBB               text colour of new units\n"
-    "Page options (--export-html):\n"
-    "  --title=TEXT                     page title\n"
-    "  --speed=MS                       frame delay in milliseconds\n"
-    "  --buttons                        show the play controls on the page\n"
-    "  --page-back=TEXT                 page background colour text (e.g. FFFFFF)\n"
-    "  --page-font=TEXT                 page text colour text (e.g. 000000)\n"
-    "  --script=PATH                    page template (default: Script.txt next to the program)\n";
+const char kUsage[] = "Usage: quillet [FILE]                       start the editor, opening FILE (.mmt or .txt)\n"
+                      "       quillet --export-mmt=OUT.mmt [options] INPUT...\n"
+                      "       quillet --export-png=DIR [options] INPUT...\n"
+                      "       quillet --export-html=OUT.htm [options] [page options] INPUT...\n"
+                      "       quillet --register-file-type | --help | --version\n"
+                      "\n"
+                      "INPUT is an animation file (.mmt: its units are appended) or a text page (.txt: one unit,\n"
+                      "coloured by the .clo file beside it). At most 50 units in all.\n"
+                      "\n"
+                      "Options (the default comes from Tevrano.ini next to the program, then the built-in value):\n"
+                      "  --byte-mode=auto|single|double   byte mode of new units\n"
+                      "  --unit-back=RRGGBB               background colour of new units\n"
+                      "  --unit-font=RRGGBB               text colour of new units\n"
+                      "Page options (--export-html):\n"
+                      "  --title=TEXT                     page title\n"
+                      "  --speed=MS                       frame delay in milliseconds\n"
+                      "  --buttons                        show the play controls on the page\n"
+                      "  --page-back=TEXT                 page background colour text (e.g. FFFFFF)\n"
+                      "  --page-font=TEXT                 page text colour text (e.g. 000000)\n"
+                      "  --script=PATH                    page template (default: Script.txt next to the program)\n";
 
 TColor parseColourOption(const QString& name, const QString& value) {
     static const QRegularExpression sixDigits(QStringLiteral("^[0-9A-Fa-f]{6}$"));
     if (!sixDigits.match(value).hasMatch())
-        throw UsageError(QStringLiteral("%1 wants six hexadecimal digits RRGGBB, not \"%2\"").arg(name, value).toStdString());
+        throw UsageError(
+            QStringLiteral("%1 wants six hexadecimal digits RRGGBB, not \"%2\"").arg(name, value).toStdString());
     return HexToColor(value);
 }
 
 int parseByteMode(const QString& value) {
-    if (value == QLatin1String("auto"))
-        return 0;
-    if (value == QLatin1String("single"))
-        return 1;
-    if (value == QLatin1String("double"))
-        return 2;
+    if (value == QLatin1String("auto")) return 0;
+    if (value == QLatin1String("single")) return 1;
+    if (value == QLatin1String("double")) return 2;
     throw UsageError(QStringLiteral("--byte-mode wants auto, single or double, not \"%1\"").arg(value).toStdString());
 }
 
 void setExport(BatchOptions& options, ExportKind kind, const QString& output) {
-    if (options.kind != ExportKind::None)
-        throw UsageError("give one --export-... option");
-    if (output.isEmpty())
-        throw UsageError("an --export-... option needs a file or folder name");
+    if (options.kind != ExportKind::None) throw UsageError("give one --export-... option");
+    if (output.isEmpty()) throw UsageError("an --export-... option needs a file or folder name");
     options.kind = kind;
     options.output = output;
 }
@@ -115,12 +111,10 @@ BatchOptions parseArguments(const QStringList& arguments) {
         const QString value = eq < 0 ? QString() : argument.mid(eq + 1);
         const bool hasValue = eq >= 0;
         auto needValue = [&] {
-            if (!hasValue)
-                throw UsageError(QStringLiteral("%1 needs a value: %1=...").arg(name).toStdString());
+            if (!hasValue) throw UsageError(QStringLiteral("%1 needs a value: %1=...").arg(name).toStdString());
         };
         auto noValue = [&] {
-            if (hasValue)
-                throw UsageError(QStringLiteral("%1 takes no value").arg(name).toStdString());
+            if (hasValue) throw UsageError(QStringLiteral("%1 takes no value").arg(name).toStdString());
         };
         if (name == QLatin1String("--export-mmt")) {
             needValue();
@@ -179,15 +173,19 @@ QByteArray toCodePage(const QString& text) {
     QStringList unencodable;
     QByteArray bytes = EncodeGbkText(text, &unencodable);
     if (!unencodable.isEmpty())
-        throw UsageError(QStringLiteral("\"%1\" holds characters the GBK code page cannot hold").arg(text).toStdString());
+        throw UsageError(
+            QStringLiteral("\"%1\" holds characters the GBK code page cannot hold").arg(text).toStdString());
     return bytes;
 }
 
 // Settings next to the program, read only when the file is there. A file that cannot be read is
-// reported and the built-in values stand in for it.
+// reported and the built-in values stand in for it; one that is refused unread (not a regular file,
+// or far too large) ends the run like any other refused input.
 std::optional<StoredSettings> readStoredSettings(const QString& programDir, QTextStream& err) {
     try {
         return LoadSettingsFile(programDir + QStringLiteral("Tevrano.ini"));
+    } catch (const InputRefused&) {
+        throw;
     } catch (const FileError& error) {
         err << QStringLiteral("quillet: ") << error.message() << QStringLiteral(": the built-in settings are used")
             << Qt::endl;
@@ -201,12 +199,9 @@ void applyUnitDefaults(TFilmPanel& strip, const BatchOptions& options, const std
         strip.FDefaultBackColor = stored->defaultBackColor;
         strip.SetByteMode(stored->defaultByteMode);
     }
-    if (options.byteModePosition)
-        strip.SetByteMode(*options.byteModePosition);
-    if (options.unitBack)
-        strip.FDefaultBackColor = *options.unitBack;
-    if (options.unitFont)
-        strip.FDefaultFontColor = *options.unitFont;
+    if (options.byteModePosition) strip.SetByteMode(*options.byteModePosition);
+    if (options.unitBack) strip.FDefaultBackColor = *options.unitBack;
+    if (options.unitFont) strip.FDefaultFontColor = *options.unitFont;
 }
 
 bool isAnimationFile(const QString& path) {
@@ -224,8 +219,7 @@ void checkInputNames(const QStringList& inputs) {
 
 void checkInput(const QString& path) {
     const QFileInfo info(path);
-    if (info.isDir())
-        throw FileError::fromErrno(path, EISDIR);
+    if (info.isDir()) throw FileError::fromErrno(path, EISDIR);
 }
 
 // Reads every input into the strip, at most 50 units in all. Returns false when "文件不存在".
@@ -253,8 +247,7 @@ bool fillStrip(TFilmPanel& strip, const QStringList& inputs, QTextStream& err) {
             }
         }
     }
-    if (notAllRead)
-        err << kNotAllDataText << Qt::endl;
+    if (notAllRead) err << kNotAllDataText << Qt::endl;
     return true;
 }
 
@@ -335,7 +328,8 @@ void writePictures(TFilmPanel& strip, const QString& folder, QTextStream& err) {
 
 void writePage(const TFilmPanel& strip, const BatchOptions& options, const std::optional<StoredSettings>& stored,
                const QString& programDir) {
-    const QString script = options.scriptPath.isEmpty() ? programDir + QStringLiteral("Script.txt") : options.scriptPath;
+    const QString script =
+        options.scriptPath.isEmpty() ? programDir + QStringLiteral("Script.txt") : options.scriptPath;
     THtmFP writer(script);
     writer.FFilm = &strip;
     writer.FTitle = toCodePage(options.title.value_or(QString()));
@@ -381,10 +375,8 @@ int RunBatch(const QStringList& arguments, const QString& programDir, QTextStrea
             out << QStringLiteral("quillet %1").arg(QStringLiteral(QUILLET_VERSION)) << Qt::endl;
             return finishOutput(out, err);
         }
-        if (options.kind == ExportKind::None)
-            throw UsageError("nothing to do: give an --export-... option");
-        if (options.inputs.isEmpty())
-            throw UsageError("no input files");
+        if (options.kind == ExportKind::None) throw UsageError("nothing to do: give an --export-... option");
+        if (options.inputs.isEmpty()) throw UsageError("no input files");
         checkInputNames(options.inputs);
     } catch (const UsageError& error) {
         err << QStringLiteral("quillet: ") << QString::fromStdString(error.what()) << Qt::endl << Qt::endl << kUsage;
@@ -398,12 +390,10 @@ int RunBatch(const QStringList& arguments, const QString& programDir, QTextStrea
         // again one at a time when they are exported.
         QObject::connect(&strip, &TFilmPanel::unitChanged, [&strip] {
             for (int i = 0; i < strip.FCount; ++i)
-                if (i != strip.FCurrentIndex)
-                    strip.GetUnit(i).Picture = QImage();
+                if (i != strip.FCurrentIndex) strip.GetUnit(i).Picture = QImage();
         });
         applyUnitDefaults(strip, options, stored);
-        if (!fillStrip(strip, options.inputs, err))
-            return 1;
+        if (!fillStrip(strip, options.inputs, err)) return 1;
         switch (options.kind) {
         case ExportKind::Mmt:
             WriteAnimationFile(options.output, strip);
