@@ -16,25 +16,35 @@ QString readFailure(QIODevice& device) {
     return text.isEmpty() || text == QStringLiteral("Unknown error") ? QStringLiteral("Unexpected end of file") : text;
 }
 
-// Reads exactly `size` bytes; false at the end of the data before that.
-bool readFully(QIODevice& device, char* into, qint64 size, const QString& pathForErrors) {
+// Reads up to `size` bytes; fewer only at the end of the data.
+qint64 readUpTo(QIODevice& device, char* into, qint64 size, const QString& pathForErrors) {
     qint64 done = 0;
     while (done < size) {
         const qint64 got = device.read(into + done, size - done);
         if (got < 0) throw FileError(pathForErrors, readFailure(device));
-        if (got == 0) return false;
+        if (got == 0) break;
         done += got;
     }
-    return true;
+    return done;
 }
 
+struct RecordCount {
+    qint64 whole = 0;
+    qint64 tail = 0; // bytes after the last whole record
+};
+
 // Counts the whole records left in a stream without keeping them.
-qint64 countRemainingRecords(QIODevice& device, const QString& pathForErrors) {
+RecordCount countRemainingRecords(QIODevice& device, const QString& pathForErrors) {
     QByteArray scratch(kRecordSize, Qt::Uninitialized);
-    qint64 count = 0;
-    while (readFully(device, scratch.data(), kRecordSize, pathForErrors))
-        ++count;
-    return count;
+    RecordCount count;
+    for (;;) {
+        const qint64 got = readUpTo(device, scratch.data(), kRecordSize, pathForErrors);
+        if (got < kRecordSize) {
+            count.tail = got;
+            return count;
+        }
+        ++count.whole;
+    }
 }
 
 } // namespace
@@ -44,21 +54,35 @@ AnimationRecords ReadAnimation(QIODevice& device, const QString& pathForErrors, 
     AnimationRecords result;
     const qint64 wanted = std::max(0, limit);
     const bool sized = !device.isSequential();
-    if (sized) result.wholeRecords = (device.size() - device.pos()) / kRecordSize;
+    qint64 tail = 0;
+    if (sized) {
+        const qint64 total = device.size() - device.pos();
+        result.wholeRecords = total / kRecordSize;
+        tail = total % kRecordSize;
+    }
     const qint64 toRead = sized ? std::min(wanted, result.wholeRecords) : wanted;
 
     for (qint64 k = 0; k < toRead; ++k) {
         QByteArray record(kRecordSize, Qt::Uninitialized);
-        if (!readFully(device, record.data(), kRecordSize, pathForErrors)) {
+        const qint64 got = readUpTo(device, record.data(), kRecordSize, pathForErrors);
+        if (got < kRecordSize) {
             if (sized) // the file shrank while it was read
                 throw FileError(pathForErrors, readFailure(device));
+            tail = got;
             break;
         }
         result.records.append(record);
     }
-    if (!sized)
-        result.wholeRecords = result.records.size() +
-                              (result.records.size() == wanted ? countRemainingRecords(device, pathForErrors) : 0);
+    if (!sized) {
+        result.wholeRecords = result.records.size();
+        if (result.records.size() == wanted) {
+            const RecordCount rest = countRemainingRecords(device, pathForErrors);
+            result.wholeRecords += rest.whole;
+            tail = rest.tail;
+        }
+    }
+    // A short piece of something else is no empty document.
+    if (result.wholeRecords == 0 && tail > 0) throw FileError(pathForErrors, QString::fromUtf8(kNotAnimationText));
     return result;
 }
 

@@ -12,6 +12,8 @@ class TFilmPanel;
 
 // The notice shown when a file holds more than 50 records.
 inline constexpr char kNotAllDataText[] = "Not all data open!";
+// Why a file that is not empty but shorter than one record cannot be opened (UTF-8).
+inline constexpr char kNotAnimationText[] = "不是动画文件：文件不足一个单元的长度（192000字节）";
 
 // The records of an animation file: one 192000-byte record per unit, nothing else.
 struct AnimationRecords {
@@ -20,10 +22,13 @@ struct AnimationRecords {
     bool notAllRead() const { return wholeRecords > records.size(); }
 };
 
-// Reads the records from a device; at most `limit` of them. Throws FileError on a read failure.
+// Reads the records from a device; at most `limit` of them. Throws FileError on a read failure and
+// for data that is not empty but shorter than one record (kNotAnimationText): that is no animation
+// file. Empty data is an empty document; a trailing piece after whole records is ignored.
 AnimationRecords ReadAnimation(QIODevice& device, const QString& pathForErrors, int limit);
 // Opens the file read-only and reads its records before anything else changes. Throws FileError
-// when it is missing or cannot be read, InputRefused when it is not a regular file; never creates a file.
+// when it is missing, cannot be read or is no animation file, InputRefused when it is not a regular
+// file; never creates a file.
 AnimationRecords ReadAnimationFile(const QString& path, int limit);
 // Writes every unit's record in strip order.
 void WriteAnimation(QIODevice& device, const TFilmPanel& strip, const QString& pathForErrors);

@@ -1,8 +1,10 @@
 // Unit records and the animation file. The first byte picks the film strip's default byte mode
 // and how the rest is read: as a whole animation file (records, trailing pieces, the 50-unit
-// limit), or as cells patched into one record, which reaches every extent and byte mode with small
-// inputs. Every loaded unit must save back to exactly the record it came from.
+// limit, data too short to be a file), or as cells patched into one record, which reaches every
+// extent and byte mode with small inputs. Every loaded unit must save back to exactly the record
+// it came from.
 #include "animationfile.h"
+#include "fileerror.h"
 #include "filmpanel.h"
 #include "fuzzsupport.h"
 
@@ -39,8 +41,16 @@ void readFile(TFilmPanel& strip, const QByteArray& bytes) {
     QBuffer device;
     device.setData(bytes);
     device.open(QIODevice::ReadOnly);
-    const AnimationRecords read = ReadAnimation(device, QStringLiteral("fuzz.mmt"), TFilmPanel::kMaxUnits);
     const qint64 whole = bytes.size() / kRecordSize;
+    AnimationRecords read;
+    try {
+        read = ReadAnimation(device, QStringLiteral("fuzz.mmt"), TFilmPanel::kMaxUnits);
+    } catch (const FileError&) {
+        // Refused exactly when there is something, but less than one record.
+        FUZZ_CHECK(whole == 0 && !bytes.isEmpty());
+        return;
+    }
+    FUZZ_CHECK(whole > 0 || bytes.isEmpty());
     FUZZ_CHECK(read.wholeRecords == whole);
     FUZZ_CHECK(read.records.size() == std::min<qint64>(whole, TFilmPanel::kMaxUnits));
     FUZZ_CHECK(read.notAllRead() == (whole > TFilmPanel::kMaxUnits));

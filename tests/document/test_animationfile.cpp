@@ -11,6 +11,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <string>
 
 using namespace quillet;
 
@@ -127,8 +128,8 @@ TEST(AnimationFile, AtMostTheLimitIsReadAndTrailingPiecesAreIgnored) {
         int read;
         bool notice;
     };
-    for (const Case& c : {Case{51, 0, 50, true}, Case{50, 0, 50, false}, Case{3, 100, 3, false},
-                          Case{50, 100, 50, false}, Case{0, 191999, 0, false}}) {
+    for (const Case& c :
+         {Case{51, 0, 50, true}, Case{50, 0, 50, false}, Case{3, 100, 3, false}, Case{50, 100, 50, false}}) {
         const QString path = writeRecords(dir, QStringLiteral("f.mmt"), c.records, c.extra);
         QFile file(path);
         ASSERT_TRUE(file.open(QIODevice::ReadOnly));
@@ -139,6 +140,38 @@ TEST(AnimationFile, AtMostTheLimitIsReadAndTrailingPiecesAreIgnored) {
         EXPECT_EQ(file.pos(), qint64(c.read) * kRecordSize) << "nothing beyond the limit is read";
         if (c.read > 0) {
             EXPECT_EQ(read.records.last(), numberedRecord(c.read - 1));
+        }
+    }
+}
+
+// Whatever the device and however few records are wanted: data shorter than one record is
+// refused naming the file, while empty data is an empty document and a piece after whole records
+// is ignored.
+TEST(AnimationFile, DataShorterThanOneRecordIsNoAnimation) {
+    for (const qsizetype size : {qsizetype(0), qsizetype(1), qsizetype(100), qsizetype(kRecordSize - 1),
+                                 qsizetype(kRecordSize), qsizetype(kRecordSize + 1)}) {
+        QByteArray bytes = numberedRecord(0).left(size);
+        bytes += QByteArray(size - bytes.size(), 'x');
+        for (const bool sequential : {false, true}) {
+            for (const int limit : {TFilmPanel::kMaxUnits, 0}) {
+                QBuffer buffer(&bytes);
+                buffer.open(QIODevice::ReadOnly);
+                StreamDevice stream(bytes);
+                QIODevice& device = sequential ? static_cast<QIODevice&>(stream) : buffer;
+                const bool refused = size > 0 && size < kRecordSize;
+                const std::string where =
+                    std::to_string(size) + (sequential ? " stream" : " file") + " limit " + std::to_string(limit);
+                try {
+                    const AnimationRecords read = ReadAnimation(device, QStringLiteral("短.mmt"), limit);
+                    EXPECT_FALSE(refused) << where;
+                    EXPECT_EQ(read.wholeRecords, size / kRecordSize) << where;
+                    EXPECT_EQ(read.records.size(), std::min<qsizetype>(size / kRecordSize, limit)) << where;
+                } catch (const FileError& error) {
+                    EXPECT_TRUE(refused) << where;
+                    EXPECT_EQ(error.path(), QStringLiteral("短.mmt"));
+                    EXPECT_EQ(error.description(), QString::fromUtf8(kNotAnimationText));
+                }
+            }
         }
     }
 }

@@ -199,6 +199,23 @@ TEST_F(BatchModeTest, DirectoryAsInputIsASystemError) {
     EXPECT_FALSE(QFile::exists(path("out.mmt")));
 }
 
+// Also when the units before it already fill the document.
+TEST_F(BatchModeTest, InputShorterThanOneRecordIsNoAnimation) {
+    writeFile(QStringLiteral("short.mmt"), "not an animation");
+    writeFile(QStringLiteral("full.mmt"), QByteArray(50 * kRecordSize, '\0'));
+    const QString out = path(QStringLiteral("out.mmt"));
+    for (const QStringList& before : {QStringList(), QStringList{path("full.mmt")}}) {
+        writeFile(QStringLiteral("out.mmt"), "old contents");
+        const BatchRun result =
+            run(QStringList{QStringLiteral("--export-mmt=") + out} + before + QStringList{path("short.mmt")});
+        EXPECT_EQ(result.exitCode, 1);
+        EXPECT_TRUE(
+            result.err.contains(path("short.mmt") + QStringLiteral(": ") + QString::fromUtf8(kNotAnimationText)))
+            << result.err.toStdString();
+        EXPECT_EQ(readFile(out), QByteArray("old contents"));
+    }
+}
+
 TEST_F(BatchModeTest, ExportsTextAndAnimationInputsInOrder) {
     writeFile(QStringLiteral("a.txt"), "first\r\n");
     writeFile(QStringLiteral("b.txt"), "second\r\n");
