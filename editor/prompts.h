@@ -22,6 +22,9 @@ public:
     virtual void message(const QString& text) = 0;
     // A confirmation box with Yes (the default) and No; true for Yes. Closing the box answers No.
     virtual bool confirm(const QString& text) = 0;
+    // A confirmation box for a Yes that loses something: No is the default and also the answer of
+    // the Escape key and of closing the box. True for Yes.
+    virtual bool confirmDefaultNo(const QString& text) = 0;
     // A question with Yes, No and Cancel; closing the box answers Cancel.
     virtual Answer question(const QString& text) = 0;
     // An error box with the system's description of what failed.
@@ -45,6 +48,7 @@ public:
 
     void message(const QString& text) override;
     bool confirm(const QString& text) override;
+    bool confirmDefaultNo(const QString& text) override;
     Answer question(const QString& text) override;
     void critical(const QString& text) override;
     QString openFileName(const QString& title, const QString& folder, const QString& fileName,

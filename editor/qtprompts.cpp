@@ -29,6 +29,13 @@ bool QtPrompts::confirm(const QString& text) {
     return box.exec() == QMessageBox::Yes;
 }
 
+bool QtPrompts::confirmDefaultNo(const QString& text) {
+    QMessageBox box(QMessageBox::Question, boxTitle(), text, QMessageBox::Yes | QMessageBox::No, m_parent);
+    box.setDefaultButton(QMessageBox::No);
+    box.setEscapeButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
+}
+
 Prompts::Answer QtPrompts::question(const QString& text) {
     QMessageBox box(QMessageBox::Question, boxTitle(), text, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
                     m_parent);

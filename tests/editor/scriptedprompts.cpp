@@ -27,9 +27,17 @@ void ScriptedPrompts::message(const QString& text) {
 }
 
 bool ScriptedPrompts::confirm(const QString& text) {
-    log << QStringLiteral("confirm: ") + text;
+    return answerConfirm(QStringLiteral("confirm: ") + text);
+}
+
+bool ScriptedPrompts::confirmDefaultNo(const QString& text) {
+    return answerConfirm(QStringLiteral("confirm-no: ") + text);
+}
+
+bool ScriptedPrompts::answerConfirm(const QString& entry) {
+    log << entry;
     if (confirms.isEmpty()) {
-        unexpected << QStringLiteral("confirm: ") + text;
+        unexpected << entry;
         return false;
     }
     return confirms.takeFirst();

@@ -17,8 +17,9 @@ public:
     QStringList saveNames;
     QList<std::optional<TColor>> colors;
 
-    // "message: text", "confirm: text", "question: text", "critical: text", "open: filter",
-    // "save: filter", "color", in the order shown.
+    // "message: text", "confirm: text", "confirm-no: text", "question: text", "critical: text",
+    // "open: filter", "save: filter", "color", in the order shown. Both kinds of confirmation take
+    // their answers from `confirms`.
     QStringList log;
     QStringList unexpected;
 
@@ -40,6 +41,7 @@ public:
 
     void message(const QString& text) override;
     bool confirm(const QString& text) override;
+    bool confirmDefaultNo(const QString& text) override;
     Answer question(const QString& text) override;
     void critical(const QString& text) override;
     QString openFileName(const QString& title, const QString& folder, const QString& fileName,
@@ -47,6 +49,9 @@ public:
     QString saveFileName(const QString& title, const QString& fileName, const QString& filter,
                          const QString& defaultSuffix) override;
     std::optional<TColor> color(TColor initial) override;
+
+private:
+    bool answerConfirm(const QString& entry);
 };
 
 } // namespace quillet

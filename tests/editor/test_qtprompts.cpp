@@ -45,6 +45,7 @@ class QtPromptsTest : public QObject {
     Q_OBJECT
 private slots:
     void confirmationDefaultsToYesAndEscapesToNo();
+    void confirmationThatLosesSomethingDefaultsToNo();
     void questionHasThreeAnswers();
     void saveDialogAppendsTheSuffixAndAsksNothingItself();
     void colourDialogReturnsTheColourRedFirst();
@@ -65,6 +66,21 @@ void QtPromptsTest::confirmationDefaultsToYesAndEscapesToNo() {
     QVERIFY(prompts.confirm(QStringLiteral("确实要删除当前单元吗？")));
     pressInBox(QMessageBox::No);
     QVERIFY(!prompts.confirm(QStringLiteral("?")));
+}
+
+void QtPromptsTest::confirmationThatLosesSomethingDefaultsToNo() {
+    QtPrompts prompts;
+    whenShown([](QWidget* w) {
+        auto* box = qobject_cast<QMessageBox*>(w);
+        QVERIFY(box);
+        QCOMPARE(box->icon(), QMessageBox::Question);
+        QCOMPARE(box->defaultButton(), box->button(QMessageBox::No));
+        QCOMPARE(box->escapeButton(), box->button(QMessageBox::No));
+        box->defaultButton()->click();
+    });
+    QVERIFY(!prompts.confirmDefaultNo(QStringLiteral("?")));
+    pressInBox(QMessageBox::Yes);
+    QVERIFY(prompts.confirmDefaultNo(QStringLiteral("?")));
 }
 
 void QtPromptsTest::questionHasThreeAnswers() {
