@@ -21,6 +21,7 @@ const QString kAnimationFilter = QStringLiteral("动画文本(mmt) (*.mmt)");
 const QString kOverwriteQuestion = QStringLiteral("已经存在，是否覆盖它？");
 const QString kMissingFileText = QStringLiteral("文件不存在");
 const QString kUnitLimitText = QStringLiteral("已到达单元数上限");
+const QString kSaveQuestion = QStringLiteral("是否保存当前动画文件？");
 
 QString defaultDocument() {
     return Run().ProgramDir + Run().DefaultFileName;
@@ -43,22 +44,30 @@ void TForm_movie::saveAsAnswered() {
 }
 
 bool TForm_movie::SaveQuestion() {
-    if (!Modified) return true;
-    // An emptied document is not offered for saving; its changes go with it, so the document that
-    // replaces it starts clean.
-    if (FilmStrip->FCount > 0 && m_prompts.confirm(QStringLiteral("是否保存当前动画文件？"))) {
+    // An emptied document is not offered for saving.
+    if (!Modified || FilmStrip->FCount == 0) return true;
+    switch (m_prompts.question(kSaveQuestion)) {
+    case Prompts::Answer::Yes:
         saveAsAnswered();
-    } else {
-        Modified = false;
-        if (AutoSave) AutoSave->discard();
+        return !Modified;
+    case Prompts::Answer::No:
+        return true;
+    case Prompts::Answer::Cancel:
+        break;
     }
-    return !Modified;
+    return false;
+}
+
+void TForm_movie::forgetReplacedDocument() {
+    Modified = false;
+    if (AutoSave) AutoSave->discard();
 }
 
 void TForm_movie::TB_NewClick() {
     if (!SaveQuestion()) return;
     FilmStrip->ClearUnits();
     FilmStrip->FDocFileName = defaultDocument();
+    forgetReplacedDocument();
     bsSkinStatusBar1->bsSkinStatusPanel_4->showPlainText(Run().DefaultFileName);
     UpdateToolButtons();
     RefreshCurrentUnit();
@@ -82,7 +91,8 @@ void TForm_movie::TB_openClick() {
 }
 
 void TForm_movie::openDocument(const QString& name) {
-    reportErrors([&] { LoadFromFile(name); });
+    // A file that cannot be read leaves the old document as it was, changes and all.
+    if (reportErrors([&] { LoadFromFile(name); })) forgetReplacedDocument();
     UpdateToolButtons();
 }
 

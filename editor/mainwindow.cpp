@@ -229,14 +229,10 @@ void TForm_movie::Panl_EditClick() {
 }
 
 void TForm_movie::closeEvent(QCloseEvent* event) {
-    if (FilmStrip->FCount > 0 && Modified) {
-        const Prompts::Answer answer = m_prompts.question(QStringLiteral("是否保存当前动画文件？"));
-        if (answer == Prompts::Answer::Yes) saveAsAnswered();
-        // Cancel, or a save that was cancelled or failed, keeps the window and its document.
-        if (answer == Prompts::Answer::Cancel || (answer == Prompts::Answer::Yes && Modified)) {
-            event->ignore();
-            return;
-        }
+    // Cancel, or a save that was cancelled or failed, keeps the window and its document.
+    if (!SaveQuestion()) {
+        event->ignore();
+        return;
     }
     Timer->stop();
     AutoSave->discard();

@@ -92,7 +92,9 @@ public:
     void TB_aboutClick();
     void Panl_EditClick();
 
-    // Offers to save a modified document; true when the document may now be discarded.
+    // Offers to save a modified document (Yes, No, Cancel); true when the command may go on. Nothing
+    // is discarded here: the changed mark and the recovery copy go only once another document has
+    // taken this one's place.
     bool SaveQuestion();
     // Writes the document (the old file stays intact on failure) and makes `name` its file name.
     // Throws FileError.
@@ -146,6 +148,8 @@ private:
     bool reportErrors(const std::function<void()>& operation);
     // The save question's Yes: save under the document's name, or ask for one when it has none.
     void saveAsAnswered();
+    // The document was replaced: its changed mark and recovery copy go with the old one.
+    void forgetReplacedDocument();
     // The command parts after their dialogs.
     void openDocument(const QString& name);
     bool addTextPage(const QString& name);

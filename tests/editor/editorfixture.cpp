@@ -4,9 +4,13 @@
 #include "filmpanel.h"
 #include "statuspanels.h"
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QDropEvent>
 #include <QFile>
 #include <QFileInfo>
+#include <QMimeData>
+#include <QUrl>
 
 namespace quillet {
 
@@ -64,6 +68,16 @@ QString EditorFixture::status0() const {
 }
 QString EditorFixture::status1() const {
     return window->bsSkinStatusBar1->bsSkinStatusPanel_1->text();
+}
+
+void dropFile(TForm_movie& window, const QString& path) {
+    QMimeData mime;
+    mime.setUrls({QUrl::fromLocalFile(path)});
+    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&window, &enter);
+    if (!enter.isAccepted()) return;
+    QDropEvent event(QPointF(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&window, &event);
 }
 
 QByteArray fileContents(const QString& path) {

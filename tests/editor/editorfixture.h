@@ -48,6 +48,8 @@ public:
 // The question a start asks when a run that crashed left a recovery copy.
 inline const QString kRecoveryQuestion = QStringLiteral("上次运行未正常结束，是否恢复自动保存的动画？");
 
+// Drags a file onto the window and drops it there, as the desktop does.
+void dropFile(TForm_movie& window, const QString& path);
 // A file's bytes; empty when it cannot be read.
 QByteArray fileContents(const QString& path);
 // The strip's units as the records a save writes, in order.

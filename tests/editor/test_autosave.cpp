@@ -176,7 +176,7 @@ void AutoSave::savingOrDiscardingRemovesTheCopy() {
     f.addPages(1);
     QVERIFY(w.AutoSave->saveNow());
     QCOMPARE(QString::fromUtf8(fileContents(w.AutoSave->namePath())), saved);
-    f.prompts.confirms << false;
+    f.prompts.questions << Prompts::Answer::No;
     w.TB_NewClick();
     QVERIFY(leftovers(f).isEmpty());
     QVERIFY(f.prompts.allAnswered());

@@ -2,6 +2,8 @@
 // what reaches the disk.
 #include "editorfixture.h"
 
+#include "animationfile.h"
+#include "autosave.h"
 #include "fileerror.h"
 #include "filmpanel.h"
 #include "optionpanel.h"
@@ -51,6 +53,14 @@ private:
     bool m_switched;
 };
 
+// The kinds of the prompts shown ("question", "save", ...), in order.
+QStringList promptKinds(const ScriptedPrompts& prompts) {
+    QStringList kinds;
+    for (const QString& entry : prompts.log)
+        kinds << entry.section(QLatin1Char(':'), 0, 0);
+    return kinds;
+}
+
 } // namespace
 
 class DocumentCommands : public QObject {
@@ -63,15 +73,16 @@ private slots:
     void deleteAsksAndLeavesAnEmptyDocument();
     void moveAtBothEndsAndInTheMiddle();
     void newAndOpenAskNothingWhenCleanOrEmpty();
-    void saveQuestionYesWithoutANameOpensTheSaveDialog();
+    void saveQuestionKeepsTheDocumentUntilAnotherReplacesIt_data();
+    void saveQuestionKeepsTheDocumentUntilAnotherReplacesIt();
     void saveQuestionYesWithANameSavesWithoutDialog();
-    void saveQuestionNoDiscardsTheChanges();
     void emptiedDocumentIsLeftWithoutQuestion();
     void saveAsksBeforeOverwritingOnce();
     void saveFailureKeepsTheDocumentModified();
     void saveOverAnEntryThatIsNoFileIsRefused();
     void openReadsEmptyLongAndRandomFiles();
     void openOfAMissingOrReadOnlyFile();
+    void openOfSomethingShorterThanOneRecordKeepsTheDocument();
     void openWithChineseAndBlankPath();
     void openOrAddBehindAFolderThatMayNotBeSearched();
     void exportProposesThePageNameAndAsksBeforeReplacing();
@@ -235,40 +246,87 @@ void DocumentCommands::newAndOpenAskNothingWhenCleanOrEmpty() {
     QVERIFY(f.prompts.allAnswered());
 }
 
-void DocumentCommands::saveQuestionYesWithoutANameOpensTheSaveDialog() {
+void DocumentCommands::saveQuestionKeepsTheDocumentUntilAnotherReplacesIt_data() {
+    // What the save dialog and the open dialog answer: "-" when they must not be shown, "" to
+    // cancel, otherwise a file in the program folder.
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<QString>("saveName");
+    QTest::addColumn<QString>("openName");
+    QTest::addColumn<QStringList>("asked");
+    QTest::addColumn<bool>("replaced");
+    QTest::addColumn<bool>("modified");
+    const int yes = int(Prompts::Answer::Yes);
+    const int no = int(Prompts::Answer::No);
+    const int cancel = int(Prompts::Answer::Cancel);
+    const QStringList question{QStringLiteral("question")};
+    const QStringList save = question + QStringList{QStringLiteral("save")};
+    const QStringList open{QStringLiteral("question"), QStringLiteral("open")};
+    const QStringList saveAndOpen = save + QStringList{QStringLiteral("open")};
+    // clang-format off
+    QTest::newRow("new, Yes, saved") << "new" << yes << "film.mmt" << "-" << save << true << false;
+    QTest::newRow("new, Yes, save cancelled") << "new" << yes << "" << "-" << save << false << true;
+    QTest::newRow("new, No") << "new" << no << "-" << "-" << question << true << false;
+    QTest::newRow("new, Cancel") << "new" << cancel << "-" << "-" << question << false << true;
+    QTest::newRow("open, Yes, saved, opened") << "open" << yes << "film.mmt" << "other.mmt" << saveAndOpen << true << false;
+    QTest::newRow("open, Yes, saved, open cancelled") << "open" << yes << "film.mmt" << "" << saveAndOpen << false << false;
+    QTest::newRow("open, Yes, save cancelled") << "open" << yes << "" << "-" << save << false << true;
+    QTest::newRow("open, No, opened") << "open" << no << "-" << "other.mmt" << open << true << false;
+    QTest::newRow("open, No, open cancelled") << "open" << no << "-" << "" << open << false << true;
+    QTest::newRow("open, Cancel") << "open" << cancel << "-" << "-" << question << false << true;
+    // clang-format on
+}
+
+// The question offers Yes, No and Cancel. The old document, its changed mark and its recovery copy
+// go only when another document takes its place; a save made on the way stays made.
+void DocumentCommands::saveQuestionKeepsTheDocumentUntilAnotherReplacesIt() {
+    QFETCH(QString, command);
+    QFETCH(int, answer);
+    QFETCH(QString, saveName);
+    QFETCH(QString, openName);
+    QFETCH(QStringList, asked);
+    QFETCH(bool, replaced);
+    QFETCH(bool, modified);
+
     EditorFixture f;
     TForm_movie& w = f.start();
     f.addPages(2);
+    const QString other = f.animationFile(QStringLiteral("other.mmt"), 3);
+    QVERIFY(w.AutoSave->saveNow());
     f.prompts.clearLog();
+    f.prompts.questions << Prompts::Answer(answer);
+    const auto script = [&](QStringList& answers, const QString& name) {
+        if (name != QLatin1String("-")) answers << (name.isEmpty() ? QString() : f.programDir() + name);
+    };
+    script(f.prompts.saveNames, saveName);
+    script(f.prompts.openNames, openName);
+    if (command == QLatin1String("new"))
+        w.TB_NewClick();
+    else
+        w.TB_openClick();
 
-    // Cancelling the save dialog cancels the new command as well.
-    f.prompts.confirms << true;
-    f.prompts.saveNames << QString();
-    w.TB_NewClick();
-    QCOMPARE(f.prompts.log,
-             (QStringList{QStringLiteral("confirm: ") + kSaveQuestion, QStringLiteral("save: 动画文本(mmt) (*.mmt)")}));
-    QCOMPARE(f.prompts.saveCalls.last().proposed, f.programDir() + QStringLiteral("pages/new.mmt"));
-    QCOMPARE(f.prompts.saveCalls.last().suffix, QStringLiteral("mmt"));
-    QCOMPARE(f.prompts.saveCalls.last().title, QStringLiteral("保存文件"));
-    QCOMPARE(w.FilmStrip->FCount, 2);
-    QVERIFY(w.Modified);
-    QCOMPARE(w.FilmStrip->FDocFileName, f.defaultDocument());
+    QCOMPARE(promptKinds(f.prompts), asked);
+    QCOMPARE(f.prompts.log.first(), QStringLiteral("question: ") + kSaveQuestion);
+    for (const ScriptedPrompts::FileDialogCall& call : f.prompts.saveCalls) {
+        QCOMPARE(call.title, QStringLiteral("保存文件"));
+        QCOMPARE(call.proposed, f.programDir() + QStringLiteral("pages/new.mmt"));
+        QCOMPARE(call.suffix, QStringLiteral("mmt"));
+    }
+    const QString saved = f.programDir() + QStringLiteral("film.mmt");
+    const bool wasSaved = saveName == QLatin1String("film.mmt");
+    if (wasSaved)
+        QCOMPARE(contents(saved).size(), 2 * kRecordSize);
+    else
+        QVERIFY(!QFile::exists(saved));
 
-    // The same through open: no open dialog follows.
-    f.prompts.clearLog();
-    f.prompts.confirms << true;
-    f.prompts.saveNames << QString();
-    w.TB_openClick();
-    QCOMPARE(f.prompts.shown("open"), QStringList());
-
-    // A chosen name saves, and the new command goes on.
-    const QString target = f.programDir() + QStringLiteral("film.mmt");
-    f.prompts.confirms << true;
-    f.prompts.saveNames << target;
-    w.TB_NewClick();
-    QCOMPARE(contents(target).size(), 2 * kRecordSize);
-    QCOMPARE(w.FilmStrip->FCount, 0);
-    QVERIFY(!w.Modified);
+    const bool isNew = command == QLatin1String("new");
+    const int count = replaced ? (isNew ? 0 : 3) : 2;
+    QCOMPARE(w.FilmStrip->FCount, count);
+    QCOMPARE(f.status0(), QStringLiteral("单元：%1/%1").arg(count));
+    const QString name = replaced ? (isNew ? f.defaultDocument() : other) : (wasSaved ? saved : f.defaultDocument());
+    QCOMPARE(w.FilmStrip->FDocFileName, name);
+    QCOMPARE(w.Modified, modified);
+    QCOMPARE(QFileInfo::exists(w.AutoSave->copyPath()), modified);
     QVERIFY(f.prompts.allAnswered());
 }
 
@@ -284,34 +342,14 @@ void DocumentCommands::saveQuestionYesWithANameSavesWithoutDialog() {
 
     f.addPages(1);
     f.prompts.clearLog();
-    f.prompts.confirms << true;
+    f.prompts.questions << Prompts::Answer::Yes;
     f.prompts.openNames << QString();
     w.TB_openClick();
-    QCOMPARE(f.prompts.log,
-             (QStringList{QStringLiteral("confirm: ") + kSaveQuestion, QStringLiteral("open: 动画文本(mmt) (*.mmt)")}));
+    QCOMPARE(f.prompts.log, (QStringList{QStringLiteral("question: ") + kSaveQuestion,
+                                         QStringLiteral("open: 动画文本(mmt) (*.mmt)")}));
     QCOMPARE(contents(target).size(), 2 * kRecordSize);
     QVERIFY(!w.Modified);
     QCOMPARE(w.FilmStrip->FCount, 2);
-    QVERIFY(f.prompts.allAnswered());
-}
-
-void DocumentCommands::saveQuestionNoDiscardsTheChanges() {
-    EditorFixture f;
-    TForm_movie& w = f.start();
-    f.addPages(2);
-    f.prompts.clearLog();
-    // No, then cancelling the open dialog: the document stays, now marked clean.
-    f.prompts.confirms << false;
-    f.prompts.openNames << QString();
-    w.TB_openClick();
-    QCOMPARE(w.FilmStrip->FCount, 2);
-    QVERIFY(!w.Modified);
-    QVERIFY(!QFile::exists(f.defaultDocument()));
-    // Nothing to ask the next time.
-    f.prompts.clearLog();
-    w.TB_NewClick();
-    QVERIFY(f.prompts.log.isEmpty());
-    QCOMPARE(w.FilmStrip->FCount, 0);
     QVERIFY(f.prompts.allAnswered());
 }
 
@@ -369,7 +407,7 @@ void DocumentCommands::saveFailureKeepsTheDocumentModified() {
 
     // At the save question a failed save stops the command.
     w.FilmStrip->FDocFileName = f.programDir() + QStringLiteral("no such folder/film.mmt");
-    f.prompts.confirms << true;
+    f.prompts.questions << Prompts::Answer::Yes;
     w.TB_NewClick();
     QCOMPARE(f.prompts.shown("critical").size(), 2);
     QCOMPARE(w.FilmStrip->FCount, 1);
@@ -464,6 +502,39 @@ void DocumentCommands::openOfAMissingOrReadOnlyFile() {
     QVERIFY(f.prompts.allAnswered());
 }
 
+// Through the open dialog, a drop and the command line: a message that names the file, and the
+// document, its name and its changed mark as they were.
+void DocumentCommands::openOfSomethingShorterThanOneRecordKeepsTheDocument() {
+    for (const QString& route : {QStringLiteral("dialog"), QStringLiteral("drop"), QStringLiteral("command line")}) {
+        EditorFixture f;
+        const QString notes = f.writeFile(QStringLiteral("笔记 本.mmt"), "hello\r\n");
+        const bool atStart = route == QLatin1String("command line");
+        TForm_movie& w = f.start(atStart ? QStringList{notes} : QStringList());
+        if (!atStart) {
+            f.addPages(2);
+            QVERIFY(w.AutoSave->saveNow());
+            f.prompts.clearLog();
+            f.prompts.questions << Prompts::Answer::No;
+            if (route == QLatin1String("dialog")) {
+                f.prompts.openNames << notes;
+                w.TB_openClick();
+            } else {
+                dropFile(w, notes);
+            }
+        }
+        const QStringList errors = f.prompts.shown(QStringLiteral("critical"));
+        QVERIFY2(errors == QStringList{notes + QStringLiteral(": ") + QString::fromUtf8(kNotAnimationText)},
+                 qPrintable(route + QStringLiteral(": ") + errors.join(QLatin1Char('|'))));
+        QCOMPARE(w.FilmStrip->FCount, atStart ? 0 : 2);
+        QCOMPARE(w.FilmStrip->FDocFileName, f.defaultDocument());
+        QCOMPARE(w.bsSkinStatusBar1->bsSkinStatusPanel_4->text(), QStringLiteral("new.mmt"));
+        QCOMPARE(w.Modified, !atStart);
+        QCOMPARE(QFileInfo::exists(w.AutoSave->copyPath()), !atStart);
+        QCOMPARE(contents(notes), QByteArray("hello\r\n"));
+        QVERIFY(f.prompts.allAnswered());
+    }
+}
+
 void DocumentCommands::openWithChineseAndBlankPath() {
     EditorFixture f;
     TForm_movie& w = f.start();
@@ -474,7 +545,7 @@ void DocumentCommands::openWithChineseAndBlankPath() {
     QCOMPARE(w.FilmStrip->FDocFileName, name);
 
     f.addPages(1);
-    f.prompts.confirms << true; // saved under its own name, no dialog
+    f.prompts.questions << Prompts::Answer::Yes; // saved under its own name, no dialog
     f.prompts.openNames << QString();
     w.TB_openClick();
     QCOMPARE(contents(name).size(), 3 * kRecordSize);

@@ -18,14 +18,12 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QRandomGenerator>
 #include <QScrollBar>
 #include <QSpinBox>
 #include <QTest>
 #include <QToolBar>
-#include <QUrl>
 
 using namespace quillet;
 
@@ -44,16 +42,6 @@ Enabled enabledOf(const TForm_movie& w) {
 bool operator==(const Enabled& a, const Enabled& b) {
     return a.addImg == b.addImg && a.open == b.open && a.newDoc == b.newDoc && a.save == b.save &&
            a.delect == b.delect && a.preplay == b.preplay && a.saveHtm == b.saveHtm && a.up == b.up && a.down == b.down;
-}
-
-void drop(TForm_movie& w, const QString& path) {
-    QMimeData mime;
-    mime.setUrls({QUrl::fromLocalFile(path)});
-    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(&w, &enter);
-    if (!enter.isAccepted()) return;
-    QDropEvent event(QPointF(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(&w, &event);
 }
 
 } // namespace
@@ -246,22 +234,22 @@ void MainWindow::commandLineTextPageKeepsTheDocumentClean() {
 void MainWindow::droppingFilesActsLikeTheCommands() {
     EditorFixture f;
     TForm_movie& w = f.start();
-    drop(w, f.textPage(QStringLiteral("dropped.txt")));
+    dropFile(w, f.textPage(QStringLiteral("dropped.txt")));
     QCOMPARE(w.FilmStrip->FCount, 1);
     QVERIFY(w.Modified);
     QCOMPARE(f.status0(), QStringLiteral("单元：1/1"));
 
-    drop(w, f.writeFile(QStringLiteral("notes.TXT"), "x"));
+    dropFile(w, f.writeFile(QStringLiteral("notes.TXT"), "x"));
     QCOMPARE(w.FilmStrip->FCount, 1);
 
     // A dropped animation file replaces the document only after the save question.
     const QString film = f.animationFile(QStringLiteral("film.mmt"), 2);
-    f.prompts.confirms << true;
+    f.prompts.questions << Prompts::Answer::Yes;
     f.prompts.saveNames << QString();
-    drop(w, film);
+    dropFile(w, film);
     QCOMPARE(w.FilmStrip->FCount, 1);
-    f.prompts.confirms << false;
-    drop(w, film);
+    f.prompts.questions << Prompts::Answer::No;
+    dropFile(w, film);
     QCOMPARE(w.FilmStrip->FCount, 2);
     QCOMPARE(w.FilmStrip->FDocFileName, film);
     QVERIFY(!w.Modified);
