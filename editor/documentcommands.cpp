@@ -22,6 +22,8 @@ const QString kOverwriteQuestion = QStringLiteral("已经存在，是否覆盖�
 const QString kMissingFileText = QStringLiteral("文件不存在");
 const QString kUnitLimitText = QStringLiteral("已到达单元数上限");
 const QString kSaveQuestion = QStringLiteral("是否保存当前动画文件？");
+const QString kDropRecordsQuestion =
+    QStringLiteral("中的单元多于50个，只打开了前50个。覆盖它将丢失第50个以后的单元，是否仍然覆盖？");
 
 QString defaultDocument() {
     return Run().ProgramDir + Run().DefaultFileName;
@@ -33,6 +35,14 @@ bool isExistingFile(const QString& name) {
     return PathExists(name) && QFileInfo(name).isFile();
 }
 
+bool sameFile(const QString& a, const QString& b) {
+    if (a.isEmpty() || b.isEmpty()) return false;
+    const QFileInfo left(a);
+    const QFileInfo right(b);
+    if (left.absoluteFilePath() == right.absoluteFilePath()) return true;
+    return left.exists() && right.exists() && left.canonicalFilePath() == right.canonicalFilePath();
+}
+
 } // namespace
 
 void TForm_movie::saveAsAnswered() {
@@ -40,7 +50,17 @@ void TForm_movie::saveAsAnswered() {
         TB_save1Click();
         return;
     }
+    // Declining to drop the records the document does not hold offers another name instead.
+    if (holdsPartOf(FilmStrip->FDocFileName) &&
+        !m_prompts.confirmDefaultNo(FilmStrip->FDocFileName + kDropRecordsQuestion)) {
+        TB_save1Click();
+        return;
+    }
     if (reportErrors([this] { SaveToFile(FilmStrip->FDocFileName); })) Modified = false;
+}
+
+bool TForm_movie::holdsPartOf(const QString& name) const {
+    return sameFile(name, m_partialFile);
 }
 
 bool TForm_movie::SaveQuestion() {
@@ -67,6 +87,7 @@ void TForm_movie::TB_NewClick() {
     if (!SaveQuestion()) return;
     FilmStrip->ClearUnits();
     FilmStrip->FDocFileName = defaultDocument();
+    m_partialFile.clear();
     forgetReplacedDocument();
     bsSkinStatusBar1->bsSkinStatusPanel_4->showPlainText(Run().DefaultFileName);
     UpdateToolButtons();
@@ -98,13 +119,21 @@ void TForm_movie::openDocument(const QString& name) {
 
 void TForm_movie::TB_save1Click() {
     // The default document's name lies in the program's folder; it is proposed where the user works.
-    const QString proposed = FilmStrip->FDocFileName == defaultDocument() ? m_dialogFolder.place(defaultDocument())
-                                                                          : FilmStrip->FDocFileName;
-    const QString name =
-        m_prompts.saveFileName(QStringLiteral("保存文件"), proposed, kAnimationFilter, QStringLiteral("mmt"));
-    if (name.isEmpty()) return;
-    m_dialogFolder.remember(name);
-    if (QFileInfo::exists(name) && !m_prompts.confirm(name + kOverwriteQuestion)) return;
+    QString name = FilmStrip->FDocFileName == defaultDocument() ? m_dialogFolder.place(defaultDocument())
+                                                                : FilmStrip->FDocFileName;
+    for (;;) {
+        name = m_prompts.saveFileName(QStringLiteral("保存文件"), name, kAnimationFilter, QStringLiteral("mmt"));
+        if (name.isEmpty()) return;
+        m_dialogFolder.remember(name);
+        // The file the document holds only part of has a question of its own; No leaves it and asks
+        // for another name.
+        if (holdsPartOf(name)) {
+            if (m_prompts.confirmDefaultNo(name + kDropRecordsQuestion)) break;
+            continue;
+        }
+        if (QFileInfo::exists(name) && !m_prompts.confirm(name + kOverwriteQuestion)) return;
+        break;
+    }
     if (reportErrors([&] { SaveToFile(name); })) Modified = false;
 }
 
@@ -168,6 +197,8 @@ void TForm_movie::TB_up1Click(QObject* sender) {
 void TForm_movie::SaveToFile(const QString& name) {
     WriteAnimationFile(name, *FilmStrip);
     FilmStrip->FDocFileName = name;
+    // The file holds the whole document now, or the document belongs to another file.
+    m_partialFile.clear();
     // The file now holds what the recovery copy held.
     if (AutoSave) AutoSave->discard();
     ShowFileName(name);
@@ -182,6 +213,7 @@ void TForm_movie::LoadFromFile(const QString& name) {
     m_quietRefresh = false;
     RefreshCurrentUnit();
     if (records.notAllRead()) m_prompts.message(QString::fromLatin1(kNotAllDataText));
+    m_partialFile = records.notAllRead() ? name : QString();
     FilmStrip->FDocFileName = name;
     ShowFileName(name);
 }

@@ -150,6 +150,8 @@ private:
     void saveAsAnswered();
     // The document was replaced: its changed mark and recovery copy go with the old one.
     void forgetReplacedDocument();
+    // True when `name` is the file of more than 50 records whose first 50 the document holds.
+    bool holdsPartOf(const QString& name) const;
     // The command parts after their dialogs.
     void openDocument(const QString& name);
     bool addTextPage(const QString& name);
@@ -170,6 +172,8 @@ private:
     QString m_templateProblem;     // why the page template could not be read, empty when it was
     bool m_settingsUnread = false; // the settings file was there but could not be read
     bool m_quietRefresh = false;
+    // The file of which the document holds only the first 50 records; empty when it holds all.
+    QString m_partialFile;
 };
 
 } // namespace quillet

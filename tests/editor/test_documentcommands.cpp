@@ -37,6 +37,9 @@ QByteArray contents(const QString& path) {
 }
 
 const QString kSaveQuestion = QStringLiteral("是否保存当前动画文件？");
+const QString kDropRecordsQuestion =
+    QStringLiteral("中的单元多于50个，只打开了前50个。覆盖它将丢失第50个以后的单元，是否仍然覆盖？");
+const QString kOverwriteQuestion = QStringLiteral("已经存在，是否覆盖它？");
 
 // Permissions do not stop root: while one lives, a test run as root acts as "nobody", whom they stop.
 class AsPlainUser {
@@ -83,6 +86,9 @@ private slots:
     void openReadsEmptyLongAndRandomFiles();
     void openOfAMissingOrReadOnlyFile();
     void openOfSomethingShorterThanOneRecordKeepsTheDocument();
+    void savingOverAPartlyOpenedFileAsksFirst_data();
+    void savingOverAPartlyOpenedFileAsksFirst();
+    void partlyOpenedFileIsForgottenWithTheDocument();
     void openWithChineseAndBlankPath();
     void openOrAddBehindAFolderThatMayNotBeSearched();
     void exportProposesThePageNameAndAsksBeforeReplacing();
@@ -531,6 +537,110 @@ void DocumentCommands::openOfSomethingShorterThanOneRecordKeepsTheDocument() {
         QCOMPARE(w.Modified, !atStart);
         QCOMPARE(QFileInfo::exists(w.AutoSave->copyPath()), !atStart);
         QCOMPARE(contents(notes), QByteArray("hello\r\n"));
+        QVERIFY(f.prompts.allAnswered());
+    }
+}
+
+void DocumentCommands::savingOverAPartlyOpenedFileAsksFirst_data() {
+    // Answers to the confirmations ('y' / 'n') and the save dialog ("" cancels), what was asked,
+    // and how many records the long file and the file "copy.mmt" hold afterwards (0: no file).
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<QString>("confirms");
+    QTest::addColumn<QStringList>("saveNames");
+    QTest::addColumn<QStringList>("asked");
+    QTest::addColumn<int>("longRecords");
+    QTest::addColumn<int>("copyRecords");
+    const QString question = QStringLiteral("question");
+    const QString drop = QStringLiteral("confirm-no");
+    const QString save = QStringLiteral("save");
+    const QString copy = QStringLiteral("copy.mmt");
+    const QString longName = QStringLiteral("long.mmt");
+    // clang-format off
+    QTest::newRow("save question, keep, Save As cancelled") << "new" << "n" << QStringList{QString()} << QStringList{question, drop, save} << 51 << 0;
+    QTest::newRow("save question, keep, saved as a copy") << "new" << "n" << QStringList{copy} << QStringList{question, drop, save} << 51 << 49;
+    QTest::newRow("save question, drop") << "new" << "y" << QStringList() << QStringList{question, drop} << 49 << 0;
+    QTest::newRow("save, keep, then drop") << "save" << "ny" << QStringList{longName, longName} << QStringList{save, drop, save, drop} << 49 << 0;
+    QTest::newRow("save, keep, then a copy") << "save" << "n" << QStringList{longName, copy} << QStringList{save, drop, save} << 51 << 49;
+    // clang-format on
+}
+
+// The document holds the first 50 records of a longer file: writing over that file asks whether
+// the rest may go (No by default); No leaves the file and offers another name.
+void DocumentCommands::savingOverAPartlyOpenedFileAsksFirst() {
+    QFETCH(QString, command);
+    QFETCH(QString, confirms);
+    QFETCH(QStringList, saveNames);
+    QFETCH(QStringList, asked);
+    QFETCH(int, longRecords);
+    QFETCH(int, copyRecords);
+
+    EditorFixture f;
+    TForm_movie& w = f.start();
+    const QString longFile = f.animationFile(QStringLiteral("long.mmt"), 51);
+    const QByteArray before = contents(longFile);
+    f.prompts.openNames << longFile;
+    w.TB_openClick();
+    QCOMPARE(f.prompts.shown(QStringLiteral("message")), QStringList{QStringLiteral("Not all data open!")});
+    f.prompts.confirms << true;
+    w.TB_delect1Click();
+    QCOMPARE(w.FilmStrip->FCount, 49);
+    f.prompts.clearLog();
+
+    for (const QChar answer : confirms)
+        f.prompts.confirms << (answer == QLatin1Char('y'));
+    for (const QString& name : saveNames)
+        f.prompts.saveNames << (name.isEmpty() ? QString() : f.programDir() + name);
+    if (command == QLatin1String("new")) {
+        f.prompts.questions << Prompts::Answer::Yes;
+        w.TB_NewClick();
+    } else {
+        w.TB_save1Click();
+    }
+    QCOMPARE(promptKinds(f.prompts), asked);
+    QCOMPARE(f.prompts.shown(QStringLiteral("confirm-no")).first(), longFile + kDropRecordsQuestion);
+    for (const ScriptedPrompts::FileDialogCall& call : f.prompts.saveCalls)
+        QCOMPARE(call.proposed, longFile);
+    if (longRecords == 51)
+        QCOMPARE(contents(longFile), before);
+    else
+        QCOMPARE(contents(longFile).size(), longRecords * kRecordSize);
+    const QString copy = f.programDir() + QStringLiteral("copy.mmt");
+    QCOMPARE(QFileInfo(copy).size(), qint64(copyRecords) * kRecordSize);
+    const bool saved = longRecords != 51 || copyRecords != 0;
+    QCOMPARE(w.Modified, !saved);
+    // The save question's command goes on only after a save.
+    QCOMPARE(w.FilmStrip->FCount, command == QLatin1String("new") && saved ? 0 : 49);
+    QVERIFY(f.prompts.allAnswered());
+}
+
+// Saving under another name, New and Open each leave a document that no longer belongs to the
+// long file: writing over it then asks only whether to replace an existing file.
+void DocumentCommands::partlyOpenedFileIsForgottenWithTheDocument() {
+    for (const QString& step : {QStringLiteral("save as"), QStringLiteral("new"), QStringLiteral("open")}) {
+        EditorFixture f;
+        TForm_movie& w = f.start();
+        const QString longFile = f.animationFile(QStringLiteral("long.mmt"), 51);
+        const QString shortFile = f.animationFile(QStringLiteral("short.mmt"), 2);
+        f.prompts.openNames << longFile;
+        w.TB_openClick();
+        if (step == QLatin1String("save as")) {
+            f.prompts.saveNames << f.programDir() + QStringLiteral("copy.mmt");
+            w.TB_save1Click();
+        } else if (step == QLatin1String("new")) {
+            w.TB_NewClick();
+            f.addPages(1);
+        } else {
+            f.prompts.openNames << shortFile;
+            w.TB_openClick();
+        }
+        f.prompts.clearLog();
+        f.prompts.saveNames << longFile;
+        f.prompts.confirms << true;
+        w.TB_save1Click();
+        QVERIFY2(f.prompts.log == (QStringList{QStringLiteral("save: 动画文本(mmt) (*.mmt)"),
+                                               QStringLiteral("confirm: ") + longFile + kOverwriteQuestion}),
+                 qPrintable(step + QStringLiteral(": ") + f.prompts.log.join(QLatin1Char('|'))));
+        QCOMPARE(contents(longFile), stripRecords(*w.FilmStrip));
         QVERIFY(f.prompts.allAnswered());
     }
 }
