@@ -78,13 +78,17 @@ bool TForm_movie::SaveQuestion() {
     return false;
 }
 
+bool TForm_movie::mayLeaveDocument() {
+    return UnappliedEditsQuestion() && SaveQuestion();
+}
+
 void TForm_movie::forgetReplacedDocument() {
     Modified = false;
     if (AutoSave) AutoSave->discard();
 }
 
 void TForm_movie::TB_NewClick() {
-    if (!SaveQuestion()) return;
+    if (!mayLeaveDocument()) return;
     FilmStrip->ClearUnits();
     FilmStrip->FDocFileName = defaultDocument();
     m_partialFile.clear();
@@ -95,7 +99,7 @@ void TForm_movie::TB_NewClick() {
 }
 
 void TForm_movie::TB_openClick() {
-    if (!SaveQuestion()) return;
+    if (!mayLeaveDocument()) return;
     const QString proposed =
         FilmStrip->FDocFileName.isEmpty() ? QStringLiteral("*.mmt") : m_dialogFolder.place(FilmStrip->FDocFileName);
     const QString name =
@@ -142,6 +146,8 @@ void TForm_movie::TB_AddImgClick() {
         m_prompts.message(kUnitLimitText);
         return;
     }
+    // The new unit becomes current.
+    if (!UnappliedEditsQuestion()) return;
     const QString proposed = LastTextFile.isEmpty() ? QString() : m_dialogFolder.place(LastTextFile);
     const QString name = m_prompts.openFileName(QStringLiteral("打开文件"), m_dialogFolder.path(), proposed,
                                                 QStringLiteral("Text Files (*.txt)"));
@@ -178,6 +184,8 @@ void TForm_movie::TB_delect1Click() {
 
 void TForm_movie::TB_up1Click(QObject* sender) {
     if (FilmStrip->FCount == 0) return;
+    // The fields are filled again from the moved unit.
+    if (!UnappliedEditsQuestion()) return;
     const int tag = sender ? sender->property("Tag").toInt() : 0;
     const int index = FilmStrip->FCurrentIndex;
     if (tag == 1) {

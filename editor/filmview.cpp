@@ -41,6 +41,10 @@ void FilmView::setStrip(TFilmPanel* strip) {
     viewport()->update();
 }
 
+void FilmView::setSelectionGuard(std::function<bool()> guard) {
+    m_selectionGuard = std::move(guard);
+}
+
 QPoint FilmView::offset() const {
     return QPoint(horizontalScrollBar()->value(), verticalScrollBar()->value());
 }
@@ -118,6 +122,8 @@ void FilmView::keyPressEvent(QKeyEvent* event) {
 }
 
 void FilmView::clickUnit(int index) {
+    if (index == m_strip->FCurrentIndex) return;
+    if (m_selectionGuard && !m_selectionGuard()) return;
     m_strip->UnitClick(m_strip->GetUnit(index));
 }
 

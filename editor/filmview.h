@@ -2,6 +2,8 @@
 
 #include <QAbstractScrollArea>
 
+#include <functional>
+
 namespace quillet {
 
 class TFilmPanel;
@@ -10,6 +12,7 @@ class TFilmPanel;
 // directions. Paints only the units that intersect the visible area. A click on a unit selects it
 // through the strip's UnitClick; so do the arrow keys, Page Up/Down, Home and End while the view
 // has the focus (a click or Tab gives it), which also scroll the whole current unit into view.
+// Before another unit becomes current the selection guard is asked.
 class FilmView : public QAbstractScrollArea {
     Q_OBJECT
 public:
@@ -17,6 +20,9 @@ public:
 
     // The strip shown; it must outlive the view or be replaced by nullptr first.
     void setStrip(TFilmPanel* strip);
+    // Consulted before a click or a key makes another unit current; false keeps the current unit.
+    // It may ask the user, and it runs before the strip changes anything.
+    void setSelectionGuard(std::function<bool()> guard);
     // Scrolls so that the current unit's top is in view.
     void ensureCurrentVisible();
     // Index of the unit whose picture holds the viewport point, or -1.
@@ -40,6 +46,7 @@ private:
     QPoint offset() const;
 
     TFilmPanel* m_strip = nullptr;
+    std::function<bool()> m_selectionGuard;
 };
 
 } // namespace quillet

@@ -15,6 +15,7 @@
 #include "runvalues.h"
 #include "shellhelpers.h"
 #include "statuspanels.h"
+#include "unappliededits.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -49,6 +50,8 @@ TForm_movie::TForm_movie(Prompts& prompts, const QStringList& args, const QStrin
     Timer->setInterval(1000);
     connectOptionPanel();
     connectPreview();
+    // The click on another unit waits for the question about the current unit's fields.
+    ScrollBox->setSelectionGuard([this] { return UnappliedEditsQuestion(); });
     resize(679, 468);
     move(254, 235);
     FormCreate(programDir);
@@ -76,6 +79,8 @@ void TForm_movie::buildClientArea() {
     pop_window = new OptionPanel(client);
     // Nothing to edit until a unit is current.
     pop_window->Box_AImg->setEnabled(false);
+    m_unitEdits =
+        std::make_unique<UnappliedEdits>(*pop_window->MemoText, *pop_window->Edit_color_u1, *pop_window->Edit_color_u2);
 
     row->addWidget(MainPanel, 1);
     row->addWidget(PreViewPanel, 1);
@@ -147,7 +152,6 @@ void TForm_movie::UpdateToolButtons() {
 
 void TForm_movie::RefreshCurrentUnit() {
     if (m_quietRefresh) return;
-    OptionPanel& panel = *pop_window;
     StatusPanels& status = *bsSkinStatusBar1;
     if (FilmStrip && FilmStrip->FCurrentIndex >= 0) {
         const TAnsiImage& unit = FilmStrip->GetUnit(FilmStrip->FCurrentIndex);
@@ -156,10 +160,6 @@ void TForm_movie::RefreshCurrentUnit() {
         status.bsSkinStatusPanel_1->setText(QStringLiteral("尺寸：%1×%2").arg(unit.FCols).arg(unit.FRows));
         ShowColorFlag(unit.FHasColor);
         TB_delect->setEnabled(true);
-        panel.Lb_Color_u1->setColor(unit.FBackColor);
-        panel.Lb_Color_u2->setColor(unit.FFontColor);
-        panel.MemoText->setPlainText(DecodeGbkLines(unit.GetLines()));
-        panel.Box_AImg->setEnabled(true);
         ScrollBox->ensureCurrentVisible();
     } else {
         status.bsSkinStatusPanel_0->setText(QStringLiteral("单元：0/0"));
@@ -167,6 +167,19 @@ void TForm_movie::RefreshCurrentUnit() {
         status.bsSkinStatusPanel_4->hideHint();
         for (QAction* a : {TB_SaveHtm, TB_up, TB_down, TB_delect, TB_save, TB_Preplay})
             a->setEnabled(false);
+    }
+    showCurrentUnitFields();
+}
+
+void TForm_movie::showCurrentUnitFields() {
+    OptionPanel& panel = *pop_window;
+    if (FilmStrip && FilmStrip->FCurrentIndex >= 0) {
+        const TAnsiImage& unit = FilmStrip->GetUnit(FilmStrip->FCurrentIndex);
+        panel.Lb_Color_u1->setColor(unit.FBackColor);
+        panel.Lb_Color_u2->setColor(unit.FFontColor);
+        panel.MemoText->setPlainText(DecodeGbkLines(unit.GetLines()));
+        panel.Box_AImg->setEnabled(true);
+    } else {
         panel.Lb_Color_u1->setColor(0xFFFFFF);
         panel.Lb_Color_u2->setColor(0);
         panel.MemoText->clear();
@@ -174,6 +187,7 @@ void TForm_movie::RefreshCurrentUnit() {
     }
     panel.Edit_color_u1->setText(ColorToHex(panel.Lb_Color_u1->color()));
     panel.Edit_color_u2->setText(ColorToHex(panel.Lb_Color_u2->color()));
+    m_unitEdits->settle();
 }
 
 void TForm_movie::ShowFileName(const QString& name) {
@@ -230,7 +244,7 @@ void TForm_movie::Panl_EditClick() {
 
 void TForm_movie::closeEvent(QCloseEvent* event) {
     // Cancel, or a save that was cancelled or failed, keeps the window and its document.
-    if (!SaveQuestion()) {
+    if (!mayLeaveDocument()) {
         event->ignore();
         return;
     }
@@ -259,12 +273,13 @@ void TForm_movie::dropEvent(QDropEvent* event) {
     // Like the command line, but with the open and add commands' own checks, since a document may
     // already be there.
     if (extension == QLatin1String("mmt") && TB_open->isEnabled()) {
-        if (SaveQuestion()) openDocument(name);
+        if (mayLeaveDocument()) openDocument(name);
     } else if (extension == QLatin1String("txt") && TB_AddImg->isEnabled()) {
         if (FilmStrip->FCount >= TFilmPanel::kMaxUnits) {
             m_prompts.message(QStringLiteral("已到达单元数上限"));
             return;
         }
+        if (!UnappliedEditsQuestion()) return;
         if (addTextPage(name)) {
             LastTextFile = name;
             Modified = true;

@@ -22,6 +22,7 @@ class Prompts;
 class StatusPanels;
 class TFilmPanel;
 class THtmFP;
+class UnappliedEdits;
 
 // The editor's only window: tool bar, film area (or the preview pane in its place), option panel
 // and status bar around the one document it owns for the whole run.
@@ -96,6 +97,10 @@ public:
     // is discarded here: the changed mark and the recovery copy go only once another document has
     // taken this one's place.
     bool SaveQuestion();
+    // Offers to apply the current unit's text and colours when they hold changes that were not
+    // applied (Yes, No, Cancel); true when the caller may go on: the changes were applied, or
+    // dropped and the fields show the unit again. Asked before the current unit is left.
+    bool UnappliedEditsQuestion();
     // Writes the document (the old file stays intact on failure) and makes `name` its file name.
     // Throws FileError.
     void SaveToFile(const QString& name);
@@ -148,6 +153,8 @@ private:
     bool reportErrors(const std::function<void()>& operation);
     // The save question's Yes: save under the document's name, or ask for one when it has none.
     void saveAsAnswered();
+    // Both questions asked before the document is replaced or the window closed, in their order.
+    bool mayLeaveDocument();
     // The document was replaced: its changed mark and recovery copy go with the old one.
     void forgetReplacedDocument();
     // True when `name` is the file of more than 50 records whose first 50 the document holds.
@@ -164,6 +171,10 @@ private:
     void closePreview();
     // Shows one message naming the characters; false when there were any.
     bool acceptEncodable(const QStringList& unencodable);
+    // The current unit takes the fields; false when their text was refused.
+    bool applyCurrentUnit();
+    // Fills the current unit's fields from the current unit, or blank without one.
+    void showCurrentUnitFields();
 
     Prompts& m_prompts;
     QStringList m_args;
@@ -172,6 +183,7 @@ private:
     QString m_templateProblem;     // why the page template could not be read, empty when it was
     bool m_settingsUnread = false; // the settings file was there but could not be read
     bool m_quietRefresh = false;
+    std::unique_ptr<UnappliedEdits> m_unitEdits;
     // The file of which the document holds only the first 50 records; empty when it holds all.
     QString m_partialFile;
 };

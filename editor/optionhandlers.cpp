@@ -12,6 +12,7 @@
 #include "pictures.h"
 #include "previewpanel.h"
 #include "prompts.h"
+#include "unappliededits.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -25,6 +26,7 @@ namespace quillet {
 namespace {
 
 const QString kChangedText = QStringLiteral("数据修改成功.");
+const QString kApplyQuestion = QStringLiteral("当前单元的文本或颜色已修改但尚未确认，是否应用这些修改？");
 constexpr int kOptionsShownPicture = 9;
 constexpr int kOptionsHiddenPicture = 10;
 
@@ -124,11 +126,14 @@ void TForm_movie::bsBtn_DfOkClick() {
 }
 
 void TForm_movie::bsBtnPOKClick() {
-    if (FilmStrip->FCurrentIndex < 0) return;
+    if (FilmStrip->FCurrentIndex >= 0) applyCurrentUnit();
+}
+
+bool TForm_movie::applyCurrentUnit() {
     OptionPanel& panel = *pop_window;
     QStringList unencodable;
     const QList<QByteArray> lines = EncodeGbkLines(memoLines(*panel.MemoText), &unencodable);
-    if (!acceptEncodable(unencodable)) return;
+    if (!acceptEncodable(unencodable)) return false;
 
     TAnsiImage& unit = FilmStrip->GetUnit(FilmStrip->FCurrentIndex);
     const int oldHeight = unit.Height;
@@ -147,8 +152,25 @@ void TForm_movie::bsBtnPOKClick() {
     }
     // After the later units have moved, so the view lays out the strip once, complete.
     FilmStrip->UpdateWidth();
+    m_unitEdits->settle();
     Modified = true;
     m_prompts.message(kChangedText);
+    return true;
+}
+
+bool TForm_movie::UnappliedEditsQuestion() {
+    if (FilmStrip->FCurrentIndex < 0 || !m_unitEdits->pending()) return true;
+    switch (m_prompts.question(kApplyQuestion)) {
+    case Prompts::Answer::Yes:
+        // Text that cannot be applied keeps the user where the text is.
+        return applyCurrentUnit();
+    case Prompts::Answer::No:
+        showCurrentUnitFields();
+        return true;
+    case Prompts::Answer::Cancel:
+        break;
+    }
+    return false;
 }
 
 void TForm_movie::TB_ifoClick() {

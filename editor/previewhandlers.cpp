@@ -49,6 +49,8 @@ void TForm_movie::TB_PreplayClick() {
         closePreview();
         return;
     }
+    // The preview plays the units as they are.
+    if (!UnappliedEditsQuestion()) return;
     MainPanel->hide();
     PreViewPanel->show();
     PreviewPicture& picture = *PreViewPanel->PreViewImage;

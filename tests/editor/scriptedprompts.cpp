@@ -22,8 +22,13 @@ void ScriptedPrompts::clearLog() {
     saveCalls.clear();
 }
 
+void ScriptedPrompts::record(const QString& entry) {
+    log << entry;
+    if (onPrompt) onPrompt(entry);
+}
+
 void ScriptedPrompts::message(const QString& text) {
-    log << QStringLiteral("message: ") + text;
+    record(QStringLiteral("message: ") + text);
 }
 
 bool ScriptedPrompts::confirm(const QString& text) {
@@ -35,7 +40,7 @@ bool ScriptedPrompts::confirmDefaultNo(const QString& text) {
 }
 
 bool ScriptedPrompts::answerConfirm(const QString& entry) {
-    log << entry;
+    record(entry);
     if (confirms.isEmpty()) {
         unexpected << entry;
         return false;
@@ -44,7 +49,7 @@ bool ScriptedPrompts::answerConfirm(const QString& entry) {
 }
 
 Prompts::Answer ScriptedPrompts::question(const QString& text) {
-    log << QStringLiteral("question: ") + text;
+    record(QStringLiteral("question: ") + text);
     if (questions.isEmpty()) {
         unexpected << QStringLiteral("question: ") + text;
         return Answer::Cancel;
@@ -53,12 +58,12 @@ Prompts::Answer ScriptedPrompts::question(const QString& text) {
 }
 
 void ScriptedPrompts::critical(const QString& text) {
-    log << QStringLiteral("critical: ") + text;
+    record(QStringLiteral("critical: ") + text);
 }
 
 QString ScriptedPrompts::openFileName(const QString& title, const QString& folder, const QString& fileName,
                                       const QString& filter) {
-    log << QStringLiteral("open: ") + filter;
+    record(QStringLiteral("open: ") + filter);
     openCalls.append({title, fileName, filter, QString(), folder});
     if (openNames.isEmpty()) {
         unexpected << QStringLiteral("open: ") + filter;
@@ -69,7 +74,7 @@ QString ScriptedPrompts::openFileName(const QString& title, const QString& folde
 
 QString ScriptedPrompts::saveFileName(const QString& title, const QString& fileName, const QString& filter,
                                       const QString& defaultSuffix) {
-    log << QStringLiteral("save: ") + filter;
+    record(QStringLiteral("save: ") + filter);
     saveCalls.append({title, fileName, filter, defaultSuffix, QString()});
     if (saveNames.isEmpty()) {
         unexpected << QStringLiteral("save: ") + filter;
@@ -80,7 +85,7 @@ QString ScriptedPrompts::saveFileName(const QString& title, const QString& fileN
 
 std::optional<TColor> ScriptedPrompts::color(TColor initial) {
     Q_UNUSED(initial);
-    log << QStringLiteral("color");
+    record(QStringLiteral("color"));
     if (colors.isEmpty()) {
         unexpected << QStringLiteral("color");
         return std::nullopt;

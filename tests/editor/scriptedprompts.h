@@ -5,6 +5,8 @@
 #include <QList>
 #include <QStringList>
 
+#include <functional>
+
 namespace quillet {
 
 // Answers every question and dialog from lists the test fills beforehand, and records what was
@@ -22,6 +24,8 @@ public:
     // their answers from `confirms`.
     QStringList log;
     QStringList unexpected;
+    // Called with each entry of `log` as it is made, before the prompt is answered.
+    std::function<void(const QString& entry)> onPrompt;
 
     struct FileDialogCall {
         QString title;
@@ -51,6 +55,7 @@ public:
     std::optional<TColor> color(TColor initial) override;
 
 private:
+    void record(const QString& entry);
     bool answerConfirm(const QString& entry);
 };
 

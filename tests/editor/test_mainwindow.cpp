@@ -391,8 +391,9 @@ void MainWindow::keysReachTheCommandsButNotOverEditing() {
     QVERIFY(QApplication::focusWidget() != p.MemoText);
     QCOMPARE(p.MemoText->toPlainText(), QStringLiteral("\tab"));
 
-    // Outside the fields the keys move and delete units.
+    // Outside the fields the keys move and delete units; the text typed above is not applied.
     w.ScrollBox->setFocus();
+    f.prompts.questions << Prompts::Answer::No;
     QTest::keyClick(w.ScrollBox, Qt::Key_Up, Qt::ControlModifier);
     QCOMPARE(w.FilmStrip->FCurrentIndex, 0);
     QCOMPARE(w.FilmStrip->GetUnit(0).FFileName, second);

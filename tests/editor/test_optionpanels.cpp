@@ -5,6 +5,7 @@
 #include "ansiimage.h"
 #include "colorswatch.h"
 #include "filmpanel.h"
+#include "filmview.h"
 #include "optionpanel.h"
 #include "pagewriter.h"
 #include "pictures.h"
@@ -18,6 +19,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScrollBar>
 #include <QTest>
 
 using namespace quillet;
@@ -25,6 +27,7 @@ using namespace quillet;
 namespace {
 
 const QString kChanged = QStringLiteral("message: 数据修改成功.");
+const QString kApplyQuestion = QStringLiteral("当前单元的文本或颜色已修改但尚未确认，是否应用这些修改？");
 
 // The background colour text of the exported page's body tag.
 QByteArray exportedBodyColour(EditorFixture& f) {
@@ -63,6 +66,8 @@ private slots:
     void unencodableTextIsReportedOnceAndNotApplied();
     void currentUnitGroupWithoutUnitDoesNothing();
     void togglingThePanelResetsOnlyThePageOptions();
+    void leavingTheUnitAsksAboutUnappliedChanges_data();
+    void leavingTheUnitAsksAboutUnappliedChanges();
 };
 
 void OptionPanels::swatchesPickByTagAndCancelChangesNothing() {
@@ -315,6 +320,157 @@ void OptionPanels::togglingThePanelResetsOnlyThePageOptions() {
     QCOMPARE(p.Edit_Title->text(), QString());
     QCOMPARE(p.Edit_color_Df1->text(), QStringLiteral("ABCDEF"));
     QCOMPARE(p.MemoText->toPlainText(), QStringLiteral("kept"));
+}
+
+void OptionPanels::leavingTheUnitAsksAboutUnappliedChanges_data() {
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<QString>("edit");
+    QTest::addColumn<int>("answerCode");
+    const QList<std::pair<const char*, Prompts::Answer>> answers = {
+        {"Yes", Prompts::Answer::Yes}, {"No", Prompts::Answer::No}, {"Cancel", Prompts::Answer::Cancel}};
+    for (const char* action : {"click", "key", "new", "open", "close", "preview", "add", "up"}) {
+        for (const auto& [name, answer] : answers)
+            QTest::addRow("%s, memo, %s", action, name) << action << "memo" << int(answer);
+        // Yes to text GBK cannot hold: refused, and the user stays.
+        QTest::addRow("%s, unencodable, Yes", action) << action << "unencodable" << int(Prompts::Answer::Yes);
+        // Filling the fields, or typing that is taken back, is no change: nothing is asked.
+        QTest::addRow("%s, untouched", action) << action << "none" << int(Prompts::Answer::No);
+        QTest::addRow("%s, restored", action) << action << "restored" << int(Prompts::Answer::No);
+    }
+    // A colour field counts as much as the text.
+    const QString colour = QStringLiteral("colour");
+    QTest::addRow("click, colour, Yes") << QStringLiteral("click") << colour << int(Prompts::Answer::Yes);
+    QTest::addRow("preview, colour, No") << QStringLiteral("preview") << colour << int(Prompts::Answer::No);
+}
+
+// Selecting another unit (a click or a key in the film view), New, Open, close, the preview, adding
+// and moving first ask about changes in the current unit's fields: Yes applies them as the group's
+// confirm button does, No drops them, Cancel stays. The question comes before anything else changes.
+void OptionPanels::leavingTheUnitAsksAboutUnappliedChanges() {
+    QFETCH(QString, action);
+    QFETCH(QString, edit);
+    QFETCH(int, answerCode);
+    const auto answer = Prompts::Answer(answerCode);
+
+    EditorFixture f;
+    TForm_movie& w = f.start();
+    w.resize(1000, 700);
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    f.addPages(2);
+    const QString other = f.animationFile(QStringLiteral("other.mmt"), 3);
+    const QString page = f.textPage(QStringLiteral("third.txt"));
+    w.Modified = false;
+    TFilmPanel& strip = *w.FilmStrip;
+    TAnsiImage& unit = strip.GetUnit(1);
+    const QList<QByteArray> lines = unit.GetLines();
+    OptionPanel& p = *w.pop_window;
+    // Units become current, and the fields are filled, without a question.
+    strip.SelectUnit(0);
+    strip.UnitClick(unit);
+    f.prompts.clearLog();
+
+    p.MemoText->setFocus();
+    p.MemoText->moveCursor(QTextCursor::Start);
+    if (edit == QLatin1String("memo")) {
+        QTest::keyClicks(p.MemoText, QStringLiteral("typed"));
+    } else if (edit == QLatin1String("unencodable")) {
+        p.MemoText->insertPlainText(QString::fromUcs4(U"\U0001F600"));
+    } else if (edit == QLatin1String("restored")) {
+        QTest::keyClicks(p.Edit_color_u1, QStringLiteral("0"));
+        QTest::keyClick(p.Edit_color_u1, Qt::Key_Backspace);
+        QTest::keyClicks(p.MemoText, QStringLiteral("x"));
+        QTest::keyClick(p.MemoText, Qt::Key_Backspace);
+    } else if (edit == QLatin1String("colour")) {
+        f.prompts.colors << TColor(0x0000FF);
+        w.Panl_forecolorClick(p.Lb_Color_u2);
+        f.prompts.clearLog();
+    }
+    const QString typed = p.MemoText->toPlainText();
+    const bool asked = edit != QLatin1String("none") && edit != QLatin1String("restored");
+    const bool applied = asked && answer == Prompts::Answer::Yes && edit != QLatin1String("unencodable");
+    const bool goesOn = !asked || answer == Prompts::Answer::No || applied;
+
+    QStringList expected;
+    if (asked) expected << QStringLiteral("question: ") + kApplyQuestion;
+    if (asked && answer == Prompts::Answer::Yes) expected << (applied ? kChanged : QStringLiteral("message"));
+    if (asked) f.prompts.questions << answer;
+    if (goesOn) {
+        // Applying marks the document changed, so the commands that replace it ask to save it.
+        const bool leaves =
+            action == QLatin1String("new") || action == QLatin1String("open") || action == QLatin1String("close");
+        if (applied && leaves) {
+            f.prompts.questions << Prompts::Answer::No;
+            expected << QStringLiteral("question: 是否保存当前动画文件？");
+        }
+        if (action == QLatin1String("open")) {
+            f.prompts.openNames << other;
+            expected << QStringLiteral("open: 动画文本(mmt) (*.mmt)");
+        }
+        if (action == QLatin1String("add")) {
+            f.prompts.openNames << page;
+            expected << QStringLiteral("open: Text Files (*.txt)");
+        }
+    }
+
+    bool closed = false;
+    if (action == QLatin1String("click")) {
+        w.ScrollBox->verticalScrollBar()->setValue(0);
+        const TAnsiImage& first = strip.GetUnit(0);
+        QTest::mouseClick(w.ScrollBox->viewport(), Qt::LeftButton, Qt::NoModifier,
+                          QPoint(first.Left + 30, first.Top + 15));
+    } else if (action == QLatin1String("key")) {
+        w.ScrollBox->setFocus();
+        QTest::keyClick(w.ScrollBox, Qt::Key_Up);
+    } else if (action == QLatin1String("new")) {
+        w.TB_New->trigger();
+    } else if (action == QLatin1String("open")) {
+        w.TB_open->trigger();
+    } else if (action == QLatin1String("close")) {
+        closed = w.close();
+    } else if (action == QLatin1String("preview")) {
+        w.TB_Preplay->trigger();
+    } else if (action == QLatin1String("add")) {
+        w.TB_AddImg->trigger();
+    } else {
+        w.TB_up->trigger();
+    }
+
+    QStringList log = f.prompts.log;
+    if (!applied && asked && answer == Prompts::Answer::Yes) log[1] = log[1].section(QLatin1Char(':'), 0, 0);
+    QCOMPARE(log, expected);
+    QVERIFY(f.prompts.allAnswered());
+    const int count = action == QLatin1String("new")    ? 0
+                      : action == QLatin1String("open") ? 3
+                      : action == QLatin1String("add")  ? 3
+                                                        : 2;
+    QCOMPARE(strip.FCount, goesOn ? count : 2);
+    if (action == QLatin1String("close")) QCOMPARE(closed, goesOn);
+    if (action == QLatin1String("preview")) QCOMPARE(!w.PreViewPanel->isHidden(), goesOn);
+    if (action == QLatin1String("click") || action == QLatin1String("key") || action == QLatin1String("up"))
+        QCOMPARE(strip.FCurrentIndex, goesOn ? 0 : 1);
+    if (!goesOn) {
+        // Where the user was: the same unit current, the fields as typed, the unit untouched.
+        QCOMPARE(strip.FCurrentIndex, 1);
+        QCOMPARE(p.MemoText->toPlainText(), typed);
+        QCOMPARE(unit.GetLines(), lines);
+        QVERIFY(!w.Modified);
+        return;
+    }
+    if (action == QLatin1String("new") || action == QLatin1String("open")) {
+        QVERIFY(!w.Modified);
+        return;
+    }
+    // Adding and moving mark the document changed themselves.
+    QCOMPARE(w.Modified, applied || action == QLatin1String("add") || action == QLatin1String("up"));
+    // The unit still lives: it took the changes only on Yes.
+    if (edit == QLatin1String("colour"))
+        QCOMPARE(unit.FFontColor, applied ? TColor(0x0000FF) : TColor(0x008000));
+    else
+        QCOMPARE(unit.GetLines().first(), applied ? QByteArray("typed") + lines.first() : lines.first());
+    // Dropped changes are gone from the fields too.
+    if (!applied) QVERIFY(!p.MemoText->toPlainText().contains(QStringLiteral("typed")));
+    if (!applied && strip.FCurrentIndex == 1) QCOMPARE(p.Edit_color_u2->text(), QStringLiteral("008000"));
 }
 
 QTEST_MAIN(OptionPanels)

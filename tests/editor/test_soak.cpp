@@ -34,6 +34,8 @@ using namespace quillet;
 
 namespace {
 
+const QString kApplyQuestion = QStringLiteral("当前单元的文本或颜色已修改但尚未确认，是否应用这些修改？");
+
 // Identity of a file's current contents: every save goes through a new file renamed into place.
 std::map<QString, std::pair<quint64, qint64>> fileIdentities(const QStringList& folders) {
     std::map<QString, std::pair<quint64, qint64>> ids;
@@ -100,7 +102,7 @@ private:
     void checkStrip();
     void checkStatus();
     void checkButtons();
-    void checkWrites(const std::map<QString, std::pair<quint64, qint64>>& before, const QByteArray& recordsBefore);
+    void checkWrites(const std::map<QString, std::pair<quint64, qint64>>& before, const QList<QByteArray>& documents);
     void checkOpened(const QString& name);
     void fail(const QString& what);
 
@@ -125,6 +127,10 @@ private:
     QString m_initialStatus1;
     bool m_sizeMayLag = false;
     QString m_laggingSize;
+    // The document as it stood at each prompt of a step that may write it: a save question's Yes
+    // writes the document after the current unit's changes were applied on the way.
+    bool m_watchDocument = false;
+    QList<QByteArray> m_documentsSeen;
     int m_effective = 0;
     // What the walk went through, for its report.
     std::map<QString, int> m_seen;
@@ -253,7 +259,9 @@ void Walk::queueAnswers() {
     ScriptedPrompts& p = m_f->prompts;
     for (int k = 0; k < 4; ++k)
         p.confirms << chance(70);
-    p.questions << pick(QList<Prompts::Answer>{Prompts::Answer::Yes, Prompts::Answer::No, Prompts::Answer::Cancel});
+    // Leaving the current unit may ask about its fields before the save question.
+    for (int k = 0; k < 2; ++k)
+        p.questions << pick(QList<Prompts::Answer>{Prompts::Answer::Yes, Prompts::Answer::No, Prompts::Answer::Cancel});
     p.saveNames << (chance(10) ? QString() : pick(m_savePool));
     p.colors << (chance(15) ? std::nullopt : std::optional<TColor>(below(0x1000000)));
     p.colors << std::optional<TColor>(below(0x1000000));
@@ -395,12 +403,13 @@ void Walk::optionStep(Step step) {
     case Step::DefaultsReset:
         panel.bsBtn_DfReset->click();
         break;
-    default: // the memo and the current unit's colours
+    default: // the memo and the current unit's colours, now and then left unapplied
         if (!m_sizeMayLag) m_laggingSize = m_f->status1();
         panel.MemoText->setPlainText(randomText(12, 40));
         if (chance(50)) panel.Edit_color_u1->setText(randomColourText());
         if (chance(50)) panel.Edit_color_u2->setText(randomColourText());
         if (chance(10)) win.Panl_forecolorClick(panel.Lb_Color_u2);
+        if (chance(20)) break;
         if (panel.bsBtnPOK->isEnabled()) m_sizeMayLag = true;
         panel.bsBtnPOK->click();
         break;
@@ -490,13 +499,15 @@ void Walk::checkButtons() {
         return fail(QStringLiteral("preview button state"));
 }
 
-// Every animation file written during a step holds the document as it stood before the step.
-void Walk::checkWrites(const std::map<QString, std::pair<quint64, qint64>>& before, const QByteArray& recordsBefore) {
+// Every animation file written during a step holds the document as it stood before the step or
+// at one of the step's prompts.
+void Walk::checkWrites(const std::map<QString, std::pair<quint64, qint64>>& before,
+                       const QList<QByteArray>& documents) {
     for (const auto& [path, id] : fileIdentities(m_documentFolders)) {
         const auto old = before.find(path);
         if (old != before.end() && old->second == id) continue;
         ++m_seen["files saved"];
-        if (fileContents(path) != recordsBefore)
+        if (!documents.contains(fileContents(path)))
             fail(QStringLiteral("saved file %1 does not hold the document").arg(path));
     }
 }
@@ -518,6 +529,10 @@ void Walk::fail(const QString& what) {
 
 void Walk::run(int steps) {
     m_f = std::make_unique<EditorFixture>();
+    m_f->prompts.onPrompt = [this](const QString&) {
+        // No window while a restart builds the next one.
+        if (m_watchDocument && m_f->window) m_documentsSeen << stripRecords(strip());
+    };
     makeFixtures();
     restart(false);
     int k = 0;
@@ -529,14 +544,24 @@ void Walk::run(int steps) {
         const bool mayWrite = step == Step::Save || step == Step::New || step == Step::Open || step == Step::Close;
         const auto filesBefore =
             mayWrite ? fileIdentities(m_documentFolders) : decltype(fileIdentities(m_documentFolders))();
-        const QByteArray recordsBefore = mayWrite ? stripRecords(strip()) : QByteArray();
+        m_documentsSeen = mayWrite ? QList<QByteArray>{stripRecords(strip())} : QList<QByteArray>();
+        m_watchDocument = mayWrite;
         const int countBefore = strip().FCount;
         const int currentBefore = strip().FCurrentIndex;
+        const QString sizeBefore = m_f->status1();
 
         m_f->prompts.clearLog();
         queueAnswers();
         perform(step);
+        m_watchDocument = false;
         ScriptedPrompts& p = m_f->prompts;
+        // Changes applied on the way out of the unit leave the size text behind, as the confirm
+        // button does, until the next change of unit.
+        const bool askedToApply = p.shown(QStringLiteral("question")).contains(kApplyQuestion);
+        if (askedToApply && p.shown(QStringLiteral("message")).contains(QStringLiteral("数据修改成功."))) {
+            if (!m_sizeMayLag) m_laggingSize = sizeBefore;
+            m_sizeMayLag = true;
+        }
         p.confirms.clear();
         p.questions.clear();
         p.openNames.clear();
@@ -546,13 +571,14 @@ void Walk::run(int steps) {
         if (k % 8 == 0) QCoreApplication::processEvents();
 
         if (QTest::currentTestFailed()) break;
-        if (mayWrite) checkWrites(filesBefore, recordsBefore);
+        if (mayWrite) checkWrites(filesBefore, m_documentsSeen);
         checkStrip();
         checkStatus();
         checkButtons();
         if (strip().FCount != countBefore || strip().FCurrentIndex != currentBefore) ++m_effective;
         m_seen["messages"] += static_cast<int>(p.shown(QStringLiteral("message")).size());
         m_seen["errors shown"] += static_cast<int>(p.shown(QStringLiteral("critical")).size());
+        m_seen["questions about unapplied changes"] += askedToApply ? 1 : 0;
         m_seen["steps in preview"] += w().PreViewPanel->isHidden() ? 0 : 1;
         m_seen["steps at 40 units or more"] += strip().FCount >= 40 ? 1 : 0;
     }
