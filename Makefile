@@ -1,7 +1,7 @@
 # The README's commands. Everything else is CMake's.
 #   make run     install what is missing, build, start the editor on the sample document
 #   make test    install what is missing, build, run every test through CTest
-#   make bench   build in Release and run the benchmarks
+#   make bench   build in Release and run the benchmarks, then the exported page's in headless Chromium
 #   make fuzz    run every fuzz target for a minute (FUZZ_SECONDS=...)
 #   make screenshot  the editor on the sample document in a virtual screen, saved as a PNG
 #   make deps    only install the Debian packages
@@ -59,6 +59,9 @@ bench: deps
 	cmake -S . -B $(BENCH_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUILLET_BUILD_BENCH=ON -DQUILLET_BUILD_TESTS=OFF -DQUILLET_BUILD_EDITOR=ON -DQUILLET_BUILD_FUZZ=OFF
 	cmake --build $(BENCH_BUILD) -j $(JOBS)
 	cd $(BENCH_BUILD) && for b in bin/bench_*; do QT_QPA_PLATFORM=offscreen ./$$b; done
+	@if command -v node >/dev/null && command -v chromium >/dev/null; then \
+		node bench/browser/pagebench.mjs $(BENCH_BUILD)/bin/make_page resources/Script.txt "$$(command -v chromium)"; \
+	else echo "page benchmark skipped: it needs node and chromium (make deps installs them)"; fi
 
 clean:
 	rm -rf $(BUILD) $(BENCH_BUILD) build-asan build-fuzz
