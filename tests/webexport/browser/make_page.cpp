@@ -6,6 +6,8 @@
 //       mixed     UNITS single- and double-byte units of seeded text: ASCII, spaces, Chinese characters,
 //                 full-width punctuation, forms, symbols and box drawing, in coloured runs; in the
 //                 single-byte units a double-byte character may start at any cell
+//       offgrid   UNITS small units, the second of which holds the lead byte of a double-byte character
+//                 before an ASCII one: the browser reads it as U+FFFD, which is wider than a half cell
 //       document  the text pages TEXT..., imported the way the batch mode builds the sample document
 //                 (byte mode auto, black on white)
 #include "../unitbuilder.h"
@@ -26,13 +28,19 @@ using namespace quillet;
 
 namespace {
 
-void addSmallUnit(TFilmPanel& film, int number) {
+TAnsiImage& addSmallUnit(TFilmPanel& film, int number) {
     TAnsiImage& unit = testunits::AppendUnit(film, 24, 3, bmSingleByte, 0x000000, 0xFFFFFF);
     testunits::PutText(unit, 0, "Frame " + QByteArray::number(number) + " <of> A&B");
     testunits::PutText(unit, 1, "\xd6\xd0\xce\xc4 GBK");
     static const TColor kBands[] = {0x0000FF, 0x00C000, 0xFF0000};
     for (int c = 0; c < 5; ++c)
         unit.cell(2, c).BackColor = kBands[number % 3];
+    return unit;
+}
+
+void addOffGridUnit(TFilmPanel& film, int number) {
+    TAnsiImage& unit = addSmallUnit(film, number);
+    if (number == 2) testunits::PutText(unit, 1, "\xb0!");
 }
 
 void addFullUnit(TFilmPanel& film, int number, bool everyCell) {
@@ -172,7 +180,7 @@ void addTextPages(TFilmPanel& film, char** pages, int count) {
 
 int main(int argc, char** argv) {
     if (argc < 7) {
-        std::fprintf(stderr, "usage: make_page OUT.htm SCRIPT DELAY BUTTONS small|full|worst|mixed UNITS\n"
+        std::fprintf(stderr, "usage: make_page OUT.htm SCRIPT DELAY BUTTONS small|full|worst|mixed|offgrid UNITS\n"
                              "       make_page OUT.htm SCRIPT DELAY BUTTONS document TEXT...\n");
         return 2;
     }
@@ -191,6 +199,8 @@ int main(int argc, char** argv) {
                     addFullUnit(film, i, kind == "worst");
                 else if (kind == "mixed")
                     addMixedUnit(film, i);
+                else if (kind == "offgrid")
+                    addOffGridUnit(film, i);
                 else
                     addSmallUnit(film, i);
             }
