@@ -331,14 +331,13 @@ void writePage(const TFilmPanel& strip, const BatchOptions& options, const std::
     const QString script =
         options.scriptPath.isEmpty() ? programDir + QStringLiteral("Script.txt") : options.scriptPath;
     THtmFP writer(script);
-    writer.FFilm = &strip;
-    writer.FTitle = toCodePage(options.title.value_or(QString()));
-    writer.FSpeed = options.speed.value_or(stored ? stored->speed : 100);
-    writer.FShowButtons = options.buttons;
-    writer.FBackColorHex = toCodePage(options.pageBack.value_or(stored ? stored->backColor : QStringLiteral("FFFFFF")));
-    writer.FFontColorHex = toCodePage(options.pageFont.value_or(stored ? stored->fontColor : QStringLiteral("000000")));
-    writer.FFileName = options.output;
-    writer.WritePage();
+    PageOptions page;
+    page.title = toCodePage(options.title.value_or(QString()));
+    page.speed = options.speed.value_or(stored ? stored->speed : 100);
+    page.showButtons = options.buttons;
+    page.backColorHex = toCodePage(options.pageBack.value_or(stored ? stored->backColor : QStringLiteral("FFFFFF")));
+    page.fontColorHex = toCodePage(options.pageFont.value_or(stored ? stored->fontColor : QStringLiteral("000000")));
+    writer.WritePage(strip, page, options.output);
 }
 
 // 0 when everything written to out reached its device; otherwise 1, after saying why on err.

@@ -22,6 +22,8 @@ struct Page {
     QTemporaryDir dir;
     TFilmPanel strip;
     std::unique_ptr<THtmFP> writer;
+    PageOptions options;
+    QString pagePath;
     QString blockPath;
     QByteArray bytes;
 
@@ -42,13 +44,12 @@ struct Page {
         templateFile.close();
 
         writer = std::make_unique<THtmFP>(script);
-        writer->FFilm = &strip;
-        writer->FSpeed = 10;
-        writer->FBackColorHex = "FFFFFF";
-        writer->FFontColorHex = "000000";
-        writer->FFileName = dir.filePath(QStringLiteral("页面.htm"));
-        writer->WritePage();
-        QFile page(writer->FFileName);
+        options.speed = 10;
+        options.backColorHex = "FFFFFF";
+        options.fontColorHex = "000000";
+        pagePath = dir.filePath(QStringLiteral("页面.htm"));
+        writer->WritePage(strip, options, pagePath);
+        QFile page(pagePath);
         if (!page.open(QIODevice::ReadOnly)) std::abort();
         bytes = page.readAll();
         blockPath = dir.filePath(QStringLiteral("block.htm"));
@@ -63,7 +64,7 @@ Page& page() {
 void BM_ExportPage(benchmark::State& state) {
     Page& p = page();
     for (auto _ : state)
-        p.writer->WritePage();
+        p.writer->WritePage(p.strip, p.options, p.pagePath);
     state.SetBytesProcessed(state.iterations() * p.bytes.size());
     state.counters["page_MB"] = static_cast<double>(p.bytes.size()) / 1e6;
 }

@@ -247,8 +247,7 @@ void TForm_movie::TB_SaveHtmClick() {
     if (name.isEmpty()) return;
     m_dialogFolder.remember(name);
     if (QFileInfo::exists(name) && !m_prompts.confirm(name + kOverwriteQuestion)) return;
-    PageWriter->FFileName = name;
-    if (reportErrors([this] { PageWriter->WritePage(); })) ShellOpenHook(name);
+    if (reportErrors([this, &name] { PageWriter->WritePage(*FilmStrip, pageOptions, name); })) ShellOpenHook(name);
 }
 
 } // namespace quillet

@@ -109,12 +109,9 @@ void TForm_movie::FormCreate(const QString& programDir) {
     try {
         PageWriter = std::make_unique<THtmFP>(scriptPath);
     } catch (const FileError& e) {
-        // The editor works without the template; only the export needs it, and says so. The
-        // writer still holds the page options, so it is made without a template.
+        // The editor works without the template; only the export needs it, and says so.
         m_templateProblem = e.message();
-        PageWriter = std::make_unique<THtmFP>();
     }
-    PageWriter->FFilm = FilmStrip.get();
 
     LoadSettings(run.SettingsPath);
     bsBtnHResetClick();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "dialogfolder.h"
+#include "pageoptions.h"
 
 #include <QMainWindow>
 
@@ -38,9 +39,13 @@ public:
     // The about window, shown without being modal by the about button.
     void setAboutWindow(QWidget* about);
 
-    // The document and the page writer, alive from start-up to the window's end.
+    // The document and the page writer, alive from start-up to the window's end. The writer holds
+    // the template read at start-up; it is missing when the template could not be read.
     std::unique_ptr<TFilmPanel> FilmStrip;
     std::unique_ptr<THtmFP> PageWriter;
+    // The document's page options: colour texts and speed from the settings file, set by the page
+    // options' confirm button and the preview's; the export writes the page with them.
+    PageOptions pageOptions;
     std::int32_t PreviewInterval = 1000;
     QString LastTextFile;
     bool Modified = false;

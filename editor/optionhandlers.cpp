@@ -8,7 +8,6 @@
 #include "filmpanel.h"
 #include "gbktext.h"
 #include "optionpanel.h"
-#include "pagewriter.h"
 #include "pictures.h"
 #include "previewpanel.h"
 #include "prompts.h"
@@ -86,10 +85,10 @@ void TForm_movie::bsBtnHOKClick() {
 
     panel.Lb_Color1->setColor(HexToColor(panel.Edit_color1->text()));
     panel.Lb_Color2->setColor(HexToColor(panel.Edit_color2->text()));
-    PageWriter->FTitle = title;
-    PageWriter->FShowButtons = panel.CR_Button->isChecked();
-    PageWriter->FBackColorHex = backHex;
-    PageWriter->FFontColorHex = fontHex;
+    pageOptions.title = title;
+    pageOptions.showButtons = panel.CR_Button->isChecked();
+    pageOptions.backColorHex = backHex;
+    pageOptions.fontColorHex = fontHex;
     FilmStrip->SetPageColor(panel.Lb_Color1->color());
     FilmStrip->SetByteMode(panel.CB_ByteMode->currentIndex());
     PreViewPanel->PreViewImage->Picture.fill(QColorOf(panel.Lb_Color1->color()));
@@ -100,11 +99,11 @@ void TForm_movie::bsBtnHOKClick() {
 
 void TForm_movie::bsBtnHResetClick() {
     OptionPanel& panel = *pop_window;
-    panel.Edit_Title->setText(DecodeGbkText(PageWriter->FTitle));
-    panel.CR_Button->setChecked(PageWriter->FShowButtons);
-    panel.Edit_color1->setText(DecodeGbkText(PageWriter->FBackColorHex));
+    panel.Edit_Title->setText(DecodeGbkText(pageOptions.title));
+    panel.CR_Button->setChecked(pageOptions.showButtons);
+    panel.Edit_color1->setText(DecodeGbkText(pageOptions.backColorHex));
     panel.Lb_Color1->setColor(HexToColor(panel.Edit_color1->text()));
-    panel.Edit_color2->setText(DecodeGbkText(PageWriter->FFontColorHex));
+    panel.Edit_color2->setText(DecodeGbkText(pageOptions.fontColorHex));
     panel.Lb_Color2->setColor(HexToColor(panel.Edit_color2->text()));
     panel.CB_ByteMode->setCurrentIndex(FilmStrip->GetByteMode());
 }

@@ -7,7 +7,6 @@
 #include "filmpanel.h"
 #include "gbktext.h"
 #include "optionpanel.h"
-#include "pagewriter.h"
 #include "pictures.h"
 #include "previewpanel.h"
 #include "previewspeed.h"
@@ -29,7 +28,6 @@ constexpr int kClosedTag = 1;
 constexpr int kOpenTag = 2;
 constexpr int kClosedPicture = 6;
 constexpr int kOpenPicture = 7;
-
 
 } // namespace
 
@@ -56,7 +54,7 @@ void TForm_movie::TB_PreplayClick() {
     PreviewPicture& picture = *PreViewPanel->PreViewImage;
     QPainter(&picture.Picture)
         .fillRect(0, 0, PreviewPicture::kWidth, PreviewPicture::kHeight,
-                  QColorOf(HexToColor(DecodeGbkText(PageWriter->FBackColorHex))));
+                  QColorOf(HexToColor(DecodeGbkText(pageOptions.backColorHex))));
     picture.update();
     Timer->setInterval(1);
     Timer->start();
@@ -103,7 +101,7 @@ void TForm_movie::PreView_SpeedBarChange() {
 }
 
 void TForm_movie::bsBtnPvOKClick() {
-    PageWriter->FSpeed = PreviewInterval;
+    pageOptions.speed = PreviewInterval;
     closePreview();
     Modified = true;
 }

@@ -5,7 +5,6 @@
 #include "filmpanel.h"
 #include "gbktext.h"
 #include "optionpanel.h"
-#include "pagewriter.h"
 #include "previewpanel.h"
 #include "previewspeed.h"
 #include "prompts.h"
@@ -75,10 +74,10 @@ void TForm_movie::LoadSettings(const QString& path) {
         move(place.left, place.top);
         installEventFilter(new OuterSizeKeeper(this, size()));
 
-        PageWriter->FBackColorHex = EncodeGbkText(stored->backColor, nullptr);
-        PageWriter->FFontColorHex = EncodeGbkText(stored->fontColor, nullptr);
-        PageWriter->FSpeed = stored->speed;
-        PreViewPanel->PreView_SpeedBar->setValue(SpeedBarPositionFromSpeed(PageWriter->FSpeed));
+        pageOptions.backColorHex = EncodeGbkText(stored->backColor, nullptr);
+        pageOptions.fontColorHex = EncodeGbkText(stored->fontColor, nullptr);
+        pageOptions.speed = stored->speed;
+        PreViewPanel->PreView_SpeedBar->setValue(SpeedBarPositionFromSpeed(pageOptions.speed));
         FilmStrip->FDefaultFontColor = stored->defaultFontColor;
         FilmStrip->FDefaultBackColor = stored->defaultBackColor;
         FilmStrip->SetByteMode(stored->defaultByteMode);
@@ -97,9 +96,9 @@ void TForm_movie::SaveSettings(const QString& path) {
     values.windowTop = outer.top();
     values.windowWidth = outer.width();
     values.windowHeight = outer.height();
-    values.backColor = DecodeGbkText(PageWriter->FBackColorHex);
-    values.fontColor = DecodeGbkText(PageWriter->FFontColorHex);
-    values.speed = PageWriter->FSpeed;
+    values.backColor = DecodeGbkText(pageOptions.backColorHex);
+    values.fontColor = DecodeGbkText(pageOptions.fontColorHex);
+    values.speed = pageOptions.speed;
     values.defaultFontColor = FilmStrip->FDefaultFontColor;
     values.defaultBackColor = FilmStrip->FDefaultBackColor;
     const QScreen* own = screen();

@@ -195,6 +195,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     THtmBasic writer;
     writer.WriteUnitTable(unit);
-    checkTable(unit, writer.FBodyLines);
+    checkTable(unit, writer.bodyLines());
     return 0;
 }

@@ -126,8 +126,6 @@ void THtmBasic::WriteUnitTable(const TAnsiImage& unit) {
     FBodyLines.append(QByteArrayLiteral("</td></tr></table>"));
 }
 
-THtmFP::THtmFP() = default;
-
 THtmFP::THtmFP(const QString& scriptPath)
     : FScript(splitLines(ReadInputFile(scriptPath, kTemplateLimit))), m_scriptPath(scriptPath) {}
 
@@ -167,7 +165,14 @@ void THtmFP::WriteLines(QIODevice& page, const QList<QByteArray>& lines) const {
     WriteFully(page, m_out.constData(), m_out.size(), FFileName);
 }
 
-void THtmFP::WritePage() {
+void THtmFP::WritePage(const TFilmPanel& film, const PageOptions& options, const QString& fileName) {
+    FFilm = &film;
+    FFileName = fileName;
+    FTitle = options.title;
+    FBackColorHex = options.backColorHex;
+    FFontColorHex = options.fontColorHex;
+    FSpeed = options.speed;
+    FShowButtons = options.showButtons;
     WriteHead();
     WriteTail();
     SaveFile page(FFileName);

@@ -85,8 +85,7 @@ void MainWindow::startsEmptyWithTheDesignedState() {
     QCOMPARE(w.findChild<QLineEdit*>(QStringLiteral("Edit_color_Df1"))->text(), QStringLiteral("FFFFFF"));
     QCOMPARE(w.PreViewPanel->PreViewImage->Picture.size(), QSize(1024, 768));
     QVERIFY(!w.Modified);
-    QVERIFY(w.PageWriter->FFilm == w.FilmStrip.get());
-    QVERIFY(!w.PageWriter->FScript.isEmpty());
+    QVERIFY(!w.PageWriter->script().isEmpty());
     QVERIFY(f.prompts.log.isEmpty());
     QVERIFY(!QFile::exists(Run().SettingsPath));
 }

@@ -7,7 +7,6 @@
 #include "filmpanel.h"
 #include "filmview.h"
 #include "optionpanel.h"
-#include "pagewriter.h"
 #include "pictures.h"
 #include "previewpanel.h"
 
@@ -124,7 +123,7 @@ void OptionPanels::pageBackgroundAsTyped() {
     click(p.bsBtnHOK);
 
     QCOMPARE(QColor(p.Lb_Color1->palette().color(QPalette::Window)).rgb(), shown);
-    QCOMPARE(w.PageWriter->FBackColorHex, typed.toLatin1());
+    QCOMPARE(w.pageOptions.backColorHex, typed.toLatin1());
     for (int k = 0; k < w.FilmStrip->FCount; ++k)
         QCOMPARE(pageBand(w.FilmStrip->GetUnit(k)), shown);
     QCOMPARE(w.PreViewPanel->PreViewImage->Picture.pixel(0, 0), shown);
@@ -152,10 +151,10 @@ void OptionPanels::pageOptionsConfirmAndReset() {
     p.CR_Button->setChecked(true);
     p.CB_ByteMode->setCurrentIndex(2);
     click(p.bsBtnHOK);
-    QCOMPARE(w.PageWriter->FTitle, QByteArray("\xCE\xD2\xB5\xC4\xB6\xAF\xBB\xAD"));
-    QCOMPARE(w.PageWriter->FFontColorHex, QByteArray("00ff00"));
+    QCOMPARE(w.pageOptions.title, QByteArray("\xCE\xD2\xB5\xC4\xB6\xAF\xBB\xAD"));
+    QCOMPARE(w.pageOptions.fontColorHex, QByteArray("00ff00"));
     QCOMPARE(p.Lb_Color2->color(), TColor(0x00FF00));
-    QVERIFY(w.PageWriter->FShowButtons);
+    QVERIFY(w.pageOptions.showButtons);
     QCOMPARE(w.FilmStrip->FDefaultByteMode, std::uint8_t(bmDoubleByte));
     QCOMPARE(f.prompts.log, QStringList{kChanged});
 
@@ -284,7 +283,7 @@ void OptionPanels::unencodableTextIsReportedOnceAndNotApplied() {
     w.pop_window->Edit_Title->setText(QStringLiteral("标题😀"));
     click(w.pop_window->bsBtnHOK);
     QCOMPARE(f.prompts.log.size(), 2);
-    QVERIFY(w.PageWriter->FTitle.isEmpty());
+    QVERIFY(w.pageOptions.title.isEmpty());
     QVERIFY(!w.Modified);
 }
 

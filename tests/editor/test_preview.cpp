@@ -6,7 +6,6 @@
 #include "colorswatch.h"
 #include "filmpanel.h"
 #include "optionpanel.h"
-#include "pagewriter.h"
 #include "pictures.h"
 #include "previewpanel.h"
 
@@ -60,7 +59,7 @@ void Preview::openingAndClosing() {
     TForm_movie& w = f.start();
     QVERIFY(!w.TB_Preplay->isEnabled());
     f.addPages(2);
-    w.PageWriter->FBackColorHex = "00FF00";
+    w.pageOptions.backColorHex = "00FF00";
     w.Modified = false;
 
     w.TB_Preplay->trigger();
@@ -75,7 +74,7 @@ void Preview::openingAndClosing() {
     for (QAction* a : {w.TB_AddImg, w.TB_open, w.TB_New, w.TB_save, w.TB_delect, w.TB_SaveHtm, w.TB_up, w.TB_down})
         QVERIFY2(!a->isEnabled(), qPrintable(a->objectName()));
     QVERIFY(w.TB_ifo->isEnabled());
-    // The whole picture in the page background colour as stored in the page writer.
+    // The whole picture in the page background colour of the page options.
     const QImage& picture = w.PreViewPanel->PreViewImage->Picture;
     QCOMPARE(picture.pixel(0, 0), qRgb(0, 255, 0));
     QCOMPARE(picture.pixel(1023, 767), qRgb(0, 255, 0));
@@ -88,7 +87,7 @@ void Preview::openingAndClosing() {
     QCOMPARE(w.TB_Preplay->property("Picture").toInt(), 6);
     QVERIFY(w.TB_AddImg->isEnabled() && w.TB_save->isEnabled());
     QVERIFY(!w.Modified);
-    QCOMPARE(w.PageWriter->FSpeed, 0);
+    QCOMPARE(w.pageOptions.speed, 0);
 }
 
 void Preview::framesFollowThePlayPosition() {
@@ -214,7 +213,7 @@ void Preview::okTakesTheIntervalOver() {
     w.TB_PreplayClick();
     w.PreViewPanel->PreView_SpeedBar->setValue(16);
     QTest::mouseClick(w.PreViewPanel->bsBtnPvOK, Qt::LeftButton);
-    QCOMPARE(w.PageWriter->FSpeed, 100);
+    QCOMPARE(w.pageOptions.speed, 100);
     QVERIFY(w.Modified);
     QVERIFY(w.PreViewPanel->isHidden());
     QVERIFY(!w.MainPanel->isHidden());
@@ -229,7 +228,7 @@ void Preview::okTakesTheIntervalOver() {
     w.PreViewPanel->PreView_SpeedBar->setValue(0);
     w.Modified = false;
     w.TB_Preplay->trigger();
-    QCOMPARE(w.PageWriter->FSpeed, 100);
+    QCOMPARE(w.pageOptions.speed, 100);
     QVERIFY(!w.Modified);
     QVERIFY(f.prompts.log.size() == 2); // the two add dialogs, nothing from the preview
 }

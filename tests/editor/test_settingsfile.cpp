@@ -3,7 +3,6 @@
 
 #include "filmpanel.h"
 #include "optionpanel.h"
-#include "pagewriter.h"
 #include "previewpanel.h"
 #include "runvalues.h"
 #include "watchdog.h"
@@ -71,9 +70,9 @@ void SettingsFile::typicalFileIsApplied() {
     TForm_movie& w = startWith(f, kTypical);
     QCOMPARE(Run().Language, QStringLiteral("Chinese"));
     QCOMPARE(w.frameGeometry(), QRect(120, 80, 700, 520));
-    QCOMPARE(w.PageWriter->FBackColorHex, QByteArray("FFFFFF"));
-    QCOMPARE(w.PageWriter->FFontColorHex, QByteArray("000000"));
-    QCOMPARE(w.PageWriter->FSpeed, 100);
+    QCOMPARE(w.pageOptions.backColorHex, QByteArray("FFFFFF"));
+    QCOMPARE(w.pageOptions.fontColorHex, QByteArray("000000"));
+    QCOMPARE(w.pageOptions.speed, 100);
     QCOMPARE(barOf(w), 16);
     QCOMPARE(w.PreviewInterval, 100);
     QCOMPARE(w.FilmStrip->FDefaultFontColor, TColor(0));
@@ -89,13 +88,13 @@ void SettingsFile::onlyHtmlSectionTakesTheDefaults() {
     TForm_movie& w = startWith(f, "[html]\nSPEED=150\n");
     QCOMPARE(Run().Language, QStringLiteral("Chinese"));
     QCOMPARE(w.frameGeometry(), QRect(0, 0, 640, 480));
-    QCOMPARE(w.PageWriter->FBackColorHex, QByteArray("FFFFFF"));
-    QCOMPARE(w.PageWriter->FFontColorHex, QByteArray("000000"));
+    QCOMPARE(w.pageOptions.backColorHex, QByteArray("FFFFFF"));
+    QCOMPARE(w.pageOptions.fontColorHex, QByteArray("000000"));
     QCOMPARE(barOf(w), 20);
     QCOMPARE(w.PreviewInterval, 140);
     QCOMPARE(w.Timer->interval(), 140);
     QCOMPARE(w.PreViewPanel->PreViewSpeedCaption->text(), QStringLiteral("140"));
-    QCOMPARE(w.PageWriter->FSpeed, 150);
+    QCOMPARE(w.pageOptions.speed, 150);
     QCOMPARE(w.FilmStrip->FDefaultFontColor, TColor(0));
 }
 
@@ -123,7 +122,7 @@ void SettingsFile::storedSpeedPlacesTheBar() {
     QFETCH(int, interval);
     EditorFixture f;
     TForm_movie& w = startWith(f, "[Html]\nspeed=" + speed + "\n");
-    QCOMPARE(w.PageWriter->FSpeed, pageSpeed);
+    QCOMPARE(w.pageOptions.speed, pageSpeed);
     QCOMPARE(barOf(w), bar);
     QCOMPARE(w.PreviewInterval, interval);
     QCOMPARE(w.PreViewPanel->PreViewSpeedCaption->text(), QString::number(interval));
@@ -176,8 +175,8 @@ void SettingsFile::noFileKeepsDesignedValuesAndCreatesNone() {
     TForm_movie& w = f.start();
     QCOMPARE(Run().Language, QStringLiteral("chinese"));
     QCOMPARE(w.frameGeometry(), QRect(254, 235, 679, 468));
-    QCOMPARE(w.PageWriter->FSpeed, 0);
-    QCOMPARE(w.PageWriter->FBackColorHex, QByteArray());
+    QCOMPARE(w.pageOptions.speed, 0);
+    QCOMPARE(w.pageOptions.backColorHex, QByteArray());
     QCOMPARE(barOf(w), 60);
     QCOMPARE(w.PreviewInterval, 1210);
     QCOMPARE(w.Timer->interval(), 1210);
@@ -196,7 +195,7 @@ void SettingsFile::closingWritesTheCurrentValuesAndKeepsTheRest() {
     w.pop_window->Edit_color1->setText(QStringLiteral("abc"));
     w.bsBtnHOKClick();
     w.FilmStrip->FDefaultBackColor = 0x123456;
-    w.PageWriter->FSpeed = 680;
+    w.pageOptions.speed = 680;
     w.setGeometry(40, 50, 520, 410);
     const QRect outer = w.frameGeometry();
     w.close();
@@ -263,7 +262,7 @@ void SettingsFile::readmeTellsWhichSettingsClosingWrites() {
     Run().Language = QStringLiteral("English");
     w.pop_window->Edit_color1->setText(QStringLiteral("FF0000"));
     w.pop_window->Edit_color2->setText(QStringLiteral("00FF00"));
-    w.PageWriter->FSpeed = 250;
+    w.pageOptions.speed = 250;
     w.FilmStrip->FDefaultFontColor = 0x123456;
     w.FilmStrip->FDefaultBackColor = 0x654321;
     w.pop_window->CB_ByteMode->setCurrentIndex(2);

@@ -57,9 +57,7 @@ protected:
 
     std::unique_ptr<THtmFP> writer(int templateLines = 56) {
         writeFile(path("Script.txt"), templateBytes(templateLines));
-        auto w = std::make_unique<THtmFP>(path("Script.txt"));
-        w->FFilm = &film;
-        return w;
+        return std::make_unique<THtmFP>(path("Script.txt"));
     }
 
     // Compares with the golden page; on a difference keeps the page written for inspection.
@@ -117,41 +115,37 @@ TEST_F(PageWriter, GoldenDocument) {
     PutText(narrow, 2, "r");
     narrow.cell(1, 0).FontColor = kRed;
 
-    auto w = writer();
-    w->FTitle = "<\xd6\xd0 & \"x\">\tend";
-    w->FBackColorHex = "ff0000";
-    w->FFontColorHex = "\"><script>";
-    w->FSpeed = 250;
-    w->FShowButtons = true;
-    w->FFileName = path("document.htm");
-    w->WritePage();
-    expectGolden(w->FFileName, "document.htm");
+    PageOptions options;
+    options.title = "<\xd6\xd0 & \"x\">\tend";
+    options.backColorHex = "ff0000";
+    options.fontColorHex = "\"><script>";
+    options.speed = 250;
+    options.showButtons = true;
+    writer()->WritePage(film, options, path("document.htm"));
+    expectGolden(path("document.htm"), "document.htm");
 }
 
 // Nothing configured: empty title and colour texts, delay 0, no buttons.
 TEST_F(PageWriter, GoldenUnconfiguredPage) {
     TAnsiImage& unit = AppendUnit(film, 4, 1, bmDoubleByte, kGreen, kWhite);
     PutText(unit, 0, "hi");
-    auto w = writer(55);
-    w->FFileName = path("plain.htm");
-    w->WritePage();
-    expectGolden(w->FFileName, "plain.htm");
+    writer(55)->WritePage(film, PageOptions(), path("plain.htm"));
+    expectGolden(path("plain.htm"), "plain.htm");
 }
 
 TEST_F(PageWriter, ShortTemplateFailsBeforeAnyFileIsTouched) {
     AppendUnit(film, 4, 1, bmSingleByte, kBlack, kWhite);
     auto w = writer(54);
-    w->FFileName = path("page.htm");
-    writeFile(w->FFileName, "the old page");
+    writeFile(path("page.htm"), "the old page");
     try {
-        w->WritePage();
+        w->WritePage(film, PageOptions(), path("page.htm"));
         FAIL() << "a 54-line template was accepted";
     } catch (const TemplateError& e) {
         EXPECT_EQ(e.lineCount(), 54);
         EXPECT_TRUE(e.message().contains(path("Script.txt"))) << qPrintable(e.message());
         EXPECT_TRUE(e.message().contains(QStringLiteral("54"))) << qPrintable(e.message());
     }
-    EXPECT_EQ(readAll(w->FFileName), "the old page");
+    EXPECT_EQ(readAll(path("page.htm")), "the old page");
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 2) << "no temporary file is left either";
 }
 
@@ -162,16 +156,14 @@ TEST_F(PageWriter, MissingTemplateIsAFileError) {
 TEST_F(PageWriter, TemplateLinesEndAtCrLfOrCrLf) {
     writeFile(path("Script.txt"), "one\rtwo\nthree\r\nfour\r\n\r\nsix");
     THtmFP w(path("Script.txt"));
-    EXPECT_EQ(w.FScript, (QList<QByteArray>{"one", "two", "three", "four", "", "six"}));
+    EXPECT_EQ(w.script(), (QList<QByteArray>{"one", "two", "three", "four", "", "six"}));
     writeFile(path("Script.txt"), "a\n\n");
-    EXPECT_EQ(THtmFP(path("Script.txt")).FScript, (QList<QByteArray>{"a", ""}));
+    EXPECT_EQ(THtmFP(path("Script.txt")).script(), (QList<QByteArray>{"a", ""}));
 }
 
 TEST_F(PageWriter, UnwritablePageIsAFileErrorAndLeavesNothing) {
     AppendUnit(film, 4, 1, bmSingleByte, kBlack, kWhite);
-    auto w = writer();
-    w->FFileName = path("no-such-folder/page.htm");
-    EXPECT_THROW(w->WritePage(), FileError);
+    EXPECT_THROW(writer()->WritePage(film, PageOptions(), path("no-such-folder/page.htm")), FileError);
     EXPECT_FALSE(QDir(path("no-such-folder")).exists());
 }
 
@@ -179,7 +171,6 @@ TEST_F(PageWriter, FullDeviceIsReportedInTheSystemsWords) {
     QFile full(QStringLiteral("/dev/full"));
     if (!full.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) GTEST_SKIP() << "no /dev/full here";
     auto w = writer();
-    w->FFileName = full.fileName();
     try {
         w->WriteLines(full, {"<Html>", "</HTML>"});
         ADD_FAILURE() << "writing to a full device reported success";
@@ -192,36 +183,56 @@ TEST_F(PageWriter, ExportingTwiceReplacesThePageWithIdenticalBytes) {
     TAnsiImage& unit = AppendUnit(film, 5, 2, bmSingleByte, kBlack, kWhite);
     unit.cell(1, 2).FontColor = kRed;
     auto w = writer();
-    w->FFileName = path("page.htm");
-    writeFile(w->FFileName, QByteArray(100000, 'x'));
-    w->WritePage();
-    const QByteArray first = readAll(w->FFileName);
-    w->WritePage();
-    EXPECT_EQ(readAll(w->FFileName), first);
+    writeFile(path("page.htm"), QByteArray(100000, 'x'));
+    w->WritePage(film, PageOptions(), path("page.htm"));
+    const QByteArray first = readAll(path("page.htm"));
+    w->WritePage(film, PageOptions(), path("page.htm"));
+    EXPECT_EQ(readAll(path("page.htm")), first);
     EXPECT_TRUE(first.endsWith("</div>\r\n</BODY></HTML>\r\n"));
     EXPECT_EQ(first.count("</BODY></HTML>"), 1);
 }
 
+// The document and the options belong to the page being written: after another page with other
+// options and another document, a writer writes the first page again byte for byte, and the other
+// page is what a fresh writer makes of it.
+TEST_F(PageWriter, EachPageTakesOnlyTheDocumentAndOptionsItIsGiven) {
+    PutText(AppendUnit(film, 5, 2, bmSingleByte, kBlack, kWhite), 0, "one");
+    TFilmPanel other;
+    AppendUnit(other, 3, 1, bmDoubleByte, kGreen, kRed);
+    AppendUnit(other, 2, 2, bmSingleByte, kWhite, kBlack);
+    const PageOptions options{"first", "FFFFFF", "000000", 100, false};
+    const PageOptions otherOptions{"\xb1\xea\xcc\xe2", "ff0000", "00ff00", 37, true};
+
+    auto w = writer();
+    w->WritePage(film, options, path("first.htm"));
+    w->WritePage(other, otherOptions, path("other.htm"));
+    w->WritePage(film, options, path("again.htm"));
+    writer()->WritePage(other, otherOptions, path("fresh.htm"));
+    EXPECT_EQ(readAll(path("again.htm")), readAll(path("first.htm")));
+    EXPECT_EQ(readAll(path("other.htm")), readAll(path("fresh.htm")));
+    EXPECT_TRUE(readAll(path("first.htm")).contains("var max_pics=1;\r\nvar delay=100;\r\n"));
+    EXPECT_TRUE(readAll(path("other.htm")).contains("var max_pics=2;\r\nvar delay=37;\r\n"));
+}
+
 TEST_F(PageWriter, TableWidthFollowsByteMode) {
-    THtmBasic basic;
     const std::pair<int, int> doubleByte[] = {{1, 16}, {2, 33}, {3, 49}, {40, 656}, {100, 1640}};
     for (const auto& [cols, width] : doubleByte) {
-        basic.FBodyLines.clear();
+        THtmBasic basic;
         basic.WriteUnitTable(AppendUnit(film, cols, 0, bmDoubleByte, kBlack, kWhite));
-        EXPECT_EQ(basic.FBodyLines.at(1), " width=\"" + QByteArray::number(width) + "\"><tr><td>") << cols;
+        EXPECT_EQ(basic.bodyLines().at(1), " width=\"" + QByteArray::number(width) + "\"><tr><td>") << cols;
     }
-    basic.FBodyLines.clear();
+    THtmBasic basic;
     basic.WriteUnitTable(AppendUnit(film, 80, 0, bmSingleByte, kBlack, kWhite));
-    EXPECT_EQ(basic.FBodyLines.at(0), "<table border=\"0\" style=\"color: #000000; background-color: #FFFFFF\"");
-    EXPECT_EQ(basic.FBodyLines.at(1), " width=\"640\"><tr><td>");
+    EXPECT_EQ(basic.bodyLines().at(0), "<table border=\"0\" style=\"color: #000000; background-color: #FFFFFF\"");
+    EXPECT_EQ(basic.bodyLines().at(1), " width=\"640\"><tr><td>");
 }
 
 TEST_F(PageWriter, DefaultColouredUnitIsOneMarkupLineHoweverLarge) {
     THtmBasic basic;
     basic.WriteUnitTable(AppendUnit(film, 100, 80, bmDoubleByte, kBlack, kWhite));
-    ASSERT_EQ(basic.FBodyLines.size(), 4);
-    EXPECT_EQ(basic.FBodyLines.at(2), (QByteArray("&nbsp;&nbsp;").repeated(100) + "<br>").repeated(80));
-    EXPECT_EQ(basic.FBodyLines.at(3), "</td></tr></table>");
+    ASSERT_EQ(basic.bodyLines().size(), 4);
+    EXPECT_EQ(basic.bodyLines().at(2), (QByteArray("&nbsp;&nbsp;").repeated(100) + "<br>").repeated(80));
+    EXPECT_EQ(basic.bodyLines().at(3), "</td></tr></table>");
 }
 
 TEST_F(PageWriter, MarkupLinesBreakOnlyRightAfterAnOpeningTag) {
@@ -231,9 +242,9 @@ TEST_F(PageWriter, MarkupLinesBreakOnlyRightAfterAnOpeningTag) {
             unit.cell(r, c).FontColor = (r * 100 + c) % 7 == 0 ? kRed : kBlack;
     THtmBasic basic;
     basic.WriteUnitTable(unit);
-    ASSERT_GT(basic.FBodyLines.size(), 10);
-    for (qsizetype i = 2; i + 2 < basic.FBodyLines.size(); ++i) {
-        const QByteArray& line = basic.FBodyLines.at(i);
+    ASSERT_GT(basic.bodyLines().size(), 10);
+    for (qsizetype i = 2; i + 2 < basic.bodyLines().size(); ++i) {
+        const QByteArray& line = basic.bodyLines().at(i);
         EXPECT_TRUE(line.endsWith("<font ")) << i;
         EXPECT_GT(line.size(), 100) << i;
         EXPECT_LE(line.size(), 100 + 120) << i; // passes 100 by at most a run of default cells and one tag

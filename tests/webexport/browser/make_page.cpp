@@ -205,15 +205,13 @@ int main(int argc, char** argv) {
                     addSmallUnit(film, i);
             }
         }
-        THtmFP writer(QString::fromLocal8Bit(argv[2]));
-        writer.FFilm = &film;
-        writer.FTitle = "Browser test";
-        writer.FBackColorHex = "FFFFFF";
-        writer.FFontColorHex = "000000";
-        writer.FSpeed = QByteArray(argv[3]).toInt();
-        writer.FShowButtons = QByteArray(argv[4]) == "1";
-        writer.FFileName = QString::fromLocal8Bit(argv[1]);
-        writer.WritePage();
+        PageOptions options;
+        options.title = "Browser test";
+        options.backColorHex = "FFFFFF";
+        options.fontColorHex = "000000";
+        options.speed = QByteArray(argv[3]).toInt();
+        options.showButtons = QByteArray(argv[4]) == "1";
+        THtmFP(QString::fromLocal8Bit(argv[2])).WritePage(film, options, QString::fromLocal8Bit(argv[1]));
     } catch (const FileError& e) {
         std::fprintf(stderr, "%s\n", qPrintable(e.message()));
         return 1;
