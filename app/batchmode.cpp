@@ -169,12 +169,20 @@ BatchOptions parseArguments(const QStringList& arguments) {
     return options;
 }
 
+[[noreturn]] void refuseUnencodable(const QString& text) {
+    throw UsageError(QStringLiteral("\"%1\" holds characters the GBK code page cannot hold").arg(text).toStdString());
+}
+
 QByteArray toCodePage(const QString& text) {
     QStringList unencodable;
     QByteArray bytes = EncodeGbkText(text, &unencodable);
-    if (!unencodable.isEmpty())
-        throw UsageError(
-            QStringLiteral("\"%1\" holds characters the GBK code page cannot hold").arg(text).toStdString());
+    if (!unencodable.isEmpty()) refuseUnencodable(text);
+    return bytes;
+}
+
+// A stored page text, refused like a given one when the settings file holds what GBK cannot.
+QByteArray storedCodePage(const QByteArray& bytes, const QString& unencodable) {
+    if (!unencodable.isEmpty()) refuseUnencodable(unencodable);
     return bytes;
 }
 
@@ -331,12 +339,16 @@ void writePage(const TFilmPanel& strip, const BatchOptions& options, const std::
     const QString script =
         options.scriptPath.isEmpty() ? programDir + QStringLiteral("Script.txt") : options.scriptPath;
     THtmFP writer(script);
-    PageOptions page;
+    // The stored (or built-in) options, with what the flags give in their place.
+    const StoredSettings settings = stored.value_or(StoredSettings());
+    PageOptions page = settings.page;
     page.title = toCodePage(options.title.value_or(QString()));
-    page.speed = options.speed.value_or(stored ? stored->speed : 100);
+    if (options.speed) page.speed = *options.speed;
     page.showButtons = options.buttons;
-    page.backColorHex = toCodePage(options.pageBack.value_or(stored ? stored->backColor : QStringLiteral("FFFFFF")));
-    page.fontColorHex = toCodePage(options.pageFont.value_or(stored ? stored->fontColor : QStringLiteral("000000")));
+    page.backColorHex = options.pageBack ? toCodePage(*options.pageBack)
+                                         : storedCodePage(page.backColorHex, settings.unencodableBackColor);
+    page.fontColorHex = options.pageFont ? toCodePage(*options.pageFont)
+                                         : storedCodePage(page.fontColorHex, settings.unencodableFontColor);
     writer.WritePage(strip, page, options.output);
 }
 

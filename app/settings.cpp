@@ -1,6 +1,7 @@
 #include "settings.h"
 
 #include "fileerror.h"
+#include "gbktext.h"
 #include "inifile.h"
 #include "pathcheck.h"
 
@@ -19,6 +20,15 @@ const QString kFilmPanel = QStringLiteral("FilmPanel");
 void readInt(const IniFile& file, const QString& section, const QString& key, std::int32_t& target) {
     if (const auto value = file.intValue(section, key))
         target = *value;
+}
+
+// The key's text as GBK bytes; when GBK cannot hold all of it, the text is kept in unencodable.
+void readCodePageText(const IniFile& file, const QString& key, QByteArray& target, QString& unencodable) {
+    if (!file.contains(kHtml, key)) return;
+    const QString text = file.value(kHtml, key);
+    QStringList missing;
+    target = EncodeGbkText(text, &missing);
+    if (!missing.isEmpty()) unencodable = text;
 }
 
 // [start, start + length) with length at least 1, in 64 bits so no stored number overflows.
@@ -43,9 +53,9 @@ StoredSettings ReadSettings(const IniFile& file) {
     readInt(file, kDisplay, QStringLiteral("window_height"), s.windowHeight);
     readInt(file, kDisplay, QStringLiteral("window_left"), s.windowLeft);
     readInt(file, kDisplay, QStringLiteral("window_top"), s.windowTop);
-    s.backColor = file.value(kHtml, QStringLiteral("back_color"), s.backColor);
-    s.fontColor = file.value(kHtml, QStringLiteral("font_color"), s.fontColor);
-    readInt(file, kHtml, QStringLiteral("speed"), s.speed);
+    readCodePageText(file, QStringLiteral("back_color"), s.page.backColorHex, s.unencodableBackColor);
+    readCodePageText(file, QStringLiteral("font_color"), s.page.fontColorHex, s.unencodableFontColor);
+    readInt(file, kHtml, QStringLiteral("speed"), s.page.speed);
     readInt(file, kFilmPanel, QStringLiteral("Default_FontColor"), s.defaultFontColor);
     readInt(file, kFilmPanel, QStringLiteral("Default_BackColor"), s.defaultBackColor);
     readInt(file, kFilmPanel, QStringLiteral("Default_ByteMode"), s.defaultByteMode);
@@ -74,9 +84,9 @@ void WriteSettings(IniFile& file, const StoredSettings& values, bool writeWindow
         file.setIntValue(kDisplay, QStringLiteral("window_left"), values.windowLeft);
         file.setIntValue(kDisplay, QStringLiteral("window_top"), values.windowTop);
     }
-    file.setValue(kHtml, QStringLiteral("back_color"), values.backColor);
-    file.setValue(kHtml, QStringLiteral("font_color"), values.fontColor);
-    file.setIntValue(kHtml, QStringLiteral("speed"), values.speed);
+    file.setValue(kHtml, QStringLiteral("back_color"), DecodeGbkText(values.page.backColorHex));
+    file.setValue(kHtml, QStringLiteral("font_color"), DecodeGbkText(values.page.fontColorHex));
+    file.setIntValue(kHtml, QStringLiteral("speed"), values.page.speed);
     file.setIntValue(kFilmPanel, QStringLiteral("Default_FontColor"), values.defaultFontColor);
     file.setIntValue(kFilmPanel, QStringLiteral("Default_BackColor"), values.defaultBackColor);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ansicell.h"
+#include "pageoptions.h"
 
 #include <QList>
 #include <QRect>
@@ -20,12 +21,16 @@ struct StoredSettings {
     std::int32_t windowHeight = 480;              // display/window_height
     std::int32_t windowLeft = 0;                  // display/window_left
     std::int32_t windowTop = 0;                   // display/window_top
-    QString backColor = QStringLiteral("FFFFFF"); // Html/back_color, page background as six hex digits
-    QString fontColor = QStringLiteral("000000"); // Html/font_color, page text colour as six hex digits
-    std::int32_t speed = 100;                     // Html/speed, milliseconds per frame of the page
-    TColor defaultFontColor = 0;                  // FilmPanel/Default_FontColor, text colour of new units
-    TColor defaultBackColor = 0xFFFFFF;           // FilmPanel/Default_BackColor, background of new units
-    std::int32_t defaultByteMode = 0;             // FilmPanel/Default_ByteMode, read but never written
+    // Html/back_color and Html/font_color, the file's texts as GBK bytes, and Html/speed. The title
+    // and the buttons are not kept between runs: they stay empty and off.
+    PageOptions page{QByteArray(), "FFFFFF", "000000", 100, false};
+    // The back_color or font_color text as the file holds it when GBK cannot hold all of it (`page`
+    // then has a '?' for each such character); otherwise empty.
+    QString unencodableBackColor;
+    QString unencodableFontColor;
+    TColor defaultFontColor = 0;        // FilmPanel/Default_FontColor, text colour of new units
+    TColor defaultBackColor = 0xFFFFFF; // FilmPanel/Default_BackColor, background of new units
+    std::int32_t defaultByteMode = 0;   // FilmPanel/Default_ByteMode, read but never written
 };
 
 // Every key of the file, in the order display, Html, FilmPanel; a missing key or an integer that
@@ -41,9 +46,9 @@ std::optional<StoredSettings> LoadSettingsFile(const QString& path);
 QString StoredLanguage(const QString& path);
 
 // Writes display/language, the four window keys when writeWindowPlace is true (otherwise the file
-// keeps the ones it has), Html/back_color, font_color and speed, and FilmPanel/Default_FontColor and
-// Default_BackColor, in that order. Default_ByteMode is left as the file has it. Integers in decimal;
-// every other line of the file stays as it is.
+// keeps the ones it has), Html/back_color and font_color (the page colour texts decoded from GBK)
+// and speed, and FilmPanel/Default_FontColor and Default_BackColor, in that order. Default_ByteMode
+// is left as the file has it. Integers in decimal; every other line of the file stays as it is.
 void WriteSettings(IniFile& file, const StoredSettings& values, bool writeWindowPlace);
 
 // When the file at path exists: reads it, writes the values as WriteSettings does and saves it;

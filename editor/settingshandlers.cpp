@@ -3,7 +3,6 @@
 
 #include "fileerror.h"
 #include "filmpanel.h"
-#include "gbktext.h"
 #include "optionpanel.h"
 #include "previewpanel.h"
 #include "previewspeed.h"
@@ -74,9 +73,8 @@ void TForm_movie::LoadSettings(const QString& path) {
         move(place.left, place.top);
         installEventFilter(new OuterSizeKeeper(this, size()));
 
-        pageOptions.backColorHex = EncodeGbkText(stored->backColor, nullptr);
-        pageOptions.fontColorHex = EncodeGbkText(stored->fontColor, nullptr);
-        pageOptions.speed = stored->speed;
+        // The title and the buttons are not stored: they start empty and off.
+        pageOptions = stored->page;
         PreViewPanel->PreView_SpeedBar->setValue(SpeedBarPositionFromSpeed(pageOptions.speed));
         FilmStrip->FDefaultFontColor = stored->defaultFontColor;
         FilmStrip->FDefaultBackColor = stored->defaultBackColor;
@@ -96,9 +94,7 @@ void TForm_movie::SaveSettings(const QString& path) {
     values.windowTop = outer.top();
     values.windowWidth = outer.width();
     values.windowHeight = outer.height();
-    values.backColor = DecodeGbkText(pageOptions.backColorHex);
-    values.fontColor = DecodeGbkText(pageOptions.fontColorHex);
-    values.speed = pageOptions.speed;
+    values.page = pageOptions;
     values.defaultFontColor = FilmStrip->FDefaultFontColor;
     values.defaultBackColor = FilmStrip->FDefaultBackColor;
     const QScreen* own = screen();

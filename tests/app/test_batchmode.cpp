@@ -308,6 +308,57 @@ TEST_F(BatchModeTest, PageTakesOptionsAndSettings) {
     EXPECT_TRUE(html.endsWith("</BODY></HTML>\r\n"));
 }
 
+// Each page option comes from its flag, else from the settings file, else from the built-in value.
+// A stored colour text that GBK cannot hold is refused like a given one, but only when the page
+// would take it.
+TEST_F(BatchModeTest, PageOptionsComeFromFlagsThenSettingsThenDefaults) {
+    writeFile(QStringLiteral("a.txt"), "x\r\n");
+    struct Case {
+        QByteArray settings; // empty: no settings file
+        QStringList flags;
+        int exitCode;
+        QByteArray delay;
+        QByteArray body; // the page colour texts as the page's body tag holds them
+    };
+    const Case cases[] = {
+        {"", {}, 0, "100", "bgcolor=\"#FFFFFF\" text=\"#000000\""},
+        {"[Html]\nback_color=中文\nfont_color=00ff00\nspeed=37\n",
+         {},
+         0,
+         "37",
+         "bgcolor=\"#\xd6\xd0\xce\xc4\" text=\"#00ff00\""},
+        {"[Html]\nback_color=中文\nfont_color=00ff00\nspeed=37\n",
+         {QStringLiteral("--speed=5"), QStringLiteral("--page-font=abc")},
+         0,
+         "5",
+         "bgcolor=\"#\xd6\xd0\xce\xc4\" text=\"#abc\""},
+        {"[Html]\nback_color=a😀\n", {}, 2, "", ""},
+        {"[Html]\nback_color=a😀\n",
+         {QStringLiteral("--page-back=ff0000")},
+         0,
+         "100",
+         "bgcolor=\"#ff0000\" text=\"#000000\""},
+    };
+    const QString page = path(QStringLiteral("page.htm"));
+    for (const Case& c : cases) {
+        QFile::remove(programDir + QStringLiteral("Tevrano.ini"));
+        if (!c.settings.isEmpty()) writeFile(QStringLiteral("program/Tevrano.ini"), c.settings);
+        QFile::remove(page);
+        const BatchRun result =
+            run(QStringList{QStringLiteral("--export-html=") + page} + c.flags + QStringList{path("a.txt")});
+        ASSERT_EQ(result.exitCode, c.exitCode) << c.settings.toStdString() << result.err.toStdString();
+        if (c.exitCode != 0) {
+            EXPECT_TRUE(result.err.contains(QStringLiteral("\"a😀\" holds characters the GBK code page cannot hold")))
+                << result.err.toStdString();
+            EXPECT_FALSE(QFile::exists(page));
+            continue;
+        }
+        const QByteArray html = readFile(page);
+        EXPECT_TRUE(html.contains("\r\nvar delay=" + c.delay + ";\r\n")) << c.settings.toStdString();
+        EXPECT_TRUE(html.contains("<BODY " + c.body + " onload=")) << c.settings.toStdString();
+    }
+}
+
 TEST_F(BatchModeTest, ShortOrMissingTemplateFailsWithoutAFile) {
     writeFile(QStringLiteral("a.txt"), "x\r\n");
     writeFile(QStringLiteral("short.txt"), QByteArray("line\n").repeated(54));

@@ -38,9 +38,9 @@ StoredSettings changedValues() {
     s.windowHeight = 700;
     s.windowLeft = -4;
     s.windowTop = 30;
-    s.backColor = "ff0000";
-    s.fontColor = "red";
-    s.speed = 1210;
+    s.page.backColorHex = "ff0000";
+    s.page.fontColorHex = "red";
+    s.page.speed = 1210;
     s.defaultFontColor = 0x008000;
     s.defaultBackColor = 0x0000FF;
     s.defaultByteMode = 2;
@@ -68,9 +68,7 @@ TEST(Settings, TypicalFileReadsEveryKey) {
     EXPECT_EQ(s.windowHeight, 520);
     EXPECT_EQ(s.windowLeft, 120);
     EXPECT_EQ(s.windowTop, 80);
-    EXPECT_EQ(s.backColor, "FFFFFF");
-    EXPECT_EQ(s.fontColor, "000000");
-    EXPECT_EQ(s.speed, 100);
+    EXPECT_EQ(s.page, (PageOptions{"", "FFFFFF", "000000", 100, false}));
     EXPECT_EQ(s.defaultFontColor, 0);
     EXPECT_EQ(s.defaultBackColor, 0xFFFFFF);
     EXPECT_EQ(s.defaultByteMode, 1);
@@ -83,15 +81,15 @@ TEST(Settings, OnlyHtmlSpeedLeavesEverythingElseAtItsDefault) {
     EXPECT_EQ(s.windowHeight, 480);
     EXPECT_EQ(s.windowLeft, 0);
     EXPECT_EQ(s.windowTop, 0);
-    EXPECT_EQ(s.backColor, "FFFFFF");
-    EXPECT_EQ(s.fontColor, "000000");
+    EXPECT_EQ(s.page.backColorHex, "FFFFFF");
+    EXPECT_EQ(s.page.fontColorHex, "000000");
     EXPECT_EQ(s.defaultFontColor, 0);
     EXPECT_EQ(s.defaultBackColor, 0xFFFFFF);
     EXPECT_EQ(s.defaultByteMode, 0);
     // The page keeps 150 while the bar and the preview take the nearest position.
-    EXPECT_EQ(s.speed, 150);
-    EXPECT_EQ(SpeedBarPositionFromSpeed(s.speed), 20);
-    EXPECT_EQ(PreviewIntervalFromPosition(SpeedBarPositionFromSpeed(s.speed)), 140);
+    EXPECT_EQ(s.page.speed, 150);
+    EXPECT_EQ(SpeedBarPositionFromSpeed(s.page.speed), 20);
+    EXPECT_EQ(PreviewIntervalFromPosition(SpeedBarPositionFromSpeed(s.page.speed)), 140);
 }
 
 TEST(Settings, NamesIgnoreCaseAndIntegersTakeHexadecimal) {
@@ -99,7 +97,7 @@ TEST(Settings, NamesIgnoreCaseAndIntegersTakeHexadecimal) {
                                                              "[filmpanel]\ndefault_fontcolor=$FF\n"
                                                              "DEFAULT_BACKCOLOR = 0x00FF00\n"
                                                              "[Display]\nWindow_Width=$400\nLanguage=English\n")));
-    EXPECT_EQ(s.speed, 100);
+    EXPECT_EQ(s.page.speed, 100);
     EXPECT_EQ(s.defaultFontColor, 0xFF);
     EXPECT_EQ(s.defaultBackColor, 0xFF00);
     EXPECT_EQ(s.windowWidth, 1024);
@@ -112,9 +110,9 @@ TEST(Settings, UnparsableIntegersCountAsMissing) {
                                                              "[FilmPanel]\nDefault_BackColor=0xGG\n")));
     EXPECT_EQ(s.windowWidth, 640);
     EXPECT_EQ(s.windowLeft, 0);
-    EXPECT_EQ(s.speed, 100);
+    EXPECT_EQ(s.page.speed, 100);
     EXPECT_EQ(s.defaultBackColor, 0xFFFFFF);
-    EXPECT_EQ(s.backColor, "not hex"); // colour texts are kept as they stand
+    EXPECT_EQ(s.page.backColorHex, "not hex"); // colour texts are kept as they stand
 }
 
 TEST(Settings, WritingKeepsTheFileShapeAndNeverWritesByteMode) {
@@ -138,12 +136,48 @@ TEST(Settings, WindowKeysStayWhenTheWindowPlaceIsNotWritten) {
     EXPECT_EQ(read.windowLeft, 120);
     EXPECT_EQ(read.windowTop, 80);
     EXPECT_EQ(read.language, "English");
-    EXPECT_EQ(read.speed, 1210);
+    EXPECT_EQ(read.page.speed, 1210);
 
     IniFile empty;
     WriteSettings(empty, StoredSettings(), false);
     EXPECT_EQ(empty.toBytes(), QByteArray("[display]\nlanguage=Chinese\n[Html]\nback_color=FFFFFF\nfont_color=000000\n"
                                           "speed=100\n[FilmPanel]\nDefault_FontColor=0\nDefault_BackColor=16777215\n"));
+}
+
+// The page colour texts are UTF-8 text in the file and GBK bytes in the page options. A text GBK
+// cannot hold whole reads as '?' for each such character and is kept as the file has it; a key the
+// file lacks reads as its default. The title and the buttons never reach the file.
+TEST(Settings, PageColourTextsAreTheFilesTextInCodePageBytes) {
+    struct Case {
+        QByteArray stored; // the value's bytes in the file; empty: no key
+        QByteArray bytes;
+        QString unencodable;
+        QByteArray written; // the value WriteSettings gives the bytes
+    };
+    const Case cases[] = {
+        {"", "000000", "", "000000"},
+        {"ff00Zz", "ff00Zz", "", "ff00Zz"},
+        {"中文", "\xd6\xd0\xce\xc4", "", "中文"},
+        {"a😀b", "a?b", QStringLiteral("a😀b"), "a?b"},
+        {"\xd6\xd0", "??", QString(2, QChar::ReplacementCharacter), "??"}, // GBK bytes, not UTF-8
+    };
+    for (const Case& c : cases) {
+        const QByteArray file = c.stored.isEmpty() ? QByteArray("[Html]\n") : "[Html]\nfont_color=" + c.stored + "\n";
+        const StoredSettings read = ReadSettings(IniFile(file));
+        EXPECT_EQ(read.page.fontColorHex, c.bytes) << c.stored.toStdString();
+        EXPECT_EQ(read.unencodableFontColor, c.unencodable) << c.stored.toStdString();
+        EXPECT_EQ(read.page.backColorHex, "FFFFFF");
+        EXPECT_TRUE(read.unencodableBackColor.isEmpty());
+
+        StoredSettings values;
+        values.page = PageOptions{"\xb1\xea\xcc\xe2", c.bytes, c.bytes, 7, true};
+        IniFile written;
+        WriteSettings(written, values, false);
+        EXPECT_EQ(written.toBytes(), "[display]\nlanguage=Chinese\n[Html]\nback_color=" + c.written +
+                                         "\nfont_color=" + c.written +
+                                         "\nspeed=7\n[FilmPanel]\nDefault_FontColor=0\nDefault_BackColor=16777215\n")
+            << c.stored.toStdString();
+    }
 }
 
 TEST(Settings, MissingFileIsNeitherReadNorCreated) {
@@ -166,7 +200,7 @@ TEST(Settings, ExistingFileIsUpdatedInPlace) {
     EXPECT_EQ(LoadSettingsFile(path)->windowWidth, 700);
 
     StoredSettings values = *LoadSettingsFile(path);
-    values.speed = 3340;
+    values.page.speed = 3340;
     ASSERT_TRUE(SaveSettingsFile(path, values, false));
     EXPECT_EQ(readAll(path), QByteArray(kTypical).replace("speed=100", "speed=3340") + "[Other]\nx=y\n");
 }
@@ -192,12 +226,12 @@ TEST(Settings, WindowOutsideEveryScreenMovesOntoThePrimary) {
     };
     using Place = QList<std::int32_t>;
     EXPECT_EQ(place(120, 80, 700, 520), (Place{120, 80, 700, 520}));
-    EXPECT_EQ(place(2500, 900, 700, 520), (Place{2500, 900, 700, 520}));    // on the second screen
-    EXPECT_EQ(place(-690, -500, 700, 520), (Place{-690, -500, 700, 520}));  // a corner still shows
-    EXPECT_EQ(place(3200, 100, 700, 520), (Place{1220, 100, 700, 520}));    // right of both screens
-    EXPECT_EQ(place(100, 1080, 700, 520), (Place{100, 560, 700, 520}));     // just below the primary
+    EXPECT_EQ(place(2500, 900, 700, 520), (Place{2500, 900, 700, 520}));   // on the second screen
+    EXPECT_EQ(place(-690, -500, 700, 520), (Place{-690, -500, 700, 520})); // a corner still shows
+    EXPECT_EQ(place(3200, 100, 700, 520), (Place{1220, 100, 700, 520}));   // right of both screens
+    EXPECT_EQ(place(100, 1080, 700, 520), (Place{100, 560, 700, 520}));    // just below the primary
     EXPECT_EQ(place(-700, -520, 700, 520), (Place{0, 0, 700, 520}));
-    EXPECT_EQ(place(-5000, 50, 3000, 2000), (Place{0, 0, 3000, 2000}));     // larger than the primary
+    EXPECT_EQ(place(-5000, 50, 3000, 2000), (Place{0, 0, 3000, 2000})); // larger than the primary
     EXPECT_EQ(place(INT_MAX, INT_MIN, INT_MAX, INT_MAX), (Place{0, 0, INT_MAX, INT_MAX}));
     EXPECT_EQ(place(5000, 5000, -10, 0), (Place{1919, 1079, -10, 0}));
     const WindowPlace far{9000, 9000, 700, 520};
