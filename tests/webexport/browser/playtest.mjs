@@ -44,7 +44,10 @@ async function checkPlaysInTurn(browser, delay) {
     const tab = await Tab.open(browser);
     await tab.navigate(makePageFile('three.htm', 'small', 3, delay, false));
     const seen = await watchSequence(tab, 4, 20 * delay);
-    check(seen.join(' ') === 'text1 text2 text3 text1', `three units shown in turn: ${seen.join(' ')}`);
+    // A loaded machine may hand the page over after its first switch, so the turn is checked from
+    // whichever block was seen first: each one followed by the next, the last by the first.
+    const inTurn = seen.length === 4 && seen.every((id, i) => i === 0 || id === `text${(Number(seen[i - 1].slice(4)) % 3) + 1}`);
+    check(inTurn, `three units shown in turn: ${seen.join(' ')}`);
     check(await tab.eval('document.F0.D0.type === "hidden" && document.F0.D0.value === String(delay)'),
         'without buttons: D0 is hidden and holds the delay');
     check(await tab.eval('document.F0.elements.length === 1'), 'without buttons: no control in the form');
