@@ -1,7 +1,8 @@
 // Plays large exported pages in headless Chromium (software raster, no GPU) and checks that they play
-// every frame: fifty full double-byte units at 100 ms a frame are each shown in turn and each reach an
-// animation frame of the browser, and a page that takes long to load shows its first frame before it
-// has finished loading. A watcher in the page notes the frame switches (MutationObserver) and the
+// every frame: fifty full double-byte units at a leisurely pace are each shown in turn and each reach
+// an animation frame of the browser, and a page that takes long to load shows its first frame before
+// it has finished loading. How fast a page may play and still show every frame is measured by the
+// page benchmark (bench/browser/pagebench.mjs), not here. A watcher in the page notes the frame switches (MutationObserver) and the
 // browser's animation frames (requestAnimationFrame) without forcing any layout.
 //   node framestest.mjs MAKE_PAGE SCRIPT_TXT CHROMIUM
 import { execFileSync } from 'node:child_process';
@@ -47,7 +48,7 @@ async function openWatched(browser, kind, units, delay) {
 // Over `seconds` of play from the first change of frame: frames due, frames the page jumped over, and
 // frames it switched to that no animation frame of the browser saw before the next switch.
 async function checkEveryFrame(browser, seconds) {
-    const delay = 100;
+    const delay = 300;
     const units = 50;
     const tab = await openWatched(browser, 'full', units, delay);
     for (const end = Date.now() + 30000; (await tab.eval('__frames.switches.length')) < 2;) {
@@ -68,7 +69,7 @@ async function checkEveryFrame(browser, seconds) {
     const due = (seconds * 1000) / delay;
     console.log(`${units} full units at ${delay} ms: ${due} frames due in ${seconds} s; ${jumped} jumped over, ` +
         `${unseen} switched to but never in an animation frame; ${animationFrames.length} animation frames in all`);
-    check(jumped + unseen <= due / 10, `${units} full units at ${delay} ms: at most one frame in ten skipped`);
+    check(jumped + unseen === 0, `${units} full units at ${delay} ms: every frame shown and drawn`);
     check(tab.errors.length === 0, `full units: no script error (${tab.errors.join('; ')})`);
 }
 
