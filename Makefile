@@ -4,6 +4,7 @@
 #   make bench   build in Release and run the benchmarks, then the exported page's in headless Chromium
 #   make fuzz    run every fuzz target for a minute (FUZZ_SECONDS=...)
 #   make screenshot  the editor on the sample document in a virtual screen, saved as a PNG
+#   make tidy    clang-tidy's naming check over the libraries and the editor (.clang-tidy)
 #   make deps    only install the Debian packages
 
 BUILD       ?= build
@@ -15,14 +16,14 @@ FUZZ_TEST_SECONDS ?= 20
 # Debian 12 packages the build, the tests and the editor need.
 DEB_PACKAGES := build-essential cmake ninja-build pkg-config \
 	qt6-base-dev qt6-base-dev-tools qt6-svg-dev libqt6svg6 libgl-dev qt6-webengine-dev qt6-translations-l10n \
-	libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev \
+	libgtest-dev libgmock-dev libbenchmark-dev clang clang-tidy libclang-rt-14-dev \
 	fonts-arphic-uming fonts-wqy-zenhei \
 	xvfb xauth x11-apps imagemagick chromium \
 	shared-mime-info desktop-file-utils xdg-utils libfile-mimeinfo-perl nodejs
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: run test bench fuzz deps configure build screenshot clean
+.PHONY: run test bench fuzz deps configure build screenshot tidy clean
 
 deps:
 	@missing=$$(for p in $(DEB_PACKAGES); do \
@@ -62,6 +63,9 @@ bench: deps
 	@if command -v node >/dev/null && command -v chromium >/dev/null; then \
 		node bench/browser/pagebench.mjs $(BENCH_BUILD)/bin/make_page resources/Script.txt "$$(command -v chromium)"; \
 	else echo "page benchmark skipped: it needs node and chromium (make deps installs them)"; fi
+
+tidy: configure
+	ls document/*.cpp webexport/*.cpp shell/*.cpp app/*.cpp editor/*.cpp | xargs -P $(JOBS) -n 8 clang-tidy -p $(BUILD) --quiet --warnings-as-errors='*'
 
 clean:
 	rm -rf $(BUILD) $(BENCH_BUILD) build-asan build-fuzz
