@@ -35,7 +35,8 @@ deps:
 	fi
 
 configure: deps
-	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	# The benchmarks are built with the tests, so a change that breaks them is seen at once.
+	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUILLET_BUILD_BENCH=ON
 
 build: configure
 	cmake --build $(BUILD) -j $(JOBS)
