@@ -56,7 +56,7 @@ void TForm_movie::saveAsAnswered() {
         TB_save1Click();
         return;
     }
-    if (reportErrors([this] { SaveToFile(FilmStrip->FDocFileName); })) Modified = false;
+    if (reportErrors([this] { SaveToFile(FilmStrip->FDocFileName); })) setModified(false);
 }
 
 bool TForm_movie::holdsPartOf(const QString& name) const {
@@ -83,7 +83,7 @@ bool TForm_movie::mayLeaveDocument() {
 }
 
 void TForm_movie::forgetReplacedDocument() {
-    Modified = false;
+    setModified(false);
     if (AutoSave) AutoSave->discard();
 }
 
@@ -93,7 +93,7 @@ void TForm_movie::TB_NewClick() {
     FilmStrip->FDocFileName = defaultDocument();
     m_partialFile.clear();
     forgetReplacedDocument();
-    bsSkinStatusBar1->bsSkinStatusPanel_4->showPlainText(Run().DefaultFileName);
+    bsSkinStatusBar1->showPlainFileName(Run().DefaultFileName);
     UpdateToolButtons();
     RefreshCurrentUnit();
 }
@@ -138,7 +138,7 @@ void TForm_movie::TB_save1Click() {
         if (QFileInfo::exists(name) && !m_prompts.confirm(name + kOverwriteQuestion)) return;
         break;
     }
-    if (reportErrors([&] { SaveToFile(name); })) Modified = false;
+    if (reportErrors([&] { SaveToFile(name); })) setModified(false);
 }
 
 void TForm_movie::TB_AddImgClick() {
@@ -160,8 +160,11 @@ void TForm_movie::TB_AddImgClick() {
         return;
     }
     LastTextFile = name;
-    if (!addTextPage(name)) return;
-    Modified = true;
+    if (addTextPage(name)) textPageAdded();
+}
+
+void TForm_movie::textPageAdded() {
+    setModified(true);
     UpdateToolButtons();
     RefreshCurrentUnit();
 }
@@ -177,7 +180,7 @@ void TForm_movie::TB_delect1Click() {
     if (FilmStrip->FCount == 0) return;
     if (!m_prompts.confirm(QStringLiteral("确实要删除当前单元吗？"))) return;
     FilmStrip->DeleteUnit(FilmStrip->FCurrentIndex);
-    Modified = true;
+    setModified(true);
     UpdateToolButtons();
     RefreshCurrentUnit();
 }
@@ -199,7 +202,7 @@ void TForm_movie::TB_up1Click(QObject* sender) {
         else
             m_prompts.message(QStringLiteral("已经最底"));
     }
-    Modified = true;
+    setModified(true);
 }
 
 void TForm_movie::SaveToFile(const QString& name) {

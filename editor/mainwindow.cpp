@@ -2,8 +2,7 @@
 
 #include "autosave.h"
 #include "colorconvert.h"
-#include "colorhex.h"
-#include "colorswatch.h"
+#include "editoractions.h"
 #include "fileerror.h"
 #include "filmpanel.h"
 #include "filmview.h"
@@ -15,21 +14,15 @@
 #include "runvalues.h"
 #include "shellhelpers.h"
 #include "statuspanels.h"
-#include "unappliededits.h"
 
 #include <QAction>
-#include <QCheckBox>
 #include <QCloseEvent>
-#include <QComboBox>
 #include <QCoreApplication>
 #include <QFileInfo>
-#include <QGroupBox>
 #include <QHBoxLayout>
-#include <QLineEdit>
 #include <QMimeData>
-#include <QPainter>
-#include <QPlainTextEdit>
 #include <QTimer>
+#include <QToolBar>
 
 namespace quillet {
 
@@ -45,9 +38,11 @@ TForm_movie::TForm_movie(Prompts& prompts, const QStringList& args, const QStrin
     buildClientArea();
     bsSkinStatusBar1 = new StatusPanels(this);
     setStatusBar(bsSkinStatusBar1);
-    connect(bsSkinStatusBar1->Panl_Edit, &StatusPanel::clicked, this, &TForm_movie::Panl_EditClick);
+    connect(bsSkinStatusBar1, &StatusPanels::editSourceRequested, this, &TForm_movie::Panl_EditClick);
     Timer = new QTimer(this);
+    Timer->setObjectName(QStringLiteral("Timer"));
     Timer->setInterval(1000);
+    connectActions();
     connectOptionPanel();
     connectPreview();
     // The click on another unit waits for the question about the current unit's fields.
@@ -59,6 +54,34 @@ TForm_movie::TForm_movie(Prompts& prompts, const QStringList& args, const QStrin
 
 TForm_movie::~TForm_movie() {
     ScrollBox->setStrip(nullptr);
+}
+
+void TForm_movie::buildToolBar() {
+    bsSkinToolBar4 = new QToolBar(this);
+    bsSkinToolBar4->setObjectName(QStringLiteral("bsSkinToolBar4"));
+    bsSkinToolBar4->setMovable(false);
+    bsSkinToolBar4->setFloatable(false);
+    bsSkinToolBar4->setIconSize(QSize(16, 16));
+    bsSkinToolBar4->setContextMenuPolicy(Qt::PreventContextMenu);
+    addToolBar(Qt::TopToolBarArea, bsSkinToolBar4);
+    m_actions = new EditorActions(this);
+    m_actions->fillToolBar(bsSkinToolBar4);
+}
+
+void TForm_movie::connectActions() {
+    const EditorActions& a = *m_actions;
+    connect(a.TB_open, &QAction::triggered, this, &TForm_movie::TB_openClick);
+    connect(a.TB_New, &QAction::triggered, this, &TForm_movie::TB_NewClick);
+    connect(a.TB_save, &QAction::triggered, this, &TForm_movie::TB_save1Click);
+    connect(a.TB_SaveHtm, &QAction::triggered, this, &TForm_movie::TB_SaveHtmClick);
+    connect(a.TB_AddImg, &QAction::triggered, this, &TForm_movie::TB_AddImgClick);
+    connect(a.TB_delect, &QAction::triggered, this, &TForm_movie::TB_delect1Click);
+    connect(a.TB_up, &QAction::triggered, this, [this] { TB_up1Click(m_actions->TB_up); });
+    connect(a.TB_down, &QAction::triggered, this, [this] { TB_up1Click(m_actions->TB_down); });
+    connect(a.TB_Preplay, &QAction::triggered, this, &TForm_movie::TB_PreplayClick);
+    connect(a.TB_ifo, &QAction::triggered, this, &TForm_movie::TB_ifoClick);
+    connect(a.TB_about, &QAction::triggered, this, &TForm_movie::TB_aboutClick);
+    connect(a.TB_help, &QAction::triggered, this, &TForm_movie::TB_help1Click);
 }
 
 void TForm_movie::buildClientArea() {
@@ -77,10 +100,6 @@ void TForm_movie::buildClientArea() {
     PreViewPanel = new PreviewPanel(client);
     PreViewPanel->hide();
     pop_window = new OptionPanel(client);
-    // Nothing to edit until a unit is current.
-    pop_window->Box_AImg->setEnabled(false);
-    m_unitEdits =
-        std::make_unique<UnappliedEdits>(*pop_window->MemoText, *pop_window->Edit_color_u1, *pop_window->Edit_color_u2);
 
     row->addWidget(MainPanel, 1);
     row->addWidget(PreViewPanel, 1);
@@ -98,7 +117,7 @@ void TForm_movie::FormCreate(const QString& programDir) {
     run.TempDir = FindTempDir();
 
     run.DefaultFileName = QStringLiteral("new.mmt");
-    bsSkinStatusBar1->bsSkinStatusPanel_4->showPlainText(run.DefaultFileName);
+    bsSkinStatusBar1->showPlainFileName(run.DefaultFileName);
 
     FilmStrip = std::make_unique<TFilmPanel>();
     FilmStrip->FDocFileName = run.ProgramDir + run.DefaultFileName;
@@ -116,8 +135,8 @@ void TForm_movie::FormCreate(const QString& programDir) {
     LoadSettings(run.SettingsPath);
     bsBtnHResetClick();
     bsBtn_DfResetClick();
-    FilmStrip->SetPageColor(pop_window->Lb_Color1->color());
-    PreViewPanel->PreViewImage->Picture.fill(QColorOf(pop_window->Lb_Color1->color()));
+    FilmStrip->SetPageColor(pop_window->pageColor());
+    PreViewPanel->fillPicture(QColorOf(pop_window->pageColor()));
     UpdateToolButtons();
     if (!startAutoSave()) OpenCommandLineFile();
 }
@@ -126,73 +145,58 @@ void TForm_movie::setAboutWindow(QWidget* about) {
     m_about = about;
 }
 
+const TFilmPanel& TForm_movie::document() const {
+    return *FilmStrip;
+}
+
+bool TForm_movie::isModified() const {
+    return Modified;
+}
+
+void TForm_movie::setShellOpenHook(std::function<void(const QString&)> hook) {
+    ShellOpenHook = std::move(hook);
+}
+
+void TForm_movie::setModified(bool modified) {
+    Modified = modified;
+}
+
 void TForm_movie::UpdateToolButtons() {
-    QAction* const all[] = {TB_AddImg, TB_open, TB_New, TB_save, TB_delect, TB_Preplay, TB_SaveHtm, TB_up, TB_down};
-    StatusPanel* const panels[] = {bsSkinStatusBar1->Panl_reload, bsSkinStatusBar1->Panl_Edit};
-    if (FilmStrip->FCount == 0) {
-        TB_AddImg->setEnabled(true);
-        TB_open->setEnabled(true);
-        for (QAction* a : {TB_save, TB_delect, TB_Preplay, TB_SaveHtm, TB_up, TB_down})
-            a->setEnabled(false);
-        for (StatusPanel* p : panels)
-            p->setEnabled(false);
-    } else if (!PreViewPanel->isHidden()) {
-        for (QAction* a : all)
-            a->setEnabled(a == TB_Preplay);
-    } else {
-        for (QAction* a : all)
-            a->setEnabled(true);
-        for (StatusPanel* p : panels)
-            p->setEnabled(true);
-    }
+    const bool previewOpen = !PreViewPanel->isHidden();
+    m_actions->updateEnabled(FilmStrip->FCount, previewOpen);
+    // While the preview is open the status panels stay as they were.
+    if (FilmStrip->FCount == 0)
+        bsSkinStatusBar1->setUnitPanelsEnabled(false);
+    else if (!previewOpen)
+        bsSkinStatusBar1->setUnitPanelsEnabled(true);
 }
 
 void TForm_movie::RefreshCurrentUnit() {
     if (m_quietRefresh) return;
-    StatusPanels& status = *bsSkinStatusBar1;
     if (FilmStrip && FilmStrip->FCurrentIndex >= 0) {
         const TAnsiImage& unit = FilmStrip->GetUnit(FilmStrip->FCurrentIndex);
-        status.bsSkinStatusPanel_0->setText(
-            QStringLiteral("单元：%1/%2").arg(FilmStrip->FCurrentIndex + 1).arg(FilmStrip->FCount));
-        status.bsSkinStatusPanel_1->setText(QStringLiteral("尺寸：%1×%2").arg(unit.FCols).arg(unit.FRows));
-        ShowColorFlag(unit.FHasColor);
-        TB_delect->setEnabled(true);
+        bsSkinStatusBar1->showUnit(FilmStrip->FCurrentIndex + 1, FilmStrip->FCount, unit.FCols, unit.FRows,
+                                   unit.FHasColor);
+        m_actions->currentUnitShown();
         ScrollBox->ensureCurrentVisible();
     } else {
-        status.bsSkinStatusPanel_0->setText(QStringLiteral("单元：0/0"));
-        status.bsSkinStatusPanel_1->setText(QStringLiteral("尺寸：0x0"));
-        status.bsSkinStatusPanel_4->hideHint();
-        for (QAction* a : {TB_SaveHtm, TB_up, TB_down, TB_delect, TB_save, TB_Preplay})
-            a->setEnabled(false);
+        bsSkinStatusBar1->showNoUnit();
+        m_actions->noCurrentUnit();
     }
     showCurrentUnitFields();
 }
 
 void TForm_movie::showCurrentUnitFields() {
-    OptionPanel& panel = *pop_window;
     if (FilmStrip && FilmStrip->FCurrentIndex >= 0) {
         const TAnsiImage& unit = FilmStrip->GetUnit(FilmStrip->FCurrentIndex);
-        panel.Lb_Color_u1->setColor(unit.FBackColor);
-        panel.Lb_Color_u2->setColor(unit.FFontColor);
-        panel.MemoText->setPlainText(DecodeGbkLines(unit.GetLines()));
-        panel.Box_AImg->setEnabled(true);
+        pop_window->showUnit({unit.FBackColor, unit.FFontColor}, DecodeGbkLines(unit.GetLines()));
     } else {
-        panel.Lb_Color_u1->setColor(0xFFFFFF);
-        panel.Lb_Color_u2->setColor(0);
-        panel.MemoText->clear();
-        panel.Box_AImg->setEnabled(false);
+        pop_window->showNoUnit();
     }
-    panel.Edit_color_u1->setText(ColorToHex(panel.Lb_Color_u1->color()));
-    panel.Edit_color_u2->setText(ColorToHex(panel.Lb_Color_u2->color()));
-    m_unitEdits->settle();
 }
 
 void TForm_movie::ShowFileName(const QString& name) {
-    bsSkinStatusBar1->bsSkinStatusPanel_4->ShowFileName(name);
-}
-
-void TForm_movie::ShowColorFlag(bool flag) {
-    bsSkinStatusBar1->ShowColorFlag(flag);
+    bsSkinStatusBar1->showFileName(name);
 }
 
 void TForm_movie::OpenCommandLineFile() {
@@ -269,9 +273,9 @@ void TForm_movie::dropEvent(QDropEvent* event) {
     const QString extension = ExtensionOf(name);
     // Like the command line, but with the open and add commands' own checks, since a document may
     // already be there.
-    if (extension == QLatin1String("mmt") && TB_open->isEnabled()) {
+    if (extension == QLatin1String("mmt") && m_actions->TB_open->isEnabled()) {
         if (mayLeaveDocument()) openDocument(name);
-    } else if (extension == QLatin1String("txt") && TB_AddImg->isEnabled()) {
+    } else if (extension == QLatin1String("txt") && m_actions->TB_AddImg->isEnabled()) {
         if (FilmStrip->FCount >= TFilmPanel::kMaxUnits) {
             m_prompts.message(QStringLiteral("已到达单元数上限"));
             return;
@@ -279,9 +283,7 @@ void TForm_movie::dropEvent(QDropEvent* event) {
         if (!UnappliedEditsQuestion()) return;
         if (addTextPage(name)) {
             LastTextFile = name;
-            Modified = true;
-            UpdateToolButtons();
-            RefreshCurrentUnit();
+            textPageAdded();
         }
     }
 }

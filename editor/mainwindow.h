@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ansicell.h"
 #include "dialogfolder.h"
 #include "pageoptions.h"
 
@@ -15,7 +16,7 @@ class QToolBar;
 namespace quillet {
 
 class AutoSaver;
-class ColorSwatch;
+class EditorActions;
 class FilmView;
 class OptionPanel;
 class PreviewPanel;
@@ -23,7 +24,6 @@ class Prompts;
 class StatusPanels;
 class TFilmPanel;
 class THtmFP;
-class UnappliedEdits;
 
 // The editor's only window: tool bar, film area (or the preview pane in its place), option panel
 // and status bar around the one document it owns for the whole run.
@@ -38,53 +38,19 @@ public:
 
     // The about window, shown without being modal by the about button.
     void setAboutWindow(QWidget* about);
+    // The document the window holds from start-up to its end.
+    const TFilmPanel& document() const;
+    // True while the document has changes that were not saved.
+    bool isModified() const;
+    // How a file or address is handed to the desktop, in place of the desktop's own opener.
+    void setShellOpenHook(std::function<void(const QString&)> hook);
 
-    // The document and the page writer, alive from start-up to the window's end. The writer holds
-    // the template read at start-up; it is missing when the template could not be read.
-    std::unique_ptr<TFilmPanel> FilmStrip;
-    std::unique_ptr<THtmFP> PageWriter;
-    // The document's page options: colour texts and speed from the settings file, set by the page
-    // options' confirm button and the preview's; the export writes the page with them.
-    PageOptions pageOptions;
-    std::int32_t PreviewInterval = 1000;
-    QString LastTextFile;
-    bool Modified = false;
-    // How a file or address is handed to the desktop; tests replace it.
-    std::function<void(const QString&)> ShellOpenHook;
-    // Keeps a recovery copy of the modified document in the user's private recovery folder.
-    std::unique_ptr<AutoSaver> AutoSave;
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
-    QToolBar* bsSkinToolBar4;
-    QAction* TB_open;
-    QAction* TB_New;
-    QAction* TB_save;
-    QAction* TB_SaveHtm;
-    QAction* TB_AddImg;
-    QAction* TB_delect;
-    QAction* TB_up;
-    QAction* TB_down;
-    QAction* TB_Preplay;
-    QAction* TB_ifo;
-    QAction* TB_about;
-    QAction* TB_help;
-    QWidget* MainPanel;
-    FilmView* ScrollBox;
-    OptionPanel* pop_window;
-    PreviewPanel* PreViewPanel;
-    StatusPanels* bsSkinStatusBar1;
-    QTimer* Timer;
-
-    // Enables the document buttons from the unit count and whether the preview is open.
-    void UpdateToolButtons();
-    // The change notification: status texts, colour indicator and the current unit's fields.
-    void RefreshCurrentUnit();
-    // Shows a document's file name in the file panel (bare name plus hint when it does not fit).
-    void ShowFileName(const QString& name);
-    void ShowColorFlag(bool flag);
-    // Opens (.mmt) or adds (.txt) an existing file named as the first argument; extensions are
-    // compared case-sensitively.
-    void OpenCommandLineFile();
-
+private slots:
     // Document commands. Errors are shown here; nothing escapes a command.
     void TB_NewClick();
     void TB_openClick();
@@ -96,32 +62,11 @@ public:
     void TB_SaveHtmClick();
     void TB_help1Click();
     void TB_aboutClick();
+    // Opens the current unit's source file, when it has one that is there.
     void Panl_EditClick();
 
-    // Offers to save a modified document (Yes, No, Cancel); true when the command may go on. Nothing
-    // is discarded here: the changed mark and the recovery copy go only once another document has
-    // taken this one's place.
-    bool SaveQuestion();
-    // Offers to apply the current unit's text and colours when they hold changes that were not
-    // applied (Yes, No, Cancel); true when the caller may go on: the changes were applied, or
-    // dropped and the fields show the unit again. Asked before the current unit is left.
-    bool UnappliedEditsQuestion();
-    // Writes the document (the old file stays intact on failure) and makes `name` its file name.
-    // Throws FileError.
-    void SaveToFile(const QString& name);
-    // Replaces the document by the file's units (at most 50), read whole before anything changes.
-    // Throws FileError; the document is then as it was.
-    void LoadFromFile(const QString& name);
-
-    // The settings file, only when it exists: read during start-up (window place, language, page
-    // colours and speed, speed bar, unit defaults, byte mode), written at close. A file that cannot
-    // be read or written is reported; start-up and close go on. One that could not be read at
-    // start-up is reported then only: the run keeps the built-in values and close leaves it alone.
-    void LoadSettings(const QString& path);
-    void SaveSettings(const QString& path);
-
     // Option panel. Asks the colour dialog for the swatch; picking applies nothing.
-    void Panl_forecolorClick(ColorSwatch* sender);
+    void Panl_forecolorClick(int tag, TColor current);
     // Applies the page options: swatches from the typed texts, title, buttons, colour texts as
     // typed, page colour, byte mode of new units, the preview picture's fill.
     void bsBtnHOKClick();
@@ -145,15 +90,45 @@ public:
     // Makes the interval the page speed, closes the preview and marks the document changed.
     void bsBtnPvOKClick();
 
-protected:
-    void closeEvent(QCloseEvent* event) override;
-    void dragEnterEvent(QDragEnterEvent* event) override;
-    void dropEvent(QDropEvent* event) override;
+    // The change notification: status texts, colour indicator and the current unit's fields.
+    void RefreshCurrentUnit();
 
 private:
     void FormCreate(const QString& programDir);
     void buildToolBar();
     void buildClientArea();
+    // The one place the changed mark is set or cleared.
+    void setModified(bool modified);
+    // Enables the document buttons from the unit count and whether the preview is open.
+    void UpdateToolButtons();
+    // Shows a document's file name in the file panel (bare name plus hint when it does not fit).
+    void ShowFileName(const QString& name);
+    // Opens (.mmt) or adds (.txt) an existing file named as the first argument; extensions are
+    // compared case-sensitively.
+    void OpenCommandLineFile();
+
+    // Offers to save a modified document (Yes, No, Cancel); true when the command may go on. Nothing
+    // is discarded here: the changed mark and the recovery copy go only once another document has
+    // taken this one's place.
+    bool SaveQuestion();
+    // Offers to apply the current unit's text and colours when they hold changes that were not
+    // applied (Yes, No, Cancel); true when the caller may go on: the changes were applied, or
+    // dropped and the fields show the unit again. Asked before the current unit is left.
+    bool UnappliedEditsQuestion();
+    // Writes the document (the old file stays intact on failure) and makes `name` its file name.
+    // Throws FileError.
+    void SaveToFile(const QString& name);
+    // Replaces the document by the file's units (at most 50), read whole before anything changes.
+    // Throws FileError; the document is then as it was.
+    void LoadFromFile(const QString& name);
+
+    // The settings file, only when it exists: read during start-up (window place, language, page
+    // colours and speed, speed bar, unit defaults, byte mode), written at close. A file that cannot
+    // be read or written is reported; start-up and close go on. One that could not be read at
+    // start-up is reported then only: the run keeps the built-in values and close leaves it alone.
+    void LoadSettings(const QString& path);
+    void SaveSettings(const QString& path);
+
     // Runs a file operation; a FileError or other failure is shown and false returned.
     bool reportErrors(const std::function<void()>& operation);
     // The save question's Yes: save under the document's name, or ask for one when it has none.
@@ -167,10 +142,13 @@ private:
     // The command parts after their dialogs.
     void openDocument(const QString& name);
     bool addTextPage(const QString& name);
+    // A text page was added to the document.
+    void textPageAdded();
     QString exportProposal() const;
     // Starts the recovery copies and offers those a crashed run left; true when one was restored.
     bool startAutoSave();
     void restoreCopy(const QString& copy, const QString& documentName);
+    void connectActions();
     void connectOptionPanel();
     void connectPreview();
     void closePreview();
@@ -181,6 +159,31 @@ private:
     // Fills the current unit's fields from the current unit, or blank without one.
     void showCurrentUnitFields();
 
+    // The document and the page writer, alive from start-up to the window's end. The writer holds
+    // the template read at start-up; it is missing when the template could not be read.
+    std::unique_ptr<TFilmPanel> FilmStrip;
+    std::unique_ptr<THtmFP> PageWriter;
+    // The document's page options: colour texts and speed from the settings file, set by the page
+    // options' confirm button and the preview's; the export writes the page with them.
+    PageOptions pageOptions;
+    std::int32_t PreviewInterval = 1000;
+    QString LastTextFile;
+    bool Modified = false;
+    std::function<void(const QString&)> ShellOpenHook;
+    // Keeps a recovery copy of the modified document in the user's private recovery folder; a
+    // child of the window called "AutoSave".
+    std::unique_ptr<AutoSaver> AutoSave;
+
+    // The tool bar's commands (TB_open ... TB_help) and the widgets that show the document.
+    EditorActions* m_actions;
+    QToolBar* bsSkinToolBar4;
+    QWidget* MainPanel;
+    FilmView* ScrollBox;
+    OptionPanel* pop_window;
+    PreviewPanel* PreViewPanel;
+    StatusPanels* bsSkinStatusBar1;
+    QTimer* Timer;
+
     Prompts& m_prompts;
     QStringList m_args;
     QWidget* m_about = nullptr;
@@ -188,7 +191,6 @@ private:
     QString m_templateProblem;     // why the page template could not be read, empty when it was
     bool m_settingsUnread = false; // the settings file was there but could not be read
     bool m_quietRefresh = false;
-    std::unique_ptr<UnappliedEdits> m_unitEdits;
     // The file of which the document holds only the first 50 records; empty when it holds all.
     QString m_partialFile;
 };

@@ -3,22 +3,12 @@
 #include "mainwindow.h"
 
 #include "colorconvert.h"
-#include "colorhex.h"
-#include "colorswatch.h"
+#include "editoractions.h"
 #include "filmpanel.h"
 #include "gbktext.h"
 #include "optionpanel.h"
-#include "pictures.h"
 #include "previewpanel.h"
 #include "prompts.h"
-#include "unappliededits.h"
-
-#include <QAction>
-#include <QCheckBox>
-#include <QComboBox>
-#include <QLineEdit>
-#include <QPlainTextEdit>
-#include <QPushButton>
 
 namespace quillet {
 
@@ -26,29 +16,17 @@ namespace {
 
 const QString kChangedText = QStringLiteral("数据修改成功.");
 const QString kApplyQuestion = QStringLiteral("当前单元的文本或颜色已修改但尚未确认，是否应用这些修改？");
-constexpr int kOptionsShownPicture = 9;
-constexpr int kOptionsHiddenPicture = 10;
-
-// The memo's lines as a list: a line break after the last line ends that line and opens none.
-QString memoLines(const QPlainTextEdit& memo) {
-    QString text = memo.toPlainText();
-    if (text.endsWith(QLatin1Char('\n'))) text.chop(1);
-    return text;
-}
 
 } // namespace
 
 void TForm_movie::connectOptionPanel() {
     OptionPanel& panel = *pop_window;
-    for (ColorSwatch* swatch : panel.swatches())
-        connect(swatch, &ColorSwatch::clicked, this, &TForm_movie::Panl_forecolorClick);
-    connect(panel.bsBtnHOK, &QPushButton::clicked, this, &TForm_movie::bsBtnHOKClick);
-    connect(panel.bsBtnHReset, &QPushButton::clicked, this, &TForm_movie::bsBtnHResetClick);
-    connect(panel.bsBtn_DfOk, &QPushButton::clicked, this, &TForm_movie::bsBtn_DfOkClick);
-    connect(panel.bsBtn_DfReset, &QPushButton::clicked, this, &TForm_movie::bsBtn_DfResetClick);
-    connect(panel.bsBtnPOK, &QPushButton::clicked, this, &TForm_movie::bsBtnPOKClick);
-    TB_ifo->setProperty("Picture", kOptionsShownPicture);
-    connect(TB_ifo, &QAction::triggered, this, &TForm_movie::TB_ifoClick);
+    connect(&panel, &OptionPanel::colorPickRequested, this, &TForm_movie::Panl_forecolorClick);
+    connect(&panel, &OptionPanel::applyPageOptionsRequested, this, &TForm_movie::bsBtnHOKClick);
+    connect(&panel, &OptionPanel::resetPageOptionsRequested, this, &TForm_movie::bsBtnHResetClick);
+    connect(&panel, &OptionPanel::applyUnitDefaultsRequested, this, &TForm_movie::bsBtn_DfOkClick);
+    connect(&panel, &OptionPanel::resetUnitDefaultsRequested, this, &TForm_movie::bsBtn_DfResetClick);
+    connect(&panel, &OptionPanel::applyUnitRequested, this, &TForm_movie::bsBtnPOKClick);
 }
 
 bool TForm_movie::acceptEncodable(const QStringList& unencodable) {
@@ -58,69 +36,47 @@ bool TForm_movie::acceptEncodable(const QStringList& unencodable) {
     return false;
 }
 
-void TForm_movie::Panl_forecolorClick(ColorSwatch* sender) {
-    OptionPanel& panel = *pop_window;
-    struct Pair {
-        ColorSwatch* swatch;
-        QLineEdit* edit;
-    };
-    const Pair byTag[] = {{panel.Lb_Color1, panel.Edit_color1},       {panel.Lb_Color2, panel.Edit_color2},
-                          {panel.Lb_Color_u1, panel.Edit_color_u1},   {panel.Lb_Color_u2, panel.Edit_color_u2},
-                          {panel.Lb_Color_Df1, panel.Edit_color_Df1}, {panel.Lb_Color_Df2, panel.Edit_color_Df2}};
-    if (!sender || sender->Tag < 1 || sender->Tag > 6) return;
-    const std::optional<TColor> chosen = m_prompts.color(sender->color());
-    if (!chosen) return;
-    const Pair& pair = byTag[sender->Tag - 1];
-    pair.swatch->setColor(*chosen);
-    pair.edit->setText(ColorToHex(pair.swatch->color()));
+void TForm_movie::Panl_forecolorClick(int tag, TColor current) {
+    const std::optional<TColor> chosen = m_prompts.color(current);
+    if (chosen) pop_window->showPickedColor(tag, *chosen);
 }
 
 void TForm_movie::bsBtnHOKClick() {
     OptionPanel& panel = *pop_window;
+    const PageFields fields = panel.pageFields();
     QStringList unencodable;
-    const QByteArray title = EncodeGbkText(panel.Edit_Title->text(), &unencodable);
-    const QByteArray backHex = EncodeGbkText(panel.Edit_color1->text(), &unencodable);
-    const QByteArray fontHex = EncodeGbkText(panel.Edit_color2->text(), &unencodable);
+    const QByteArray title = EncodeGbkText(fields.title, &unencodable);
+    const QByteArray backHex = EncodeGbkText(fields.backColor, &unencodable);
+    const QByteArray fontHex = EncodeGbkText(fields.fontColor, &unencodable);
     if (!acceptEncodable(unencodable)) return;
 
-    panel.Lb_Color1->setColor(HexToColor(panel.Edit_color1->text()));
-    panel.Lb_Color2->setColor(HexToColor(panel.Edit_color2->text()));
+    const TColor pageColor = panel.takeTypedPageColors();
     pageOptions.title = title;
-    pageOptions.showButtons = panel.CR_Button->isChecked();
+    pageOptions.showButtons = fields.showButtons;
     pageOptions.backColorHex = backHex;
     pageOptions.fontColorHex = fontHex;
-    FilmStrip->SetPageColor(panel.Lb_Color1->color());
-    FilmStrip->SetByteMode(panel.CB_ByteMode->currentIndex());
-    PreViewPanel->PreViewImage->Picture.fill(QColorOf(panel.Lb_Color1->color()));
-    PreViewPanel->PreViewImage->update();
-    Modified = true;
+    FilmStrip->SetPageColor(pageColor);
+    FilmStrip->SetByteMode(fields.byteMode);
+    PreViewPanel->fillPicture(QColorOf(pageColor));
+    setModified(true);
     m_prompts.message(kChangedText);
 }
 
 void TForm_movie::bsBtnHResetClick() {
-    OptionPanel& panel = *pop_window;
-    panel.Edit_Title->setText(DecodeGbkText(pageOptions.title));
-    panel.CR_Button->setChecked(pageOptions.showButtons);
-    panel.Edit_color1->setText(DecodeGbkText(pageOptions.backColorHex));
-    panel.Lb_Color1->setColor(HexToColor(panel.Edit_color1->text()));
-    panel.Edit_color2->setText(DecodeGbkText(pageOptions.fontColorHex));
-    panel.Lb_Color2->setColor(HexToColor(panel.Edit_color2->text()));
-    panel.CB_ByteMode->setCurrentIndex(FilmStrip->GetByteMode());
+    pop_window->showPageFields({DecodeGbkText(pageOptions.title), DecodeGbkText(pageOptions.backColorHex),
+                                DecodeGbkText(pageOptions.fontColorHex), pageOptions.showButtons,
+                                FilmStrip->GetByteMode()});
 }
 
 void TForm_movie::bsBtn_DfResetClick() {
-    OptionPanel& panel = *pop_window;
-    panel.Lb_Color_Df1->setColor(FilmStrip->FDefaultBackColor);
-    panel.Lb_Color_Df2->setColor(FilmStrip->FDefaultFontColor);
-    panel.Edit_color_Df1->setText(ColorToHex(panel.Lb_Color_Df1->color()));
-    panel.Edit_color_Df2->setText(ColorToHex(panel.Lb_Color_Df2->color()));
+    pop_window->showUnitDefaults({FilmStrip->FDefaultBackColor, FilmStrip->FDefaultFontColor});
 }
 
 void TForm_movie::bsBtn_DfOkClick() {
-    OptionPanel& panel = *pop_window;
-    FilmStrip->FDefaultBackColor = panel.Lb_Color_Df1->color();
-    FilmStrip->FDefaultFontColor = panel.Lb_Color_Df2->color();
-    Modified = true;
+    const ColorPair defaults = pop_window->unitDefaults();
+    FilmStrip->FDefaultBackColor = defaults.back;
+    FilmStrip->FDefaultFontColor = defaults.font;
+    setModified(true);
     m_prompts.message(kChangedText);
 }
 
@@ -131,17 +87,16 @@ void TForm_movie::bsBtnPOKClick() {
 bool TForm_movie::applyCurrentUnit() {
     OptionPanel& panel = *pop_window;
     QStringList unencodable;
-    const QList<QByteArray> lines = EncodeGbkLines(memoLines(*panel.MemoText), &unencodable);
+    const QList<QByteArray> lines = EncodeGbkLines(panel.unitText(), &unencodable);
     if (!acceptEncodable(unencodable)) return false;
 
     TAnsiImage& unit = FilmStrip->GetUnit(FilmStrip->FCurrentIndex);
     const int oldHeight = unit.Height;
     unit.SetLines(lines);
     const int growth = unit.Height - oldHeight;
-    panel.Lb_Color_u1->setColor(HexToColor(panel.Edit_color_u1->text()));
-    unit.SetBackColor(panel.Lb_Color_u1->color());
-    panel.Lb_Color_u2->setColor(HexToColor(panel.Edit_color_u2->text()));
-    unit.SetFontColor(panel.Lb_Color_u2->color());
+    const ColorPair colors = panel.takeTypedUnitColors();
+    unit.SetBackColor(colors.back);
+    unit.SetFontColor(colors.font);
     unit.Render();
     emit FilmStrip->unitRendered(unit.Tag);
     if (growth != 0) {
@@ -151,14 +106,14 @@ bool TForm_movie::applyCurrentUnit() {
     }
     // After the later units have moved, so the view lays out the strip once, complete.
     FilmStrip->UpdateWidth();
-    m_unitEdits->settle();
-    Modified = true;
+    panel.settleUnitFields();
+    setModified(true);
     m_prompts.message(kChangedText);
     return true;
 }
 
 bool TForm_movie::UnappliedEditsQuestion() {
-    if (FilmStrip->FCurrentIndex < 0 || !m_unitEdits->pending()) return true;
+    if (FilmStrip->FCurrentIndex < 0 || !pop_window->unitFieldsPending()) return true;
     switch (m_prompts.question(kApplyQuestion)) {
     case Prompts::Answer::Yes:
         // Text that cannot be applied keeps the user where the text is.
@@ -173,14 +128,12 @@ bool TForm_movie::UnappliedEditsQuestion() {
 }
 
 void TForm_movie::TB_ifoClick() {
-    if (TB_ifo->property("Picture").toInt() == kOptionsHiddenPicture) {
-        TB_ifo->setIcon(ToolPicture(kOptionsShownPicture));
-        TB_ifo->setProperty("Picture", kOptionsShownPicture);
+    if (!m_actions->optionsShown()) {
+        m_actions->setOptionsShown(true);
         pop_window->show();
         bsBtnHResetClick();
     } else {
-        TB_ifo->setIcon(ToolPicture(kOptionsHiddenPicture));
-        TB_ifo->setProperty("Picture", kOptionsHiddenPicture);
+        m_actions->setOptionsShown(false);
         pop_window->hide();
     }
 }

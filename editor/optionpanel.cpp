@@ -1,7 +1,9 @@
 #include "optionpanel.h"
 
+#include "colorhex.h"
 #include "colorswatch.h"
 #include "memoedit.h"
+#include "unappliededits.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -89,6 +91,120 @@ OptionPanel::OptionPanel(QWidget* parent) : QWidget(parent) {
     };
     for (const auto& [widget, name] : named)
         widget->setObjectName(QLatin1String(name));
+    // Nothing to edit until a unit is current.
+    Box_AImg->setEnabled(false);
+    m_unitEdits = std::make_unique<UnappliedEdits>(*MemoText, *Edit_color_u1, *Edit_color_u2);
+    connectControls();
+}
+
+OptionPanel::~OptionPanel() = default;
+
+void OptionPanel::connectControls() {
+    for (ColorSwatch* swatch : swatches()) {
+        connect(swatch, &ColorSwatch::clicked, this,
+                [this](ColorSwatch* clicked) { emit colorPickRequested(clicked->Tag, clicked->color()); });
+    }
+    connect(bsBtnHOK, &QPushButton::clicked, this, &OptionPanel::applyPageOptionsRequested);
+    connect(bsBtnHReset, &QPushButton::clicked, this, &OptionPanel::resetPageOptionsRequested);
+    connect(bsBtn_DfOk, &QPushButton::clicked, this, &OptionPanel::applyUnitDefaultsRequested);
+    connect(bsBtn_DfReset, &QPushButton::clicked, this, &OptionPanel::resetUnitDefaultsRequested);
+    connect(bsBtnPOK, &QPushButton::clicked, this, &OptionPanel::applyUnitRequested);
+}
+
+PageFields OptionPanel::pageFields() const {
+    return {Edit_Title->text(), Edit_color1->text(), Edit_color2->text(), CR_Button->isChecked(),
+            CB_ByteMode->currentIndex()};
+}
+
+void OptionPanel::showPageFields(const PageFields& fields) {
+    Edit_Title->setText(fields.title);
+    CR_Button->setChecked(fields.showButtons);
+    Edit_color1->setText(fields.backColor);
+    Lb_Color1->setColor(HexToColor(Edit_color1->text()));
+    Edit_color2->setText(fields.fontColor);
+    Lb_Color2->setColor(HexToColor(Edit_color2->text()));
+    CB_ByteMode->setCurrentIndex(fields.byteMode);
+}
+
+void OptionPanel::showByteMode(int index) {
+    CB_ByteMode->setCurrentIndex(index);
+}
+
+TColor OptionPanel::takeTypedPageColors() {
+    Lb_Color1->setColor(HexToColor(Edit_color1->text()));
+    Lb_Color2->setColor(HexToColor(Edit_color2->text()));
+    return Lb_Color1->color();
+}
+
+TColor OptionPanel::pageColor() const {
+    return Lb_Color1->color();
+}
+
+ColorPair OptionPanel::unitDefaults() const {
+    return {Lb_Color_Df1->color(), Lb_Color_Df2->color()};
+}
+
+void OptionPanel::showUnitDefaults(ColorPair colors) {
+    Lb_Color_Df1->setColor(colors.back);
+    Lb_Color_Df2->setColor(colors.font);
+    Edit_color_Df1->setText(ColorToHex(Lb_Color_Df1->color()));
+    Edit_color_Df2->setText(ColorToHex(Lb_Color_Df2->color()));
+}
+
+void OptionPanel::showUnit(ColorPair colors, const QString& text) {
+    Lb_Color_u1->setColor(colors.back);
+    Lb_Color_u2->setColor(colors.font);
+    MemoText->setPlainText(text);
+    Box_AImg->setEnabled(true);
+    showUnitColorTexts();
+}
+
+void OptionPanel::showNoUnit() {
+    Lb_Color_u1->setColor(0xFFFFFF);
+    Lb_Color_u2->setColor(0);
+    MemoText->clear();
+    Box_AImg->setEnabled(false);
+    showUnitColorTexts();
+}
+
+void OptionPanel::showUnitColorTexts() {
+    Edit_color_u1->setText(ColorToHex(Lb_Color_u1->color()));
+    Edit_color_u2->setText(ColorToHex(Lb_Color_u2->color()));
+    m_unitEdits->settle();
+}
+
+QString OptionPanel::unitText() const {
+    QString text = MemoText->toPlainText();
+    if (text.endsWith(QLatin1Char('\n'))) text.chop(1);
+    return text;
+}
+
+ColorPair OptionPanel::takeTypedUnitColors() {
+    Lb_Color_u1->setColor(HexToColor(Edit_color_u1->text()));
+    Lb_Color_u2->setColor(HexToColor(Edit_color_u2->text()));
+    return {Lb_Color_u1->color(), Lb_Color_u2->color()};
+}
+
+void OptionPanel::settleUnitFields() {
+    m_unitEdits->settle();
+}
+
+bool OptionPanel::unitFieldsPending() const {
+    return m_unitEdits->pending();
+}
+
+void OptionPanel::showPickedColor(int tag, TColor color) {
+    struct Pair {
+        ColorSwatch* swatch;
+        QLineEdit* edit;
+    };
+    const Pair byTag[] = {{Lb_Color1, Edit_color1},       {Lb_Color2, Edit_color2},
+                          {Lb_Color_u1, Edit_color_u1},   {Lb_Color_u2, Edit_color_u2},
+                          {Lb_Color_Df1, Edit_color_Df1}, {Lb_Color_Df2, Edit_color_Df2}};
+    if (tag < 1 || tag > 6) return;
+    const Pair& pair = byTag[tag - 1];
+    pair.swatch->setColor(color);
+    pair.edit->setText(ColorToHex(pair.swatch->color()));
 }
 
 void OptionPanel::buildPageOptions() {

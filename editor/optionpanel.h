@@ -1,6 +1,10 @@
 #pragma once
 
+#include "ansicell.h"
+
 #include <QWidget>
+
+#include <memory>
 
 class QCheckBox;
 class QComboBox;
@@ -13,16 +17,75 @@ class QPushButton;
 namespace quillet {
 
 class ColorSwatch;
+class UnappliedEdits;
+
+// What the page options group shows: the texts as typed, the box and the byte mode's index.
+struct PageFields {
+    QString title;
+    QString backColor;
+    QString fontColor;
+    bool showButtons = false;
+    int byteMode = -1;
+};
+
+// A background and a text colour, as a swatch pair holds them.
+struct ColorPair {
+    TColor back = 0;
+    TColor font = 0;
+};
 
 // The option panel at the right of the main window: page options, unit defaults and the current
-// unit's text and colours, each group with its own confirm button. The window connects the
-// buttons and swatches to its handlers; the panel itself keeps no state beyond its controls.
+// unit's text and colours, each group with its own confirm button. It shows what it is given and
+// tells through its signals what the user asked for; the values typed are read through it. Beyond
+// its controls it keeps only what its current-unit fields showed when they were last filled.
 class OptionPanel : public QWidget {
     Q_OBJECT
 public:
     static constexpr int kWidth = 279;
 
     explicit OptionPanel(QWidget* parent = nullptr);
+    ~OptionPanel() override;
+
+    // Page options. Showing them sets each swatch from its typed text.
+    PageFields pageFields() const;
+    void showPageFields(const PageFields& fields);
+    void showByteMode(int index);
+    // The swatches take the colours their texts name; returns the page colour then held.
+    TColor takeTypedPageColors();
+    // The page colour's swatch.
+    TColor pageColor() const;
+
+    // Unit defaults: their swatches (the texts only show them).
+    ColorPair unitDefaults() const;
+    void showUnitDefaults(ColorPair colors);
+
+    // The current unit's group: filled from a unit and enabled, or blank and disabled without one.
+    // Either way the fields then count as holding no unapplied change.
+    void showUnit(ColorPair colors, const QString& text);
+    void showNoUnit();
+    // The text box's lines: a line break after the last line ends that line and opens none.
+    QString unitText() const;
+    // The unit swatches take the colours their texts name; returns them.
+    ColorPair takeTypedUnitColors();
+    // The fields were just applied to the unit: they hold no unapplied change.
+    void settleUnitFields();
+    // True when the text or a colour text differs from what was last filled or applied.
+    bool unitFieldsPending() const;
+
+    // Shows a picked colour in the swatch of that Tag and its text.
+    void showPickedColor(int tag, TColor color);
+
+signals:
+    // A swatch was clicked: the user asks for a colour in place of `current`.
+    void colorPickRequested(int tag, TColor current);
+    void applyPageOptionsRequested();
+    void resetPageOptionsRequested();
+    void applyUnitDefaultsRequested();
+    void resetUnitDefaultsRequested();
+    void applyUnitRequested();
+
+public:
+    // The controls; each has its member's name as object name.
 
     // "全局选项": page title, page colours, control buttons, byte mode of new units.
     QGroupBox* Box_FP;
@@ -70,6 +133,10 @@ private:
     void buildPageOptions();
     void buildUnitDefaults();
     void buildCurrentUnit();
+    void connectControls();
+    void showUnitColorTexts();
+
+    std::unique_ptr<UnappliedEdits> m_unitEdits;
 };
 
 } // namespace quillet

@@ -3,47 +3,27 @@
 
 #include "colorconvert.h"
 #include "colorhex.h"
-#include "colorswatch.h"
+#include "editoractions.h"
 #include "filmpanel.h"
 #include "gbktext.h"
 #include "optionpanel.h"
-#include "pictures.h"
 #include "previewpanel.h"
 #include "previewspeed.h"
 
-#include <QAction>
-#include <QLabel>
-#include <QPainter>
-#include <QPushButton>
-#include <QSlider>
 #include <QTimer>
-
-#include <algorithm>
 
 namespace quillet {
 
-namespace {
-
-constexpr int kClosedTag = 1;
-constexpr int kOpenTag = 2;
-constexpr int kClosedPicture = 6;
-constexpr int kOpenPicture = 7;
-
-} // namespace
-
 void TForm_movie::connectPreview() {
-    PreviewPanel& pane = *PreViewPanel;
-    TB_Preplay->setProperty("Picture", kClosedPicture);
     // At 10 ms a coarse timer's slack would be a noticeable share of every frame.
     Timer->setTimerType(Qt::PreciseTimer);
-    connect(TB_Preplay, &QAction::triggered, this, &TForm_movie::TB_PreplayClick);
     connect(Timer, &QTimer::timeout, this, &TForm_movie::TimerTimer);
-    connect(pane.PreView_SpeedBar, &QSlider::valueChanged, this, &TForm_movie::PreView_SpeedBarChange);
-    connect(pane.bsBtnPvOK, &QPushButton::clicked, this, &TForm_movie::bsBtnPvOKClick);
+    connect(PreViewPanel, &PreviewPanel::speedBarMoved, this, &TForm_movie::PreView_SpeedBarChange);
+    connect(PreViewPanel, &PreviewPanel::takeSpeedRequested, this, &TForm_movie::bsBtnPvOKClick);
 }
 
 void TForm_movie::TB_PreplayClick() {
-    if (TB_Preplay->property("Tag").toInt() != kClosedTag) {
+    if (m_actions->previewOpen()) {
         closePreview();
         return;
     }
@@ -51,17 +31,11 @@ void TForm_movie::TB_PreplayClick() {
     if (!UnappliedEditsQuestion()) return;
     MainPanel->hide();
     PreViewPanel->show();
-    PreviewPicture& picture = *PreViewPanel->PreViewImage;
-    QPainter(&picture.Picture)
-        .fillRect(0, 0, PreviewPicture::kWidth, PreviewPicture::kHeight,
-                  QColorOf(HexToColor(DecodeGbkText(pageOptions.backColorHex))));
-    picture.update();
+    PreViewPanel->fillPicture(QColorOf(HexToColor(DecodeGbkText(pageOptions.backColorHex))));
     Timer->setInterval(1);
     Timer->start();
     UpdateToolButtons();
-    TB_Preplay->setProperty("Tag", kOpenTag);
-    TB_Preplay->setProperty("Picture", kOpenPicture);
-    TB_Preplay->setIcon(ToolPicture(kOpenPicture));
+    m_actions->setPreviewOpen(true);
 }
 
 void TForm_movie::closePreview() {
@@ -69,9 +43,7 @@ void TForm_movie::closePreview() {
     Timer->stop();
     MainPanel->show();
     UpdateToolButtons();
-    TB_Preplay->setProperty("Tag", kClosedTag);
-    TB_Preplay->setProperty("Picture", kClosedPicture);
-    TB_Preplay->setIcon(ToolPicture(kClosedPicture));
+    m_actions->setPreviewOpen(false);
 }
 
 void TForm_movie::TimerTimer() {
@@ -80,30 +52,22 @@ void TForm_movie::TimerTimer() {
     if (strip.FPlayIndex > strip.FCount - 1) strip.FPlayIndex = 0;
     if (Timer->interval() != PreviewInterval) Timer->setInterval(PreviewInterval);
 
-    PreviewPicture& picture = *PreViewPanel->PreViewImage;
-    QPainter painter(&picture.Picture);
-    painter.setCompositionMode(QPainter::CompositionMode_Source);
-    const QRect cleared(QPoint(0, 0), strip.GetUnit(strip.FPlayIndex).TextArea().size());
-    painter.fillRect(cleared, QColorOf(pop_window->Lb_Color1->color()));
+    const QSize cleared = strip.GetUnit(strip.FPlayIndex).TextArea().size();
     strip.SetPlayIndex(strip.FPlayIndex + 1);
     const TAnsiImage& next = strip.GetUnit(strip.FPlayIndex);
-    const QRect source = next.TextArea();
-    const QRect drawn(QPoint(0, 0), source.size());
-    painter.drawImage(drawn, next.Picture, source);
-    painter.end();
-    picture.update(cleared.united(drawn));
+    PreViewPanel->showFrame(cleared, QColorOf(pop_window->pageColor()), next.Picture, next.TextArea());
 }
 
 void TForm_movie::PreView_SpeedBarChange() {
-    PreviewInterval = PreviewIntervalFromPosition(PreViewPanel->PreView_SpeedBar->value());
+    PreviewInterval = PreviewIntervalFromPosition(PreViewPanel->speedBarPosition());
     Timer->setInterval(PreviewInterval);
-    PreViewPanel->PreViewSpeedCaption->setText(QString::number(PreviewInterval));
+    PreViewPanel->showInterval(PreviewInterval);
 }
 
 void TForm_movie::bsBtnPvOKClick() {
     pageOptions.speed = PreviewInterval;
     closePreview();
-    Modified = true;
+    setModified(true);
 }
 
 } // namespace quillet

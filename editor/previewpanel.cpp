@@ -57,6 +57,36 @@ PreviewPanel::PreviewPanel(QWidget* parent) : QWidget(parent) {
     PreViewSpeedCaption->setObjectName(QStringLiteral("PreViewSpeedCaption"));
     PreView_SpeedBar->setObjectName(QStringLiteral("PreView_SpeedBar"));
     bsBtnPvOK->setObjectName(QStringLiteral("bsBtnPvOK"));
+    connect(PreView_SpeedBar, &QSlider::valueChanged, this, &PreviewPanel::speedBarMoved);
+    connect(bsBtnPvOK, &QPushButton::clicked, this, &PreviewPanel::takeSpeedRequested);
+}
+
+int PreviewPanel::speedBarPosition() const {
+    return PreView_SpeedBar->value();
+}
+
+void PreviewPanel::setSpeedBarPosition(int position) {
+    PreView_SpeedBar->setValue(position);
+}
+
+void PreviewPanel::showInterval(int milliseconds) {
+    PreViewSpeedCaption->setText(QString::number(milliseconds));
+}
+
+void PreviewPanel::fillPicture(const QColor& color) {
+    PreViewImage->Picture.fill(color);
+    PreViewImage->update();
+}
+
+void PreviewPanel::showFrame(const QSize& cleared, const QColor& fill, const QImage& frame, const QRect& source) {
+    const QRect clearedArea(QPoint(0, 0), cleared);
+    const QRect drawn(QPoint(0, 0), source.size());
+    QPainter painter(&PreViewImage->Picture);
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    painter.fillRect(clearedArea, fill);
+    painter.drawImage(drawn, frame, source);
+    painter.end();
+    PreViewImage->update(clearedArea.united(drawn));
 }
 
 } // namespace quillet

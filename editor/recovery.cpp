@@ -22,7 +22,8 @@ QString recoveryQuestion(const RecoveryCopy& copy, const QString& documentName) 
 
 bool TForm_movie::startAutoSave() {
     AutoSave = std::make_unique<AutoSaver>(
-        *FilmStrip, [this] { return Modified; }, RecoveryFolder());
+        *FilmStrip, [this] { return Modified; }, RecoveryFolder(), this);
+    AutoSave->setObjectName(QStringLiteral("AutoSave"));
     connect(AutoSave.get(), &AutoSaver::failed, this,
             [this](const QString& text) { bsSkinStatusBar1->showMessage(text, 10000); });
     AutoSave->start();
@@ -49,10 +50,10 @@ void TForm_movie::restoreCopy(const QString& copy, const QString& documentName) 
     LoadFromFile(copy);
     FilmStrip->FDocFileName = documentName;
     if (documentName == Run().ProgramDir + Run().DefaultFileName)
-        bsSkinStatusBar1->bsSkinStatusPanel_4->showPlainText(Run().DefaultFileName);
+        bsSkinStatusBar1->showPlainFileName(Run().DefaultFileName);
     else
         ShowFileName(documentName);
-    Modified = true;
+    setModified(true);
     UpdateToolButtons();
 }
 

@@ -10,11 +10,9 @@
 #include "runvalues.h"
 #include "settings.h"
 
-#include <QComboBox>
 #include <QEvent>
 #include <QGuiApplication>
 #include <QScreen>
-#include <QSlider>
 
 namespace quillet {
 
@@ -75,11 +73,11 @@ void TForm_movie::LoadSettings(const QString& path) {
 
         // The title and the buttons are not stored: they start empty and off.
         pageOptions = stored->page;
-        PreViewPanel->PreView_SpeedBar->setValue(SpeedBarPositionFromSpeed(pageOptions.speed));
+        PreViewPanel->setSpeedBarPosition(SpeedBarPositionFromSpeed(pageOptions.speed));
         FilmStrip->FDefaultFontColor = stored->defaultFontColor;
         FilmStrip->FDefaultBackColor = stored->defaultBackColor;
         FilmStrip->SetByteMode(stored->defaultByteMode);
-        pop_window->CB_ByteMode->setCurrentIndex(stored->defaultByteMode);
+        pop_window->showByteMode(stored->defaultByteMode);
     }
     // Also when the bar kept its place: the interval always follows the bar once settings are read.
     PreView_SpeedBarChange();

@@ -82,6 +82,32 @@ StatusPanels::StatusPanels(QWidget* parent) : QStatusBar(parent) {
     bsSkinStatusPanel_4->setMinimumWidth(40);
     bsSkinStatusPanel_4->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     addWidget(bsSkinStatusPanel_4, 1);
+    connect(Panl_Edit, &StatusPanel::clicked, this, &StatusPanels::editSourceRequested);
+}
+
+void StatusPanels::showUnit(int number, int count, int cols, int rows, bool hasColor) {
+    bsSkinStatusPanel_0->setText(QStringLiteral("单元：%1/%2").arg(number).arg(count));
+    bsSkinStatusPanel_1->setText(QStringLiteral("尺寸：%1×%2").arg(cols).arg(rows));
+    ShowColorFlag(hasColor);
+}
+
+void StatusPanels::showNoUnit() {
+    bsSkinStatusPanel_0->setText(QStringLiteral("单元：0/0"));
+    bsSkinStatusPanel_1->setText(QStringLiteral("尺寸：0x0"));
+    bsSkinStatusPanel_4->hideHint();
+}
+
+void StatusPanels::showFileName(const QString& name) {
+    bsSkinStatusPanel_4->ShowFileName(name);
+}
+
+void StatusPanels::showPlainFileName(const QString& text) {
+    bsSkinStatusPanel_4->showPlainText(text);
+}
+
+void StatusPanels::setUnitPanelsEnabled(bool enabled) {
+    Panl_reload->setEnabled(enabled);
+    Panl_Edit->setEnabled(enabled);
 }
 
 void StatusPanels::ShowColorFlag(bool flag) {

@@ -49,6 +49,22 @@ class StatusPanels : public QStatusBar {
 public:
     explicit StatusPanels(QWidget* parent = nullptr);
 
+    // The current unit: "单元：number/count", "尺寸：cols×rows" and the colour indicator.
+    void showUnit(int number, int count, int cols, int rows, bool hasColor);
+    // No unit is current: "单元：0/0", "尺寸：0x0", and the file name's hint is hidden.
+    void showNoUnit();
+    // The file panel: a document's file name by its rule, or a text as it is.
+    void showFileName(const QString& name);
+    void showPlainFileName(const QString& text);
+    // The two action panels can be clicked only while the document has units.
+    void setUnitPanelsEnabled(bool enabled);
+
+signals:
+    // The edit panel was clicked: the user asks to open the current unit's source file.
+    void editSourceRequested();
+
+public:
+
     StatusPanel* bsSkinStatusPanel_0;
     StatusPanel* bsSkinStatusPanel_1;
     StatusPanel* bsSkinStatusPanel_color;
