@@ -57,8 +57,7 @@ QWidget* gap(QWidget* parent) {
 } // namespace
 
 EditorActions::EditorActions(QWidget* window)
-    : QObject(window),
-      TB_open(toolAction(this, "TB_open", 0, QStringLiteral("打开动画文件"), QKeySequence::Open)),
+    : QObject(window), TB_open(toolAction(this, "TB_open", 0, QStringLiteral("打开动画文件"), QKeySequence::Open)),
       TB_New(toolAction(this, "TB_New", 11, QStringLiteral("新建动画文件"), QKeySequence::New)),
       TB_save(toolAction(this, "TB_save", 1, QStringLiteral("保存动画文件"), QKeySequence::Save)),
       TB_SaveHtm(toolAction(this, "TB_SaveHtm", 8, QStringLiteral("输出为网页"), QKeySequence(Qt::CTRL | Qt::Key_E))),

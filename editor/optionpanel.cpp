@@ -198,9 +198,8 @@ void OptionPanel::showPickedColor(int tag, TColor color) {
         ColorSwatch* swatch;
         QLineEdit* edit;
     };
-    const Pair byTag[] = {{Lb_Color1, Edit_color1},       {Lb_Color2, Edit_color2},
-                          {Lb_Color_u1, Edit_color_u1},   {Lb_Color_u2, Edit_color_u2},
-                          {Lb_Color_Df1, Edit_color_Df1}, {Lb_Color_Df2, Edit_color_Df2}};
+    const Pair byTag[] = {{Lb_Color1, Edit_color1},     {Lb_Color2, Edit_color2},       {Lb_Color_u1, Edit_color_u1},
+                          {Lb_Color_u2, Edit_color_u2}, {Lb_Color_Df1, Edit_color_Df1}, {Lb_Color_Df2, Edit_color_Df2}};
     if (tag < 1 || tag > 6) return;
     const Pair& pair = byTag[tag - 1];
     pair.swatch->setColor(color);

@@ -64,7 +64,6 @@ signals:
     void editSourceRequested();
 
 public:
-
     StatusPanel* bsSkinStatusPanel_0;
     StatusPanel* bsSkinStatusPanel_1;
     StatusPanel* bsSkinStatusPanel_color;

@@ -7,8 +7,17 @@
 
 #include <memory>
 
+class QAction;
+class QTimer;
+class QToolBar;
+
 namespace quillet {
 
+class AutoSaver;
+class FilmView;
+class OptionPanel;
+class PreviewPanel;
+class StatusPanels;
 class TFilmPanel;
 
 // A program folder in a temporary directory (with a copy of the page template unless told
@@ -40,6 +49,12 @@ public:
     QString animationFile(const QString& name, int records) const;
     // Adds text pages through the add command, answering its dialog.
     void addPages(int count, int rows = 3);
+    // Saves the document through the save command under a new file below the program folder,
+    // which clears the changed mark; returns the file's path.
+    QString saveAs(const QString& name);
+    // Writes the document's page through the export command as "page.htm" in the program folder
+    // (replacing an earlier one) and returns the page; "(no page)" when none was written.
+    QByteArray exportPage();
 
     QString status0() const;
     QString status1() const;
@@ -47,6 +62,27 @@ public:
 
 // The question a start asks when a run that crashed left a recovery copy.
 inline const QString kRecoveryQuestion = QStringLiteral("上次运行未正常结束，是否恢复自动保存的动画？");
+
+// The window's parts, found by their object names; a missing one ends the test run.
+QAction& action(const TForm_movie& window, const char* name);
+QToolBar& toolBar(const TForm_movie& window);
+OptionPanel& optionPanel(const TForm_movie& window);
+PreviewPanel& previewPanel(const TForm_movie& window);
+StatusPanels& statusBar(const TForm_movie& window);
+FilmView& filmView(const TForm_movie& window);
+QWidget& mainPanel(const TForm_movie& window);
+QTimer& previewTimer(const TForm_movie& window);
+AutoSaver& autoSaver(const TForm_movie& window);
+
+// Triggers the action of that name, as its button or key does (nothing while it is disabled).
+void trigger(const TForm_movie& window, const char* name);
+// One tick of the preview's timer.
+void previewTick(const TForm_movie& window);
+// The preview interval in milliseconds, as the speed caption shows it.
+int previewInterval(const TForm_movie& window);
+// Makes the unit current with the film view's arrow keys, as a user does; stops early when the
+// window keeps the current unit.
+void selectUnit(const TForm_movie& window, int index);
 
 // Drags a file onto the window and drops it there, as the desktop does.
 void dropFile(TForm_movie& window, const QString& path);

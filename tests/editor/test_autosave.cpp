@@ -12,7 +12,9 @@
 #include <QFileInfo>
 #include <QLockFile>
 #include <QProcess>
+#include <QPushButton>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <atomic>
@@ -116,6 +118,7 @@ private slots:
     void savingOrDiscardingRemovesTheCopy();
     void cleanCloseRemovesTheCopyCancelKeepsIt();
     void unchangedDocumentIsNotWrittenAgain();
+    void nameChangeAloneIsWrittenAgain();
     void copyNeverReplacesTheDocument();
     void failureIsNotedOnceWithoutDialog();
     void startOffersLeftoverAndYesRestoresIt();
@@ -132,15 +135,15 @@ private slots:
 void AutoSave::modifiedDocumentIsCopiedAfterTheInterval() {
     EditorFixture f;
     TForm_movie& w = f.start();
-    QCOMPARE(w.AutoSave->interval(), 30000);
-    w.AutoSave->setInterval(40);
-    const QString copy = w.AutoSave->copyPath();
+    QCOMPARE(autoSaver(w).interval(), 30000);
+    autoSaver(w).setInterval(40);
+    const QString copy = autoSaver(w).copyPath();
     QVERIFY(copy.startsWith(f.recoveryDir()));
     f.addPages(3);
     QVERIFY(!QFileInfo::exists(copy));
     QTRY_VERIFY(QFileInfo::exists(copy));
-    QCOMPARE(fileContents(copy), stripRecords(*w.FilmStrip));
-    QCOMPARE(QString::fromUtf8(fileContents(w.AutoSave->namePath())), f.defaultDocument());
+    QCOMPARE(fileContents(copy), stripRecords(w.document()));
+    QCOMPARE(QString::fromUtf8(fileContents(autoSaver(w).namePath())), f.defaultDocument());
     QVERIFY(!QFileInfo::exists(f.defaultDocument()));
 }
 
@@ -148,11 +151,11 @@ void AutoSave::cleanDocumentLeavesNoCopy() {
     EditorFixture f;
     // A page named on the command line leaves the document clean.
     TForm_movie& w = f.start({f.textPage(QStringLiteral("start.txt"))});
-    QCOMPARE(w.FilmStrip->FCount, 1);
-    QVERIFY(!w.Modified);
-    w.AutoSave->setInterval(10);
+    QCOMPARE(w.document().FCount, 1);
+    QVERIFY(!w.isModified());
+    autoSaver(w).setInterval(10);
     QTest::qWait(120);
-    QVERIFY(w.AutoSave->saveNow());
+    QVERIFY(autoSaver(w).saveNow());
     QVERIFY(leftovers(f).isEmpty());
 }
 
@@ -160,24 +163,24 @@ void AutoSave::savingOrDiscardingRemovesTheCopy() {
     EditorFixture f;
     TForm_movie& w = f.start();
     f.addPages(2);
-    QVERIFY(w.AutoSave->saveNow());
-    QVERIFY(QFileInfo::exists(w.AutoSave->copyPath()));
+    QVERIFY(autoSaver(w).saveNow());
+    QVERIFY(QFileInfo::exists(autoSaver(w).copyPath()));
 
     const QString saved = f.programDir() + QStringLiteral("动画 一.mmt");
     f.prompts.saveNames << saved;
-    w.TB_save1Click();
-    QVERIFY(!w.Modified);
+    trigger(w, "TB_save");
+    QVERIFY(!w.isModified());
     QVERIFY(leftovers(f).isEmpty());
-    QVERIFY(!QFileInfo::exists(w.AutoSave->namePath()));
-    QVERIFY(w.AutoSave->saveNow());
+    QVERIFY(!QFileInfo::exists(autoSaver(w).namePath()));
+    QVERIFY(autoSaver(w).saveNow());
     QVERIFY(leftovers(f).isEmpty());
 
     // The copy now carries the saved name; answering No to the save question discards both.
     f.addPages(1);
-    QVERIFY(w.AutoSave->saveNow());
-    QCOMPARE(QString::fromUtf8(fileContents(w.AutoSave->namePath())), saved);
+    QVERIFY(autoSaver(w).saveNow());
+    QCOMPARE(QString::fromUtf8(fileContents(autoSaver(w).namePath())), saved);
     f.prompts.questions << Prompts::Answer::No;
-    w.TB_NewClick();
+    trigger(w, "TB_New");
     QVERIFY(leftovers(f).isEmpty());
     QVERIFY(f.prompts.allAnswered());
 }
@@ -186,10 +189,10 @@ void AutoSave::cleanCloseRemovesTheCopyCancelKeepsIt() {
     EditorFixture f;
     TForm_movie& w = f.start();
     f.addPages(1);
-    QVERIFY(w.AutoSave->saveNow());
+    QVERIFY(autoSaver(w).saveNow());
     f.prompts.questions << Prompts::Answer::Cancel;
     QVERIFY(!w.close());
-    QVERIFY(QFileInfo::exists(w.AutoSave->copyPath()));
+    QVERIFY(QFileInfo::exists(autoSaver(w).copyPath()));
     f.prompts.questions << Prompts::Answer::No;
     QVERIFY(w.close());
     QVERIFY(leftovers(f).isEmpty());
@@ -201,19 +204,39 @@ void AutoSave::unchangedDocumentIsNotWrittenAgain() {
     TForm_movie& w = f.start();
     f.addPages(1, 2);
     f.addPages(1, 5);
-    QVERIFY(w.AutoSave->saveNow());
-    const QString copy = w.AutoSave->copyPath();
+    QVERIFY(autoSaver(w).saveNow());
+    const QString copy = autoSaver(w).copyPath();
     QFile::remove(copy);
     f.writeFile(kRecovery + QFileInfo(copy).fileName(), "marker");
-    QVERIFY(w.AutoSave->saveNow());
+    QVERIFY(autoSaver(w).saveNow());
     QCOMPARE(fileContents(copy), QByteArray("marker"));
-    // Any change to the units, or to the document's name, is written at the next chance.
-    w.FilmStrip->MoveUnit(1, true);
-    QVERIFY(w.AutoSave->saveNow());
-    QCOMPARE(fileContents(copy), stripRecords(*w.FilmStrip));
-    w.FilmStrip->FDocFileName = f.programDir() + QStringLiteral("其他.mmt");
-    QVERIFY(w.AutoSave->saveNow());
-    QCOMPARE(QString::fromUtf8(fileContents(w.AutoSave->namePath())), w.FilmStrip->FDocFileName);
+    // Any change to the units is written at the next chance.
+    trigger(w, "TB_up");
+    QVERIFY(autoSaver(w).saveNow());
+    QCOMPARE(fileContents(copy), stripRecords(w.document()));
+}
+
+// The window changes the name only with a save, which ends the copy; the saver on its own also
+// writes again for a new name with the same units.
+void AutoSave::nameChangeAloneIsWrittenAgain() {
+    QTemporaryDir dir;
+    TFilmPanel strip;
+    strip.FDocFileName = dir.path() + QStringLiteral("/film.mmt");
+    AutoSaver saver(
+        strip, [] { return true; }, dir.path() + QStringLiteral("/recovery"));
+    QVERIFY(saver.start());
+    QVERIFY(saver.saveNow());
+    const QString copy = saver.copyPath();
+    QFile marker(copy);
+    QVERIFY(marker.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    marker.write("marker");
+    marker.close();
+    QVERIFY(saver.saveNow());
+    QCOMPARE(fileContents(copy), QByteArray("marker")); // unchanged: not written again
+    strip.FDocFileName = dir.path() + QStringLiteral("/其他.mmt");
+    QVERIFY(saver.saveNow());
+    QCOMPARE(fileContents(copy), stripRecords(strip));
+    QCOMPARE(QString::fromUtf8(fileContents(saver.namePath())), strip.FDocFileName);
 }
 
 void AutoSave::copyNeverReplacesTheDocument() {
@@ -221,38 +244,39 @@ void AutoSave::copyNeverReplacesTheDocument() {
     TForm_movie& w = f.start();
     f.addPages(1);
     // A document opened from the recovery folder under this run's own copy name.
-    const QString copy = w.AutoSave->copyPath();
-    w.SaveToFile(copy);
+    const QString copy = autoSaver(w).copyPath();
+    f.prompts.saveNames << copy;
+    trigger(w, "TB_save");
     const QByteArray onDisk = fileContents(copy);
     f.addPages(1);
-    QVERIFY(w.Modified);
-    QVERIFY(!w.AutoSave->saveNow());
+    QVERIFY(w.isModified());
+    QVERIFY(!autoSaver(w).saveNow());
     QCOMPARE(fileContents(copy), onDisk);
-    QVERIFY(!QFileInfo::exists(w.AutoSave->namePath()));
-    QVERIFY(w.bsSkinStatusBar1->currentMessage().startsWith(QStringLiteral("自动保存失败：")));
+    QVERIFY(!QFileInfo::exists(autoSaver(w).namePath()));
+    QVERIFY(statusBar(w).currentMessage().startsWith(QStringLiteral("自动保存失败：")));
     QVERIFY(f.prompts.log.isEmpty() || !f.prompts.log.last().startsWith(QStringLiteral("critical")));
 }
 
 void AutoSave::failureIsNotedOnceWithoutDialog() {
     EditorFixture f;
     TForm_movie& w = f.start();
-    QSignalSpy spy(w.AutoSave.get(), &AutoSaver::failed);
+    QSignalSpy spy(&autoSaver(w), &AutoSaver::failed);
     f.addPages(1);
     // A folder where the copy should go: no write can succeed.
-    QVERIFY(QDir().mkpath(w.AutoSave->copyPath()));
+    QVERIFY(QDir().mkpath(autoSaver(w).copyPath()));
     f.prompts.clearLog();
-    QVERIFY(!w.AutoSave->saveNow());
-    QVERIFY(!w.AutoSave->saveNow());
+    QVERIFY(!autoSaver(w).saveNow());
+    QVERIFY(!autoSaver(w).saveNow());
     QCOMPARE(spy.count(), 1);
-    QVERIFY(spy.first().first().toString().contains(QFileInfo(w.AutoSave->copyPath()).fileName()));
+    QVERIFY(spy.first().first().toString().contains(QFileInfo(autoSaver(w).copyPath()).fileName()));
     QVERIFY(f.prompts.log.isEmpty());
     // Once a copy succeeds again, the next failure is noted again.
-    QDir().rmdir(w.AutoSave->copyPath());
-    QVERIFY(w.AutoSave->saveNow());
+    QDir().rmdir(autoSaver(w).copyPath());
+    QVERIFY(autoSaver(w).saveNow());
     f.addPages(1);
-    QDir().remove(w.AutoSave->copyPath());
-    QVERIFY(QDir().mkpath(w.AutoSave->copyPath()));
-    QVERIFY(!w.AutoSave->saveNow());
+    QDir().remove(autoSaver(w).copyPath());
+    QVERIFY(QDir().mkpath(autoSaver(w).copyPath()));
+    QVERIFY(!autoSaver(w).saveNow());
     QCOMPARE(spy.count(), 2);
 }
 
@@ -267,24 +291,24 @@ void AutoSave::startOffersLeftoverAndYesRestoresIt() {
     const QString asked = f.prompts.shown(QStringLiteral("confirm")).first();
     QVERIFY(asked.startsWith(kRecoveryQuestion));
     QVERIFY(asked.contains(name));
-    QCOMPARE(w.FilmStrip->FCount, 3);
-    QCOMPARE(stripRecords(*w.FilmStrip), planted);
-    QVERIFY(w.Modified);
-    QCOMPARE(w.FilmStrip->FDocFileName, name);
+    QCOMPARE(w.document().FCount, 3);
+    QCOMPARE(stripRecords(w.document()), planted);
+    QVERIFY(w.isModified());
+    QCOMPARE(w.document().FDocFileName, name);
     QCOMPARE(f.status0(), QStringLiteral("单元：3/3"));
-    QVERIFY(w.TB_save->isEnabled());
+    QVERIFY(action(w, "TB_save").isEnabled());
     // The leftover went only after this run's own copy took its place.
-    QCOMPARE(leftovers(f), QStringList{QFileInfo(w.AutoSave->copyPath()).fileName()});
-    QCOMPARE(fileContents(w.AutoSave->copyPath()), planted);
+    QCOMPARE(leftovers(f), QStringList{QFileInfo(autoSaver(w).copyPath()).fileName()});
+    QCOMPARE(fileContents(autoSaver(w).copyPath()), planted);
 
     // A copy without a name comes back as the default document.
     EditorFixture g;
     plantLeftover(g, QStringLiteral("nameless"), 1, QString());
     g.prompts.confirms << true;
     TForm_movie& v = g.start();
-    QCOMPARE(v.FilmStrip->FDocFileName, g.defaultDocument());
-    QCOMPARE(v.bsSkinStatusBar1->bsSkinStatusPanel_4->text(), QStringLiteral("new.mmt"));
-    QVERIFY(v.Modified);
+    QCOMPARE(v.document().FDocFileName, g.defaultDocument());
+    QCOMPARE(statusBar(v).bsSkinStatusPanel_4->text(), QStringLiteral("new.mmt"));
+    QVERIFY(v.isModified());
     QVERIFY(g.prompts.allAnswered());
 }
 
@@ -301,15 +325,15 @@ void AutoSave::startWithLeftoverAnsweredNoDeletesIt() {
     QCOMPARE(asked.size(), 2);
     QVERIFY(asked[0].contains(QStringLiteral("/new.mmt")));
     QVERIFY(asked[1].contains(QStringLiteral("/old.mmt")));
-    QCOMPARE(w.FilmStrip->FCount, 1);
-    QCOMPARE(leftovers(f), QStringList{QFileInfo(w.AutoSave->copyPath()).fileName()});
+    QCOMPARE(w.document().FCount, 1);
+    QCOMPARE(leftovers(f), QStringList{QFileInfo(autoSaver(w).copyPath()).fileName()});
 
     EditorFixture g;
     plantLeftover(g, QStringLiteral("unwanted"), 2, QStringLiteral("/x.mmt"));
     g.prompts.confirms << false;
     TForm_movie& v = g.start();
-    QCOMPARE(v.FilmStrip->FCount, 0);
-    QVERIFY(!v.Modified);
+    QCOMPARE(v.document().FCount, 0);
+    QVERIFY(!v.isModified());
     QVERIFY(leftovers(g).isEmpty());
     QVERIFY(QDir(g.recoveryDir()).entryList(QDir::Files).filter(QStringLiteral("unwanted")).isEmpty());
     QVERIFY(g.prompts.allAnswered());
@@ -323,16 +347,16 @@ void AutoSave::leftoversOfLiveRunsAreNotOffered() {
     QVERIFY(alive.tryLock(0));
     TForm_movie& w = f.start();
     QVERIFY(f.prompts.log.isEmpty());
-    QCOMPARE(w.FilmStrip->FCount, 0);
+    QCOMPARE(w.document().FCount, 0);
     QVERIFY(QFileInfo::exists(f.recoveryDir() + QStringLiteral("quillet-autosave-alive.mmt")));
 
     // Two editors in one folder: each keeps its own copy and neither takes the other's.
     f.addPages(1);
-    QVERIFY(w.AutoSave->saveNow());
+    QVERIFY(autoSaver(w).saveNow());
     AutoSaver other(
-        *w.FilmStrip, [] { return true; }, f.recoveryDir());
+        w.document(), [] { return true; }, f.recoveryDir());
     QVERIFY(other.start());
-    QVERIFY(other.copyPath() != w.AutoSave->copyPath());
+    QVERIFY(other.copyPath() != autoSaver(w).copyPath());
     QVERIFY(other.claimLeftovers().empty());
     QVERIFY(other.saveNow());
     QCOMPARE(leftovers(f).size(), 3);
@@ -360,7 +384,7 @@ void AutoSave::locksOfCrashedRunsWithoutCopyAreCleared() {
     QVERIFY(!QFileInfo::exists(temp + QStringLiteral("quillet-autosave-dead.lock")));
     QVERIFY(!QFileInfo::exists(temp + QStringLiteral("quillet-autosave-dead.name")));
     QVERIFY(QFileInfo::exists(temp + QStringLiteral("quillet-autosave-live.lock")));
-    QVERIFY(QFileInfo::exists(w.AutoSave->copyPath().replace(QStringLiteral(".mmt"), QStringLiteral(".lock"))));
+    QVERIFY(QFileInfo::exists(autoSaver(w).copyPath().replace(QStringLiteral(".mmt"), QStringLiteral(".lock"))));
 }
 
 void AutoSave::folderAndCopiesAreTheUsersAlone() {
@@ -369,11 +393,11 @@ void AutoSave::folderAndCopiesAreTheUsersAlone() {
     for (const QString& folder : {f.stateDir(), f.stateDir() + QStringLiteral("/quillet"), f.recoveryDir()})
         QCOMPARE(modeOf(folder), mode_t(0700));
     f.addPages(1);
-    QVERIFY(w.AutoSave->saveNow());
-    QCOMPARE(modeOf(w.AutoSave->copyPath()), mode_t(0600));
-    QCOMPARE(modeOf(w.AutoSave->namePath()), mode_t(0600));
+    QVERIFY(autoSaver(w).saveNow());
+    QCOMPARE(modeOf(autoSaver(w).copyPath()), mode_t(0600));
+    QCOMPARE(modeOf(autoSaver(w).namePath()), mode_t(0600));
     QVERIFY(
-        !QFileInfo::exists(f.programDir() + QStringLiteral("temp/") + QFileInfo(w.AutoSave->copyPath()).fileName()));
+        !QFileInfo::exists(f.programDir() + QStringLiteral("temp/") + QFileInfo(autoSaver(w).copyPath()).fileName()));
 
     // The user's own folder that others may only look into is closed to them.
     EditorFixture g;
@@ -381,32 +405,32 @@ void AutoSave::folderAndCopiesAreTheUsersAlone() {
     QVERIFY(::chmod(QFile::encodeName(g.recoveryDir()).constData(), 0755) == 0);
     TForm_movie& v = g.start();
     QCOMPARE(modeOf(g.recoveryDir()), mode_t(0700));
-    QVERIFY(v.AutoSave->copyPath().startsWith(g.recoveryDir()));
+    QVERIFY(autoSaver(v).copyPath().startsWith(g.recoveryDir()));
 }
 
 void AutoSave::linksInTheFolderAreNeverWrittenThrough() {
     EditorFixture f;
     TForm_movie& w = f.start();
     const QString victim = f.writeFile(QStringLiteral("作品.mmt"), "precious");
-    const QString copy = w.AutoSave->copyPath();
+    const QString copy = autoSaver(w).copyPath();
     QVERIFY(QFile::link(victim, copy));
-    QVERIFY(QFile::link(victim, w.AutoSave->namePath()));
+    QVERIFY(QFile::link(victim, autoSaver(w).namePath()));
     f.addPages(2);
-    QVERIFY(w.AutoSave->saveNow());
+    QVERIFY(autoSaver(w).saveNow());
     QCOMPARE(fileContents(victim), QByteArray("precious"));
     QVERIFY(!QFileInfo(copy).isSymLink());
-    QVERIFY(!QFileInfo(w.AutoSave->namePath()).isSymLink());
-    QCOMPARE(fileContents(copy), stripRecords(*w.FilmStrip));
+    QVERIFY(!QFileInfo(autoSaver(w).namePath()).isSymLink());
+    QCOMPARE(fileContents(copy), stripRecords(w.document()));
 
     // A link where the new copy is written before it takes the copy's place: the write fails and says
     // so, the file the link points to and the last copy stay as they were.
     const QByteArray lastCopy = fileContents(copy);
     QVERIFY(QFile::link(victim, copy + QStringLiteral(".part")));
     f.addPages(1);
-    QVERIFY(!w.AutoSave->saveNow());
+    QVERIFY(!autoSaver(w).saveNow());
     QCOMPARE(fileContents(victim), QByteArray("precious"));
     QCOMPARE(fileContents(copy), lastCopy);
-    QVERIFY(w.bsSkinStatusBar1->currentMessage().startsWith(QStringLiteral("自动保存失败：")));
+    QVERIFY(statusBar(w).currentMessage().startsWith(QStringLiteral("自动保存失败：")));
 }
 
 void AutoSave::onlyTheUsersOwnRegularFilesAreOffered() {
@@ -488,13 +512,13 @@ void AutoSave::unsafeFolderTurnsAutosaveOff() {
     }
 
     TForm_movie& w = f.start();
-    const QString message = w.bsSkinStatusBar1->currentMessage();
+    const QString message = statusBar(w).currentMessage();
     QVERIFY2(message.startsWith(QStringLiteral("自动保存失败：") + folder), qPrintable(message));
     QVERIFY(f.prompts.log.isEmpty());
-    QVERIFY(w.AutoSave->copyPath().isEmpty());
-    QSignalSpy spy(w.AutoSave.get(), &AutoSaver::failed);
+    QVERIFY(autoSaver(w).copyPath().isEmpty());
+    QSignalSpy spy(&autoSaver(w), &AutoSaver::failed);
     f.addPages(1);
-    QVERIFY(!w.AutoSave->saveNow());
+    QVERIFY(!autoSaver(w).saveNow());
     QCOMPARE(spy.count(), 0);
     QCOMPARE(QDir(real).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot),
              QStringList{QStringLiteral("quillet-autosave-old.mmt")});

@@ -17,6 +17,7 @@
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
@@ -100,20 +101,21 @@ void DocumentCommands::addAppendsAndMarksModified() {
     EditorFixture f;
     TForm_movie& w = f.start();
     f.addPages(2, 4);
-    QCOMPARE(w.FilmStrip->FCount, 2);
-    QCOMPARE(w.FilmStrip->FCurrentIndex, 1);
-    QVERIFY(w.Modified);
+    QCOMPARE(w.document().FCount, 2);
+    QCOMPARE(w.document().FCurrentIndex, 1);
+    QVERIFY(w.isModified());
     QCOMPARE(f.status0(), QStringLiteral("单元：2/2"));
     QCOMPARE(f.status1(), QStringLiteral("尺寸：10×4"));
-    QCOMPARE(w.pop_window->MemoText->toPlainText(), QStringLiteral("aaaaaaaaaa\nbbbbbbbbbb\ncccccccccc\ndddddddddd"));
-    QVERIFY(w.pop_window->Box_AImg->isEnabled());
-    QCOMPARE(w.LastTextFile, f.programDir() + QStringLiteral("pages/page1.txt"));
+    QCOMPARE(optionPanel(w).MemoText->toPlainText(), QStringLiteral("aaaaaaaaaa\nbbbbbbbbbb\ncccccccccc\ndddddddddd"));
+    QVERIFY(optionPanel(w).Box_AImg->isEnabled());
     QCOMPARE(f.prompts.openCalls.last().proposed, f.programDir() + QStringLiteral("pages/page0.txt"));
     QCOMPARE(f.prompts.openCalls.last().filter, QStringLiteral("Text Files (*.txt)"));
-    // The new unit goes to the end even when an earlier one is current.
-    w.FilmStrip->UnitClick(w.FilmStrip->GetUnit(0));
+    // The new unit goes to the end even when an earlier one is current; the dialog proposes the
+    // text file added last.
+    selectUnit(w, 0);
     f.addPages(1);
-    QCOMPARE(w.FilmStrip->FCurrentIndex, 2);
+    QCOMPARE(f.prompts.openCalls.last().proposed, f.programDir() + QStringLiteral("pages/page1.txt"));
+    QCOMPARE(w.document().FCurrentIndex, 2);
     QCOMPARE(f.status0(), QStringLiteral("单元：3/3"));
     QVERIFY(f.prompts.allAnswered());
 }
@@ -122,12 +124,12 @@ void DocumentCommands::addAtTheLimitShowsNoDialog() {
     EditorFixture f;
     TForm_movie& w = f.start();
     f.addPages(TFilmPanel::kMaxUnits, 1);
-    QCOMPARE(w.FilmStrip->FCount, 50);
+    QCOMPARE(w.document().FCount, 50);
     QCOMPARE(f.status0(), QStringLiteral("单元：50/50"));
     f.prompts.clearLog();
-    w.TB_AddImgClick();
+    trigger(w, "TB_AddImg");
     QCOMPARE(f.prompts.log, QStringList{QStringLiteral("message: 已到达单元数上限")});
-    QCOMPARE(w.FilmStrip->FCount, 50);
+    QCOMPARE(w.document().FCount, 50);
     QVERIFY(f.prompts.allAnswered());
 }
 
@@ -135,18 +137,18 @@ void DocumentCommands::addReportsMissingFilesAndBadColourLists() {
     EditorFixture f;
     TForm_movie& w = f.start();
     f.prompts.openNames << f.programDir() + QStringLiteral("gone.txt") << QString();
-    w.TB_AddImgClick();
-    w.TB_AddImgClick();
+    trigger(w, "TB_AddImg");
+    trigger(w, "TB_AddImg");
     QCOMPARE(f.prompts.shown("message"), QStringList{QStringLiteral("文件不存在")});
-    QCOMPARE(w.FilmStrip->FCount, 0);
-    QVERIFY(!w.Modified);
+    QCOMPARE(w.document().FCount, 0);
+    QVERIFY(!w.isModified());
 
     const QString page = f.textPage(QStringLiteral("coloured.txt"));
     f.writeFile(QStringLiteral("coloured.clo"), "not a colour list\r\n");
     f.prompts.openNames << page;
-    w.TB_AddImgClick();
+    trigger(w, "TB_AddImg");
     QCOMPARE(f.prompts.shown("message").last(), QStringLiteral("FileOpenError!"));
-    QCOMPARE(w.FilmStrip->FCount, 1);
+    QCOMPARE(w.document().FCount, 1);
     QVERIFY(f.prompts.allAnswered());
 }
 
@@ -154,101 +156,106 @@ void DocumentCommands::addOfAFolderOrUnreadableTextLeavesTheDocument() {
     EditorFixture f;
     TForm_movie& w = f.start();
     f.addPages(1);
-    w.Modified = false;
+    f.saveAs(QStringLiteral("saved.mmt"));
     const QString folder = f.programDir() + QStringLiteral("folder.txt");
     QDir().mkpath(folder);
     f.prompts.openNames << folder;
-    w.TB_AddImgClick();
+    trigger(w, "TB_AddImg");
     QCOMPARE(f.prompts.shown("message"), QStringList{QStringLiteral("文件不存在")});
-    QCOMPARE(w.FilmStrip->FCount, 1);
-    QVERIFY(!w.Modified);
+    QCOMPARE(w.document().FCount, 1);
+    QVERIFY(!w.isModified());
     QVERIFY(f.prompts.allAnswered());
 }
 
 void DocumentCommands::deleteAsksAndLeavesAnEmptyDocument() {
     EditorFixture f;
     TForm_movie& w = f.start();
-    w.TB_delect1Click();
+    trigger(w, "TB_delect");
     QVERIFY(f.prompts.log.isEmpty());
 
     f.addPages(2);
-    w.Modified = false;
+    f.saveAs(QStringLiteral("saved.mmt"));
     f.prompts.confirms << false;
-    w.TB_delect1Click();
-    QCOMPARE(w.FilmStrip->FCount, 2);
-    QVERIFY(!w.Modified);
+    trigger(w, "TB_delect");
+    QCOMPARE(w.document().FCount, 2);
+    QVERIFY(!w.isModified());
 
     f.prompts.confirms << true << true;
-    w.TB_delect1Click();
+    trigger(w, "TB_delect");
     QCOMPARE(f.status0(), QStringLiteral("单元：1/1"));
-    w.TB_delect1Click();
+    trigger(w, "TB_delect");
     QCOMPARE(f.prompts.shown("confirm"), QStringList(3, QStringLiteral("确实要删除当前单元吗？")));
-    QVERIFY(w.Modified);
+    QVERIFY(w.isModified());
     QCOMPARE(f.status0(), QStringLiteral("单元：0/0"));
     QCOMPARE(f.status1(), QStringLiteral("尺寸：0x0"));
-    QCOMPARE(w.pop_window->Edit_color_u1->text(), QStringLiteral("FFFFFF"));
-    QCOMPARE(w.pop_window->Edit_color_u2->text(), QStringLiteral("000000"));
-    QVERIFY(w.pop_window->MemoText->toPlainText().isEmpty());
-    QVERIFY(!w.pop_window->Box_AImg->isEnabled());
-    QVERIFY(!w.TB_delect->isEnabled());
-    QVERIFY(!w.TB_save->isEnabled());
+    QCOMPARE(optionPanel(w).Edit_color_u1->text(), QStringLiteral("FFFFFF"));
+    QCOMPARE(optionPanel(w).Edit_color_u2->text(), QStringLiteral("000000"));
+    QVERIFY(optionPanel(w).MemoText->toPlainText().isEmpty());
+    QVERIFY(!optionPanel(w).Box_AImg->isEnabled());
+    QVERIFY(!action(w, "TB_delect").isEnabled());
+    QVERIFY(!action(w, "TB_save").isEnabled());
     QVERIFY(f.prompts.allAnswered());
 }
 
 void DocumentCommands::moveAtBothEndsAndInTheMiddle() {
     EditorFixture f;
     TForm_movie& w = f.start();
-    w.TB_up1Click(w.TB_up);
-    QVERIFY(!w.Modified);
+    trigger(w, "TB_up");
+    QVERIFY(!w.isModified());
     QVERIFY(f.prompts.log.isEmpty());
 
     f.addPages(3, 1);
-    TFilmPanel& strip = *w.FilmStrip;
-    w.Modified = false;
-    w.TB_up1Click(w.TB_down);
+    const TFilmPanel& strip = w.document();
+    f.saveAs(QStringLiteral("saved1.mmt"));
+    trigger(w, "TB_down");
     QCOMPARE(f.prompts.shown("message"), QStringList{QStringLiteral("已经最底")});
-    QVERIFY(w.Modified);
+    QVERIFY(w.isModified());
 
-    w.Modified = false;
-    w.TB_up1Click(w.TB_up);
+    f.saveAs(QStringLiteral("saved2.mmt"));
+    trigger(w, "TB_up");
     QCOMPARE(strip.FCurrentIndex, 1);
     QCOMPARE(strip.GetUnit(1).GetLines(), QList<QByteArray>{"aaaaaaaaaa"});
     QCOMPARE(strip.GetUnit(1).FFileName, f.programDir() + QStringLiteral("pages/page2.txt"));
     QCOMPARE(f.status0(), QStringLiteral("单元：2/3"));
-    QVERIFY(w.Modified);
+    QVERIFY(w.isModified());
     QVERIFY(strip.GetUnit(1).Top > strip.GetUnit(0).Top);
 
-    w.TB_up1Click(w.TB_up);
+    trigger(w, "TB_up");
     QCOMPARE(strip.FCurrentIndex, 0);
-    w.Modified = false;
-    w.TB_up1Click(w.TB_up);
+    f.saveAs(QStringLiteral("saved3.mmt"));
+    trigger(w, "TB_up");
     QCOMPARE(f.prompts.shown("message").last(), QStringLiteral("已经最顶"));
     QCOMPARE(strip.GetUnit(0).FFileName, f.programDir() + QStringLiteral("pages/page2.txt"));
-    QVERIFY(w.Modified);
+    QVERIFY(w.isModified());
 }
 
 void DocumentCommands::newAndOpenAskNothingWhenCleanOrEmpty() {
     EditorFixture f;
     TForm_movie& w = f.start();
-    w.Modified = true; // empty: nothing to lose
-    w.TB_NewClick();
+    // Changed but emptied: nothing to lose.
+    f.addPages(1);
+    f.prompts.confirms << true;
+    trigger(w, "TB_delect");
+    QVERIFY(w.isModified());
+    f.prompts.clearLog();
+    trigger(w, "TB_New");
     QVERIFY(f.prompts.log.isEmpty());
-    QCOMPARE(w.bsSkinStatusBar1->bsSkinStatusPanel_4->text(), QStringLiteral("new.mmt"));
+    QCOMPARE(statusBar(w).bsSkinStatusPanel_4->text(), QStringLiteral("new.mmt"));
 
     f.addPages(1);
-    w.Modified = false;
+    f.saveAs(QStringLiteral("pages/new.mmt"));
     f.prompts.clearLog();
     f.prompts.openNames << QString();
-    w.TB_openClick();
+    trigger(w, "TB_open");
     QCOMPARE(f.prompts.log, QStringList{QStringLiteral("open: 动画文本(mmt) (*.mmt)")});
     QCOMPARE(f.prompts.openCalls.last().proposed, f.programDir() + QStringLiteral("pages/new.mmt"));
     QCOMPARE(f.prompts.openCalls.last().title, QStringLiteral("打开文件"));
 
-    w.TB_NewClick();
-    QCOMPARE(w.FilmStrip->FCount, 0);
-    QCOMPARE(w.FilmStrip->FDocFileName, f.defaultDocument());
+    trigger(w, "TB_New");
+    QCOMPARE(w.document().FCount, 0);
+    QCOMPARE(w.document().FDocFileName, f.defaultDocument());
     QCOMPARE(f.status0(), QStringLiteral("单元：0/0"));
-    QVERIFY(!w.Modified);
+    QVERIFY(!w.isModified());
     QVERIFY(f.prompts.allAnswered());
 }
 
@@ -298,7 +305,7 @@ void DocumentCommands::saveQuestionKeepsTheDocumentUntilAnotherReplacesIt() {
     TForm_movie& w = f.start();
     f.addPages(2);
     const QString other = f.animationFile(QStringLiteral("other.mmt"), 3);
-    QVERIFY(w.AutoSave->saveNow());
+    QVERIFY(autoSaver(w).saveNow());
     f.prompts.clearLog();
     f.prompts.questions << Prompts::Answer(answer);
     const auto script = [&](QStringList& answers, const QString& name) {
@@ -307,9 +314,9 @@ void DocumentCommands::saveQuestionKeepsTheDocumentUntilAnotherReplacesIt() {
     script(f.prompts.saveNames, saveName);
     script(f.prompts.openNames, openName);
     if (command == QLatin1String("new"))
-        w.TB_NewClick();
+        trigger(w, "TB_New");
     else
-        w.TB_openClick();
+        trigger(w, "TB_open");
 
     QCOMPARE(promptKinds(f.prompts), asked);
     QCOMPARE(f.prompts.log.first(), QStringLiteral("question: ") + kSaveQuestion);
@@ -327,12 +334,12 @@ void DocumentCommands::saveQuestionKeepsTheDocumentUntilAnotherReplacesIt() {
 
     const bool isNew = command == QLatin1String("new");
     const int count = replaced ? (isNew ? 0 : 3) : 2;
-    QCOMPARE(w.FilmStrip->FCount, count);
+    QCOMPARE(w.document().FCount, count);
     QCOMPARE(f.status0(), QStringLiteral("单元：%1/%1").arg(count));
     const QString name = replaced ? (isNew ? f.defaultDocument() : other) : (wasSaved ? saved : f.defaultDocument());
-    QCOMPARE(w.FilmStrip->FDocFileName, name);
-    QCOMPARE(w.Modified, modified);
-    QCOMPARE(QFileInfo::exists(w.AutoSave->copyPath()), modified);
+    QCOMPARE(w.document().FDocFileName, name);
+    QCOMPARE(w.isModified(), modified);
+    QCOMPARE(QFileInfo::exists(autoSaver(w).copyPath()), modified);
     QVERIFY(f.prompts.allAnswered());
 }
 
@@ -342,20 +349,20 @@ void DocumentCommands::saveQuestionYesWithANameSavesWithoutDialog() {
     f.addPages(1);
     const QString target = f.programDir() + QStringLiteral("film.mmt");
     f.prompts.saveNames << target;
-    w.TB_save1Click();
-    QVERIFY(!w.Modified);
-    QCOMPARE(w.FilmStrip->FDocFileName, target);
+    trigger(w, "TB_save");
+    QVERIFY(!w.isModified());
+    QCOMPARE(w.document().FDocFileName, target);
 
     f.addPages(1);
     f.prompts.clearLog();
     f.prompts.questions << Prompts::Answer::Yes;
     f.prompts.openNames << QString();
-    w.TB_openClick();
+    trigger(w, "TB_open");
     QCOMPARE(f.prompts.log, (QStringList{QStringLiteral("question: ") + kSaveQuestion,
                                          QStringLiteral("open: 动画文本(mmt) (*.mmt)")}));
     QCOMPARE(contents(target).size(), 2 * kRecordSize);
-    QVERIFY(!w.Modified);
-    QCOMPARE(w.FilmStrip->FCount, 2);
+    QVERIFY(!w.isModified());
+    QCOMPARE(w.document().FCount, 2);
     QVERIFY(f.prompts.allAnswered());
 }
 
@@ -364,16 +371,16 @@ void DocumentCommands::emptiedDocumentIsLeftWithoutQuestion() {
     TForm_movie& w = f.start();
     f.addPages(1);
     f.prompts.confirms << true;
-    w.TB_delect1Click();
-    QVERIFY(w.Modified);
+    trigger(w, "TB_delect");
+    QVERIFY(w.isModified());
     // Nothing is offered for saving, and the opened document is not marked changed.
     const QString film = f.animationFile(QStringLiteral("film.mmt"), 2);
     f.prompts.clearLog();
     f.prompts.openNames << film;
-    w.TB_openClick();
+    trigger(w, "TB_open");
     QCOMPARE(f.prompts.shown("confirm"), QStringList());
-    QCOMPARE(w.FilmStrip->FCount, 2);
-    QVERIFY(!w.Modified);
+    QCOMPARE(w.document().FCount, 2);
+    QVERIFY(!w.isModified());
     QVERIFY(f.prompts.allAnswered());
 }
 
@@ -384,19 +391,19 @@ void DocumentCommands::saveAsksBeforeOverwritingOnce() {
     const QString target = f.writeFile(QStringLiteral("old.mmt"), "old bytes");
     f.prompts.saveNames << target;
     f.prompts.confirms << false;
-    w.TB_save1Click();
+    trigger(w, "TB_save");
     QCOMPARE(f.prompts.shown("confirm"), QStringList{target + QStringLiteral("已经存在，是否覆盖它？")});
     QCOMPARE(contents(target), QByteArray("old bytes"));
-    QVERIFY(w.Modified);
-    QCOMPARE(w.FilmStrip->FDocFileName, f.defaultDocument());
+    QVERIFY(w.isModified());
+    QCOMPARE(w.document().FDocFileName, f.defaultDocument());
 
     f.prompts.saveNames << target;
     f.prompts.confirms << true;
-    w.TB_save1Click();
+    trigger(w, "TB_save");
     QCOMPARE(contents(target).size(), kRecordSize);
-    QVERIFY(!w.Modified);
-    QCOMPARE(w.FilmStrip->FDocFileName, target);
-    QCOMPARE(w.bsSkinStatusBar1->bsSkinStatusPanel_4->text().right(7), QStringLiteral("old.mmt"));
+    QVERIFY(!w.isModified());
+    QCOMPARE(w.document().FDocFileName, target);
+    QCOMPARE(statusBar(w).bsSkinStatusPanel_4->text().right(7), QStringLiteral("old.mmt"));
     QVERIFY(f.prompts.allAnswered());
 }
 
@@ -405,19 +412,24 @@ void DocumentCommands::saveFailureKeepsTheDocumentModified() {
     TForm_movie& w = f.start();
     f.addPages(1);
     f.prompts.saveNames << f.programDir() + QStringLiteral("no such folder/film.mmt");
-    w.TB_save1Click();
+    trigger(w, "TB_save");
     QCOMPARE(f.prompts.shown("critical").size(), 1);
     QVERIFY(f.prompts.shown("critical").first().contains(QStringLiteral("no such folder/film.mmt")));
-    QVERIFY(w.Modified);
-    QCOMPARE(w.FilmStrip->FDocFileName, f.defaultDocument());
+    QVERIFY(w.isModified());
+    QCOMPARE(w.document().FDocFileName, f.defaultDocument());
 
-    // At the save question a failed save stops the command.
-    w.FilmStrip->FDocFileName = f.programDir() + QStringLiteral("no such folder/film.mmt");
+    // At the save question a failed save stops the command: the document's file was saved in a
+    // folder that is gone since.
+    QDir().mkpath(f.programDir() + QStringLiteral("gone"));
+    const QString gone = f.saveAs(QStringLiteral("gone/film.mmt"));
+    QVERIFY(QDir(f.programDir() + QStringLiteral("gone")).removeRecursively());
+    f.addPages(1);
     f.prompts.questions << Prompts::Answer::Yes;
-    w.TB_NewClick();
+    trigger(w, "TB_New");
     QCOMPARE(f.prompts.shown("critical").size(), 2);
-    QCOMPARE(w.FilmStrip->FCount, 1);
-    QVERIFY(w.Modified);
+    QCOMPARE(w.document().FCount, 2);
+    QCOMPARE(w.document().FDocFileName, gone);
+    QVERIFY(w.isModified());
     QVERIFY(f.prompts.allAnswered());
 }
 
@@ -429,14 +441,14 @@ void DocumentCommands::saveOverAnEntryThatIsNoFileIsRefused() {
     QCOMPARE(::mkfifo(QFile::encodeName(pipe).constData(), 0644), 0);
     f.prompts.saveNames << pipe;
     f.prompts.confirms << true;
-    w.TB_save1Click();
+    trigger(w, "TB_save");
     QCOMPARE(f.prompts.shown("critical"),
              QStringList{pipe + QStringLiteral(": not a regular file: it is not replaced")});
     struct stat info {};
     QCOMPARE(::lstat(QFile::encodeName(pipe).constData(), &info), 0);
     QVERIFY(S_ISFIFO(info.st_mode));
-    QVERIFY(w.Modified);
-    QCOMPARE(w.FilmStrip->FDocFileName, f.defaultDocument());
+    QVERIFY(w.isModified());
+    QCOMPARE(w.document().FDocFileName, f.defaultDocument());
     QVERIFY(f.prompts.allAnswered());
 }
 
@@ -444,26 +456,26 @@ void DocumentCommands::openReadsEmptyLongAndRandomFiles() {
     EditorFixture f;
     TForm_movie& w = f.start();
     f.addPages(1);
-    w.Modified = false;
+    f.saveAs(QStringLiteral("saved.mmt"));
 
     const QString empty = f.writeFile(QStringLiteral("empty.mmt"), QByteArray());
     f.prompts.openNames << empty;
-    w.TB_openClick();
-    QCOMPARE(w.FilmStrip->FCount, 0);
-    QCOMPARE(w.FilmStrip->FDocFileName, empty);
+    trigger(w, "TB_open");
+    QCOMPARE(w.document().FCount, 0);
+    QCOMPARE(w.document().FDocFileName, empty);
     QCOMPARE(f.status0(), QStringLiteral("单元：0/0"));
-    QVERIFY(!w.TB_save->isEnabled());
+    QVERIFY(!action(w, "TB_save").isEnabled());
     QVERIFY(f.prompts.shown("message").isEmpty());
 
     const QString longFile = f.animationFile(QStringLiteral("long.mmt"), 51);
     f.prompts.openNames << longFile;
-    w.TB_openClick();
-    QCOMPARE(w.FilmStrip->FCount, 50);
+    trigger(w, "TB_open");
+    QCOMPARE(w.document().FCount, 50);
     QCOMPARE(f.prompts.shown("message"), QStringList{QStringLiteral("Not all data open!")});
     QCOMPARE(f.status0(), QStringLiteral("单元：50/50"));
-    QCOMPARE(w.pop_window->MemoText->toPlainText().split(QLatin1Char('\n')).first(), QStringLiteral("unit 49"));
-    QVERIFY(!w.Modified);
-    QVERIFY(w.TB_SaveHtm->isEnabled());
+    QCOMPARE(optionPanel(w).MemoText->toPlainText().split(QLatin1Char('\n')).first(), QStringLiteral("unit 49"));
+    QVERIFY(!w.isModified());
+    QVERIFY(action(w, "TB_SaveHtm").isEnabled());
 
     QByteArray noise(kRecordSize * 2 + 100, '\0');
     quint32 seed = 12345;
@@ -473,8 +485,8 @@ void DocumentCommands::openReadsEmptyLongAndRandomFiles() {
     }
     const QString random = f.writeFile(QStringLiteral("random.mmt"), noise);
     f.prompts.openNames << random;
-    w.TB_openClick();
-    QCOMPARE(w.FilmStrip->FCount, 2);
+    trigger(w, "TB_open");
+    QCOMPARE(w.document().FCount, 2);
     QCOMPARE(contents(random), noise);
     QCOMPARE(f.prompts.shown("message").size(), 1);
     QVERIFY(f.prompts.allAnswered());
@@ -484,25 +496,30 @@ void DocumentCommands::openOfAMissingOrReadOnlyFile() {
     EditorFixture f;
     TForm_movie& w = f.start();
     f.addPages(2);
-    w.Modified = false;
+    const QString saved = f.saveAs(QStringLiteral("saved.mmt"));
     const QString missing = f.programDir() + QStringLiteral("missing.mmt");
     f.prompts.openNames << missing;
-    w.TB_openClick();
+    trigger(w, "TB_open");
     QCOMPARE(f.prompts.shown("message"), QStringList{QStringLiteral("文件不存在")});
     QVERIFY(!QFile::exists(missing));
 
-    // Gone between the dialog and the read: an error, the document as it was, no file created.
-    QVERIFY_THROWS_EXCEPTION(FileError, w.LoadFromFile(missing));
-    QCOMPARE(w.FilmStrip->FCount, 2);
-    QCOMPARE(w.FilmStrip->FDocFileName, f.defaultDocument());
+    // A file that cannot be read as units: an error, the document as it was, no file created.
+    const QString broken = f.writeFile(QStringLiteral("broken.mmt"), "short");
+    f.prompts.openNames << broken;
+    trigger(w, "TB_open");
+    QCOMPARE(f.prompts.shown("critical").size(), 1);
+    QCOMPARE(w.document().FCount, 2);
+    QCOMPARE(w.document().FDocFileName, saved);
+    QVERIFY(!w.isModified());
     QVERIFY(!QFile::exists(missing));
+    f.prompts.clearLog();
 
     const QString readOnly = f.animationFile(QStringLiteral("readonly.mmt"), 3);
     const QByteArray before = contents(readOnly);
     QFile::setPermissions(readOnly, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
     f.prompts.openNames << readOnly;
-    w.TB_openClick();
-    QCOMPARE(w.FilmStrip->FCount, 3);
+    trigger(w, "TB_open");
+    QCOMPARE(w.document().FCount, 3);
     QCOMPARE(contents(readOnly), before);
     QCOMPARE(f.prompts.shown("critical"), QStringList());
     QVERIFY(f.prompts.allAnswered());
@@ -518,12 +535,12 @@ void DocumentCommands::openOfSomethingShorterThanOneRecordKeepsTheDocument() {
         TForm_movie& w = f.start(atStart ? QStringList{notes} : QStringList());
         if (!atStart) {
             f.addPages(2);
-            QVERIFY(w.AutoSave->saveNow());
+            QVERIFY(autoSaver(w).saveNow());
             f.prompts.clearLog();
             f.prompts.questions << Prompts::Answer::No;
             if (route == QLatin1String("dialog")) {
                 f.prompts.openNames << notes;
-                w.TB_openClick();
+                trigger(w, "TB_open");
             } else {
                 dropFile(w, notes);
             }
@@ -531,11 +548,11 @@ void DocumentCommands::openOfSomethingShorterThanOneRecordKeepsTheDocument() {
         const QStringList errors = f.prompts.shown(QStringLiteral("critical"));
         QVERIFY2(errors == QStringList{notes + QStringLiteral(": ") + QString::fromUtf8(kNotAnimationText)},
                  qPrintable(route + QStringLiteral(": ") + errors.join(QLatin1Char('|'))));
-        QCOMPARE(w.FilmStrip->FCount, atStart ? 0 : 2);
-        QCOMPARE(w.FilmStrip->FDocFileName, f.defaultDocument());
-        QCOMPARE(w.bsSkinStatusBar1->bsSkinStatusPanel_4->text(), QStringLiteral("new.mmt"));
-        QCOMPARE(w.Modified, !atStart);
-        QCOMPARE(QFileInfo::exists(w.AutoSave->copyPath()), !atStart);
+        QCOMPARE(w.document().FCount, atStart ? 0 : 2);
+        QCOMPARE(w.document().FDocFileName, f.defaultDocument());
+        QCOMPARE(statusBar(w).bsSkinStatusPanel_4->text(), QStringLiteral("new.mmt"));
+        QCOMPARE(w.isModified(), !atStart);
+        QCOMPARE(QFileInfo::exists(autoSaver(w).copyPath()), !atStart);
         QCOMPARE(contents(notes), QByteArray("hello\r\n"));
         QVERIFY(f.prompts.allAnswered());
     }
@@ -579,11 +596,11 @@ void DocumentCommands::savingOverAPartlyOpenedFileAsksFirst() {
     const QString longFile = f.animationFile(QStringLiteral("long.mmt"), 51);
     const QByteArray before = contents(longFile);
     f.prompts.openNames << longFile;
-    w.TB_openClick();
+    trigger(w, "TB_open");
     QCOMPARE(f.prompts.shown(QStringLiteral("message")), QStringList{QStringLiteral("Not all data open!")});
     f.prompts.confirms << true;
-    w.TB_delect1Click();
-    QCOMPARE(w.FilmStrip->FCount, 49);
+    trigger(w, "TB_delect");
+    QCOMPARE(w.document().FCount, 49);
     f.prompts.clearLog();
 
     for (const QChar answer : confirms)
@@ -592,9 +609,9 @@ void DocumentCommands::savingOverAPartlyOpenedFileAsksFirst() {
         f.prompts.saveNames << (name.isEmpty() ? QString() : f.programDir() + name);
     if (command == QLatin1String("new")) {
         f.prompts.questions << Prompts::Answer::Yes;
-        w.TB_NewClick();
+        trigger(w, "TB_New");
     } else {
-        w.TB_save1Click();
+        trigger(w, "TB_save");
     }
     QCOMPARE(promptKinds(f.prompts), asked);
     QCOMPARE(f.prompts.shown(QStringLiteral("confirm-no")).first(), longFile + kDropRecordsQuestion);
@@ -607,9 +624,9 @@ void DocumentCommands::savingOverAPartlyOpenedFileAsksFirst() {
     const QString copy = f.programDir() + QStringLiteral("copy.mmt");
     QCOMPARE(QFileInfo(copy).size(), qint64(copyRecords) * kRecordSize);
     const bool saved = longRecords != 51 || copyRecords != 0;
-    QCOMPARE(w.Modified, !saved);
+    QCOMPARE(w.isModified(), !saved);
     // The save question's command goes on only after a save.
-    QCOMPARE(w.FilmStrip->FCount, command == QLatin1String("new") && saved ? 0 : 49);
+    QCOMPARE(w.document().FCount, command == QLatin1String("new") && saved ? 0 : 49);
     QVERIFY(f.prompts.allAnswered());
 }
 
@@ -622,25 +639,25 @@ void DocumentCommands::partlyOpenedFileIsForgottenWithTheDocument() {
         const QString longFile = f.animationFile(QStringLiteral("long.mmt"), 51);
         const QString shortFile = f.animationFile(QStringLiteral("short.mmt"), 2);
         f.prompts.openNames << longFile;
-        w.TB_openClick();
+        trigger(w, "TB_open");
         if (step == QLatin1String("save as")) {
             f.prompts.saveNames << f.programDir() + QStringLiteral("copy.mmt");
-            w.TB_save1Click();
+            trigger(w, "TB_save");
         } else if (step == QLatin1String("new")) {
-            w.TB_NewClick();
+            trigger(w, "TB_New");
             f.addPages(1);
         } else {
             f.prompts.openNames << shortFile;
-            w.TB_openClick();
+            trigger(w, "TB_open");
         }
         f.prompts.clearLog();
         f.prompts.saveNames << longFile;
         f.prompts.confirms << true;
-        w.TB_save1Click();
+        trigger(w, "TB_save");
         QVERIFY2(f.prompts.log == (QStringList{QStringLiteral("save: 动画文本(mmt) (*.mmt)"),
                                                QStringLiteral("confirm: ") + longFile + kOverwriteQuestion}),
                  qPrintable(step + QStringLiteral(": ") + f.prompts.log.join(QLatin1Char('|'))));
-        QCOMPARE(contents(longFile), stripRecords(*w.FilmStrip));
+        QCOMPARE(contents(longFile), stripRecords(w.document()));
         QVERIFY(f.prompts.allAnswered());
     }
 }
@@ -650,14 +667,14 @@ void DocumentCommands::openWithChineseAndBlankPath() {
     TForm_movie& w = f.start();
     const QString name = f.animationFile(QStringLiteral("我的 动画/第 一.mmt"), 2);
     f.prompts.openNames << name;
-    w.TB_openClick();
-    QCOMPARE(w.FilmStrip->FCount, 2);
-    QCOMPARE(w.FilmStrip->FDocFileName, name);
+    trigger(w, "TB_open");
+    QCOMPARE(w.document().FCount, 2);
+    QCOMPARE(w.document().FDocFileName, name);
 
     f.addPages(1);
     f.prompts.questions << Prompts::Answer::Yes; // saved under its own name, no dialog
     f.prompts.openNames << QString();
-    w.TB_openClick();
+    trigger(w, "TB_open");
     QCOMPARE(contents(name).size(), 3 * kRecordSize);
     QVERIFY(f.prompts.allAnswered());
 }
@@ -673,15 +690,15 @@ void DocumentCommands::openOrAddBehindAFolderThatMayNotBeSearched() {
     {
         AsPlainUser plain;
         if (!plain.ready()) QSKIP("running as root and cannot act as another user");
-        w.TB_openClick();
-        w.TB_AddImgClick();
+        trigger(w, "TB_open");
+        trigger(w, "TB_AddImg");
     }
     const QString denied = QString::fromLocal8Bit(std::strerror(EACCES));
     QCOMPARE(f.prompts.shown("critical"),
              (QStringList{film + QStringLiteral(": ") + denied, page + QStringLiteral(": ") + denied}));
     QCOMPARE(f.prompts.shown("message"), QStringList());
-    QCOMPARE(w.FilmStrip->FCount, 0);
-    QVERIFY(!w.Modified);
+    QCOMPARE(w.document().FCount, 0);
+    QVERIFY(!w.isModified());
     QVERIFY(f.prompts.allAnswered());
 }
 
@@ -691,11 +708,11 @@ void DocumentCommands::exportProposesThePageNameAndAsksBeforeReplacing() {
     f.addPages(3);
     const QString document = f.programDir() + QStringLiteral("film.mmt");
     f.prompts.saveNames << document;
-    w.TB_save1Click();
+    trigger(w, "TB_save");
 
     const QString page = f.programDir() + QStringLiteral("film.htm");
     f.prompts.saveNames << page;
-    w.TB_SaveHtmClick();
+    trigger(w, "TB_SaveHtm");
     const ScriptedPrompts::FileDialogCall call = f.prompts.saveCalls.last();
     QCOMPARE(call.proposed, page);
     QCOMPARE(call.suffix, QStringLiteral("htm"));
@@ -704,20 +721,20 @@ void DocumentCommands::exportProposesThePageNameAndAsksBeforeReplacing() {
     QVERIFY(contents(page).contains("var max_pics=3;"));
     QCOMPARE(f.shellOpened, QStringList{page});
     QCOMPARE(contents(document).size(), 3 * kRecordSize);
-    QVERIFY(!w.Modified);
+    QVERIFY(!w.isModified());
 
     // Replacing the page asks first; No leaves it.
     f.writeFile(QStringLiteral("film.htm"), "kept");
     f.prompts.saveNames << page;
     f.prompts.confirms << false;
-    w.TB_SaveHtmClick();
+    trigger(w, "TB_SaveHtm");
     QCOMPARE(f.prompts.shown("confirm"), QStringList{page + QStringLiteral("已经存在，是否覆盖它？")});
     QCOMPARE(contents(page), QByteArray("kept"));
     QCOMPARE(f.shellOpened.size(), 1);
 
     // Cancelling writes nothing.
     f.prompts.saveNames << QString();
-    w.TB_SaveHtmClick();
+    trigger(w, "TB_SaveHtm");
     QCOMPARE(f.shellOpened.size(), 1);
     QVERIFY(f.prompts.allAnswered());
 }
@@ -727,7 +744,7 @@ void DocumentCommands::exportWithoutTemplateNamesTheMissingFile() {
     TForm_movie& w = f.start();
     QVERIFY(f.prompts.log.isEmpty());
     f.addPages(1);
-    w.TB_SaveHtmClick();
+    trigger(w, "TB_SaveHtm");
     QCOMPARE(f.prompts.shown("message").size(), 1);
     QVERIFY(f.prompts.shown("message").first().contains(f.programDir() + QStringLiteral("Script.txt")));
     QVERIFY(f.prompts.saveCalls.isEmpty());
@@ -746,16 +763,16 @@ void DocumentCommands::dialogsStartInTheFolderLastUsed() {
     EditorFixture f;
     TForm_movie& w = f.start();
     f.prompts.openNames << QString() << QString();
-    w.TB_AddImgClick();
-    w.TB_openClick();
+    trigger(w, "TB_AddImg");
+    trigger(w, "TB_open");
     for (const ScriptedPrompts::FileDialogCall& call : f.prompts.openCalls)
         QCOMPARE(call.folder, homeDir);
     QCOMPARE(f.prompts.openCalls.last().proposed, homeDir + QStringLiteral("/new.mmt"));
     f.prompts.openNames << f.textPage(QStringLiteral("texts/page.txt"));
-    w.TB_AddImgClick();
+    trigger(w, "TB_AddImg");
     f.prompts.saveNames << QString() << QString();
-    w.TB_SaveHtmClick();
-    w.TB_save1Click();
+    trigger(w, "TB_SaveHtm");
+    trigger(w, "TB_save");
     // The add dialog's choice is the folder the others start in now.
     const QString texts = f.programDir() + QStringLiteral("texts");
     QCOMPARE(f.prompts.saveCalls.at(0).proposed, texts + QStringLiteral("/new.htm"));
@@ -765,15 +782,15 @@ void DocumentCommands::dialogsStartInTheFolderLastUsed() {
     const QString film = f.programDir() + QStringLiteral("films/film.mmt");
     QVERIFY(QDir().mkpath(QFileInfo(film).absolutePath()));
     f.prompts.saveNames << film;
-    w.TB_save1Click();
+    trigger(w, "TB_save");
     f.prompts.saveNames << QString();
-    w.TB_save1Click();
+    trigger(w, "TB_save");
     QCOMPARE(f.prompts.saveCalls.last().proposed, film);
     f.prompts.openNames << QString() << QString();
-    w.TB_openClick();
+    trigger(w, "TB_open");
     QCOMPARE(f.prompts.openCalls.last().folder, QFileInfo(film).absolutePath());
     QCOMPARE(f.prompts.openCalls.last().proposed, film);
-    w.TB_AddImgClick();
+    trigger(w, "TB_AddImg");
     QCOMPARE(f.prompts.openCalls.last().proposed, QFileInfo(film).absolutePath() + QStringLiteral("/page.txt"));
     QVERIFY(f.prompts.allAnswered());
     for (const ScriptedPrompts::FileDialogCall& call : f.prompts.openCalls + f.prompts.saveCalls)

@@ -19,6 +19,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QRandomGenerator>
 #include <QScrollBar>
 #include <QSpinBox>
@@ -34,9 +35,10 @@ struct Enabled {
 };
 
 Enabled enabledOf(const TForm_movie& w) {
-    return {w.TB_AddImg->isEnabled(),  w.TB_open->isEnabled(),   w.TB_New->isEnabled(),
-            w.TB_save->isEnabled(),    w.TB_delect->isEnabled(), w.TB_Preplay->isEnabled(),
-            w.TB_SaveHtm->isEnabled(), w.TB_up->isEnabled(),     w.TB_down->isEnabled()};
+    return {
+        action(w, "TB_AddImg").isEnabled(),  action(w, "TB_open").isEnabled(),   action(w, "TB_New").isEnabled(),
+        action(w, "TB_save").isEnabled(),    action(w, "TB_delect").isEnabled(), action(w, "TB_Preplay").isEnabled(),
+        action(w, "TB_SaveHtm").isEnabled(), action(w, "TB_up").isEnabled(),     action(w, "TB_down").isEnabled()};
 }
 
 bool operator==(const Enabled& a, const Enabled& b) {
@@ -73,43 +75,49 @@ void MainWindow::startsEmptyWithTheDesignedState() {
     QCOMPARE(Run().TempDir, f.programDir() + QStringLiteral("temp"));
     QVERIFY(QFileInfo(Run().TempDir).isDir());
     QCOMPARE(Run().DefaultFileName, QStringLiteral("new.mmt"));
-    QCOMPARE(w.FilmStrip->FDocFileName, f.defaultDocument());
-    QCOMPARE(w.bsSkinStatusBar1->bsSkinStatusPanel_4->text(), QStringLiteral("new.mmt"));
+    QCOMPARE(w.document().FDocFileName, f.defaultDocument());
+    QCOMPARE(statusBar(w).bsSkinStatusPanel_4->text(), QStringLiteral("new.mmt"));
     QCOMPARE(f.status0(), QStringLiteral("第0贞"));
     QCOMPARE(f.status1(), QStringLiteral("300X200"));
-    QVERIFY(!w.pop_window->isHidden());
-    QCOMPARE(w.pop_window->width(), 279);
-    QVERIFY(w.PreViewPanel->isHidden());
-    QVERIFY(!w.pop_window->Box_AImg->isEnabled());
+    QVERIFY(!optionPanel(w).isHidden());
+    QCOMPARE(optionPanel(w).width(), 279);
+    QVERIFY(previewPanel(w).isHidden());
+    QVERIFY(!optionPanel(w).Box_AImg->isEnabled());
     QCOMPARE(w.findChild<QGroupBox*>(QStringLiteral("Box_FP"))->title(), QStringLiteral("全局选项"));
     QCOMPARE(w.findChild<QLineEdit*>(QStringLiteral("Edit_color_Df1"))->text(), QStringLiteral("FFFFFF"));
-    QCOMPARE(w.PreViewPanel->PreViewImage->Picture.size(), QSize(1024, 768));
-    QVERIFY(!w.Modified);
-    QVERIFY(!w.PageWriter->script().isEmpty());
+    QCOMPARE(previewPanel(w).PreViewImage->Picture.size(), QSize(1024, 768));
+    QVERIFY(!w.isModified());
     QVERIFY(f.prompts.log.isEmpty());
     QVERIFY(!QFile::exists(Run().SettingsPath));
+    // The page template was read: a page can be written.
+    f.addPages(1);
+    const QString page = f.programDir() + QStringLiteral("page.htm");
+    f.prompts.saveNames << page;
+    trigger(w, "TB_SaveHtm");
+    QVERIFY(f.prompts.shown(QStringLiteral("message")).isEmpty());
+    QVERIFY(QFileInfo(page).size() > 0);
 }
 
 void MainWindow::toolBarOrderHintsAndKeys() {
     EditorFixture f;
     TForm_movie& w = f.start();
     QStringList order;
-    for (QAction* a : w.bsSkinToolBar4->actions())
+    for (QAction* a : toolBar(w).actions())
         order << (a->objectName().isEmpty() ? QStringLiteral("|") : a->objectName());
     QCOMPARE(order, (QStringList{"TB_open", "TB_New", "TB_save", "TB_SaveHtm", "|", "TB_AddImg", "TB_delect", "|",
                                  "TB_up", "TB_down", "|", "TB_Preplay", "|", "TB_ifo", "TB_about", "TB_help"}));
-    QCOMPARE(w.TB_open->toolTip(), QStringLiteral("打开动画文件  (Ctrl+O)"));
-    QCOMPARE(w.TB_New->shortcut(), QKeySequence(QKeySequence::New));
-    QCOMPARE(w.TB_save->shortcut(), QKeySequence(QStringLiteral("Ctrl+S")));
-    QCOMPARE(w.TB_SaveHtm->toolTip(), QStringLiteral("输出为网页  (Ctrl+E)"));
-    QCOMPARE(w.TB_delect->shortcut(), QKeySequence(Qt::Key_Delete));
-    QCOMPARE(w.TB_up->toolTip(), QStringLiteral("上移一页  (Ctrl+Up)"));
-    QCOMPARE(w.TB_down->shortcut(), QKeySequence(QStringLiteral("Ctrl+Down")));
-    QCOMPARE(w.TB_help->toolTip(), QStringLiteral("使用说明  (F1)"));
-    QCOMPARE(w.TB_AddImg->toolTip(), QStringLiteral("添加文字页"));
-    QCOMPARE(w.TB_up->property("Tag").toInt(), 1);
-    QCOMPARE(w.TB_down->property("Tag").toInt(), 2);
-    for (QAction* a : w.bsSkinToolBar4->actions()) {
+    QCOMPARE(action(w, "TB_open").toolTip(), QStringLiteral("打开动画文件  (Ctrl+O)"));
+    QCOMPARE(action(w, "TB_New").shortcut(), QKeySequence(QKeySequence::New));
+    QCOMPARE(action(w, "TB_save").shortcut(), QKeySequence(QStringLiteral("Ctrl+S")));
+    QCOMPARE(action(w, "TB_SaveHtm").toolTip(), QStringLiteral("输出为网页  (Ctrl+E)"));
+    QCOMPARE(action(w, "TB_delect").shortcut(), QKeySequence(Qt::Key_Delete));
+    QCOMPARE(action(w, "TB_up").toolTip(), QStringLiteral("上移一页  (Ctrl+Up)"));
+    QCOMPARE(action(w, "TB_down").shortcut(), QKeySequence(QStringLiteral("Ctrl+Down")));
+    QCOMPARE(action(w, "TB_help").toolTip(), QStringLiteral("使用说明  (F1)"));
+    QCOMPARE(action(w, "TB_AddImg").toolTip(), QStringLiteral("添加文字页"));
+    QCOMPARE(action(w, "TB_up").property("Tag").toInt(), 1);
+    QCOMPARE(action(w, "TB_down").property("Tag").toInt(), 2);
+    for (QAction* a : toolBar(w).actions()) {
         if (!a->objectName().isEmpty()) QVERIFY2(!a->icon().isNull(), qPrintable(a->objectName()));
     }
 }
@@ -121,68 +129,80 @@ void MainWindow::enabledStatesInTheThreeCases() {
 
     f.addPages(1);
     QVERIFY((enabledOf(w) == Enabled{true, true, true, true, true, true, true, true, true}));
-    QVERIFY(w.bsSkinStatusBar1->Panl_Edit->isEnabled());
+    QVERIFY(statusBar(w).Panl_Edit->isEnabled());
 
-    w.PreViewPanel->show();
-    w.UpdateToolButtons();
+    trigger(w, "TB_Preplay");
+    QVERIFY(!previewPanel(w).isHidden());
     QVERIFY((enabledOf(w) == Enabled{false, false, false, false, false, true, false, false, false}));
-    QVERIFY(w.TB_ifo->isEnabled() && w.TB_about->isEnabled() && w.TB_help->isEnabled());
-    w.PreViewPanel->hide();
+    QVERIFY(action(w, "TB_ifo").isEnabled() && action(w, "TB_about").isEnabled() && action(w, "TB_help").isEnabled());
+    trigger(w, "TB_Preplay");
 
     // Empty again: New keeps whatever it had.
-    w.TB_New->setEnabled(false);
+    action(w, "TB_New").setEnabled(false);
     f.prompts.confirms << true;
-    w.TB_delect1Click();
+    trigger(w, "TB_delect");
     QVERIFY((enabledOf(w) == Enabled{true, true, false, false, false, false, false, false, false}));
-    QVERIFY(!w.bsSkinStatusBar1->Panl_Edit->isEnabled());
+    QVERIFY(!statusBar(w).Panl_Edit->isEnabled());
 }
 
 void MainWindow::statusTextsFollowTheCurrentUnit() {
     EditorFixture f;
     TForm_movie& w = f.start();
     f.addPages(7, 2);
-    w.FilmStrip->UnitClick(w.FilmStrip->GetUnit(2));
+    selectUnit(w, 2);
     QCOMPARE(f.status0(), QStringLiteral("单元：3/7"));
     QCOMPARE(f.status1(), QStringLiteral("尺寸：10×2"));
-    QVERIFY(!w.bsSkinStatusBar1->colorFlag());
+    QVERIFY(!statusBar(w).colorFlag());
 
-    TAnsiImage& unit = w.FilmStrip->GetUnit(2);
-    unit.SetBackColor(0x0000FF);
-    unit.SetFontColor(0xFF0000);
-    unit.FHasColor = true;
-    w.FilmStrip->UnitClick(w.FilmStrip->GetUnit(0));
-    w.FilmStrip->UnitClick(unit);
-    QVERIFY(w.bsSkinStatusBar1->colorFlag());
-    QCOMPARE(w.pop_window->Lb_Color_u1->color(), 0x0000FF);
-    QCOMPARE(w.pop_window->Edit_color_u1->text(), QStringLiteral("FF0000"));
-    QCOMPARE(w.pop_window->Edit_color_u2->text(), QStringLiteral("0000FF"));
-    QCOMPARE(w.pop_window->MemoText->toPlainText(), QStringLiteral("aaaaaaaaaa\nbbbbbbbbbb"));
+    // A page with a colour list shows the indicator.
+    f.writeFile(QStringLiteral("pages/coloured.clo"), "1\n1\n 0\n*1\n255\n");
+    f.prompts.openNames << f.textPage(QStringLiteral("pages/coloured.txt"), 2);
+    trigger(w, "TB_AddImg");
+    QCOMPARE(f.status0(), QStringLiteral("单元：8/8"));
+    QVERIFY(statusBar(w).colorFlag());
+
+    // Unit 3 takes colours through its fields; when it is current again they show its own.
+    selectUnit(w, 2);
+    QVERIFY(!statusBar(w).colorFlag());
+    optionPanel(w).Edit_color_u1->setText(QStringLiteral("FF0000"));
+    optionPanel(w).Edit_color_u2->setText(QStringLiteral("0000FF"));
+    optionPanel(w).bsBtnPOK->click();
+    selectUnit(w, 0);
+    QCOMPARE(optionPanel(w).Edit_color_u1->text(), QStringLiteral("FFFFFF"));
+    selectUnit(w, 2);
+    QCOMPARE(optionPanel(w).Lb_Color_u1->color(), 0x0000FF);
+    QCOMPARE(optionPanel(w).Edit_color_u1->text(), QStringLiteral("FF0000"));
+    QCOMPARE(optionPanel(w).Edit_color_u2->text(), QStringLiteral("0000FF"));
+    QCOMPARE(optionPanel(w).MemoText->toPlainText(), QStringLiteral("aaaaaaaaaa\nbbbbbbbbbb"));
 }
 
 void MainWindow::fileNameHintRule() {
     EditorFixture f;
     TForm_movie& w = f.start();
-    FileNamePanel& panel = *w.bsSkinStatusBar1->bsSkinStatusPanel_4;
+    FileNamePanel& panel = *statusBar(w).bsSkinStatusPanel_4;
     panel.setFixedWidth(400);
     const QString longName = QStringLiteral("/tmp/") + QString(51, QLatin1Char('x')) + QStringLiteral(".mmt"); // 60
-    w.ShowFileName(longName);
+    statusBar(w).showFileName(longName);
     QCOMPARE(panel.text(), QString(51, QLatin1Char('x')) + QStringLiteral(".mmt"));
     QCOMPARE(panel.toolTip(), longName);
     QVERIFY(panel.hintShown());
 
     const QString fitting = QStringLiteral("/tmp/") + QString(41, QLatin1Char('y')) + QStringLiteral(".mmt"); // 50
-    w.ShowFileName(fitting);
+    statusBar(w).showFileName(fitting);
     QCOMPARE(panel.text(), fitting);
     QVERIFY(panel.toolTip().isEmpty());
 
     // Chinese characters count by their bytes: 16 characters of three bytes pass 400 pixels.
     const QString chinese = QStringLiteral("/t/") + QString(16, QChar(0x52A8)) + QStringLiteral(".mmt");
-    w.ShowFileName(chinese);
+    statusBar(w).showFileName(chinese);
     QCOMPARE(panel.toolTip(), chinese);
 
     // With no current unit the hint goes away.
-    w.ShowFileName(longName);
-    w.RefreshCurrentUnit();
+    f.addPages(1);
+    statusBar(w).showFileName(longName);
+    QVERIFY(panel.hintShown());
+    f.prompts.confirms << true;
+    trigger(w, "TB_delect");
     QVERIFY(!panel.hintShown());
     QVERIFY(panel.toolTip().isEmpty());
 }
@@ -192,29 +212,29 @@ void MainWindow::commandLineOpensOnlyExactExtensions() {
         EditorFixture f;
         const QString upper = f.animationFile(QStringLiteral("FILM.MMT"), 2);
         TForm_movie& w = f.start({upper});
-        QCOMPARE(w.FilmStrip->FCount, 0);
+        QCOMPARE(w.document().FCount, 0);
     }
     {
         EditorFixture f;
         f.animationFile(QStringLiteral("a.b/film"), 2);
         TForm_movie& w = f.start({f.programDir() + QStringLiteral("a.b/film")});
-        QCOMPARE(w.FilmStrip->FCount, 0);
+        QCOMPARE(w.document().FCount, 0);
     }
     {
         EditorFixture f;
         TForm_movie& w = f.start({f.programDir() + QStringLiteral("missing.mmt")});
-        QCOMPARE(w.FilmStrip->FCount, 0);
+        QCOMPARE(w.document().FCount, 0);
         QVERIFY(f.prompts.log.isEmpty());
     }
     {
         EditorFixture f;
         const QString film = f.animationFile(QStringLiteral("film.mmt"), 3);
         TForm_movie& w = f.start({film, QStringLiteral("ignored.txt")});
-        QCOMPARE(w.FilmStrip->FCount, 3);
-        QCOMPARE(w.FilmStrip->FDocFileName, film);
+        QCOMPARE(w.document().FCount, 3);
+        QCOMPARE(w.document().FDocFileName, film);
         QCOMPARE(f.status0(), QStringLiteral("单元：3/3"));
-        QVERIFY(w.TB_save->isEnabled());
-        QVERIFY(!w.Modified);
+        QVERIFY(action(w, "TB_save").isEnabled());
+        QVERIFY(!w.isModified());
     }
 }
 
@@ -222,36 +242,36 @@ void MainWindow::commandLineTextPageKeepsTheDocumentClean() {
     EditorFixture f;
     const QString page = f.textPage(QStringLiteral("page.txt"));
     TForm_movie& w = f.start({page});
-    QCOMPARE(w.FilmStrip->FCount, 1);
+    QCOMPARE(w.document().FCount, 1);
     QCOMPARE(f.status0(), QStringLiteral("单元：1/1"));
-    QCOMPARE(w.FilmStrip->FDocFileName, f.defaultDocument());
-    QVERIFY(!w.Modified);
-    QVERIFY(w.TB_delect->isEnabled());
-    QVERIFY(w.pop_window->Box_AImg->isEnabled());
+    QCOMPARE(w.document().FDocFileName, f.defaultDocument());
+    QVERIFY(!w.isModified());
+    QVERIFY(action(w, "TB_delect").isEnabled());
+    QVERIFY(optionPanel(w).Box_AImg->isEnabled());
 }
 
 void MainWindow::droppingFilesActsLikeTheCommands() {
     EditorFixture f;
     TForm_movie& w = f.start();
     dropFile(w, f.textPage(QStringLiteral("dropped.txt")));
-    QCOMPARE(w.FilmStrip->FCount, 1);
-    QVERIFY(w.Modified);
+    QCOMPARE(w.document().FCount, 1);
+    QVERIFY(w.isModified());
     QCOMPARE(f.status0(), QStringLiteral("单元：1/1"));
 
     dropFile(w, f.writeFile(QStringLiteral("notes.TXT"), "x"));
-    QCOMPARE(w.FilmStrip->FCount, 1);
+    QCOMPARE(w.document().FCount, 1);
 
     // A dropped animation file replaces the document only after the save question.
     const QString film = f.animationFile(QStringLiteral("film.mmt"), 2);
     f.prompts.questions << Prompts::Answer::Yes;
     f.prompts.saveNames << QString();
     dropFile(w, film);
-    QCOMPARE(w.FilmStrip->FCount, 1);
+    QCOMPARE(w.document().FCount, 1);
     f.prompts.questions << Prompts::Answer::No;
     dropFile(w, film);
-    QCOMPARE(w.FilmStrip->FCount, 2);
-    QCOMPARE(w.FilmStrip->FDocFileName, film);
-    QVERIFY(!w.Modified);
+    QCOMPARE(w.document().FCount, 2);
+    QCOMPARE(w.document().FDocFileName, film);
+    QVERIFY(!w.isModified());
     QVERIFY(f.prompts.allAnswered());
 }
 
@@ -268,7 +288,7 @@ void MainWindow::closingAsksAboutUnsavedChanges() {
     f.prompts.questions << Prompts::Answer::Yes;
     f.prompts.saveNames << QString();
     QVERIFY(!w.close());
-    QVERIFY(w.Modified);
+    QVERIFY(w.isModified());
 
     f.prompts.questions << Prompts::Answer::Yes;
     f.prompts.saveNames << f.programDir() + QStringLiteral("closing.mmt");
@@ -289,12 +309,12 @@ void MainWindow::closingAsksAboutUnsavedChanges() {
     QWidget about;
     u.setAboutWindow(&about);
     u.show();
-    u.TB_aboutClick();
+    trigger(u, "TB_about");
     QVERIFY(about.isVisible());
     h.addPages(1);
-    u.Modified = false;
+    h.saveAs(QStringLiteral("saved.mmt"));
     QVERIFY(u.close());
-    QCOMPARE(h.prompts.log.size(), 1); // only the add dialog
+    QCOMPARE(h.prompts.log.size(), 2); // only the add and save dialogs
     QVERIFY(!about.isVisible());
 }
 
@@ -305,30 +325,30 @@ void MainWindow::filmViewClickSelectsTheUnitUnderThePointer() {
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
     f.addPages(3, 2);
-    FilmView& view = *w.ScrollBox;
+    FilmView& view = filmView(w);
     view.verticalScrollBar()->setValue(0);
-    const TAnsiImage& first = w.FilmStrip->GetUnit(0);
+    const TAnsiImage& first = w.document().GetUnit(0);
     const QPoint inFirst(first.Left + 30, first.Top + 15);
     QCOMPARE(view.unitAt(inFirst), 0);
     QCOMPARE(view.unitAt(QPoint(first.Left + 30, first.Top - 5)), -1);
     QTest::mouseClick(view.viewport(), Qt::LeftButton, Qt::NoModifier, inFirst);
-    QCOMPARE(w.FilmStrip->FCurrentIndex, 0);
+    QCOMPARE(w.document().FCurrentIndex, 0);
     QCOMPARE(f.status0(), QStringLiteral("单元：1/3"));
     QVERIFY(first.FSelected);
-    QVERIFY(!w.FilmStrip->GetUnit(2).FSelected);
+    QVERIFY(!w.document().GetUnit(2).FSelected);
     // The view's content is the strip.
-    QCOMPARE(view.verticalScrollBar()->maximum(), qMax(0, w.FilmStrip->Height - view.viewport()->height()));
+    QCOMPARE(view.verticalScrollBar()->maximum(), qMax(0, w.document().Height - view.viewport()->height()));
 }
 
 void MainWindow::helpAndSourceTextGoToTheDesktop() {
     EditorFixture f;
     TForm_movie& w = f.start();
-    w.TB_help1Click();
+    trigger(w, "TB_help");
     QCOMPARE(f.shellOpened, QStringList{f.programDir() + QStringLiteral("help.htm")});
-    w.Panl_EditClick();
+    emit statusBar(w).Panl_Edit->clicked();
     QCOMPARE(f.shellOpened.size(), 1);
     f.addPages(1);
-    w.Panl_EditClick();
+    emit statusBar(w).Panl_Edit->clicked();
     QCOMPARE(f.shellOpened.last(), f.programDir() + QStringLiteral("pages/page0.txt"));
 }
 
@@ -339,11 +359,11 @@ void MainWindow::keysReachTheCommandsButNotOverEditing() {
     QVERIFY(QTest::qWaitForWindowActive(&w));
     f.addPages(2, 1);
     f.prompts.clearLog();
-    OptionPanel& p = *w.pop_window;
+    OptionPanel& p = optionPanel(w);
     auto* speed = new QSpinBox(p.Box_FP);
     speed->setRange(0, 1000);
     speed->show();
-    const QString second = w.FilmStrip->GetUnit(1).FFileName;
+    const QString second = w.document().GetUnit(1).FFileName;
 
     // In every kind of text field, read-only ones too, the unit keys stay with the field.
     for (QWidget* field :
@@ -353,9 +373,9 @@ void MainWindow::keysReachTheCommandsButNotOverEditing() {
              {QKeyCombination(Qt::ControlModifier, Qt::Key_Up), QKeyCombination(Qt::ControlModifier, Qt::Key_Down),
               QKeyCombination(Qt::NoModifier, Qt::Key_Delete)}) {
             QTest::keyClick(field, key.key(), key.keyboardModifiers());
-            QCOMPARE(w.FilmStrip->FCount, 2);
-            QCOMPARE(w.FilmStrip->FCurrentIndex, 1);
-            QVERIFY2(w.FilmStrip->GetUnit(1).FFileName == second, field->metaObject()->className());
+            QCOMPARE(w.document().FCount, 2);
+            QCOMPARE(w.document().FCurrentIndex, 1);
+            QVERIFY2(w.document().GetUnit(1).FFileName == second, field->metaObject()->className());
         }
     }
     QVERIFY(f.prompts.log.isEmpty());
@@ -391,16 +411,16 @@ void MainWindow::keysReachTheCommandsButNotOverEditing() {
     QCOMPARE(p.MemoText->toPlainText(), QStringLiteral("\tab"));
 
     // Outside the fields the keys move and delete units; the text typed above is not applied.
-    w.ScrollBox->setFocus();
+    filmView(w).setFocus();
     f.prompts.questions << Prompts::Answer::No;
-    QTest::keyClick(w.ScrollBox, Qt::Key_Up, Qt::ControlModifier);
-    QCOMPARE(w.FilmStrip->FCurrentIndex, 0);
-    QCOMPARE(w.FilmStrip->GetUnit(0).FFileName, second);
-    QTest::keyClick(w.ScrollBox, Qt::Key_Down, Qt::ControlModifier);
-    QCOMPARE(w.FilmStrip->FCurrentIndex, 1);
+    QTest::keyClick(&filmView(w), Qt::Key_Up, Qt::ControlModifier);
+    QCOMPARE(w.document().FCurrentIndex, 0);
+    QCOMPARE(w.document().GetUnit(0).FFileName, second);
+    QTest::keyClick(&filmView(w), Qt::Key_Down, Qt::ControlModifier);
+    QCOMPARE(w.document().FCurrentIndex, 1);
     f.prompts.confirms << true;
-    QTest::keyClick(w.ScrollBox, Qt::Key_Delete);
-    QCOMPARE(w.FilmStrip->FCount, 1);
+    QTest::keyClick(&filmView(w), Qt::Key_Delete);
+    QCOMPARE(w.document().FCount, 1);
     QVERIFY(f.prompts.allAnswered());
 }
 
@@ -412,11 +432,11 @@ void MainWindow::filmViewKeysSelectUnitsAndScrollToThem() {
     QVERIFY(QTest::qWaitForWindowActive(&w));
     f.addPages(14, 8);
     f.prompts.clearLog();
-    FilmView& view = *w.ScrollBox;
-    TFilmPanel& strip = *w.FilmStrip;
+    FilmView& view = filmView(w);
+    const TFilmPanel& strip = w.document();
 
     // Tab reaches the film view.
-    w.pop_window->MemoText->setFocus();
+    optionPanel(w).MemoText->setFocus();
     for (int k = 0; k < 40 && QApplication::focusWidget() != &view; ++k)
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     QCOMPARE(QApplication::focusWidget(), &view);

@@ -30,14 +30,8 @@ const QString kApplyQuestion = QStringLiteral("当前单元的文本或颜色已
 
 // The background colour text of the exported page's body tag.
 QByteArray exportedBodyColour(EditorFixture& f) {
-    const QString page = f.programDir() + QStringLiteral("page.htm");
-    f.prompts.saveNames << page;
-    if (QFile::exists(page)) f.prompts.confirms << true;
-    f.window->TB_SaveHtmClick();
-    QFile file(page);
-    if (!file.open(QIODevice::ReadOnly)) return "(no page)";
     const QRegularExpression body(QStringLiteral("<BODY bgcolor=\"#([^\"]*)\""));
-    const QRegularExpressionMatch m = body.match(QString::fromLatin1(file.readAll()));
+    const QRegularExpressionMatch m = body.match(QString::fromLatin1(f.exportPage()));
     return m.hasMatch() ? m.captured(1).toLatin1() : QByteArray("(no body tag)");
 }
 
@@ -74,8 +68,8 @@ void OptionPanels::swatchesPickByTagAndCancelChangesNothing() {
     TForm_movie& w = f.start();
     // The current unit's group is enabled once there is a current unit.
     f.addPages(1);
-    w.Modified = false;
-    OptionPanel& p = *w.pop_window;
+    f.saveAs(QStringLiteral("saved.mmt"));
+    OptionPanel& p = optionPanel(w);
     const QList<QLineEdit*> edits = {p.Edit_color1,   p.Edit_color2,    p.Edit_color_u1,
                                      p.Edit_color_u2, p.Edit_color_Df1, p.Edit_color_Df2};
     const QList<ColorSwatch*> swatches = p.swatches();
@@ -97,8 +91,8 @@ void OptionPanels::swatchesPickByTagAndCancelChangesNothing() {
         QCOMPARE(edits[k]->text(), QStringLiteral("0000FF"));
     }
     // Picking applies nothing.
-    QVERIFY(!w.Modified);
-    QCOMPARE(w.FilmStrip->FDefaultBackColor, TColor(0xFFFFFF));
+    QVERIFY(!w.isModified());
+    QCOMPARE(w.document().FDefaultBackColor, TColor(0xFFFFFF));
     QVERIFY(f.prompts.allAnswered());
 }
 
@@ -116,32 +110,31 @@ void OptionPanels::pageBackgroundAsTyped() {
     EditorFixture f;
     TForm_movie& w = f.start();
     f.addPages(2);
-    OptionPanel& p = *w.pop_window;
-    w.Modified = false;
+    OptionPanel& p = optionPanel(w);
+    f.saveAs(QStringLiteral("saved.mmt"));
     f.prompts.clearLog();
     p.Edit_color1->setText(typed);
     click(p.bsBtnHOK);
 
     QCOMPARE(QColor(p.Lb_Color1->palette().color(QPalette::Window)).rgb(), shown);
-    QCOMPARE(w.pageOptions.backColorHex, typed.toLatin1());
-    for (int k = 0; k < w.FilmStrip->FCount; ++k)
-        QCOMPARE(pageBand(w.FilmStrip->GetUnit(k)), shown);
-    QCOMPARE(w.PreViewPanel->PreViewImage->Picture.pixel(0, 0), shown);
-    QCOMPARE(w.PreViewPanel->PreViewImage->Picture.pixel(1023, 767), shown);
-    QVERIFY(w.Modified);
+    for (int k = 0; k < w.document().FCount; ++k)
+        QCOMPARE(pageBand(w.document().GetUnit(k)), shown);
+    QCOMPARE(previewPanel(w).PreViewImage->Picture.pixel(0, 0), shown);
+    QCOMPARE(previewPanel(w).PreViewImage->Picture.pixel(1023, 767), shown);
+    QVERIFY(w.isModified());
     QCOMPARE(f.prompts.log, QStringList{kChanged});
     QCOMPARE(exportedBodyColour(f), typed.toLatin1());
 
     // Hiding and showing the panel shows the text as it was typed.
-    w.TB_ifoClick();
-    w.TB_ifoClick();
+    trigger(w, "TB_ifo");
+    trigger(w, "TB_ifo");
     QCOMPARE(p.Edit_color1->text(), typed);
 }
 
 void OptionPanels::pageOptionsConfirmAndReset() {
     EditorFixture f;
     TForm_movie& w = f.start();
-    OptionPanel& p = *w.pop_window;
+    OptionPanel& p = optionPanel(w);
     // Start-up filled the group from the (empty) stored values.
     QCOMPARE(p.Edit_Title->text(), QString());
     QCOMPARE(p.CB_ByteMode->currentIndex(), 0);
@@ -151,15 +144,13 @@ void OptionPanels::pageOptionsConfirmAndReset() {
     p.CR_Button->setChecked(true);
     p.CB_ByteMode->setCurrentIndex(2);
     click(p.bsBtnHOK);
-    QCOMPARE(w.pageOptions.title, QByteArray("\xCE\xD2\xB5\xC4\xB6\xAF\xBB\xAD"));
-    QCOMPARE(w.pageOptions.fontColorHex, QByteArray("00ff00"));
     QCOMPARE(p.Lb_Color2->color(), TColor(0x00FF00));
-    QVERIFY(w.pageOptions.showButtons);
-    QCOMPARE(w.FilmStrip->FDefaultByteMode, std::uint8_t(bmDoubleByte));
+    QCOMPARE(w.document().FDefaultByteMode, std::uint8_t(bmDoubleByte));
     QCOMPARE(f.prompts.log, QStringList{kChanged});
 
     // Reset drops unconfirmed edits and shows the stored values; no message, Modified untouched.
-    w.Modified = false;
+    trigger(w, "TB_New"); // the empty document's mark goes, the page options stay
+    QVERIFY(!w.isModified());
     p.Edit_Title->setText(QStringLiteral("draft"));
     p.Edit_color1->setText(QStringLiteral("123456"));
     p.CR_Button->setChecked(false);
@@ -170,16 +161,23 @@ void OptionPanels::pageOptionsConfirmAndReset() {
     QCOMPARE(p.Lb_Color1->color(), TColor(0));
     QVERIFY(p.CR_Button->isChecked());
     QCOMPARE(p.CB_ByteMode->currentIndex(), 2);
-    QVERIFY(!w.Modified);
+    QCOMPARE(p.Edit_color2->text(), QStringLiteral("00ff00"));
+    QVERIFY(!w.isModified());
     QCOMPARE(f.prompts.log.size(), 1);
+
+    // The confirmed title went in as GBK bytes, the text colour as typed.
+    f.addPages(1);
+    const QByteArray page = f.exportPage();
+    QVERIFY(page.contains("<TITLE>\xCE\xD2\xB5\xC4\xB6\xAF\xBB\xAD</TITLE>"));
+    QVERIFY(page.contains("text=\"#00ff00\""));
 }
 
 void OptionPanels::unitDefaultsTakeOnlyTheSwatches() {
     EditorFixture f;
     TForm_movie& w = f.start();
-    OptionPanel& p = *w.pop_window;
-    const TColor back = w.FilmStrip->FDefaultBackColor;
-    const TColor font = w.FilmStrip->FDefaultFontColor;
+    OptionPanel& p = optionPanel(w);
+    const TColor back = w.document().FDefaultBackColor;
+    const TColor font = w.document().FDefaultFontColor;
 
     // The texts are only shown: typing changes neither them nor the defaults.
     QTest::keyClicks(p.Edit_color_Df1, QStringLiteral("FF0000"));
@@ -187,17 +185,17 @@ void OptionPanels::unitDefaultsTakeOnlyTheSwatches() {
     QCOMPARE(p.Edit_color_Df1->text(), QStringLiteral("FFFFFF"));
     QCOMPARE(p.Edit_color_Df2->text(), QStringLiteral("008000"));
     click(p.bsBtn_DfOk);
-    QCOMPARE(w.FilmStrip->FDefaultBackColor, back);
-    QCOMPARE(w.FilmStrip->FDefaultFontColor, font);
-    QVERIFY(w.Modified);
+    QCOMPARE(w.document().FDefaultBackColor, back);
+    QCOMPARE(w.document().FDefaultFontColor, font);
+    QVERIFY(w.isModified());
     QCOMPARE(f.prompts.log, QStringList{kChanged});
 
     f.prompts.colors << TColor(0x0000FF);
     click(p.Lb_Color_Df1);
     click(p.bsBtn_DfOk);
-    QCOMPARE(w.FilmStrip->FDefaultBackColor, TColor(0x0000FF));
+    QCOMPARE(w.document().FDefaultBackColor, TColor(0x0000FF));
     f.addPages(1);
-    QCOMPARE(w.FilmStrip->GetUnit(0).FBackColor, TColor(0x0000FF));
+    QCOMPARE(w.document().GetUnit(0).FBackColor, TColor(0x0000FF));
 
     // Reset shows the film strip's defaults again.
     f.prompts.colors << TColor(0x00FF00);
@@ -213,16 +211,16 @@ void OptionPanels::currentUnitGrowsAndMovesTheLaterUnits() {
     EditorFixture f;
     TForm_movie& w = f.start();
     f.addPages(3, 3);
-    TFilmPanel& strip = *w.FilmStrip;
-    strip.SelectUnit(0);
-    TAnsiImage& unit = strip.GetUnit(0);
+    const TFilmPanel& strip = w.document();
+    selectUnit(w, 0);
+    const TAnsiImage& unit = strip.GetUnit(0);
     const int pictureHeight = unit.Picture.height();
     const int stripHeight = strip.Height;
     const int top1 = strip.GetUnit(1).Top;
     const int top2 = strip.GetUnit(2).Top;
-    w.Modified = false;
+    f.saveAs(QStringLiteral("saved.mmt"));
 
-    OptionPanel& p = *w.pop_window;
+    OptionPanel& p = optionPanel(w);
     p.MemoText->setPlainText(QStringLiteral("one\ntwo\nthree\nfour\n五五"));
     p.Edit_color_u1->setText(QStringLiteral("0000FF"));
     p.Edit_color_u2->setText(QStringLiteral("FFFF00"));
@@ -238,7 +236,7 @@ void OptionPanels::currentUnitGrowsAndMovesTheLaterUnits() {
     QCOMPARE(unit.FBackColor, TColor(0xFF0000));
     QCOMPARE(unit.FFontColor, TColor(0x00FFFF));
     QCOMPARE(p.Lb_Color_u1->color(), TColor(0xFF0000));
-    QVERIFY(w.Modified);
+    QVERIFY(w.isModified());
     QCOMPARE(f.prompts.log, QStringList{kChanged});
     // No change notification: the status keeps the old size.
     QCOMPARE(f.status1(), QStringLiteral("尺寸：10×3"));
@@ -248,13 +246,13 @@ void OptionPanels::fewerLinesKeepTheRows() {
     EditorFixture f;
     TForm_movie& w = f.start();
     f.addPages(2, 3);
-    TFilmPanel& strip = *w.FilmStrip;
-    TAnsiImage& unit = strip.GetUnit(1);
+    const TFilmPanel& strip = w.document();
+    const TAnsiImage& unit = strip.GetUnit(1);
     const int height = unit.Height;
     const int stripHeight = strip.Height;
     // A line break after the last line opens no further line.
-    w.pop_window->MemoText->setPlainText(QStringLiteral("x\n"));
-    click(w.pop_window->bsBtnPOK);
+    optionPanel(w).MemoText->setPlainText(QStringLiteral("x\n"));
+    click(optionPanel(w).bsBtnPOK);
     QCOMPARE(unit.FRows, 3);
     QCOMPARE(unit.Height, height);
     QCOMPARE(strip.Height, stripHeight);
@@ -265,64 +263,64 @@ void OptionPanels::unencodableTextIsReportedOnceAndNotApplied() {
     EditorFixture f;
     TForm_movie& w = f.start();
     f.addPages(1, 3);
-    TAnsiImage& unit = w.FilmStrip->GetUnit(0);
+    const TAnsiImage& unit = w.document().GetUnit(0);
     const QList<QByteArray> before = unit.GetLines();
-    w.Modified = false;
+    f.saveAs(QStringLiteral("saved.mmt"));
     f.prompts.clearLog();
-    w.pop_window->MemoText->setPlainText(QStringLiteral("a😀b\n한\n😀"));
-    w.pop_window->Edit_color_u1->setText(QStringLiteral("FF0000"));
-    click(w.pop_window->bsBtnPOK);
+    optionPanel(w).MemoText->setPlainText(QStringLiteral("a😀b\n한\n😀"));
+    optionPanel(w).Edit_color_u1->setText(QStringLiteral("FF0000"));
+    click(optionPanel(w).bsBtnPOK);
     QCOMPARE(f.prompts.log.size(), 1);
     QVERIFY(f.prompts.log.first().startsWith(QStringLiteral("message: ")));
     QVERIFY(f.prompts.log.first().endsWith(QStringLiteral("😀 한")));
     QCOMPARE(unit.GetLines(), before);
     QCOMPARE(unit.FBackColor, TColor(0xFFFFFF));
-    QVERIFY(!w.Modified);
+    QVERIFY(!w.isModified());
 
     // The page title is written into the page as bytes too.
-    w.pop_window->Edit_Title->setText(QStringLiteral("标题😀"));
-    click(w.pop_window->bsBtnHOK);
+    optionPanel(w).Edit_Title->setText(QStringLiteral("标题😀"));
+    click(optionPanel(w).bsBtnHOK);
     QCOMPARE(f.prompts.log.size(), 2);
-    QVERIFY(w.pageOptions.title.isEmpty());
-    QVERIFY(!w.Modified);
+    QVERIFY(!w.isModified());
+    QVERIFY(f.exportPage().contains("<TITLE></TITLE>"));
 }
 
 void OptionPanels::currentUnitGroupWithoutUnitDoesNothing() {
     EditorFixture f;
     TForm_movie& w = f.start();
-    w.pop_window->MemoText->setPlainText(QStringLiteral("text"));
-    w.bsBtnPOKClick();
+    optionPanel(w).MemoText->setPlainText(QStringLiteral("text"));
+    optionPanel(w).bsBtnPOK->click();
     QVERIFY(f.prompts.log.isEmpty());
-    QVERIFY(!w.Modified);
-    QCOMPARE(w.FilmStrip->FCount, 0);
+    QVERIFY(!w.isModified());
+    QCOMPARE(w.document().FCount, 0);
 }
 
 void OptionPanels::togglingThePanelResetsOnlyThePageOptions() {
     EditorFixture f;
     TForm_movie& w = f.start();
     f.addPages(1);
-    OptionPanel& p = *w.pop_window;
-    QCOMPARE(w.TB_ifo->property("Picture").toInt(), 9);
+    OptionPanel& p = optionPanel(w);
+    QCOMPARE(action(w, "TB_ifo").property("Picture").toInt(), 9);
     p.Edit_Title->setText(QStringLiteral("unconfirmed"));
     p.Edit_color_Df1->setText(QStringLiteral("ABCDEF"));
     p.MemoText->setPlainText(QStringLiteral("kept"));
 
-    w.TB_ifo->trigger();
+    action(w, "TB_ifo").trigger();
     QVERIFY(p.isHidden());
-    QCOMPARE(w.TB_ifo->property("Picture").toInt(), 10);
-    QCOMPARE(w.TB_ifo->icon().pixmap(16).toImage(), ToolPicture(10).pixmap(16).toImage());
+    QCOMPARE(action(w, "TB_ifo").property("Picture").toInt(), 10);
+    QCOMPARE(action(w, "TB_ifo").icon().pixmap(16).toImage(), ToolPicture(10).pixmap(16).toImage());
     QCOMPARE(p.Edit_Title->text(), QStringLiteral("unconfirmed"));
 
-    w.TB_ifo->trigger();
+    action(w, "TB_ifo").trigger();
     QVERIFY(!p.isHidden());
-    QCOMPARE(w.TB_ifo->property("Picture").toInt(), 9);
+    QCOMPARE(action(w, "TB_ifo").property("Picture").toInt(), 9);
     QCOMPARE(p.Edit_Title->text(), QString());
     QCOMPARE(p.Edit_color_Df1->text(), QStringLiteral("ABCDEF"));
     QCOMPARE(p.MemoText->toPlainText(), QStringLiteral("kept"));
 }
 
 void OptionPanels::leavingTheUnitAsksAboutUnappliedChanges_data() {
-    QTest::addColumn<QString>("action");
+    QTest::addColumn<QString>("command");
     QTest::addColumn<QString>("edit");
     QTest::addColumn<int>("answerCode");
     const QList<std::pair<const char*, Prompts::Answer>> answers = {
@@ -346,7 +344,7 @@ void OptionPanels::leavingTheUnitAsksAboutUnappliedChanges_data() {
 // and moving first ask about changes in the current unit's fields: Yes applies them as the group's
 // confirm button does, No drops them, Cancel stays. The question comes before anything else changes.
 void OptionPanels::leavingTheUnitAsksAboutUnappliedChanges() {
-    QFETCH(QString, action);
+    QFETCH(QString, command);
     QFETCH(QString, edit);
     QFETCH(int, answerCode);
     const auto answer = Prompts::Answer(answerCode);
@@ -359,14 +357,14 @@ void OptionPanels::leavingTheUnitAsksAboutUnappliedChanges() {
     f.addPages(2);
     const QString other = f.animationFile(QStringLiteral("other.mmt"), 3);
     const QString page = f.textPage(QStringLiteral("third.txt"));
-    w.Modified = false;
-    TFilmPanel& strip = *w.FilmStrip;
-    TAnsiImage& unit = strip.GetUnit(1);
+    f.saveAs(QStringLiteral("saved.mmt"));
+    const TFilmPanel& strip = w.document();
+    const TAnsiImage& unit = strip.GetUnit(1);
     const QList<QByteArray> lines = unit.GetLines();
-    OptionPanel& p = *w.pop_window;
+    OptionPanel& p = optionPanel(w);
     // Units become current, and the fields are filled, without a question.
-    strip.SelectUnit(0);
-    strip.UnitClick(unit);
+    selectUnit(w, 0);
+    selectUnit(w, 1);
     f.prompts.clearLog();
 
     p.MemoText->setFocus();
@@ -382,7 +380,7 @@ void OptionPanels::leavingTheUnitAsksAboutUnappliedChanges() {
         QTest::keyClick(p.MemoText, Qt::Key_Backspace);
     } else if (edit == QLatin1String("colour")) {
         f.prompts.colors << TColor(0x0000FF);
-        w.Panl_forecolorClick(p.Lb_Color_u2);
+        click(p.Lb_Color_u2);
         f.prompts.clearLog();
     }
     const QString typed = p.MemoText->toPlainText();
@@ -397,71 +395,71 @@ void OptionPanels::leavingTheUnitAsksAboutUnappliedChanges() {
     if (goesOn) {
         // Applying marks the document changed, so the commands that replace it ask to save it.
         const bool leaves =
-            action == QLatin1String("new") || action == QLatin1String("open") || action == QLatin1String("close");
+            command == QLatin1String("new") || command == QLatin1String("open") || command == QLatin1String("close");
         if (applied && leaves) {
             f.prompts.questions << Prompts::Answer::No;
             expected << QStringLiteral("question: 是否保存当前动画文件？");
         }
-        if (action == QLatin1String("open")) {
+        if (command == QLatin1String("open")) {
             f.prompts.openNames << other;
             expected << QStringLiteral("open: 动画文本(mmt) (*.mmt)");
         }
-        if (action == QLatin1String("add")) {
+        if (command == QLatin1String("add")) {
             f.prompts.openNames << page;
             expected << QStringLiteral("open: Text Files (*.txt)");
         }
     }
 
     bool closed = false;
-    if (action == QLatin1String("click")) {
-        w.ScrollBox->verticalScrollBar()->setValue(0);
+    if (command == QLatin1String("click")) {
+        filmView(w).verticalScrollBar()->setValue(0);
         const TAnsiImage& first = strip.GetUnit(0);
-        QTest::mouseClick(w.ScrollBox->viewport(), Qt::LeftButton, Qt::NoModifier,
+        QTest::mouseClick(filmView(w).viewport(), Qt::LeftButton, Qt::NoModifier,
                           QPoint(first.Left + 30, first.Top + 15));
-    } else if (action == QLatin1String("key")) {
-        w.ScrollBox->setFocus();
-        QTest::keyClick(w.ScrollBox, Qt::Key_Up);
-    } else if (action == QLatin1String("new")) {
-        w.TB_New->trigger();
-    } else if (action == QLatin1String("open")) {
-        w.TB_open->trigger();
-    } else if (action == QLatin1String("close")) {
+    } else if (command == QLatin1String("key")) {
+        filmView(w).setFocus();
+        QTest::keyClick(&filmView(w), Qt::Key_Up);
+    } else if (command == QLatin1String("new")) {
+        action(w, "TB_New").trigger();
+    } else if (command == QLatin1String("open")) {
+        action(w, "TB_open").trigger();
+    } else if (command == QLatin1String("close")) {
         closed = w.close();
-    } else if (action == QLatin1String("preview")) {
-        w.TB_Preplay->trigger();
-    } else if (action == QLatin1String("add")) {
-        w.TB_AddImg->trigger();
+    } else if (command == QLatin1String("preview")) {
+        action(w, "TB_Preplay").trigger();
+    } else if (command == QLatin1String("add")) {
+        action(w, "TB_AddImg").trigger();
     } else {
-        w.TB_up->trigger();
+        action(w, "TB_up").trigger();
     }
 
     QStringList log = f.prompts.log;
     if (!applied && asked && answer == Prompts::Answer::Yes) log[1] = log[1].section(QLatin1Char(':'), 0, 0);
     QCOMPARE(log, expected);
     QVERIFY(f.prompts.allAnswered());
-    const int count = action == QLatin1String("new")    ? 0
-                      : action == QLatin1String("open") ? 3
-                      : action == QLatin1String("add")  ? 3
-                                                        : 2;
+    const int count = command == QLatin1String("new")    ? 0
+                      : command == QLatin1String("open") ? 3
+                      : command == QLatin1String("add")  ? 3
+                                                         : 2;
     QCOMPARE(strip.FCount, goesOn ? count : 2);
-    if (action == QLatin1String("close")) QCOMPARE(closed, goesOn);
-    if (action == QLatin1String("preview")) QCOMPARE(!w.PreViewPanel->isHidden(), goesOn);
-    if (action == QLatin1String("click") || action == QLatin1String("key") || action == QLatin1String("up"))
+    if (command == QLatin1String("close")) QCOMPARE(closed, goesOn);
+    if (command == QLatin1String("preview")) QCOMPARE(!previewPanel(w).isHidden(), goesOn);
+    if (command == QLatin1String("click") || command == QLatin1String("key") || command == QLatin1String("up"))
         QCOMPARE(strip.FCurrentIndex, goesOn ? 0 : 1);
     if (!goesOn) {
         // Where the user was: the same unit current, the fields as typed, the unit untouched.
         QCOMPARE(strip.FCurrentIndex, 1);
         QCOMPARE(p.MemoText->toPlainText(), typed);
         QCOMPARE(unit.GetLines(), lines);
-        QVERIFY(!w.Modified);
+        QVERIFY(!w.isModified());
         return;
     }
-    if (action == QLatin1String("new") || action == QLatin1String("open")) {
-        QVERIFY(!w.Modified);
+    if (command == QLatin1String("new") || command == QLatin1String("open")) {
+        QVERIFY(!w.isModified());
         return;
     }
     // Adding and moving mark the document changed themselves.
-    QCOMPARE(w.Modified, applied || action == QLatin1String("add") || action == QLatin1String("up"));
+    QCOMPARE(w.isModified(), applied || command == QLatin1String("add") || command == QLatin1String("up"));
     // The unit still lives: it took the changes only on Yes.
     if (edit == QLatin1String("colour"))
         QCOMPARE(unit.FFontColor, applied ? TColor(0x0000FF) : TColor(0x008000));

@@ -28,14 +28,14 @@ QImage textArea(const TAnsiImage& unit) {
 }
 
 QImage shownFrame(const TForm_movie& w, const TAnsiImage& unit) {
-    return w.PreViewPanel->PreViewImage->Picture.copy(0, 0, unit.Width - 42, unit.Height - 23);
+    return previewPanel(w).PreViewImage->Picture.copy(0, 0, unit.Width - 42, unit.Height - 23);
 }
 
 // Three units of different heights (2, 4 and 3 rows) and contents.
 void addThreeUnits(EditorFixture& f) {
     for (int rows : {2, 4, 3}) {
         f.prompts.openNames << f.textPage(QStringLiteral("pages/rows%1.txt").arg(rows), rows, 4 + rows);
-        f.window->TB_AddImgClick();
+        trigger(*f.window, "TB_AddImg");
     }
 }
 
@@ -57,72 +57,79 @@ private slots:
 void Preview::openingAndClosing() {
     EditorFixture f;
     TForm_movie& w = f.start();
-    QVERIFY(!w.TB_Preplay->isEnabled());
+    QVERIFY(!action(w, "TB_Preplay").isEnabled());
     f.addPages(2);
-    w.pageOptions.backColorHex = "00FF00";
-    w.Modified = false;
+    // A green page background, and a frame drawn over it in an earlier opening.
+    optionPanel(w).Edit_color1->setText(QStringLiteral("00FF00"));
+    optionPanel(w).bsBtnHOK->click();
+    action(w, "TB_Preplay").trigger();
+    previewTick(w);
+    QVERIFY(previewPanel(w).PreViewImage->Picture.pixel(0, 0) != qRgb(0, 255, 0));
+    action(w, "TB_Preplay").trigger();
+    f.saveAs(QStringLiteral("saved.mmt"));
 
-    w.TB_Preplay->trigger();
-    QVERIFY(w.MainPanel->isHidden());
-    QVERIFY(!w.PreViewPanel->isHidden());
-    QVERIFY(w.Timer->isActive());
-    QCOMPARE(w.Timer->interval(), 1);
-    QCOMPARE(w.TB_Preplay->property("Tag").toInt(), 2);
-    QCOMPARE(w.TB_Preplay->property("Picture").toInt(), 7);
-    QCOMPARE(w.TB_Preplay->icon().pixmap(16).toImage(), ToolPicture(7).pixmap(16).toImage());
-    QVERIFY(w.TB_Preplay->isEnabled());
-    for (QAction* a : {w.TB_AddImg, w.TB_open, w.TB_New, w.TB_save, w.TB_delect, w.TB_SaveHtm, w.TB_up, w.TB_down})
+    action(w, "TB_Preplay").trigger();
+    QVERIFY(mainPanel(w).isHidden());
+    QVERIFY(!previewPanel(w).isHidden());
+    QVERIFY(previewTimer(w).isActive());
+    QCOMPARE(previewTimer(w).interval(), 1);
+    QCOMPARE(action(w, "TB_Preplay").property("Tag").toInt(), 2);
+    QCOMPARE(action(w, "TB_Preplay").property("Picture").toInt(), 7);
+    QCOMPARE(action(w, "TB_Preplay").icon().pixmap(16).toImage(), ToolPicture(7).pixmap(16).toImage());
+    QVERIFY(action(w, "TB_Preplay").isEnabled());
+    for (QAction* a : {&action(w, "TB_AddImg"), &action(w, "TB_open"), &action(w, "TB_New"), &action(w, "TB_save"),
+                       &action(w, "TB_delect"), &action(w, "TB_SaveHtm"), &action(w, "TB_up"), &action(w, "TB_down")})
         QVERIFY2(!a->isEnabled(), qPrintable(a->objectName()));
-    QVERIFY(w.TB_ifo->isEnabled());
+    QVERIFY(action(w, "TB_ifo").isEnabled());
     // The whole picture in the page background colour of the page options.
-    const QImage& picture = w.PreViewPanel->PreViewImage->Picture;
+    const QImage& picture = previewPanel(w).PreViewImage->Picture;
     QCOMPARE(picture.pixel(0, 0), qRgb(0, 255, 0));
     QCOMPARE(picture.pixel(1023, 767), qRgb(0, 255, 0));
 
-    w.TB_Preplay->trigger();
-    QVERIFY(!w.MainPanel->isHidden());
-    QVERIFY(w.PreViewPanel->isHidden());
-    QVERIFY(!w.Timer->isActive());
-    QCOMPARE(w.TB_Preplay->property("Tag").toInt(), 1);
-    QCOMPARE(w.TB_Preplay->property("Picture").toInt(), 6);
-    QVERIFY(w.TB_AddImg->isEnabled() && w.TB_save->isEnabled());
-    QVERIFY(!w.Modified);
-    QCOMPARE(w.pageOptions.speed, 0);
+    action(w, "TB_Preplay").trigger();
+    QVERIFY(!mainPanel(w).isHidden());
+    QVERIFY(previewPanel(w).isHidden());
+    QVERIFY(!previewTimer(w).isActive());
+    QCOMPARE(action(w, "TB_Preplay").property("Tag").toInt(), 1);
+    QCOMPARE(action(w, "TB_Preplay").property("Picture").toInt(), 6);
+    QVERIFY(action(w, "TB_AddImg").isEnabled() && action(w, "TB_save").isEnabled());
+    QVERIFY(!w.isModified());
+    QVERIFY(f.exportPage().contains("var delay=0;"));
 }
 
 void Preview::framesFollowThePlayPosition() {
     EditorFixture f;
     TForm_movie& w = f.start();
     addThreeUnits(f);
-    TFilmPanel& strip = *w.FilmStrip;
+    const TFilmPanel& strip = w.document();
     QCOMPARE(strip.FPlayIndex, 0);
-    w.TB_PreplayClick();
+    trigger(w, "TB_Preplay");
     QList<int> shown;
     for (int k = 0; k < 4; ++k) {
-        w.TimerTimer();
+        previewTick(w);
         shown << strip.FPlayIndex;
         const TAnsiImage& unit = strip.GetUnit(strip.FPlayIndex);
         QCOMPARE(shownFrame(w, unit), textArea(unit));
-        QCOMPARE(w.Timer->interval(), w.PreviewInterval);
+        QCOMPARE(previewTimer(w).interval(), previewInterval(w));
     }
     // Units 2, 3, 1, 2 in the document's numbering.
     QCOMPARE(shown, (QList<int>{1, 2, 0, 1}));
 
     // The play position carries over to the next opening.
-    w.TB_PreplayClick();
-    w.TB_PreplayClick();
-    w.TimerTimer();
+    trigger(w, "TB_Preplay");
+    trigger(w, "TB_Preplay");
+    previewTick(w);
     QCOMPARE(strip.FPlayIndex, 2);
 
     // A document of one unit shows it on every tick.
-    w.TB_PreplayClick();
+    trigger(w, "TB_Preplay");
     f.prompts.confirms << true << true;
-    w.TB_delect1Click();
-    w.TB_delect1Click();
+    trigger(w, "TB_delect");
+    trigger(w, "TB_delect");
     QCOMPARE(strip.FCount, 1);
-    w.TB_PreplayClick();
+    trigger(w, "TB_Preplay");
     for (int k = 0; k < 3; ++k) {
-        w.TimerTimer();
+        previewTick(w);
         QCOMPARE(strip.FPlayIndex, 0);
         QCOMPARE(shownFrame(w, strip.GetUnit(0)), textArea(strip.GetUnit(0)));
     }
@@ -132,17 +139,17 @@ void Preview::aFrameStepClearsThePreviousFrame() {
     EditorFixture f;
     TForm_movie& w = f.start();
     addThreeUnits(f);
-    w.pop_window->Edit_color1->setText(QStringLiteral("0000FF"));
-    w.bsBtnHOKClick();
-    TFilmPanel& strip = *w.FilmStrip;
-    strip.SetPlayIndex(0);
-    w.TB_PreplayClick();
-    w.TimerTimer(); // unit 2, four rows
-    w.TimerTimer(); // unit 3, three rows
+    optionPanel(w).Edit_color1->setText(QStringLiteral("0000FF"));
+    optionPanel(w).bsBtnHOK->click();
+    const TFilmPanel& strip = w.document();
+    QCOMPARE(strip.FPlayIndex, 0);
+    trigger(w, "TB_Preplay");
+    previewTick(w); // unit 2, four rows
+    previewTick(w); // unit 3, three rows
     const TAnsiImage& small = strip.GetUnit(2);
     const TAnsiImage& large = strip.GetUnit(1);
     QVERIFY(large.Height > small.Height && large.Width > small.Width);
-    const QImage& picture = w.PreViewPanel->PreViewImage->Picture;
+    const QImage& picture = previewPanel(w).PreViewImage->Picture;
     // Below and right of the smaller frame, inside the larger one: the page background.
     QCOMPARE(picture.pixel(2, small.Height - 23 + 3), qRgb(0, 0, 255));
     QCOMPARE(picture.pixel(large.Width - 42 - 1, 2), qRgb(0, 0, 255));
@@ -153,14 +160,14 @@ void Preview::framesAreCopiedNotRendered() {
     EditorFixture f;
     TForm_movie& w = f.start();
     addThreeUnits(f);
-    TFilmPanel& strip = *w.FilmStrip;
+    const TFilmPanel& strip = w.document();
     QList<qint64> keys;
     for (int k = 0; k < strip.FCount; ++k)
         keys << strip.GetUnit(k).Picture.cacheKey();
     QSignalSpy rendered(&strip, &TFilmPanel::unitRendered);
-    w.TB_PreplayClick();
+    trigger(w, "TB_Preplay");
     for (int k = 0; k < 30; ++k)
-        w.TimerTimer();
+        previewTick(w);
     for (int k = 0; k < strip.FCount; ++k)
         QCOMPARE(strip.GetUnit(k).Picture.cacheKey(), keys[k]);
     QCOMPARE(rendered.count(), 0);
@@ -184,69 +191,69 @@ void Preview::speedBarIntervalRule() {
     EditorFixture f;
     TForm_movie& w = f.start();
     f.addPages(1);
-    PreviewPanel& pane = *w.PreViewPanel;
+    PreviewPanel& pane = previewPanel(w);
     // Start-up without a settings file: the designed position gives 1210 ms.
-    QCOMPARE(w.PreviewInterval, 1210);
+    QCOMPARE(previewInterval(w), 1210);
     QCOMPARE(pane.PreViewSpeedCaption->text(), QStringLiteral("1210"));
     // Away and back, so that every row moves the bar.
     pane.PreView_SpeedBar->setValue(position == 50 ? 51 : 50);
     pane.PreView_SpeedBar->setValue(position);
-    QCOMPARE(w.PreviewInterval, interval);
-    QCOMPARE(w.Timer->interval(), interval);
+    QCOMPARE(previewInterval(w), interval);
+    QCOMPARE(previewTimer(w).interval(), interval);
     QCOMPARE(pane.PreViewSpeedCaption->text(), QString::number(interval));
     // Setting the interval does not start the stopped timer.
-    QVERIFY(!w.Timer->isActive());
+    QVERIFY(!previewTimer(w).isActive());
 
     // While playing, the next tick takes the new interval over from the opening's 1 ms.
-    w.TB_PreplayClick();
-    QCOMPARE(w.Timer->interval(), 1);
-    w.TimerTimer();
-    QCOMPARE(w.Timer->interval(), interval);
-    w.TB_PreplayClick();
+    trigger(w, "TB_Preplay");
+    QCOMPARE(previewTimer(w).interval(), 1);
+    previewTick(w);
+    QCOMPARE(previewTimer(w).interval(), interval);
+    trigger(w, "TB_Preplay");
 }
 
 void Preview::okTakesTheIntervalOver() {
     EditorFixture f;
     TForm_movie& w = f.start();
     f.addPages(2);
-    w.Modified = false;
-    w.TB_PreplayClick();
-    w.PreViewPanel->PreView_SpeedBar->setValue(16);
-    QTest::mouseClick(w.PreViewPanel->bsBtnPvOK, Qt::LeftButton);
-    QCOMPARE(w.pageOptions.speed, 100);
-    QVERIFY(w.Modified);
-    QVERIFY(w.PreViewPanel->isHidden());
-    QVERIFY(!w.MainPanel->isHidden());
-    QVERIFY(!w.Timer->isActive());
-    QCOMPARE(w.TB_Preplay->property("Tag").toInt(), 1);
-    QCOMPARE(w.TB_Preplay->property("Picture").toInt(), 6);
-    QVERIFY(w.TB_AddImg->isEnabled());
+    f.saveAs(QStringLiteral("saved1.mmt"));
+    trigger(w, "TB_Preplay");
+    previewPanel(w).PreView_SpeedBar->setValue(16);
+    QTest::mouseClick(previewPanel(w).bsBtnPvOK, Qt::LeftButton);
+    QVERIFY(w.isModified());
+    QVERIFY(previewPanel(w).isHidden());
+    QVERIFY(!mainPanel(w).isHidden());
+    QVERIFY(!previewTimer(w).isActive());
+    QCOMPARE(action(w, "TB_Preplay").property("Tag").toInt(), 1);
+    QCOMPARE(action(w, "TB_Preplay").property("Picture").toInt(), 6);
+    QVERIFY(action(w, "TB_AddImg").isEnabled());
 
     // Opens again; closing with the tool button leaves the page speed.
-    w.TB_Preplay->trigger();
-    QVERIFY(!w.PreViewPanel->isHidden());
-    w.PreViewPanel->PreView_SpeedBar->setValue(0);
-    w.Modified = false;
-    w.TB_Preplay->trigger();
-    QCOMPARE(w.pageOptions.speed, 100);
-    QVERIFY(!w.Modified);
-    QVERIFY(f.prompts.log.size() == 2); // the two add dialogs, nothing from the preview
+    f.saveAs(QStringLiteral("saved2.mmt"));
+    action(w, "TB_Preplay").trigger();
+    QVERIFY(!previewPanel(w).isHidden());
+    previewPanel(w).PreView_SpeedBar->setValue(0);
+    action(w, "TB_Preplay").trigger();
+    QVERIFY(!w.isModified());
+    QVERIFY(f.prompts.log.size() == 4); // the add and save dialogs, nothing from the preview
+    // The page speed is the interval OK took over.
+    QVERIFY(f.exportPage().contains("var delay=100;"));
 }
 
 void Preview::timerPlaysInTheEventLoop() {
     EditorFixture f;
     TForm_movie& w = f.start();
     addThreeUnits(f);
-    w.PreViewPanel->PreView_SpeedBar->setValue(0);
-    w.TB_Preplay->trigger();
+    previewPanel(w).PreView_SpeedBar->setValue(0);
+    action(w, "TB_Preplay").trigger();
     // Several laps at the shortest interval.
-    QTRY_VERIFY_WITH_TIMEOUT(w.FilmStrip->FPlayIndex == 0, 2000);
-    QTRY_VERIFY_WITH_TIMEOUT(w.FilmStrip->FPlayIndex == 1, 2000);
-    QCOMPARE(w.Timer->interval(), 10);
-    w.TB_Preplay->trigger();
-    const int stopped = w.FilmStrip->FPlayIndex;
+    QTRY_VERIFY_WITH_TIMEOUT(w.document().FPlayIndex == 0, 2000);
+    QTRY_VERIFY_WITH_TIMEOUT(w.document().FPlayIndex == 1, 2000);
+    QCOMPARE(previewTimer(w).interval(), 10);
+    action(w, "TB_Preplay").trigger();
+    const int stopped = w.document().FPlayIndex;
     QTest::qWait(50);
-    QCOMPARE(w.FilmStrip->FPlayIndex, stopped);
+    QCOMPARE(w.document().FPlayIndex, stopped);
 }
 
 QTEST_MAIN(Preview)

@@ -1,6 +1,7 @@
 // The settings file as the main window reads it at start-up and writes it at close.
 #include "editorfixture.h"
 
+#include "colorswatch.h"
 #include "filmpanel.h"
 #include "optionpanel.h"
 #include "previewpanel.h"
@@ -14,6 +15,7 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QScreen>
 #include <QSlider>
 #include <QTest>
@@ -41,8 +43,16 @@ TForm_movie& startWith(EditorFixture& f, const QByteArray& settings) {
     return f.start();
 }
 
+// Adds a page, opens the preview, places the speed bar and takes its interval as the page speed.
+void takeSpeed(EditorFixture& f, int position) {
+    f.addPages(1);
+    trigger(*f.window, "TB_Preplay");
+    previewPanel(*f.window).PreView_SpeedBar->setValue(position);
+    previewPanel(*f.window).bsBtnPvOK->click();
+}
+
 int barOf(const TForm_movie& w) {
-    return w.PreViewPanel->PreView_SpeedBar->value();
+    return previewPanel(w).PreView_SpeedBar->value();
 }
 
 } // namespace
@@ -70,17 +80,18 @@ void SettingsFile::typicalFileIsApplied() {
     TForm_movie& w = startWith(f, kTypical);
     QCOMPARE(Run().Language, QStringLiteral("Chinese"));
     QCOMPARE(w.frameGeometry(), QRect(120, 80, 700, 520));
-    QCOMPARE(w.pageOptions.backColorHex, QByteArray("FFFFFF"));
-    QCOMPARE(w.pageOptions.fontColorHex, QByteArray("000000"));
-    QCOMPARE(w.pageOptions.speed, 100);
+    QCOMPARE(optionPanel(w).Edit_color2->text(), QStringLiteral("000000"));
     QCOMPARE(barOf(w), 16);
-    QCOMPARE(w.PreviewInterval, 100);
-    QCOMPARE(w.FilmStrip->FDefaultFontColor, TColor(0));
-    QCOMPARE(w.FilmStrip->FDefaultBackColor, TColor(0xFFFFFF));
+    QCOMPARE(previewInterval(w), 100);
+    QCOMPARE(w.document().FDefaultFontColor, TColor(0));
+    QCOMPARE(w.document().FDefaultBackColor, TColor(0xFFFFFF));
     // The option panels show what was read.
-    QCOMPARE(w.pop_window->Edit_color1->text(), QStringLiteral("FFFFFF"));
-    QCOMPARE(w.pop_window->Edit_color_Df2->text(), QStringLiteral("000000"));
-    QCOMPARE(w.FilmStrip->FPageColor, TColor(0xFFFFFF));
+    QCOMPARE(optionPanel(w).Edit_color1->text(), QStringLiteral("FFFFFF"));
+    QCOMPARE(optionPanel(w).Edit_color_Df2->text(), QStringLiteral("000000"));
+    QCOMPARE(w.document().FPageColor, TColor(0xFFFFFF));
+    // The page speed read is the one closing writes back.
+    w.close();
+    QVERIFY(contents(Run().SettingsPath).contains("\nspeed=100\n"));
 }
 
 void SettingsFile::onlyHtmlSectionTakesTheDefaults() {
@@ -88,14 +99,15 @@ void SettingsFile::onlyHtmlSectionTakesTheDefaults() {
     TForm_movie& w = startWith(f, "[html]\nSPEED=150\n");
     QCOMPARE(Run().Language, QStringLiteral("Chinese"));
     QCOMPARE(w.frameGeometry(), QRect(0, 0, 640, 480));
-    QCOMPARE(w.pageOptions.backColorHex, QByteArray("FFFFFF"));
-    QCOMPARE(w.pageOptions.fontColorHex, QByteArray("000000"));
+    QCOMPARE(optionPanel(w).Edit_color1->text(), QStringLiteral("FFFFFF"));
+    QCOMPARE(optionPanel(w).Edit_color2->text(), QStringLiteral("000000"));
     QCOMPARE(barOf(w), 20);
-    QCOMPARE(w.PreviewInterval, 140);
-    QCOMPARE(w.Timer->interval(), 140);
-    QCOMPARE(w.PreViewPanel->PreViewSpeedCaption->text(), QStringLiteral("140"));
-    QCOMPARE(w.pageOptions.speed, 150);
-    QCOMPARE(w.FilmStrip->FDefaultFontColor, TColor(0));
+    QCOMPARE(previewInterval(w), 140);
+    QCOMPARE(previewTimer(w).interval(), 140);
+    QCOMPARE(previewPanel(w).PreViewSpeedCaption->text(), QStringLiteral("140"));
+    QCOMPARE(w.document().FDefaultFontColor, TColor(0));
+    w.close();
+    QVERIFY(contents(Run().SettingsPath).toLower().contains("\nspeed=150\n"));
 }
 
 void SettingsFile::storedSpeedPlacesTheBar_data() {
@@ -122,31 +134,33 @@ void SettingsFile::storedSpeedPlacesTheBar() {
     QFETCH(int, interval);
     EditorFixture f;
     TForm_movie& w = startWith(f, "[Html]\nspeed=" + speed + "\n");
-    QCOMPARE(w.pageOptions.speed, pageSpeed);
     QCOMPARE(barOf(w), bar);
-    QCOMPARE(w.PreviewInterval, interval);
-    QCOMPARE(w.PreViewPanel->PreViewSpeedCaption->text(), QString::number(interval));
+    QCOMPARE(previewInterval(w), interval);
+    QCOMPARE(previewPanel(w).PreViewSpeedCaption->text(), QString::number(interval));
+    // The page speed read is the one closing writes back.
+    w.close();
+    QVERIFY(contents(Run().SettingsPath).contains("\nspeed=" + QByteArray::number(pageSpeed) + "\n"));
 }
 
 void SettingsFile::byteModeReachesTheStripAndTheBox() {
     {
         EditorFixture f;
         TForm_movie& w = startWith(f, "[FilmPanel]\nDefault_ByteMode=2\nDefault_BackColor=$FF\n");
-        QCOMPARE(w.FilmStrip->FDefaultByteMode, std::uint8_t(bmDoubleByte));
-        QCOMPARE(w.pop_window->CB_ByteMode->currentIndex(), 2);
-        QCOMPARE(w.FilmStrip->FDefaultBackColor, TColor(0xFF));
-        QCOMPARE(w.pop_window->Edit_color_Df1->text(), QStringLiteral("FF0000"));
+        QCOMPARE(w.document().FDefaultByteMode, std::uint8_t(bmDoubleByte));
+        QCOMPARE(optionPanel(w).CB_ByteMode->currentIndex(), 2);
+        QCOMPARE(w.document().FDefaultBackColor, TColor(0xFF));
+        QCOMPARE(optionPanel(w).Edit_color_Df1->text(), QStringLiteral("FF0000"));
         // Changing the mode in the panel does not reach the file.
-        w.pop_window->CB_ByteMode->setCurrentIndex(1);
-        w.bsBtnHOKClick();
+        optionPanel(w).CB_ByteMode->setCurrentIndex(1);
+        optionPanel(w).bsBtnHOK->click();
         w.close();
         QVERIFY(contents(Run().SettingsPath).contains("Default_ByteMode=2\n"));
     }
     {
         EditorFixture f;
         TForm_movie& w = startWith(f, "[FilmPanel]\nDefault_ByteMode=7\n");
-        QCOMPARE(w.FilmStrip->FDefaultByteMode, std::uint8_t(bmAuto));
-        QCOMPARE(w.pop_window->CB_ByteMode->currentIndex(), 0);
+        QCOMPARE(w.document().FDefaultByteMode, std::uint8_t(bmAuto));
+        QCOMPARE(optionPanel(w).CB_ByteMode->currentIndex(), 0);
     }
 }
 
@@ -175,13 +189,18 @@ void SettingsFile::noFileKeepsDesignedValuesAndCreatesNone() {
     TForm_movie& w = f.start();
     QCOMPARE(Run().Language, QStringLiteral("chinese"));
     QCOMPARE(w.frameGeometry(), QRect(254, 235, 679, 468));
-    QCOMPARE(w.pageOptions.speed, 0);
-    QCOMPARE(w.pageOptions.backColorHex, QByteArray());
+    QCOMPARE(optionPanel(w).Edit_color1->text(), QString());
     QCOMPARE(barOf(w), 60);
-    QCOMPARE(w.PreviewInterval, 1210);
-    QCOMPARE(w.Timer->interval(), 1210);
-    QCOMPARE(w.FilmStrip->FDefaultFontColor, TColor(0x008000));
-    w.close();
+    QCOMPARE(previewInterval(w), 1210);
+    QCOMPARE(previewTimer(w).interval(), 1210);
+    QCOMPARE(w.document().FDefaultFontColor, TColor(0x008000));
+    // Page speed and colour are empty: the page is written with them so.
+    f.addPages(1);
+    const QByteArray page = f.exportPage();
+    QVERIFY(page.contains("var delay=0;"));
+    QVERIFY(page.contains("<BODY bgcolor=\"#\""));
+    f.prompts.questions << Prompts::Answer::No;
+    QVERIFY(w.close());
     QVERIFY(!QFile::exists(Run().SettingsPath));
     QCOMPARE(QDir(f.programDir()).entryList({QStringLiteral("*.ini")}, QDir::Files), QStringList());
 }
@@ -192,13 +211,16 @@ void SettingsFile::closingWritesTheCurrentValuesAndKeepsTheRest() {
                                   "window_height=400\r\nwindow_left=10\r\nwindow_top=20\r\n[Other]\r\nx=1\r\n"
                                   "[FilmPanel]\r\nDefault_ByteMode=1\r\n");
     QCOMPARE(Run().Language, QStringLiteral("english"));
-    w.pop_window->Edit_color1->setText(QStringLiteral("abc"));
-    w.bsBtnHOKClick();
-    w.FilmStrip->FDefaultBackColor = 0x123456;
-    w.pageOptions.speed = 680;
+    optionPanel(w).Edit_color1->setText(QStringLiteral("abc"));
+    optionPanel(w).bsBtnHOK->click();
+    f.prompts.colors << TColor(0x123456);
+    QTest::mouseClick(optionPanel(w).Lb_Color_Df1, Qt::LeftButton);
+    optionPanel(w).bsBtn_DfOk->click();
+    takeSpeed(f, 45); // 680 ms
     w.setGeometry(40, 50, 520, 410);
     const QRect outer = w.frameGeometry();
-    w.close();
+    f.prompts.questions << Prompts::Answer::No;
+    QVERIFY(w.close());
     QCOMPARE(contents(Run().SettingsPath),
              QByteArray("; kept comment\r\n[Display]\r\nLanguage=english\r\nwindow_width=") +
                  QByteArray::number(outer.width()) + "\r\nwindow_height=" + QByteArray::number(outer.height()) +
@@ -246,7 +268,7 @@ void SettingsFile::unreadableFileIsReportedOnceAndTheWindowCloses() {
     TForm_movie& w = f.start();
     QCOMPARE(f.prompts.shown(QStringLiteral("critical")).size(), 1);
     QVERIFY(f.prompts.shown(QStringLiteral("critical")).first().contains(QStringLiteral("Tevrano.ini")));
-    QCOMPARE(w.PreviewInterval, 1210);
+    QCOMPARE(previewInterval(w), 1210);
     w.show();
     QVERIFY(w.close());
     QCOMPARE(f.prompts.shown(QStringLiteral("critical")).size(), 1);
@@ -260,13 +282,16 @@ void SettingsFile::readmeTellsWhichSettingsClosingWrites() {
     TForm_movie& w = startWith(f, kTypical);
     w.setGeometry(30, 40, 500, 400);
     Run().Language = QStringLiteral("English");
-    w.pop_window->Edit_color1->setText(QStringLiteral("FF0000"));
-    w.pop_window->Edit_color2->setText(QStringLiteral("00FF00"));
-    w.pageOptions.speed = 250;
-    w.FilmStrip->FDefaultFontColor = 0x123456;
-    w.FilmStrip->FDefaultBackColor = 0x654321;
-    w.pop_window->CB_ByteMode->setCurrentIndex(2);
-    w.bsBtnHOKClick();
+    optionPanel(w).Edit_color1->setText(QStringLiteral("FF0000"));
+    optionPanel(w).Edit_color2->setText(QStringLiteral("00FF00"));
+    takeSpeed(f, 45);
+    f.prompts.colors << TColor(0x123456) << TColor(0x654321);
+    QTest::mouseClick(optionPanel(w).Lb_Color_Df2, Qt::LeftButton);
+    QTest::mouseClick(optionPanel(w).Lb_Color_Df1, Qt::LeftButton);
+    optionPanel(w).bsBtn_DfOk->click();
+    optionPanel(w).CB_ByteMode->setCurrentIndex(2);
+    optionPanel(w).bsBtnHOK->click();
+    f.prompts.questions << Prompts::Answer::No;
     QVERIFY(w.close());
     const QList<QByteArray> kept = {"Default_ByteMode=0\n"};
     QList<QByteArray> unchanged;
@@ -311,8 +336,8 @@ void SettingsFile::refusedFileStartsWithDefaultsAndIsToldOnce() {
     QCOMPARE(f.prompts.shown(QStringLiteral("critical")),
              QStringList{QString::fromLocal8Bit(path) + QStringLiteral(": ") + reason +
                          (kind == 2 ? QStringLiteral(" (more than 4 MB)") : QString())});
-    QCOMPARE(w.PreviewInterval, 1210);
-    QCOMPARE(w.FilmStrip->FDefaultBackColor, TColor(0xFFFFFF));
+    QCOMPARE(previewInterval(w), 1210);
+    QCOMPARE(w.document().FDefaultBackColor, TColor(0xFFFFFF));
 }
 
 QTEST_MAIN(SettingsFile)

@@ -107,7 +107,7 @@ private:
     void fail(const QString& what);
 
     TForm_movie& w() { return *m_f->window; }
-    TFilmPanel& strip() { return *m_f->window->FilmStrip; }
+    const TFilmPanel& strip() { return m_f->window->document(); }
 
     std::mt19937 m_random;
     std::unique_ptr<EditorFixture> m_f;
@@ -188,10 +188,10 @@ void Walk::makeFixtures() {
 }
 
 void Walk::restart(bool crashed) {
-    const QString copy = m_f->window ? m_f->window->AutoSave->copyPath() : QString();
+    const QString copy = m_f->window ? autoSaver(*m_f->window).copyPath() : QString();
     const bool copyLeft = crashed && QFileInfo::exists(copy);
     const QByteArray copyRecords = copyLeft ? fileContents(copy) : QByteArray();
-    const QString copyName = copyLeft ? QString::fromUtf8(fileContents(m_f->window->AutoSave->namePath())) : QString();
+    const QString copyName = copyLeft ? QString::fromUtf8(fileContents(autoSaver(*m_f->window).namePath())) : QString();
     m_f->window.reset();
     m_f->prompts.clearLog();
     const bool restore = chance(50);
@@ -205,9 +205,9 @@ void Walk::restart(bool crashed) {
     if (copyLeft && !asked.first().startsWith(kRecoveryQuestion)) fail(QStringLiteral("asked: ") + asked.first());
     if (copyLeft && restore) {
         if (stripRecords(strip()) != copyRecords) fail(QStringLiteral("restored units differ from the copy"));
-        if (!w().Modified) fail(QStringLiteral("restored document not modified"));
+        if (!w().isModified()) fail(QStringLiteral("restored document not modified"));
         if (strip().FDocFileName != copyName) fail(QStringLiteral("restored name ") + strip().FDocFileName);
-    } else if (strip().FCount != 0 || w().Modified) {
+    } else if (strip().FCount != 0 || w().isModified()) {
         fail(QStringLiteral("a fresh start is not empty and clean"));
     }
     w().show();
@@ -285,37 +285,37 @@ void Walk::perform(Step step) {
     switch (step) {
     case Step::Add:
         p.openNames << (chance(5) ? QString() : pick(m_textPool));
-        win.TB_AddImg->trigger();
+        action(win, "TB_AddImg").trigger();
         break;
     case Step::Delete:
-        win.TB_delect->trigger();
+        action(win, "TB_delect").trigger();
         break;
     case Step::Up:
-        win.TB_up->trigger();
+        action(win, "TB_up").trigger();
         break;
     case Step::Down:
-        win.TB_down->trigger();
+        action(win, "TB_down").trigger();
         break;
     case Step::Click:
-        if (strip().FCount > 0 && !win.MainPanel->isHidden()) strip().UnitClick(strip().GetUnit(below(strip().FCount)));
+        if (strip().FCount > 0 && !mainPanel(win).isHidden()) selectUnit(win, below(strip().FCount));
         break;
     case Step::New:
-        win.TB_New->trigger();
+        action(win, "TB_New").trigger();
         break;
     case Step::Open: {
         const QString name = chance(5) ? QString() : pick(m_openPool);
         p.openNames << name;
-        const bool enabled = win.TB_open->isEnabled();
-        win.TB_open->trigger();
+        const bool enabled = action(win, "TB_open").isEnabled();
+        action(win, "TB_open").trigger();
         if (enabled && p.openNames.isEmpty()) checkOpened(name);
         break;
     }
     case Step::Save:
-        win.TB_save->trigger();
+        action(win, "TB_save").trigger();
         break;
     case Step::Export:
         p.saveNames.prepend(chance(10) ? QString() : pick(m_exportPool));
-        win.TB_SaveHtm->trigger();
+        action(win, "TB_SaveHtm").trigger();
         m_f->shellOpened.clear();
         break;
     case Step::PreviewToggle:
@@ -333,11 +333,11 @@ void Walk::perform(Step step) {
         optionStep(step);
         break;
     case Step::AutoSaveTick: {
-        AutoSaver& saver = *win.AutoSave;
+        AutoSaver& saver = autoSaver(win);
         saver.saveNow();
         const bool exists = QFileInfo::exists(saver.copyPath());
-        if (exists != win.Modified)
-            fail(QStringLiteral("recovery copy present: %1, modified: %2").arg(exists).arg(win.Modified));
+        if (exists != win.isModified())
+            fail(QStringLiteral("recovery copy present: %1, modified: %2").arg(exists).arg(win.isModified()));
         if (exists && fileContents(saver.copyPath()) != stripRecords(strip()))
             fail(QStringLiteral("recovery copy differs"));
         break;
@@ -353,19 +353,19 @@ void Walk::perform(Step step) {
 
 void Walk::previewStep(Step step) {
     TForm_movie& win = w();
-    const bool open = !win.PreViewPanel->isHidden();
+    const bool open = !previewPanel(win).isHidden();
     switch (step) {
     case Step::PreviewToggle:
-        win.TB_Preplay->trigger();
+        action(win, "TB_Preplay").trigger();
         break;
     case Step::PreviewTick:
-        if (open) win.TimerTimer();
+        if (open) previewTick(win);
         break;
     case Step::PreviewSpeed:
-        if (open) win.PreViewPanel->PreView_SpeedBar->setValue(below(101));
+        if (open) previewPanel(win).PreView_SpeedBar->setValue(below(101));
         break;
     default:
-        if (open) win.PreViewPanel->bsBtnPvOK->click();
+        if (open) previewPanel(win).bsBtnPvOK->click();
         break;
     }
     // The play position may point past the end until the next frame wraps it.
@@ -376,9 +376,9 @@ void Walk::previewStep(Step step) {
 
 void Walk::optionStep(Step step) {
     TForm_movie& win = w();
-    OptionPanel& panel = *win.pop_window;
+    OptionPanel& panel = optionPanel(win);
     if (step == Step::OptionsToggle) {
-        win.TB_ifo->trigger();
+        action(win, "TB_ifo").trigger();
         return;
     }
     if (panel.isHidden()) return;
@@ -389,15 +389,15 @@ void Walk::optionStep(Step step) {
         panel.Edit_color2->setText(randomColourText());
         panel.CR_Button->setChecked(chance(50));
         panel.CB_ByteMode->setCurrentIndex(below(3));
-        if (chance(30)) win.Panl_forecolorClick(panel.Lb_Color1);
+        if (chance(30)) QTest::mouseClick(panel.Lb_Color1, Qt::LeftButton);
         panel.bsBtnHOK->click();
         break;
     case Step::PageReset:
         panel.bsBtnHReset->click();
         break;
     case Step::UnitDefaults:
-        win.Panl_forecolorClick(panel.Lb_Color_Df1);
-        win.Panl_forecolorClick(panel.Lb_Color_Df2);
+        QTest::mouseClick(panel.Lb_Color_Df1, Qt::LeftButton);
+        QTest::mouseClick(panel.Lb_Color_Df2, Qt::LeftButton);
         panel.bsBtn_DfOk->click();
         break;
     case Step::DefaultsReset:
@@ -408,7 +408,7 @@ void Walk::optionStep(Step step) {
         panel.MemoText->setPlainText(randomText(12, 40));
         if (chance(50)) panel.Edit_color_u1->setText(randomColourText());
         if (chance(50)) panel.Edit_color_u2->setText(randomColourText());
-        if (chance(10)) win.Panl_forecolorClick(panel.Lb_Color_u2);
+        if (chance(10)) QTest::mouseClick(panel.Lb_Color_u2, Qt::LeftButton);
         if (chance(20)) break;
         if (panel.bsBtnPOK->isEnabled()) m_sizeMayLag = true;
         panel.bsBtnPOK->click();
@@ -423,7 +423,7 @@ void Walk::closeStep() {
 
 // The run ends without its close: sometimes right after a recovery copy was written.
 void Walk::crashStep() {
-    if (chance(70)) w().AutoSave->saveNow();
+    if (chance(70)) autoSaver(w()).saveNow();
     restart(true);
 }
 
@@ -489,13 +489,14 @@ void Walk::checkStatus() {
 
 void Walk::checkButtons() {
     TForm_movie& win = w();
-    const bool preview = !win.PreViewPanel->isHidden();
-    if (preview == !win.MainPanel->isHidden()) return fail(QStringLiteral("film area and preview shown together"));
-    QAction* const document[] = {win.TB_save, win.TB_delect, win.TB_SaveHtm, win.TB_up, win.TB_down};
+    const bool preview = !previewPanel(win).isHidden();
+    if (preview == !mainPanel(win).isHidden()) return fail(QStringLiteral("film area and preview shown together"));
+    QAction* const document[] = {&action(win, "TB_save"), &action(win, "TB_delect"), &action(win, "TB_SaveHtm"),
+                                 &action(win, "TB_up"), &action(win, "TB_down")};
     for (QAction* a : document) {
         if (a->isEnabled() && (preview || strip().FCount == 0)) return fail(a->toolTip() + QStringLiteral(" enabled"));
     }
-    if (win.TB_Preplay->isEnabled() == (strip().FCount == 0 && !preview))
+    if (action(win, "TB_Preplay").isEnabled() == (strip().FCount == 0 && !preview))
         return fail(QStringLiteral("preview button state"));
 }
 
@@ -518,8 +519,8 @@ void Walk::checkOpened(const QString& name) {
     const QByteArray file = fileContents(name);
     const qsizetype whole = std::min<qsizetype>(file.size() / kRecordSize, TFilmPanel::kMaxUnits);
     if (stripRecords(strip()) != file.left(whole * kRecordSize)) fail(QStringLiteral("opened %1 differs").arg(name));
-    if (strip().FDocFileName != name || w().Modified)
-        fail(QStringLiteral("opened %1 as %2, modified %3").arg(name, strip().FDocFileName).arg(w().Modified));
+    if (strip().FDocFileName != name || w().isModified())
+        fail(QStringLiteral("opened %1 as %2, modified %3").arg(name, strip().FDocFileName).arg(w().isModified()));
 }
 
 void Walk::fail(const QString& what) {
@@ -579,7 +580,7 @@ void Walk::run(int steps) {
         m_seen["messages"] += static_cast<int>(p.shown(QStringLiteral("message")).size());
         m_seen["errors shown"] += static_cast<int>(p.shown(QStringLiteral("critical")).size());
         m_seen["questions about unapplied changes"] += askedToApply ? 1 : 0;
-        m_seen["steps in preview"] += w().PreViewPanel->isHidden() ? 0 : 1;
+        m_seen["steps in preview"] += previewPanel(w()).isHidden() ? 0 : 1;
         m_seen["steps at 40 units or more"] += strip().FCount >= 40 ? 1 : 0;
     }
     qInfo("%d steps, %d of them changed the unit count or the current unit", k, m_effective);
