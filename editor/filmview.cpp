@@ -27,7 +27,7 @@ FilmView::FilmView(QWidget* parent) : QAbstractScrollArea(parent) {
     horizontalScrollBar()->setSingleStep(24);
 }
 
-void FilmView::setStrip(TFilmPanel* strip) {
+void FilmView::setStrip(const TFilmPanel* strip) {
     if (m_strip) disconnect(m_strip, nullptr, this, nullptr);
     m_strip = strip;
     if (m_strip) {
@@ -39,10 +39,6 @@ void FilmView::setStrip(TFilmPanel* strip) {
     }
     updateScrollRanges();
     viewport()->update();
-}
-
-void FilmView::setSelectionGuard(std::function<bool()> guard) {
-    m_selectionGuard = std::move(guard);
 }
 
 QPoint FilmView::offset() const {
@@ -123,8 +119,7 @@ void FilmView::keyPressEvent(QKeyEvent* event) {
 
 void FilmView::clickUnit(int index) {
     if (index == m_strip->FCurrentIndex) return;
-    if (m_selectionGuard && !m_selectionGuard()) return;
-    m_strip->UnitClick(m_strip->GetUnit(index));
+    emit unitSelectionRequested(index);
 }
 
 int FilmView::unitForKey(int key) const {

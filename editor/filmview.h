@@ -2,31 +2,30 @@
 
 #include <QAbstractScrollArea>
 
-#include <functional>
-
 namespace quillet {
 
 class TFilmPanel;
 
 // Shows the film strip: every unit's picture at its place and own size, scrolled in both
-// directions. Paints only the units that intersect the visible area. A click on a unit selects it
-// through the strip's UnitClick; so do the arrow keys, Page Up/Down, Home and End while the view
-// has the focus (a click or Tab gives it), which also scroll the whole current unit into view.
-// Before another unit becomes current the selection guard is asked.
+// directions. Paints only the units that intersect the visible area. A click on another unit asks
+// for it to become current (unitSelectionRequested); so do the arrow keys, Page Up/Down, Home and
+// End while the view has the focus (a click or Tab gives it), which also scroll the whole current
+// unit into view.
 class FilmView : public QAbstractScrollArea {
     Q_OBJECT
 public:
     explicit FilmView(QWidget* parent = nullptr);
 
     // The strip shown; it must outlive the view or be replaced by nullptr first.
-    void setStrip(TFilmPanel* strip);
-    // Consulted before a click or a key makes another unit current; false keeps the current unit.
-    // It may ask the user, and it runs before the strip changes anything.
-    void setSelectionGuard(std::function<bool()> guard);
+    void setStrip(const TFilmPanel* strip);
     // Scrolls so that the current unit's top is in view.
     void ensureCurrentVisible();
     // Index of the unit whose picture holds the viewport point, or -1.
     int unitAt(const QPoint& viewportPoint) const;
+
+signals:
+    // A click or key asks for another unit to become current; the view changes nothing itself.
+    void unitSelectionRequested(int index);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -36,7 +35,7 @@ protected:
     void scrollContentsBy(int dx, int dy) override;
 
 private:
-    // Selects the unit as a click on it does.
+    // Asks for the unit as a click on it does.
     void clickUnit(int index);
     // The unit a navigation key leads to from the current one, or -1 for other keys.
     int unitForKey(int key) const;
@@ -45,8 +44,7 @@ private:
     void repaintUnit(int index);
     QPoint offset() const;
 
-    TFilmPanel* m_strip = nullptr;
-    std::function<bool()> m_selectionGuard;
+    const TFilmPanel* m_strip = nullptr;
 };
 
 } // namespace quillet

@@ -45,8 +45,7 @@ TForm_movie::TForm_movie(Prompts& prompts, const QStringList& args, const QStrin
     connectActions();
     connectOptionPanel();
     connectPreview();
-    // The click on another unit waits for the question about the current unit's fields.
-    ScrollBox->setSelectionGuard([this] { return UnappliedEditsQuestion(); });
+    connect(ScrollBox, &FilmView::unitSelectionRequested, this, &TForm_movie::selectUnit);
     resize(679, 468);
     move(254, 235);
     FormCreate(programDir);
@@ -184,6 +183,12 @@ void TForm_movie::RefreshCurrentUnit() {
         m_actions->noCurrentUnit();
     }
     showCurrentUnitFields();
+}
+
+void TForm_movie::selectUnit(int index) {
+    // The click on another unit waits for the question about the current unit's fields.
+    if (!UnappliedEditsQuestion()) return;
+    FilmStrip->UnitClick(FilmStrip->GetUnit(index));
 }
 
 void TForm_movie::showCurrentUnitFields() {

@@ -92,6 +92,9 @@ private slots:
 
     // The change notification: status texts, colour indicator and the current unit's fields.
     void RefreshCurrentUnit();
+    // The film view asks for another unit: it becomes current once the question about the
+    // current unit's fields lets the user go on.
+    void selectUnit(int index);
 
 private:
     void FormCreate(const QString& programDir);
