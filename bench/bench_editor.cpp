@@ -32,7 +32,7 @@ void BM_StartUpWithSampleShown(benchmark::State& state) {
         TForm_movie window(prompts, {QStringLiteral(QUILLET_SAMPLE_DOCUMENT)}, fullDocumentFolder().programDir());
         window.show();
         settle(window);
-        if (window.FilmStrip->FCount == 0) state.SkipWithError("the sample document did not open");
+        if (window.document().FCount == 0) state.SkipWithError("the sample document did not open");
     }
 }
 BENCHMARK(BM_StartUpWithSampleShown)->Unit(benchmark::kMillisecond);
@@ -50,20 +50,20 @@ BENCHMARK(BM_BareMainWindowShown)->Unit(benchmark::kMillisecond);
 
 void BM_OpenFullDocumentInWindow(benchmark::State& state) {
     SilentPrompts prompts;
+    prompts.openName = fullDocumentFolder().document;
     TForm_movie window(prompts, {}, fullDocumentFolder().programDir());
     window.resize(1024, 700);
     window.show();
     settle(window);
     for (auto _ : state) {
         state.PauseTiming();
-        window.TB_NewClick();
+        bench::trigger(window, "TB_New");
         settle(window);
         state.ResumeTiming();
-        window.LoadFromFile(fullDocumentFolder().document);
-        window.UpdateToolButtons();
+        bench::trigger(window, "TB_open");
         settle(window);
     }
-    if (window.FilmStrip->FCount != TFilmPanel::kMaxUnits) state.SkipWithError("the document did not open whole");
+    if (window.document().FCount != TFilmPanel::kMaxUnits) state.SkipWithError("the document did not open whole");
 }
 BENCHMARK(BM_OpenFullDocumentInWindow)->Unit(benchmark::kMillisecond);
 

@@ -30,30 +30,34 @@ struct PlayingWindow {
     PlayingWindow() {
         window.resize(1200, 800);
         window.show();
-        window.PreViewPanel->PreView_SpeedBar->setValue(0);
+        panel().PreView_SpeedBar->setValue(0);
         for (int i = 0; i < 5; ++i)
             QCoreApplication::processEvents();
-        if (window.FilmStrip->FCount != TFilmPanel::kMaxUnits) std::abort();
+        if (window.document().FCount != TFilmPanel::kMaxUnits) std::abort();
     }
+    PreviewPanel& panel() const { return *window.findChild<PreviewPanel*>(QStringLiteral("PreViewPanel")); }
+    QTimer& timer() const { return *window.findChild<QTimer*>(QStringLiteral("Timer")); }
+    // One frame, as the timer's tick makes it.
+    void step() { QMetaObject::invokeMethod(&timer(), "timeout", Qt::DirectConnection); }
 };
 
 void BM_PreviewFrameStep(benchmark::State& state) {
     PlayingWindow w;
-    w.window.TB_PreplayClick();
-    w.window.Timer->stop();
+    bench::trigger(w.window, "TB_Preplay");
+    w.timer().stop();
     for (auto _ : state) {
-        w.window.TimerTimer();
-        benchmark::DoNotOptimize(w.window.FilmStrip->FPlayIndex);
+        w.step();
+        benchmark::DoNotOptimize(w.window.document().FPlayIndex);
     }
-    w.window.TB_PreplayClick();
+    bench::trigger(w.window, "TB_Preplay");
 }
 BENCHMARK(BM_PreviewFrameStep)->Unit(benchmark::kMicrosecond);
 
 // Baseline: the same rectangle copied row by row with memcpy from one unit picture into the pane.
 void BM_CopyTextAreaBaseline(benchmark::State& state) {
     PlayingWindow w;
-    const TAnsiImage& unit = w.window.FilmStrip->GetUnit(0);
-    QImage& pane = w.window.PreViewPanel->PreViewImage->Picture;
+    const TAnsiImage& unit = w.window.document().GetUnit(0);
+    QImage& pane = w.panel().PreViewImage->Picture;
     const int width = std::min(unit.Width - 42, pane.width());
     const int height = std::min(unit.Height - 23, pane.height());
     for (auto _ : state) {
@@ -71,8 +75,8 @@ void BM_PreviewTickInterval(benchmark::State& state) {
     for (auto _ : state) {
         int frames = 0;
         QElapsedTimer clock;
-        QMetaObject::Connection counting = QObject::connect(w.window.Timer, &QTimer::timeout, [&] { ++frames; });
-        w.window.TB_PreplayClick();
+        QMetaObject::Connection counting = QObject::connect(&w.timer(), &QTimer::timeout, [&] { ++frames; });
+        bench::trigger(w.window, "TB_Preplay");
         // The first tick follows the opening's 1 ms; the clock starts with it.
         while (frames == 0)
             QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
@@ -80,7 +84,7 @@ void BM_PreviewTickInterval(benchmark::State& state) {
         while (frames < kFrames + 1)
             QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
         const double ms = double(clock.nsecsElapsed()) / 1e6;
-        w.window.TB_PreplayClick();
+        bench::trigger(w.window, "TB_Preplay");
         QObject::disconnect(counting);
         state.SetIterationTime(ms / 1000.0);
         state.counters["ms_per_frame"] = ms / kFrames;

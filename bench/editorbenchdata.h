@@ -5,22 +5,27 @@
 #include "filmpanel.h"
 #include "prompts.h"
 
+#include <QAction>
 #include <QFile>
+#include <QWidget>
 #include <QTemporaryDir>
 
 #include <cstdlib>
 
 namespace quillet::bench {
 
-// Answers nothing: the measured paths ask no question, and an error message ends the program.
+// Answers nothing but the open dialog, with `openName`: the measured paths ask no question, and an
+// error message ends the program.
 class SilentPrompts : public Prompts {
 public:
+    QString openName;
+
     void message(const QString&) override {}
     bool confirm(const QString&) override { return false; }
     bool confirmDefaultNo(const QString&) override { return false; }
     Answer question(const QString&) override { return Answer::Cancel; }
     void critical(const QString&) override { std::abort(); }
-    QString openFileName(const QString&, const QString&, const QString&, const QString&) override { return {}; }
+    QString openFileName(const QString&, const QString&, const QString&, const QString&) override { return openName; }
     QString saveFileName(const QString&, const QString&, const QString&, const QString&) override { return {}; }
     std::optional<TColor> color(TColor) override { return std::nullopt; }
 };
@@ -45,6 +50,13 @@ struct FullDocumentFolder {
     // The folder as the window takes it, ending in "/".
     QString programDir() const { return dir.path() + QLatin1Char('/'); }
 };
+
+// Triggers the window's action of that name, as its button or key does.
+inline void trigger(const QWidget& window, const char* name) {
+    QAction* action = window.findChild<QAction*>(QLatin1String(name));
+    if (!action) std::abort();
+    action->trigger();
+}
 
 // The one folder of the run, made when first asked for.
 inline FullDocumentFolder& fullDocumentFolder() {
