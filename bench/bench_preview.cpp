@@ -3,6 +3,7 @@
 // timer drives the window shown on screen (counter "ms_per_frame", over 200 frames).
 #include "editorbenchdata.h"
 #include "filmpanel.h"
+#include "filmview.h"
 #include "mainwindow.h"
 #include "previewpanel.h"
 
@@ -33,7 +34,7 @@ struct PlayingWindow {
         window.PreViewPanel->PreView_SpeedBar->setValue(0);
         for (int i = 0; i < 5; ++i)
             QCoreApplication::processEvents();
-        if (window.FilmStrip->FCount != TFilmPanel::kMaxUnits) std::abort();
+        if (window.FilmStrip->count() != TFilmPanel::kMaxUnits) std::abort();
     }
 };
 
@@ -43,7 +44,7 @@ void BM_PreviewFrameStep(benchmark::State& state) {
     w.window.Timer->stop();
     for (auto _ : state) {
         w.window.TimerTimer();
-        benchmark::DoNotOptimize(w.window.FilmStrip->FPlayIndex);
+        benchmark::DoNotOptimize(w.window.PreViewPanel->playIndex());
     }
     w.window.TB_PreplayClick();
 }
@@ -53,12 +54,13 @@ BENCHMARK(BM_PreviewFrameStep)->Unit(benchmark::kMicrosecond);
 void BM_CopyTextAreaBaseline(benchmark::State& state) {
     PlayingWindow w;
     const TAnsiImage& unit = w.window.FilmStrip->GetUnit(0);
+    const QImage& picture = w.window.ScrollBox->pictures().picture(unit);
     QImage& pane = w.window.PreViewPanel->PreViewImage->Picture;
-    const int width = std::min(unit.Width - 42, pane.width());
-    const int height = std::min(unit.Height - 23, pane.height());
+    const int width = std::min(unit.width() - 42, pane.width());
+    const int height = std::min(unit.height() - 23, pane.height());
     for (auto _ : state) {
         for (int y = 0; y < height; ++y)
-            std::memcpy(pane.scanLine(y), unit.Picture.constScanLine(y + 11) + 21 * 4, std::size_t(width) * 4);
+            std::memcpy(pane.scanLine(y), picture.constScanLine(y + 11) + 21 * 4, std::size_t(width) * 4);
         benchmark::ClobberMemory();
     }
 }

@@ -203,25 +203,25 @@ std::optional<QByteArray> readColorFile(const QString& path, ImportReport* repor
     }
 }
 
-ImportReport importPage(TAnsiImage& unit, TextPage& page, const QString& colourPath) {
+} // namespace
+
+ImportReport TAnsiImage::importPage(TextPage& page, const QString& colourPath) {
+    ++m_revision;
     ImportReport report;
-    const bool aligning = unit.FByteMode == bmAuto;
+    const bool aligning = FByteMode == bmAuto;
     if (aligning) {
-        const bool aligned = TAnsiImage::AlignDoubleByte(page.lines);
-        unit.FByteMode = (aligned || page.hasHighByte) ? bmDoubleByte : bmSingleByte;
+        const bool aligned = AlignDoubleByte(page.lines);
+        FByteMode = (aligned || page.hasHighByte) ? bmDoubleByte : bmSingleByte;
     }
     // The lines past the grid are not placed, but the unit is as wide as the widest line of the page:
     // a blank stand-in after the 80th line carries their width.
     const int restWidth = aligning ? page.restAlignedWidth : page.restWidth;
     if (restWidth > 0) page.lines.append(QByteArray(restWidth, ' '));
-    unit.FHasColor = false;
-    if (!colourPath.isEmpty() && QFileInfo::exists(colourPath))
-        unit.FHasColor = unit.LoadColorFile(colourPath, &report);
-    unit.SetLines(page.lines);
+    FHasColor = false;
+    if (!colourPath.isEmpty() && QFileInfo::exists(colourPath)) FHasColor = LoadColorFile(colourPath, &report);
+    SetLines(page.lines);
     return report;
 }
-
-} // namespace
 
 TextPage ReadTextPage(QIODevice& device, const QString& pathForErrors) {
     if (!device.isReadable()) throw FileError(pathForErrors, device.errorString());
@@ -242,12 +242,12 @@ ImportReport TAnsiImage::LoadFromTextFile(const QString& path) {
     InputFile file(path, kPageFileLimit);
     TextPage page = ReadTextPage(file, path);
     FFileName = path;
-    return importPage(*this, page, ColorFilePath(path));
+    return importPage(page, ColorFilePath(path));
 }
 
 ImportReport TAnsiImage::LoadFromText(QIODevice& text, const QString& colourPath) {
     TextPage page = ReadTextPage(text, deviceName(text));
-    return importPage(*this, page, colourPath);
+    return importPage(page, colourPath);
 }
 
 bool TAnsiImage::AlignDoubleByte(QList<QByteArray>& lines) {
@@ -282,6 +282,7 @@ bool TAnsiImage::LoadColorFile(const QString& path, ImportReport* report) {
 
 bool TAnsiImage::LoadColorBitmap(const QImage& picture) {
     if (picture.isNull()) return false;
+    ++m_revision;
     const int w = picture.width();
     const int h = picture.height();
     const int half = static_cast<int>(divRoundHalfEven(h, 2));
@@ -307,7 +308,7 @@ bool TAnsiImage::LoadColorBitmap(const QImage& picture) {
         const uchar* fore = top.constScanLine(i);
         const uchar* back = bottom.constScanLine(i);
         for (int j = 0; j < cols; ++j) {
-            TAnsiCell& c = cell(i, j);
+            TAnsiCell& c = mutableCell(i, j);
             c.FontColor = rgbToColor(fore + pixelStep * j);
             c.BackColor = rgbToColor(back + pixelStep * j);
         }
@@ -330,6 +331,7 @@ bool TAnsiImage::LoadColorList(QIODevice& list, ImportReport* report) {
         if (report) report->colorListFailed = true;
         return false;
     };
+    ++m_revision;
     ListLineReader reader(list);
     const std::optional<std::int32_t> rowCount = parseInt(reader.next());
     if (!rowCount) return fail();
@@ -346,7 +348,7 @@ bool TAnsiImage::LoadColorList(QIODevice& list, ImportReport* report) {
         for (int j = 0; j < cells; ++j) {
             const std::optional<QByteArray> marker = reader.next();
             if (!marker) return fail();
-            TAnsiCell& c = cell(r, j);
+            TAnsiCell& c = mutableCell(r, j);
             if (*marker == "*1" || *marker == "*2") {
                 const std::optional<std::int32_t> value = parseInt(reader.next());
                 if (!value) return fail();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "unitpictures.h"
+
 #include <QAbstractScrollArea>
 
 #include <functional>
@@ -12,7 +14,8 @@ class TFilmPanel;
 // directions. Paints only the units that intersect the visible area. A click on a unit selects it
 // through the strip's UnitClick; so do the arrow keys, Page Up/Down, Home and End while the view
 // has the focus (a click or Tab gives it), which also scroll the whole current unit into view.
-// Before another unit becomes current the selection guard is asked.
+// Before another unit becomes current the selection guard is asked. The view keeps the drawn
+// pictures of the units it shows; the preview borrows them.
 class FilmView : public QAbstractScrollArea {
     Q_OBJECT
 public:
@@ -27,6 +30,8 @@ public:
     void ensureCurrentVisible();
     // Index of the unit whose picture holds the viewport point, or -1.
     int unitAt(const QPoint& viewportPoint) const;
+    // The pictures of the strip's units, drawn when first shown and again after each change.
+    UnitPictures& pictures() { return m_pictures; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -47,6 +52,7 @@ private:
 
     TFilmPanel* m_strip = nullptr;
     std::function<bool()> m_selectionGuard;
+    UnitPictures m_pictures;
 };
 
 } // namespace quillet

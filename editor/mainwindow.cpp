@@ -101,7 +101,7 @@ void TForm_movie::FormCreate(const QString& programDir) {
     bsSkinStatusBar1->bsSkinStatusPanel_4->showPlainText(run.DefaultFileName);
 
     FilmStrip = std::make_unique<TFilmPanel>();
-    FilmStrip->FDocFileName = run.ProgramDir + run.DefaultFileName;
+    FilmStrip->SetDocFileName(run.ProgramDir + run.DefaultFileName);
     connect(FilmStrip.get(), &TFilmPanel::unitChanged, this, &TForm_movie::RefreshCurrentUnit, Qt::DirectConnection);
     ScrollBox->setStrip(FilmStrip.get());
 
@@ -129,7 +129,7 @@ void TForm_movie::setAboutWindow(QWidget* about) {
 void TForm_movie::UpdateToolButtons() {
     QAction* const all[] = {TB_AddImg, TB_open, TB_New, TB_save, TB_delect, TB_Preplay, TB_SaveHtm, TB_up, TB_down};
     StatusPanel* const panels[] = {bsSkinStatusBar1->Panl_reload, bsSkinStatusBar1->Panl_Edit};
-    if (FilmStrip->FCount == 0) {
+    if (FilmStrip->count() == 0) {
         TB_AddImg->setEnabled(true);
         TB_open->setEnabled(true);
         for (QAction* a : {TB_save, TB_delect, TB_Preplay, TB_SaveHtm, TB_up, TB_down})
@@ -150,12 +150,12 @@ void TForm_movie::UpdateToolButtons() {
 void TForm_movie::RefreshCurrentUnit() {
     if (m_quietRefresh) return;
     StatusPanels& status = *bsSkinStatusBar1;
-    if (FilmStrip && FilmStrip->FCurrentIndex >= 0) {
-        const TAnsiImage& unit = FilmStrip->GetUnit(FilmStrip->FCurrentIndex);
+    if (FilmStrip && FilmStrip->currentIndex() >= 0) {
+        const TAnsiImage& unit = FilmStrip->GetUnit(FilmStrip->currentIndex());
         status.bsSkinStatusPanel_0->setText(
-            QStringLiteral("单元：%1/%2").arg(FilmStrip->FCurrentIndex + 1).arg(FilmStrip->FCount));
-        status.bsSkinStatusPanel_1->setText(QStringLiteral("尺寸：%1×%2").arg(unit.FCols).arg(unit.FRows));
-        ShowColorFlag(unit.FHasColor);
+            QStringLiteral("单元：%1/%2").arg(FilmStrip->currentIndex() + 1).arg(FilmStrip->count()));
+        status.bsSkinStatusPanel_1->setText(QStringLiteral("尺寸：%1×%2").arg(unit.cols()).arg(unit.rows()));
+        ShowColorFlag(unit.hasColor());
         TB_delect->setEnabled(true);
         ScrollBox->ensureCurrentVisible();
     } else {
@@ -170,10 +170,10 @@ void TForm_movie::RefreshCurrentUnit() {
 
 void TForm_movie::showCurrentUnitFields() {
     OptionPanel& panel = *pop_window;
-    if (FilmStrip && FilmStrip->FCurrentIndex >= 0) {
-        const TAnsiImage& unit = FilmStrip->GetUnit(FilmStrip->FCurrentIndex);
-        panel.Lb_Color_u1->setColor(unit.FBackColor);
-        panel.Lb_Color_u2->setColor(unit.FFontColor);
+    if (FilmStrip && FilmStrip->currentIndex() >= 0) {
+        const TAnsiImage& unit = FilmStrip->GetUnit(FilmStrip->currentIndex());
+        panel.Lb_Color_u1->setColor(unit.backColor());
+        panel.Lb_Color_u2->setColor(unit.fontColor());
         panel.MemoText->setPlainText(DecodeGbkLines(unit.GetLines()));
         panel.Box_AImg->setEnabled(true);
     } else {
@@ -234,8 +234,8 @@ void TForm_movie::TB_aboutClick() {
 }
 
 void TForm_movie::Panl_EditClick() {
-    if (FilmStrip->FCurrentIndex < 0) return;
-    const QString source = FilmStrip->GetUnit(FilmStrip->FCurrentIndex).FFileName;
+    if (FilmStrip->currentIndex() < 0) return;
+    const QString source = FilmStrip->GetUnit(FilmStrip->currentIndex()).fileName();
     if (!source.isEmpty() && QFileInfo::exists(source)) ShellOpenHook(source);
 }
 
@@ -272,7 +272,7 @@ void TForm_movie::dropEvent(QDropEvent* event) {
     if (extension == QLatin1String("mmt") && TB_open->isEnabled()) {
         if (mayLeaveDocument()) openDocument(name);
     } else if (extension == QLatin1String("txt") && TB_AddImg->isEnabled()) {
-        if (FilmStrip->FCount >= TFilmPanel::kMaxUnits) {
+        if (FilmStrip->count() >= TFilmPanel::kMaxUnits) {
             m_prompts.message(QStringLiteral("已到达单元数上限"));
             return;
         }

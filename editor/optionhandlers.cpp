@@ -110,22 +110,21 @@ void TForm_movie::bsBtnHResetClick() {
 
 void TForm_movie::bsBtn_DfResetClick() {
     OptionPanel& panel = *pop_window;
-    panel.Lb_Color_Df1->setColor(FilmStrip->FDefaultBackColor);
-    panel.Lb_Color_Df2->setColor(FilmStrip->FDefaultFontColor);
+    panel.Lb_Color_Df1->setColor(FilmStrip->defaultBackColor());
+    panel.Lb_Color_Df2->setColor(FilmStrip->defaultFontColor());
     panel.Edit_color_Df1->setText(ColorToHex(panel.Lb_Color_Df1->color()));
     panel.Edit_color_Df2->setText(ColorToHex(panel.Lb_Color_Df2->color()));
 }
 
 void TForm_movie::bsBtn_DfOkClick() {
     OptionPanel& panel = *pop_window;
-    FilmStrip->FDefaultBackColor = panel.Lb_Color_Df1->color();
-    FilmStrip->FDefaultFontColor = panel.Lb_Color_Df2->color();
+    FilmStrip->SetDefaultColors(panel.Lb_Color_Df1->color(), panel.Lb_Color_Df2->color());
     Modified = true;
     m_prompts.message(kChangedText);
 }
 
 void TForm_movie::bsBtnPOKClick() {
-    if (FilmStrip->FCurrentIndex >= 0) applyCurrentUnit();
+    if (FilmStrip->currentIndex() >= 0) applyCurrentUnit();
 }
 
 bool TForm_movie::applyCurrentUnit() {
@@ -134,23 +133,10 @@ bool TForm_movie::applyCurrentUnit() {
     const QList<QByteArray> lines = EncodeGbkLines(memoLines(*panel.MemoText), &unencodable);
     if (!acceptEncodable(unencodable)) return false;
 
-    TAnsiImage& unit = FilmStrip->GetUnit(FilmStrip->FCurrentIndex);
-    const int oldHeight = unit.Height;
-    unit.SetLines(lines);
-    const int growth = unit.Height - oldHeight;
     panel.Lb_Color_u1->setColor(HexToColor(panel.Edit_color_u1->text()));
-    unit.SetBackColor(panel.Lb_Color_u1->color());
     panel.Lb_Color_u2->setColor(HexToColor(panel.Edit_color_u2->text()));
-    unit.SetFontColor(panel.Lb_Color_u2->color());
-    unit.Render();
-    emit FilmStrip->unitRendered(unit.Tag);
-    if (growth != 0) {
-        FilmStrip->Height += growth;
-        for (int j = unit.Tag + 1; j < FilmStrip->FCount; ++j)
-            FilmStrip->GetUnit(j).Top += growth;
-    }
-    // After the later units have moved, so the view lays out the strip once, complete.
-    FilmStrip->UpdateWidth();
+    FilmStrip->SetUnitContent(FilmStrip->currentIndex(), lines, panel.Lb_Color_u1->color(),
+                              panel.Lb_Color_u2->color());
     m_unitEdits->settle();
     Modified = true;
     m_prompts.message(kChangedText);
@@ -158,7 +144,7 @@ bool TForm_movie::applyCurrentUnit() {
 }
 
 bool TForm_movie::UnappliedEditsQuestion() {
-    if (FilmStrip->FCurrentIndex < 0 || !m_unitEdits->pending()) return true;
+    if (FilmStrip->currentIndex() < 0 || !m_unitEdits->pending()) return true;
     switch (m_prompts.question(kApplyQuestion)) {
     case Prompts::Answer::Yes:
         // Text that cannot be applied keeps the user where the text is.

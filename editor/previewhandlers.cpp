@@ -5,6 +5,7 @@
 #include "colorhex.h"
 #include "colorswatch.h"
 #include "filmpanel.h"
+#include "filmview.h"
 #include "gbktext.h"
 #include "optionpanel.h"
 #include "pictures.h"
@@ -75,21 +76,22 @@ void TForm_movie::closePreview() {
 }
 
 void TForm_movie::TimerTimer() {
-    TFilmPanel& strip = *FilmStrip;
-    if (strip.FCount < 1) return;
-    if (strip.FPlayIndex > strip.FCount - 1) strip.FPlayIndex = 0;
+    const TFilmPanel& strip = *FilmStrip;
+    PreviewPanel& pane = *PreViewPanel;
+    if (strip.count() < 1) return;
+    if (pane.playIndex() > strip.count() - 1) pane.SetPlayIndex(0, strip.count());
     if (Timer->interval() != PreviewInterval) Timer->setInterval(PreviewInterval);
 
-    PreviewPicture& picture = *PreViewPanel->PreViewImage;
+    PreviewPicture& picture = *pane.PreViewImage;
     QPainter painter(&picture.Picture);
     painter.setCompositionMode(QPainter::CompositionMode_Source);
-    const QRect cleared(QPoint(0, 0), strip.GetUnit(strip.FPlayIndex).TextArea().size());
+    const QRect cleared(QPoint(0, 0), strip.GetUnit(pane.playIndex()).TextArea().size());
     painter.fillRect(cleared, QColorOf(pop_window->Lb_Color1->color()));
-    strip.SetPlayIndex(strip.FPlayIndex + 1);
-    const TAnsiImage& next = strip.GetUnit(strip.FPlayIndex);
+    pane.SetPlayIndex(pane.playIndex() + 1, strip.count());
+    const TAnsiImage& next = strip.GetUnit(pane.playIndex());
     const QRect source = next.TextArea();
     const QRect drawn(QPoint(0, 0), source.size());
-    painter.drawImage(drawn, next.Picture, source);
+    painter.drawImage(drawn, ScrollBox->pictures().picture(next), source);
     painter.end();
     picture.update(cleared.united(drawn));
 }

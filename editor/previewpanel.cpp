@@ -59,4 +59,8 @@ PreviewPanel::PreviewPanel(QWidget* parent) : QWidget(parent) {
     bsBtnPvOK->setObjectName(QStringLiteral("bsBtnPvOK"));
 }
 
+void PreviewPanel::SetPlayIndex(int index, int count) {
+    FPlayIndex = (index >= 0 && index <= count - 1) ? index : 0;
+}
+
 } // namespace quillet

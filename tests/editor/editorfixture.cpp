@@ -48,7 +48,7 @@ QString EditorFixture::animationFile(const QString& name, int records) const {
     QByteArray bytes;
     for (int k = 0; k < records; ++k) {
         TAnsiImage unit;
-        unit.FByteMode = bmSingleByte;
+        unit.setByteMode(bmSingleByte);
         unit.Clear();
         unit.SetLines({QByteArray("unit ") + QByteArray::number(k)});
         bytes += unit.SaveToRecord();
@@ -87,7 +87,7 @@ QByteArray fileContents(const QString& path) {
 
 QByteArray stripRecords(const TFilmPanel& strip) {
     QByteArray bytes;
-    for (int k = 0; k < strip.FCount; ++k)
+    for (int k = 0; k < strip.count(); ++k)
         bytes += strip.GetUnit(k).SaveToRecord();
     return bytes;
 }

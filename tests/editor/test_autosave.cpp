@@ -148,7 +148,7 @@ void AutoSave::cleanDocumentLeavesNoCopy() {
     EditorFixture f;
     // A page named on the command line leaves the document clean.
     TForm_movie& w = f.start({f.textPage(QStringLiteral("start.txt"))});
-    QCOMPARE(w.FilmStrip->FCount, 1);
+    QCOMPARE(w.FilmStrip->count(), 1);
     QVERIFY(!w.Modified);
     w.AutoSave->setInterval(10);
     QTest::qWait(120);
@@ -211,9 +211,9 @@ void AutoSave::unchangedDocumentIsNotWrittenAgain() {
     w.FilmStrip->MoveUnit(1, true);
     QVERIFY(w.AutoSave->saveNow());
     QCOMPARE(fileContents(copy), stripRecords(*w.FilmStrip));
-    w.FilmStrip->FDocFileName = f.programDir() + QStringLiteral("其他.mmt");
+    w.FilmStrip->SetDocFileName(f.programDir() + QStringLiteral("其他.mmt"));
     QVERIFY(w.AutoSave->saveNow());
-    QCOMPARE(QString::fromUtf8(fileContents(w.AutoSave->namePath())), w.FilmStrip->FDocFileName);
+    QCOMPARE(QString::fromUtf8(fileContents(w.AutoSave->namePath())), w.FilmStrip->docFileName());
 }
 
 void AutoSave::copyNeverReplacesTheDocument() {
@@ -267,10 +267,10 @@ void AutoSave::startOffersLeftoverAndYesRestoresIt() {
     const QString asked = f.prompts.shown(QStringLiteral("confirm")).first();
     QVERIFY(asked.startsWith(kRecoveryQuestion));
     QVERIFY(asked.contains(name));
-    QCOMPARE(w.FilmStrip->FCount, 3);
+    QCOMPARE(w.FilmStrip->count(), 3);
     QCOMPARE(stripRecords(*w.FilmStrip), planted);
     QVERIFY(w.Modified);
-    QCOMPARE(w.FilmStrip->FDocFileName, name);
+    QCOMPARE(w.FilmStrip->docFileName(), name);
     QCOMPARE(f.status0(), QStringLiteral("单元：3/3"));
     QVERIFY(w.TB_save->isEnabled());
     // The leftover went only after this run's own copy took its place.
@@ -282,7 +282,7 @@ void AutoSave::startOffersLeftoverAndYesRestoresIt() {
     plantLeftover(g, QStringLiteral("nameless"), 1, QString());
     g.prompts.confirms << true;
     TForm_movie& v = g.start();
-    QCOMPARE(v.FilmStrip->FDocFileName, g.defaultDocument());
+    QCOMPARE(v.FilmStrip->docFileName(), g.defaultDocument());
     QCOMPARE(v.bsSkinStatusBar1->bsSkinStatusPanel_4->text(), QStringLiteral("new.mmt"));
     QVERIFY(v.Modified);
     QVERIFY(g.prompts.allAnswered());
@@ -301,14 +301,14 @@ void AutoSave::startWithLeftoverAnsweredNoDeletesIt() {
     QCOMPARE(asked.size(), 2);
     QVERIFY(asked[0].contains(QStringLiteral("/new.mmt")));
     QVERIFY(asked[1].contains(QStringLiteral("/old.mmt")));
-    QCOMPARE(w.FilmStrip->FCount, 1);
+    QCOMPARE(w.FilmStrip->count(), 1);
     QCOMPARE(leftovers(f), QStringList{QFileInfo(w.AutoSave->copyPath()).fileName()});
 
     EditorFixture g;
     plantLeftover(g, QStringLiteral("unwanted"), 2, QStringLiteral("/x.mmt"));
     g.prompts.confirms << false;
     TForm_movie& v = g.start();
-    QCOMPARE(v.FilmStrip->FCount, 0);
+    QCOMPARE(v.FilmStrip->count(), 0);
     QVERIFY(!v.Modified);
     QVERIFY(leftovers(g).isEmpty());
     QVERIFY(QDir(g.recoveryDir()).entryList(QDir::Files).filter(QStringLiteral("unwanted")).isEmpty());
@@ -323,7 +323,7 @@ void AutoSave::leftoversOfLiveRunsAreNotOffered() {
     QVERIFY(alive.tryLock(0));
     TForm_movie& w = f.start();
     QVERIFY(f.prompts.log.isEmpty());
-    QCOMPARE(w.FilmStrip->FCount, 0);
+    QCOMPARE(w.FilmStrip->count(), 0);
     QVERIFY(QFileInfo::exists(f.recoveryDir() + QStringLiteral("quillet-autosave-alive.mmt")));
 
     // Two editors in one folder: each keeps its own copy and neither takes the other's.

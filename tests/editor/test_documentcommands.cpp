@@ -100,8 +100,8 @@ void DocumentCommands::addAppendsAndMarksModified() {
     EditorFixture f;
     TForm_movie& w = f.start();
     f.addPages(2, 4);
-    QCOMPARE(w.FilmStrip->FCount, 2);
-    QCOMPARE(w.FilmStrip->FCurrentIndex, 1);
+    QCOMPARE(w.FilmStrip->count(), 2);
+    QCOMPARE(w.FilmStrip->currentIndex(), 1);
     QVERIFY(w.Modified);
     QCOMPARE(f.status0(), QStringLiteral("单元：2/2"));
     QCOMPARE(f.status1(), QStringLiteral("尺寸：10×4"));
@@ -113,7 +113,7 @@ void DocumentCommands::addAppendsAndMarksModified() {
     // The new unit goes to the end even when an earlier one is current.
     w.FilmStrip->UnitClick(w.FilmStrip->GetUnit(0));
     f.addPages(1);
-    QCOMPARE(w.FilmStrip->FCurrentIndex, 2);
+    QCOMPARE(w.FilmStrip->currentIndex(), 2);
     QCOMPARE(f.status0(), QStringLiteral("单元：3/3"));
     QVERIFY(f.prompts.allAnswered());
 }
@@ -122,12 +122,12 @@ void DocumentCommands::addAtTheLimitShowsNoDialog() {
     EditorFixture f;
     TForm_movie& w = f.start();
     f.addPages(TFilmPanel::kMaxUnits, 1);
-    QCOMPARE(w.FilmStrip->FCount, 50);
+    QCOMPARE(w.FilmStrip->count(), 50);
     QCOMPARE(f.status0(), QStringLiteral("单元：50/50"));
     f.prompts.clearLog();
     w.TB_AddImgClick();
     QCOMPARE(f.prompts.log, QStringList{QStringLiteral("message: 已到达单元数上限")});
-    QCOMPARE(w.FilmStrip->FCount, 50);
+    QCOMPARE(w.FilmStrip->count(), 50);
     QVERIFY(f.prompts.allAnswered());
 }
 
@@ -138,7 +138,7 @@ void DocumentCommands::addReportsMissingFilesAndBadColourLists() {
     w.TB_AddImgClick();
     w.TB_AddImgClick();
     QCOMPARE(f.prompts.shown("message"), QStringList{QStringLiteral("文件不存在")});
-    QCOMPARE(w.FilmStrip->FCount, 0);
+    QCOMPARE(w.FilmStrip->count(), 0);
     QVERIFY(!w.Modified);
 
     const QString page = f.textPage(QStringLiteral("coloured.txt"));
@@ -146,7 +146,7 @@ void DocumentCommands::addReportsMissingFilesAndBadColourLists() {
     f.prompts.openNames << page;
     w.TB_AddImgClick();
     QCOMPARE(f.prompts.shown("message").last(), QStringLiteral("FileOpenError!"));
-    QCOMPARE(w.FilmStrip->FCount, 1);
+    QCOMPARE(w.FilmStrip->count(), 1);
     QVERIFY(f.prompts.allAnswered());
 }
 
@@ -160,7 +160,7 @@ void DocumentCommands::addOfAFolderOrUnreadableTextLeavesTheDocument() {
     f.prompts.openNames << folder;
     w.TB_AddImgClick();
     QCOMPARE(f.prompts.shown("message"), QStringList{QStringLiteral("文件不存在")});
-    QCOMPARE(w.FilmStrip->FCount, 1);
+    QCOMPARE(w.FilmStrip->count(), 1);
     QVERIFY(!w.Modified);
     QVERIFY(f.prompts.allAnswered());
 }
@@ -175,7 +175,7 @@ void DocumentCommands::deleteAsksAndLeavesAnEmptyDocument() {
     w.Modified = false;
     f.prompts.confirms << false;
     w.TB_delect1Click();
-    QCOMPARE(w.FilmStrip->FCount, 2);
+    QCOMPARE(w.FilmStrip->count(), 2);
     QVERIFY(!w.Modified);
 
     f.prompts.confirms << true << true;
@@ -211,19 +211,19 @@ void DocumentCommands::moveAtBothEndsAndInTheMiddle() {
 
     w.Modified = false;
     w.TB_up1Click(w.TB_up);
-    QCOMPARE(strip.FCurrentIndex, 1);
+    QCOMPARE(strip.currentIndex(), 1);
     QCOMPARE(strip.GetUnit(1).GetLines(), QList<QByteArray>{"aaaaaaaaaa"});
-    QCOMPARE(strip.GetUnit(1).FFileName, f.programDir() + QStringLiteral("pages/page2.txt"));
+    QCOMPARE(strip.GetUnit(1).fileName(), f.programDir() + QStringLiteral("pages/page2.txt"));
     QCOMPARE(f.status0(), QStringLiteral("单元：2/3"));
     QVERIFY(w.Modified);
-    QVERIFY(strip.GetUnit(1).Top > strip.GetUnit(0).Top);
+    QVERIFY(strip.GetUnit(1).top() > strip.GetUnit(0).top());
 
     w.TB_up1Click(w.TB_up);
-    QCOMPARE(strip.FCurrentIndex, 0);
+    QCOMPARE(strip.currentIndex(), 0);
     w.Modified = false;
     w.TB_up1Click(w.TB_up);
     QCOMPARE(f.prompts.shown("message").last(), QStringLiteral("已经最顶"));
-    QCOMPARE(strip.GetUnit(0).FFileName, f.programDir() + QStringLiteral("pages/page2.txt"));
+    QCOMPARE(strip.GetUnit(0).fileName(), f.programDir() + QStringLiteral("pages/page2.txt"));
     QVERIFY(w.Modified);
 }
 
@@ -245,8 +245,8 @@ void DocumentCommands::newAndOpenAskNothingWhenCleanOrEmpty() {
     QCOMPARE(f.prompts.openCalls.last().title, QStringLiteral("打开文件"));
 
     w.TB_NewClick();
-    QCOMPARE(w.FilmStrip->FCount, 0);
-    QCOMPARE(w.FilmStrip->FDocFileName, f.defaultDocument());
+    QCOMPARE(w.FilmStrip->count(), 0);
+    QCOMPARE(w.FilmStrip->docFileName(), f.defaultDocument());
     QCOMPARE(f.status0(), QStringLiteral("单元：0/0"));
     QVERIFY(!w.Modified);
     QVERIFY(f.prompts.allAnswered());
@@ -327,10 +327,10 @@ void DocumentCommands::saveQuestionKeepsTheDocumentUntilAnotherReplacesIt() {
 
     const bool isNew = command == QLatin1String("new");
     const int count = replaced ? (isNew ? 0 : 3) : 2;
-    QCOMPARE(w.FilmStrip->FCount, count);
+    QCOMPARE(w.FilmStrip->count(), count);
     QCOMPARE(f.status0(), QStringLiteral("单元：%1/%1").arg(count));
     const QString name = replaced ? (isNew ? f.defaultDocument() : other) : (wasSaved ? saved : f.defaultDocument());
-    QCOMPARE(w.FilmStrip->FDocFileName, name);
+    QCOMPARE(w.FilmStrip->docFileName(), name);
     QCOMPARE(w.Modified, modified);
     QCOMPARE(QFileInfo::exists(w.AutoSave->copyPath()), modified);
     QVERIFY(f.prompts.allAnswered());
@@ -344,7 +344,7 @@ void DocumentCommands::saveQuestionYesWithANameSavesWithoutDialog() {
     f.prompts.saveNames << target;
     w.TB_save1Click();
     QVERIFY(!w.Modified);
-    QCOMPARE(w.FilmStrip->FDocFileName, target);
+    QCOMPARE(w.FilmStrip->docFileName(), target);
 
     f.addPages(1);
     f.prompts.clearLog();
@@ -355,7 +355,7 @@ void DocumentCommands::saveQuestionYesWithANameSavesWithoutDialog() {
                                          QStringLiteral("open: 动画文本(mmt) (*.mmt)")}));
     QCOMPARE(contents(target).size(), 2 * kRecordSize);
     QVERIFY(!w.Modified);
-    QCOMPARE(w.FilmStrip->FCount, 2);
+    QCOMPARE(w.FilmStrip->count(), 2);
     QVERIFY(f.prompts.allAnswered());
 }
 
@@ -372,7 +372,7 @@ void DocumentCommands::emptiedDocumentIsLeftWithoutQuestion() {
     f.prompts.openNames << film;
     w.TB_openClick();
     QCOMPARE(f.prompts.shown("confirm"), QStringList());
-    QCOMPARE(w.FilmStrip->FCount, 2);
+    QCOMPARE(w.FilmStrip->count(), 2);
     QVERIFY(!w.Modified);
     QVERIFY(f.prompts.allAnswered());
 }
@@ -388,14 +388,14 @@ void DocumentCommands::saveAsksBeforeOverwritingOnce() {
     QCOMPARE(f.prompts.shown("confirm"), QStringList{target + QStringLiteral("已经存在，是否覆盖它？")});
     QCOMPARE(contents(target), QByteArray("old bytes"));
     QVERIFY(w.Modified);
-    QCOMPARE(w.FilmStrip->FDocFileName, f.defaultDocument());
+    QCOMPARE(w.FilmStrip->docFileName(), f.defaultDocument());
 
     f.prompts.saveNames << target;
     f.prompts.confirms << true;
     w.TB_save1Click();
     QCOMPARE(contents(target).size(), kRecordSize);
     QVERIFY(!w.Modified);
-    QCOMPARE(w.FilmStrip->FDocFileName, target);
+    QCOMPARE(w.FilmStrip->docFileName(), target);
     QCOMPARE(w.bsSkinStatusBar1->bsSkinStatusPanel_4->text().right(7), QStringLiteral("old.mmt"));
     QVERIFY(f.prompts.allAnswered());
 }
@@ -409,14 +409,14 @@ void DocumentCommands::saveFailureKeepsTheDocumentModified() {
     QCOMPARE(f.prompts.shown("critical").size(), 1);
     QVERIFY(f.prompts.shown("critical").first().contains(QStringLiteral("no such folder/film.mmt")));
     QVERIFY(w.Modified);
-    QCOMPARE(w.FilmStrip->FDocFileName, f.defaultDocument());
+    QCOMPARE(w.FilmStrip->docFileName(), f.defaultDocument());
 
     // At the save question a failed save stops the command.
-    w.FilmStrip->FDocFileName = f.programDir() + QStringLiteral("no such folder/film.mmt");
+    w.FilmStrip->SetDocFileName(f.programDir() + QStringLiteral("no such folder/film.mmt"));
     f.prompts.questions << Prompts::Answer::Yes;
     w.TB_NewClick();
     QCOMPARE(f.prompts.shown("critical").size(), 2);
-    QCOMPARE(w.FilmStrip->FCount, 1);
+    QCOMPARE(w.FilmStrip->count(), 1);
     QVERIFY(w.Modified);
     QVERIFY(f.prompts.allAnswered());
 }
@@ -436,7 +436,7 @@ void DocumentCommands::saveOverAnEntryThatIsNoFileIsRefused() {
     QCOMPARE(::lstat(QFile::encodeName(pipe).constData(), &info), 0);
     QVERIFY(S_ISFIFO(info.st_mode));
     QVERIFY(w.Modified);
-    QCOMPARE(w.FilmStrip->FDocFileName, f.defaultDocument());
+    QCOMPARE(w.FilmStrip->docFileName(), f.defaultDocument());
     QVERIFY(f.prompts.allAnswered());
 }
 
@@ -449,8 +449,8 @@ void DocumentCommands::openReadsEmptyLongAndRandomFiles() {
     const QString empty = f.writeFile(QStringLiteral("empty.mmt"), QByteArray());
     f.prompts.openNames << empty;
     w.TB_openClick();
-    QCOMPARE(w.FilmStrip->FCount, 0);
-    QCOMPARE(w.FilmStrip->FDocFileName, empty);
+    QCOMPARE(w.FilmStrip->count(), 0);
+    QCOMPARE(w.FilmStrip->docFileName(), empty);
     QCOMPARE(f.status0(), QStringLiteral("单元：0/0"));
     QVERIFY(!w.TB_save->isEnabled());
     QVERIFY(f.prompts.shown("message").isEmpty());
@@ -458,7 +458,7 @@ void DocumentCommands::openReadsEmptyLongAndRandomFiles() {
     const QString longFile = f.animationFile(QStringLiteral("long.mmt"), 51);
     f.prompts.openNames << longFile;
     w.TB_openClick();
-    QCOMPARE(w.FilmStrip->FCount, 50);
+    QCOMPARE(w.FilmStrip->count(), 50);
     QCOMPARE(f.prompts.shown("message"), QStringList{QStringLiteral("Not all data open!")});
     QCOMPARE(f.status0(), QStringLiteral("单元：50/50"));
     QCOMPARE(w.pop_window->MemoText->toPlainText().split(QLatin1Char('\n')).first(), QStringLiteral("unit 49"));
@@ -474,7 +474,7 @@ void DocumentCommands::openReadsEmptyLongAndRandomFiles() {
     const QString random = f.writeFile(QStringLiteral("random.mmt"), noise);
     f.prompts.openNames << random;
     w.TB_openClick();
-    QCOMPARE(w.FilmStrip->FCount, 2);
+    QCOMPARE(w.FilmStrip->count(), 2);
     QCOMPARE(contents(random), noise);
     QCOMPARE(f.prompts.shown("message").size(), 1);
     QVERIFY(f.prompts.allAnswered());
@@ -493,8 +493,8 @@ void DocumentCommands::openOfAMissingOrReadOnlyFile() {
 
     // Gone between the dialog and the read: an error, the document as it was, no file created.
     QVERIFY_THROWS_EXCEPTION(FileError, w.LoadFromFile(missing));
-    QCOMPARE(w.FilmStrip->FCount, 2);
-    QCOMPARE(w.FilmStrip->FDocFileName, f.defaultDocument());
+    QCOMPARE(w.FilmStrip->count(), 2);
+    QCOMPARE(w.FilmStrip->docFileName(), f.defaultDocument());
     QVERIFY(!QFile::exists(missing));
 
     const QString readOnly = f.animationFile(QStringLiteral("readonly.mmt"), 3);
@@ -502,7 +502,7 @@ void DocumentCommands::openOfAMissingOrReadOnlyFile() {
     QFile::setPermissions(readOnly, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
     f.prompts.openNames << readOnly;
     w.TB_openClick();
-    QCOMPARE(w.FilmStrip->FCount, 3);
+    QCOMPARE(w.FilmStrip->count(), 3);
     QCOMPARE(contents(readOnly), before);
     QCOMPARE(f.prompts.shown("critical"), QStringList());
     QVERIFY(f.prompts.allAnswered());
@@ -531,8 +531,8 @@ void DocumentCommands::openOfSomethingShorterThanOneRecordKeepsTheDocument() {
         const QStringList errors = f.prompts.shown(QStringLiteral("critical"));
         QVERIFY2(errors == QStringList{notes + QStringLiteral(": ") + QString::fromUtf8(kNotAnimationText)},
                  qPrintable(route + QStringLiteral(": ") + errors.join(QLatin1Char('|'))));
-        QCOMPARE(w.FilmStrip->FCount, atStart ? 0 : 2);
-        QCOMPARE(w.FilmStrip->FDocFileName, f.defaultDocument());
+        QCOMPARE(w.FilmStrip->count(), atStart ? 0 : 2);
+        QCOMPARE(w.FilmStrip->docFileName(), f.defaultDocument());
         QCOMPARE(w.bsSkinStatusBar1->bsSkinStatusPanel_4->text(), QStringLiteral("new.mmt"));
         QCOMPARE(w.Modified, !atStart);
         QCOMPARE(QFileInfo::exists(w.AutoSave->copyPath()), !atStart);
@@ -583,7 +583,7 @@ void DocumentCommands::savingOverAPartlyOpenedFileAsksFirst() {
     QCOMPARE(f.prompts.shown(QStringLiteral("message")), QStringList{QStringLiteral("Not all data open!")});
     f.prompts.confirms << true;
     w.TB_delect1Click();
-    QCOMPARE(w.FilmStrip->FCount, 49);
+    QCOMPARE(w.FilmStrip->count(), 49);
     f.prompts.clearLog();
 
     for (const QChar answer : confirms)
@@ -609,7 +609,7 @@ void DocumentCommands::savingOverAPartlyOpenedFileAsksFirst() {
     const bool saved = longRecords != 51 || copyRecords != 0;
     QCOMPARE(w.Modified, !saved);
     // The save question's command goes on only after a save.
-    QCOMPARE(w.FilmStrip->FCount, command == QLatin1String("new") && saved ? 0 : 49);
+    QCOMPARE(w.FilmStrip->count(), command == QLatin1String("new") && saved ? 0 : 49);
     QVERIFY(f.prompts.allAnswered());
 }
 
@@ -651,8 +651,8 @@ void DocumentCommands::openWithChineseAndBlankPath() {
     const QString name = f.animationFile(QStringLiteral("我的 动画/第 一.mmt"), 2);
     f.prompts.openNames << name;
     w.TB_openClick();
-    QCOMPARE(w.FilmStrip->FCount, 2);
-    QCOMPARE(w.FilmStrip->FDocFileName, name);
+    QCOMPARE(w.FilmStrip->count(), 2);
+    QCOMPARE(w.FilmStrip->docFileName(), name);
 
     f.addPages(1);
     f.prompts.questions << Prompts::Answer::Yes; // saved under its own name, no dialog
@@ -680,7 +680,7 @@ void DocumentCommands::openOrAddBehindAFolderThatMayNotBeSearched() {
     QCOMPARE(f.prompts.shown("critical"),
              (QStringList{film + QStringLiteral(": ") + denied, page + QStringLiteral(": ") + denied}));
     QCOMPARE(f.prompts.shown("message"), QStringList());
-    QCOMPARE(w.FilmStrip->FCount, 0);
+    QCOMPARE(w.FilmStrip->count(), 0);
     QVERIFY(!w.Modified);
     QVERIFY(f.prompts.allAnswered());
 }

@@ -42,8 +42,8 @@ QByteArray exportedBodyColour(EditorFixture& f) {
 }
 
 // A pixel of the band above the text area of a unit's picture.
-QRgb pageBand(const TAnsiImage& unit) {
-    return unit.Picture.pixel(unit.Width / 2, 5);
+QRgb pageBand(TForm_movie& w, const TAnsiImage& unit) {
+    return w.ScrollBox->pictures().picture(unit).pixel(unit.width() / 2, 5);
 }
 
 void click(QWidget* widget) {
@@ -98,7 +98,7 @@ void OptionPanels::swatchesPickByTagAndCancelChangesNothing() {
     }
     // Picking applies nothing.
     QVERIFY(!w.Modified);
-    QCOMPARE(w.FilmStrip->FDefaultBackColor, TColor(0xFFFFFF));
+    QCOMPARE(w.FilmStrip->defaultBackColor(), TColor(0xFFFFFF));
     QVERIFY(f.prompts.allAnswered());
 }
 
@@ -124,8 +124,8 @@ void OptionPanels::pageBackgroundAsTyped() {
 
     QCOMPARE(QColor(p.Lb_Color1->palette().color(QPalette::Window)).rgb(), shown);
     QCOMPARE(w.pageOptions.backColorHex, typed.toLatin1());
-    for (int k = 0; k < w.FilmStrip->FCount; ++k)
-        QCOMPARE(pageBand(w.FilmStrip->GetUnit(k)), shown);
+    for (int k = 0; k < w.FilmStrip->count(); ++k)
+        QCOMPARE(pageBand(w, w.FilmStrip->GetUnit(k)), shown);
     QCOMPARE(w.PreViewPanel->PreViewImage->Picture.pixel(0, 0), shown);
     QCOMPARE(w.PreViewPanel->PreViewImage->Picture.pixel(1023, 767), shown);
     QVERIFY(w.Modified);
@@ -155,7 +155,7 @@ void OptionPanels::pageOptionsConfirmAndReset() {
     QCOMPARE(w.pageOptions.fontColorHex, QByteArray("00ff00"));
     QCOMPARE(p.Lb_Color2->color(), TColor(0x00FF00));
     QVERIFY(w.pageOptions.showButtons);
-    QCOMPARE(w.FilmStrip->FDefaultByteMode, std::uint8_t(bmDoubleByte));
+    QCOMPARE(w.FilmStrip->defaultByteMode(), std::uint8_t(bmDoubleByte));
     QCOMPARE(f.prompts.log, QStringList{kChanged});
 
     // Reset drops unconfirmed edits and shows the stored values; no message, Modified untouched.
@@ -178,8 +178,8 @@ void OptionPanels::unitDefaultsTakeOnlyTheSwatches() {
     EditorFixture f;
     TForm_movie& w = f.start();
     OptionPanel& p = *w.pop_window;
-    const TColor back = w.FilmStrip->FDefaultBackColor;
-    const TColor font = w.FilmStrip->FDefaultFontColor;
+    const TColor back = w.FilmStrip->defaultBackColor();
+    const TColor font = w.FilmStrip->defaultFontColor();
 
     // The texts are only shown: typing changes neither them nor the defaults.
     QTest::keyClicks(p.Edit_color_Df1, QStringLiteral("FF0000"));
@@ -187,17 +187,17 @@ void OptionPanels::unitDefaultsTakeOnlyTheSwatches() {
     QCOMPARE(p.Edit_color_Df1->text(), QStringLiteral("FFFFFF"));
     QCOMPARE(p.Edit_color_Df2->text(), QStringLiteral("008000"));
     click(p.bsBtn_DfOk);
-    QCOMPARE(w.FilmStrip->FDefaultBackColor, back);
-    QCOMPARE(w.FilmStrip->FDefaultFontColor, font);
+    QCOMPARE(w.FilmStrip->defaultBackColor(), back);
+    QCOMPARE(w.FilmStrip->defaultFontColor(), font);
     QVERIFY(w.Modified);
     QCOMPARE(f.prompts.log, QStringList{kChanged});
 
     f.prompts.colors << TColor(0x0000FF);
     click(p.Lb_Color_Df1);
     click(p.bsBtn_DfOk);
-    QCOMPARE(w.FilmStrip->FDefaultBackColor, TColor(0x0000FF));
+    QCOMPARE(w.FilmStrip->defaultBackColor(), TColor(0x0000FF));
     f.addPages(1);
-    QCOMPARE(w.FilmStrip->GetUnit(0).FBackColor, TColor(0x0000FF));
+    QCOMPARE(w.FilmStrip->GetUnit(0).backColor(), TColor(0x0000FF));
 
     // Reset shows the film strip's defaults again.
     f.prompts.colors << TColor(0x00FF00);
@@ -215,11 +215,11 @@ void OptionPanels::currentUnitGrowsAndMovesTheLaterUnits() {
     f.addPages(3, 3);
     TFilmPanel& strip = *w.FilmStrip;
     strip.SelectUnit(0);
-    TAnsiImage& unit = strip.GetUnit(0);
-    const int pictureHeight = unit.Picture.height();
-    const int stripHeight = strip.Height;
-    const int top1 = strip.GetUnit(1).Top;
-    const int top2 = strip.GetUnit(2).Top;
+    const TAnsiImage& unit = strip.GetUnit(0);
+    const int pictureHeight = w.ScrollBox->pictures().picture(unit).height();
+    const int stripHeight = strip.height();
+    const int top1 = strip.GetUnit(1).top();
+    const int top2 = strip.GetUnit(2).top();
     w.Modified = false;
 
     OptionPanel& p = *w.pop_window;
@@ -229,14 +229,14 @@ void OptionPanels::currentUnitGrowsAndMovesTheLaterUnits() {
     f.prompts.clearLog();
     click(p.bsBtnPOK);
 
-    QCOMPARE(unit.FRows, 5);
-    QCOMPARE(unit.Picture.height(), pictureHeight + 24);
-    QCOMPARE(strip.Height, stripHeight + 24);
-    QCOMPARE(strip.GetUnit(1).Top, top1 + 24);
-    QCOMPARE(strip.GetUnit(2).Top, top2 + 24);
+    QCOMPARE(unit.rows(), 5);
+    QCOMPARE(w.ScrollBox->pictures().picture(unit).height(), pictureHeight + 24);
+    QCOMPARE(strip.height(), stripHeight + 24);
+    QCOMPARE(strip.GetUnit(1).top(), top1 + 24);
+    QCOMPARE(strip.GetUnit(2).top(), top2 + 24);
     QCOMPARE(unit.GetLines().at(4), QByteArray("\xCE\xE5\xCE\xE5"));
-    QCOMPARE(unit.FBackColor, TColor(0xFF0000));
-    QCOMPARE(unit.FFontColor, TColor(0x00FFFF));
+    QCOMPARE(unit.backColor(), TColor(0xFF0000));
+    QCOMPARE(unit.fontColor(), TColor(0x00FFFF));
     QCOMPARE(p.Lb_Color_u1->color(), TColor(0xFF0000));
     QVERIFY(w.Modified);
     QCOMPARE(f.prompts.log, QStringList{kChanged});
@@ -249,15 +249,15 @@ void OptionPanels::fewerLinesKeepTheRows() {
     TForm_movie& w = f.start();
     f.addPages(2, 3);
     TFilmPanel& strip = *w.FilmStrip;
-    TAnsiImage& unit = strip.GetUnit(1);
-    const int height = unit.Height;
-    const int stripHeight = strip.Height;
+    const TAnsiImage& unit = strip.GetUnit(1);
+    const int height = unit.height();
+    const int stripHeight = strip.height();
     // A line break after the last line opens no further line.
     w.pop_window->MemoText->setPlainText(QStringLiteral("x\n"));
     click(w.pop_window->bsBtnPOK);
-    QCOMPARE(unit.FRows, 3);
-    QCOMPARE(unit.Height, height);
-    QCOMPARE(strip.Height, stripHeight);
+    QCOMPARE(unit.rows(), 3);
+    QCOMPARE(unit.height(), height);
+    QCOMPARE(strip.height(), stripHeight);
     QCOMPARE(unit.GetLines(), (QList<QByteArray>{"x", "", ""}));
 }
 
@@ -265,7 +265,7 @@ void OptionPanels::unencodableTextIsReportedOnceAndNotApplied() {
     EditorFixture f;
     TForm_movie& w = f.start();
     f.addPages(1, 3);
-    TAnsiImage& unit = w.FilmStrip->GetUnit(0);
+    const TAnsiImage& unit = w.FilmStrip->GetUnit(0);
     const QList<QByteArray> before = unit.GetLines();
     w.Modified = false;
     f.prompts.clearLog();
@@ -276,7 +276,7 @@ void OptionPanels::unencodableTextIsReportedOnceAndNotApplied() {
     QVERIFY(f.prompts.log.first().startsWith(QStringLiteral("message: ")));
     QVERIFY(f.prompts.log.first().endsWith(QStringLiteral("😀 한")));
     QCOMPARE(unit.GetLines(), before);
-    QCOMPARE(unit.FBackColor, TColor(0xFFFFFF));
+    QCOMPARE(unit.backColor(), TColor(0xFFFFFF));
     QVERIFY(!w.Modified);
 
     // The page title is written into the page as bytes too.
@@ -294,7 +294,7 @@ void OptionPanels::currentUnitGroupWithoutUnitDoesNothing() {
     w.bsBtnPOKClick();
     QVERIFY(f.prompts.log.isEmpty());
     QVERIFY(!w.Modified);
-    QCOMPARE(w.FilmStrip->FCount, 0);
+    QCOMPARE(w.FilmStrip->count(), 0);
 }
 
 void OptionPanels::togglingThePanelResetsOnlyThePageOptions() {
@@ -361,7 +361,7 @@ void OptionPanels::leavingTheUnitAsksAboutUnappliedChanges() {
     const QString page = f.textPage(QStringLiteral("third.txt"));
     w.Modified = false;
     TFilmPanel& strip = *w.FilmStrip;
-    TAnsiImage& unit = strip.GetUnit(1);
+    const TAnsiImage& unit = strip.GetUnit(1);
     const QList<QByteArray> lines = unit.GetLines();
     OptionPanel& p = *w.pop_window;
     // Units become current, and the fields are filled, without a question.
@@ -417,7 +417,7 @@ void OptionPanels::leavingTheUnitAsksAboutUnappliedChanges() {
         w.ScrollBox->verticalScrollBar()->setValue(0);
         const TAnsiImage& first = strip.GetUnit(0);
         QTest::mouseClick(w.ScrollBox->viewport(), Qt::LeftButton, Qt::NoModifier,
-                          QPoint(first.Left + 30, first.Top + 15));
+                          QPoint(first.left() + 30, first.top() + 15));
     } else if (action == QLatin1String("key")) {
         w.ScrollBox->setFocus();
         QTest::keyClick(w.ScrollBox, Qt::Key_Up);
@@ -443,14 +443,14 @@ void OptionPanels::leavingTheUnitAsksAboutUnappliedChanges() {
                       : action == QLatin1String("open") ? 3
                       : action == QLatin1String("add")  ? 3
                                                         : 2;
-    QCOMPARE(strip.FCount, goesOn ? count : 2);
+    QCOMPARE(strip.count(), goesOn ? count : 2);
     if (action == QLatin1String("close")) QCOMPARE(closed, goesOn);
     if (action == QLatin1String("preview")) QCOMPARE(!w.PreViewPanel->isHidden(), goesOn);
     if (action == QLatin1String("click") || action == QLatin1String("key") || action == QLatin1String("up"))
-        QCOMPARE(strip.FCurrentIndex, goesOn ? 0 : 1);
+        QCOMPARE(strip.currentIndex(), goesOn ? 0 : 1);
     if (!goesOn) {
         // Where the user was: the same unit current, the fields as typed, the unit untouched.
-        QCOMPARE(strip.FCurrentIndex, 1);
+        QCOMPARE(strip.currentIndex(), 1);
         QCOMPARE(p.MemoText->toPlainText(), typed);
         QCOMPARE(unit.GetLines(), lines);
         QVERIFY(!w.Modified);
@@ -464,12 +464,12 @@ void OptionPanels::leavingTheUnitAsksAboutUnappliedChanges() {
     QCOMPARE(w.Modified, applied || action == QLatin1String("add") || action == QLatin1String("up"));
     // The unit still lives: it took the changes only on Yes.
     if (edit == QLatin1String("colour"))
-        QCOMPARE(unit.FFontColor, applied ? TColor(0x0000FF) : TColor(0x008000));
+        QCOMPARE(unit.fontColor(), applied ? TColor(0x0000FF) : TColor(0x008000));
     else
         QCOMPARE(unit.GetLines().first(), applied ? QByteArray("typed") + lines.first() : lines.first());
     // Dropped changes are gone from the fields too.
     if (!applied) QVERIFY(!p.MemoText->toPlainText().contains(QStringLiteral("typed")));
-    if (!applied && strip.FCurrentIndex == 1) QCOMPARE(p.Edit_color_u2->text(), QStringLiteral("008000"));
+    if (!applied && strip.currentIndex() == 1) QCOMPARE(p.Edit_color_u2->text(), QStringLiteral("008000"));
 }
 
 QTEST_MAIN(OptionPanels)

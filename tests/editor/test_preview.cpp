@@ -1,10 +1,12 @@
 // The preview: opening and closing, the order of frames, what a frame step draws (and that it never
-// renders), the speed bar's interval rule and taking the interval over as the page speed.
+// changes the document), the speed bar's interval rule and taking the interval over as the page speed.
 #include "editorfixture.h"
 
 #include "ansiimage.h"
 #include "colorswatch.h"
 #include "filmpanel.h"
+#include "filmview.h"
+#include "unitpictures.h"
 #include "optionpanel.h"
 #include "pictures.h"
 #include "previewpanel.h"
@@ -23,12 +25,12 @@ using namespace quillet;
 namespace {
 
 // The frame as the preview draws it: the unit's picture without its margins.
-QImage textArea(const TAnsiImage& unit) {
-    return unit.Picture.copy(21, 11, unit.Width - 42, unit.Height - 23);
+QImage textArea(TForm_movie& w, const TAnsiImage& unit) {
+    return w.ScrollBox->pictures().picture(unit).copy(21, 11, unit.width() - 42, unit.height() - 23);
 }
 
 QImage shownFrame(const TForm_movie& w, const TAnsiImage& unit) {
-    return w.PreViewPanel->PreViewImage->Picture.copy(0, 0, unit.Width - 42, unit.Height - 23);
+    return w.PreViewPanel->PreViewImage->Picture.copy(0, 0, unit.width() - 42, unit.height() - 23);
 }
 
 // Three units of different heights (2, 4 and 3 rows) and contents.
@@ -46,6 +48,7 @@ class Preview : public QObject {
 private slots:
     void openingAndClosing();
     void framesFollowThePlayPosition();
+    void playPositionWrapsPastTheLastUnit();
     void aFrameStepClearsThePreviousFrame();
     void framesAreCopiedNotRendered();
     void speedBarIntervalRule_data();
@@ -95,14 +98,14 @@ void Preview::framesFollowThePlayPosition() {
     TForm_movie& w = f.start();
     addThreeUnits(f);
     TFilmPanel& strip = *w.FilmStrip;
-    QCOMPARE(strip.FPlayIndex, 0);
+    QCOMPARE(w.PreViewPanel->playIndex(), 0);
     w.TB_PreplayClick();
     QList<int> shown;
     for (int k = 0; k < 4; ++k) {
         w.TimerTimer();
-        shown << strip.FPlayIndex;
-        const TAnsiImage& unit = strip.GetUnit(strip.FPlayIndex);
-        QCOMPARE(shownFrame(w, unit), textArea(unit));
+        shown << w.PreViewPanel->playIndex();
+        const TAnsiImage& unit = strip.GetUnit(w.PreViewPanel->playIndex());
+        QCOMPARE(shownFrame(w, unit), textArea(w, unit));
         QCOMPARE(w.Timer->interval(), w.PreviewInterval);
     }
     // Units 2, 3, 1, 2 in the document's numbering.
@@ -112,20 +115,31 @@ void Preview::framesFollowThePlayPosition() {
     w.TB_PreplayClick();
     w.TB_PreplayClick();
     w.TimerTimer();
-    QCOMPARE(strip.FPlayIndex, 2);
+    QCOMPARE(w.PreViewPanel->playIndex(), 2);
 
     // A document of one unit shows it on every tick.
     w.TB_PreplayClick();
     f.prompts.confirms << true << true;
     w.TB_delect1Click();
     w.TB_delect1Click();
-    QCOMPARE(strip.FCount, 1);
+    QCOMPARE(strip.count(), 1);
     w.TB_PreplayClick();
     for (int k = 0; k < 3; ++k) {
         w.TimerTimer();
-        QCOMPARE(strip.FPlayIndex, 0);
-        QCOMPARE(shownFrame(w, strip.GetUnit(0)), textArea(strip.GetUnit(0)));
+        QCOMPARE(w.PreViewPanel->playIndex(), 0);
+        QCOMPARE(shownFrame(w, strip.GetUnit(0)), textArea(w, strip.GetUnit(0)));
     }
+}
+
+void Preview::playPositionWrapsPastTheLastUnit() {
+    PreviewPanel pane;
+    QCOMPARE(pane.playIndex(), 0);
+    pane.SetPlayIndex(4, 5);
+    QCOMPARE(pane.playIndex(), 4);
+    pane.SetPlayIndex(5, 5);
+    QCOMPARE(pane.playIndex(), 0);
+    pane.SetPlayIndex(-3, 5);
+    QCOMPARE(pane.playIndex(), 0);
 }
 
 void Preview::aFrameStepClearsThePreviousFrame() {
@@ -135,18 +149,18 @@ void Preview::aFrameStepClearsThePreviousFrame() {
     w.pop_window->Edit_color1->setText(QStringLiteral("0000FF"));
     w.bsBtnHOKClick();
     TFilmPanel& strip = *w.FilmStrip;
-    strip.SetPlayIndex(0);
+    w.PreViewPanel->SetPlayIndex(0, strip.count());
     w.TB_PreplayClick();
     w.TimerTimer(); // unit 2, four rows
     w.TimerTimer(); // unit 3, three rows
     const TAnsiImage& small = strip.GetUnit(2);
     const TAnsiImage& large = strip.GetUnit(1);
-    QVERIFY(large.Height > small.Height && large.Width > small.Width);
+    QVERIFY(large.height() > small.height() && large.width() > small.width());
     const QImage& picture = w.PreViewPanel->PreViewImage->Picture;
     // Below and right of the smaller frame, inside the larger one: the page background.
-    QCOMPARE(picture.pixel(2, small.Height - 23 + 3), qRgb(0, 0, 255));
-    QCOMPARE(picture.pixel(large.Width - 42 - 1, 2), qRgb(0, 0, 255));
-    QCOMPARE(shownFrame(w, small), textArea(small));
+    QCOMPARE(picture.pixel(2, small.height() - 23 + 3), qRgb(0, 0, 255));
+    QCOMPARE(picture.pixel(large.width() - 42 - 1, 2), qRgb(0, 0, 255));
+    QCOMPARE(shownFrame(w, small), textArea(w, small));
 }
 
 void Preview::framesAreCopiedNotRendered() {
@@ -154,16 +168,18 @@ void Preview::framesAreCopiedNotRendered() {
     TForm_movie& w = f.start();
     addThreeUnits(f);
     TFilmPanel& strip = *w.FilmStrip;
+    UnitPictures& pictures = w.ScrollBox->pictures();
     QList<qint64> keys;
-    for (int k = 0; k < strip.FCount; ++k)
-        keys << strip.GetUnit(k).Picture.cacheKey();
-    QSignalSpy rendered(&strip, &TFilmPanel::unitRendered);
+    for (int k = 0; k < strip.count(); ++k)
+        keys << pictures.picture(strip.GetUnit(k)).cacheKey();
+    QSignalSpy changed(&strip, &TFilmPanel::unitContentChanged);
     w.TB_PreplayClick();
     for (int k = 0; k < 30; ++k)
         w.TimerTimer();
-    for (int k = 0; k < strip.FCount; ++k)
-        QCOMPARE(strip.GetUnit(k).Picture.cacheKey(), keys[k]);
-    QCOMPARE(rendered.count(), 0);
+    for (int k = 0; k < strip.count(); ++k)
+        QCOMPARE(pictures.picture(strip.GetUnit(k)).cacheKey(), keys[k]);
+    QCOMPARE(changed.count(), 0);
+    QCOMPARE(pictures.size(), strip.count());
 }
 
 void Preview::speedBarIntervalRule_data() {
@@ -240,13 +256,13 @@ void Preview::timerPlaysInTheEventLoop() {
     w.PreViewPanel->PreView_SpeedBar->setValue(0);
     w.TB_Preplay->trigger();
     // Several laps at the shortest interval.
-    QTRY_VERIFY_WITH_TIMEOUT(w.FilmStrip->FPlayIndex == 0, 2000);
-    QTRY_VERIFY_WITH_TIMEOUT(w.FilmStrip->FPlayIndex == 1, 2000);
+    QTRY_VERIFY_WITH_TIMEOUT(w.PreViewPanel->playIndex() == 0, 2000);
+    QTRY_VERIFY_WITH_TIMEOUT(w.PreViewPanel->playIndex() == 1, 2000);
     QCOMPARE(w.Timer->interval(), 10);
     w.TB_Preplay->trigger();
-    const int stopped = w.FilmStrip->FPlayIndex;
+    const int stopped = w.PreViewPanel->playIndex();
     QTest::qWait(50);
-    QCOMPARE(w.FilmStrip->FPlayIndex, stopped);
+    QCOMPARE(w.PreViewPanel->playIndex(), stopped);
 }
 
 QTEST_MAIN(Preview)

@@ -75,12 +75,12 @@ void SettingsFile::typicalFileIsApplied() {
     QCOMPARE(w.pageOptions.speed, 100);
     QCOMPARE(barOf(w), 16);
     QCOMPARE(w.PreviewInterval, 100);
-    QCOMPARE(w.FilmStrip->FDefaultFontColor, TColor(0));
-    QCOMPARE(w.FilmStrip->FDefaultBackColor, TColor(0xFFFFFF));
+    QCOMPARE(w.FilmStrip->defaultFontColor(), TColor(0));
+    QCOMPARE(w.FilmStrip->defaultBackColor(), TColor(0xFFFFFF));
     // The option panels show what was read.
     QCOMPARE(w.pop_window->Edit_color1->text(), QStringLiteral("FFFFFF"));
     QCOMPARE(w.pop_window->Edit_color_Df2->text(), QStringLiteral("000000"));
-    QCOMPARE(w.FilmStrip->FPageColor, TColor(0xFFFFFF));
+    QCOMPARE(w.FilmStrip->pageColor(), TColor(0xFFFFFF));
 }
 
 void SettingsFile::onlyHtmlSectionTakesTheDefaults() {
@@ -95,7 +95,7 @@ void SettingsFile::onlyHtmlSectionTakesTheDefaults() {
     QCOMPARE(w.Timer->interval(), 140);
     QCOMPARE(w.PreViewPanel->PreViewSpeedCaption->text(), QStringLiteral("140"));
     QCOMPARE(w.pageOptions.speed, 150);
-    QCOMPARE(w.FilmStrip->FDefaultFontColor, TColor(0));
+    QCOMPARE(w.FilmStrip->defaultFontColor(), TColor(0));
 }
 
 void SettingsFile::storedSpeedPlacesTheBar_data() {
@@ -132,9 +132,9 @@ void SettingsFile::byteModeReachesTheStripAndTheBox() {
     {
         EditorFixture f;
         TForm_movie& w = startWith(f, "[FilmPanel]\nDefault_ByteMode=2\nDefault_BackColor=$FF\n");
-        QCOMPARE(w.FilmStrip->FDefaultByteMode, std::uint8_t(bmDoubleByte));
+        QCOMPARE(w.FilmStrip->defaultByteMode(), std::uint8_t(bmDoubleByte));
         QCOMPARE(w.pop_window->CB_ByteMode->currentIndex(), 2);
-        QCOMPARE(w.FilmStrip->FDefaultBackColor, TColor(0xFF));
+        QCOMPARE(w.FilmStrip->defaultBackColor(), TColor(0xFF));
         QCOMPARE(w.pop_window->Edit_color_Df1->text(), QStringLiteral("FF0000"));
         // Changing the mode in the panel does not reach the file.
         w.pop_window->CB_ByteMode->setCurrentIndex(1);
@@ -145,7 +145,7 @@ void SettingsFile::byteModeReachesTheStripAndTheBox() {
     {
         EditorFixture f;
         TForm_movie& w = startWith(f, "[FilmPanel]\nDefault_ByteMode=7\n");
-        QCOMPARE(w.FilmStrip->FDefaultByteMode, std::uint8_t(bmAuto));
+        QCOMPARE(w.FilmStrip->defaultByteMode(), std::uint8_t(bmAuto));
         QCOMPARE(w.pop_window->CB_ByteMode->currentIndex(), 0);
     }
 }
@@ -180,7 +180,7 @@ void SettingsFile::noFileKeepsDesignedValuesAndCreatesNone() {
     QCOMPARE(barOf(w), 60);
     QCOMPARE(w.PreviewInterval, 1210);
     QCOMPARE(w.Timer->interval(), 1210);
-    QCOMPARE(w.FilmStrip->FDefaultFontColor, TColor(0x008000));
+    QCOMPARE(w.FilmStrip->defaultFontColor(), TColor(0x008000));
     w.close();
     QVERIFY(!QFile::exists(Run().SettingsPath));
     QCOMPARE(QDir(f.programDir()).entryList({QStringLiteral("*.ini")}, QDir::Files), QStringList());
@@ -194,7 +194,7 @@ void SettingsFile::closingWritesTheCurrentValuesAndKeepsTheRest() {
     QCOMPARE(Run().Language, QStringLiteral("english"));
     w.pop_window->Edit_color1->setText(QStringLiteral("abc"));
     w.bsBtnHOKClick();
-    w.FilmStrip->FDefaultBackColor = 0x123456;
+    w.FilmStrip->SetDefaultColors(0x123456, w.FilmStrip->defaultFontColor());
     w.pageOptions.speed = 680;
     w.setGeometry(40, 50, 520, 410);
     const QRect outer = w.frameGeometry();
@@ -263,8 +263,7 @@ void SettingsFile::readmeTellsWhichSettingsClosingWrites() {
     w.pop_window->Edit_color1->setText(QStringLiteral("FF0000"));
     w.pop_window->Edit_color2->setText(QStringLiteral("00FF00"));
     w.pageOptions.speed = 250;
-    w.FilmStrip->FDefaultFontColor = 0x123456;
-    w.FilmStrip->FDefaultBackColor = 0x654321;
+    w.FilmStrip->SetDefaultColors(0x654321, 0x123456);
     w.pop_window->CB_ByteMode->setCurrentIndex(2);
     w.bsBtnHOKClick();
     QVERIFY(w.close());
@@ -312,7 +311,7 @@ void SettingsFile::refusedFileStartsWithDefaultsAndIsToldOnce() {
              QStringList{QString::fromLocal8Bit(path) + QStringLiteral(": ") + reason +
                          (kind == 2 ? QStringLiteral(" (more than 4 MB)") : QString())});
     QCOMPARE(w.PreviewInterval, 1210);
-    QCOMPARE(w.FilmStrip->FDefaultBackColor, TColor(0xFFFFFF));
+    QCOMPARE(w.FilmStrip->defaultBackColor(), TColor(0xFFFFFF));
 }
 
 QTEST_MAIN(SettingsFile)
