@@ -17,6 +17,7 @@ class SilentPrompts : public Prompts {
 public:
     void message(const QString&) override {}
     bool confirm(const QString&) override { return false; }
+    bool confirmDefaultNo(const QString&) override { return false; }
     Answer question(const QString&) override { return Answer::Cancel; }
     void critical(const QString&) override { std::abort(); }
     QString openFileName(const QString&, const QString&, const QString&, const QString&) override { return {}; }
