@@ -48,14 +48,14 @@ public:
 
     const TAnsiGrid& grid() const { return FGrid; }
     const QString& fileName() const { return FFileName; } // text file the unit was imported from
-    std::int32_t cols() const { return FCols; }            // used width in cells
-    std::int32_t rows() const { return FRows; }            // used height in rows
+    std::int32_t cols() const { return FCols; }           // used width in cells
+    std::int32_t rows() const { return FRows; }           // used height in rows
     std::int32_t cellSize() const { return FCellSize; }
-    TColor backColor() const { return FBackColor; }        // default background colour
-    TColor fontColor() const { return FFontColor; }        // default text colour
-    bool hasColor() const { return FHasColor; }            // a colour file was applied on import
-    bool selected() const { return FSelected; }            // the film strip's current unit (red holes)
-    TColor pageColor() const { return FPageColor; }        // the bands above and below the text area
+    TColor backColor() const { return FBackColor; } // default background colour
+    TColor fontColor() const { return FFontColor; } // default text colour
+    bool hasColor() const { return FHasColor; }     // a colour file was applied on import
+    bool selected() const { return FSelected; }     // the film strip's current unit (red holes)
+    TColor pageColor() const { return FPageColor; } // the bands above and below the text area
     std::uint8_t byteMode() const { return FByteMode; }
     bool IsDoubleByte() const { return FByteMode == bmDoubleByte; }
 
@@ -140,7 +140,7 @@ private:
     ImportReport importPage(TextPage& page, const QString& colourPath);
     void setPlace(int left, int top, int tag);
 
-    TAnsiGrid FGrid{};      // every byte 0 at creation
+    TAnsiGrid FGrid{}; // every byte 0 at creation
     QString FFileName;
     std::int32_t FCols = 0;
     std::int32_t FRows = 0;

@@ -219,8 +219,7 @@ void drawSingleByteRow(const GlyphCache& cache, QRgb* origin, qsizetype stride, 
 }
 
 FrameColours frameColours(const TAnsiImage& unit) {
-    return {RgbOf(unit.pageColor()), RgbOf(unit.backColor()),
-            unit.selected() ? qRgb(255, 0, 0) : qRgb(255, 255, 255)};
+    return {RgbOf(unit.pageColor()), RgbOf(unit.backColor()), unit.selected() ? qRgb(255, 0, 0) : qRgb(255, 255, 255)};
 }
 
 // The frame alone, over the whole picture.

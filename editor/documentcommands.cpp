@@ -124,7 +124,7 @@ void TForm_movie::openDocument(const QString& name) {
 void TForm_movie::TB_save1Click() {
     // The default document's name lies in the program's folder; it is proposed where the user works.
     QString name = FilmStrip->docFileName() == defaultDocument() ? m_dialogFolder.place(defaultDocument())
-                                                                : FilmStrip->docFileName();
+                                                                 : FilmStrip->docFileName();
     for (;;) {
         name = m_prompts.saveFileName(QStringLiteral("保存文件"), name, kAnimationFilter, QStringLiteral("mmt"));
         if (name.isEmpty()) return;

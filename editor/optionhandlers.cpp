@@ -135,8 +135,7 @@ bool TForm_movie::applyCurrentUnit() {
 
     panel.Lb_Color_u1->setColor(HexToColor(panel.Edit_color_u1->text()));
     panel.Lb_Color_u2->setColor(HexToColor(panel.Edit_color_u2->text()));
-    FilmStrip->SetUnitContent(FilmStrip->currentIndex(), lines, panel.Lb_Color_u1->color(),
-                              panel.Lb_Color_u2->color());
+    FilmStrip->SetUnitContent(FilmStrip->currentIndex(), lines, panel.Lb_Color_u1->color(), panel.Lb_Color_u2->color());
     m_unitEdits->settle();
     Modified = true;
     m_prompts.message(kChangedText);

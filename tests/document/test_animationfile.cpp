@@ -255,6 +255,7 @@ TEST(AnimationFile, RandomBytesLoadAsUnitsInsideTheGrid) {
         EXPECT_EQ(unit.cols(), 200);
         EXPECT_EQ(unit.rows(), 80);
         EXPECT_EQ(unit.byteMode(), bmDoubleByte);
-        EXPECT_EQ(RenderUnitPicture(unit).size(), QSize(200 * 12 + 44, 983)) << "a loaded double-byte unit may be 200 cells wide";
+        EXPECT_EQ(RenderUnitPicture(unit).size(), QSize(200 * 12 + 44, 983))
+            << "a loaded double-byte unit may be 200 cells wide";
     }
 }

@@ -103,8 +103,8 @@ TEST(StripOperations, EachOperationSendsWhatItChangedAndKeepsTheLayout) {
              units.push_back(recordUnit(s, 9, 3));
              s.AppendUnits(std::move(units));
          },
-         {"inserted 5 1", "layout", "frame 2", "frame 5", "current 5", "inserted 6 1", "layout", "frame 5",
-          "frame 6", "current 6"}},
+         {"inserted 5 1", "layout", "frame 2", "frame 5", "current 5", "inserted 6 1", "layout", "frame 5", "frame 6",
+          "current 6"}},
         {"DeleteUnit current",
          [](TFilmPanel& s, const QTemporaryDir&) { s.DeleteUnit(2); },
          {"removed 2 1", "frame 2", "current 2", "layout"}},
@@ -119,9 +119,9 @@ TEST(StripOperations, EachOperationSendsWhatItChangedAndKeepsTheLayout) {
              units.push_back(recordUnit(s, 12, 6));
              s.ReplaceUnits(std::move(units));
          },
-         {"removed 4 1", "current 2", "layout", "removed 3 1", "current 2", "layout", "removed 2 1", "frame 1",
-          "current 1", "layout", "removed 1 1", "frame 0", "current 0", "layout", "removed 0 1", "layout",
-          "inserted 0 1", "layout", "frame 0", "current 0"}},
+         {"removed 4 1", "current 2", "layout",       "removed 3 1", "current 2", "layout",    "removed 2 1",
+          "frame 1",     "current 1", "layout",       "removed 1 1", "frame 0",   "current 0", "layout",
+          "removed 0 1", "layout",    "inserted 0 1", "layout",      "frame 0",   "current 0"}},
         {"MoveUnit up", [](TFilmPanel& s, const QTemporaryDir&) { s.MoveUnit(4, true); }, {"moved 4 3", "layout"}},
         {"MoveUnit down", [](TFilmPanel& s, const QTemporaryDir&) { s.MoveUnit(0, false); }, {"moved 0 1", "layout"}},
         {"MoveUnit past the top", [](TFilmPanel& s, const QTemporaryDir&) { s.MoveUnit(0, true); }, {}},
@@ -185,7 +185,8 @@ TEST(StripOperations, SetUnitContentMovesTheLaterUnitsByTheChangeInHeight) {
 namespace {
 
 // Everything of the strip that an operation could change.
-using Snapshot = std::tuple<int, int, int, int, QString, std::vector<std::tuple<std::uint64_t, std::uint64_t, QRect, int>>>;
+using Snapshot =
+    std::tuple<int, int, int, int, QString, std::vector<std::tuple<std::uint64_t, std::uint64_t, QRect, int>>>;
 
 Snapshot snapshotOf(const TFilmPanel& strip) {
     std::vector<std::tuple<std::uint64_t, std::uint64_t, QRect, int>> units;
@@ -218,9 +219,7 @@ TEST(StripOperations, FailedReadingLeavesTheStripExactlyAsItWas) {
         {"animation file too short",
          [&](TFilmPanel& s) { s.ReplaceUnits(MakeRecordUnits(s, ReadAnimationFile(shortFile, 50), 50)); }},
         {"missing animation file",
-         [&](TFilmPanel& s) {
-             AppendRecords(s, ReadAnimationFile(dir.filePath(QStringLiteral("none.mmt")), 50));
-         }},
+         [&](TFilmPanel& s) { AppendRecords(s, ReadAnimationFile(dir.filePath(QStringLiteral("none.mmt")), 50)); }},
     };
     for (const auto& [name, fail] : failures) {
         SCOPED_TRACE(name);

@@ -6,10 +6,10 @@
 #include "colorswatch.h"
 #include "filmpanel.h"
 #include "filmview.h"
-#include "unitpictures.h"
 #include "optionpanel.h"
 #include "pictures.h"
 #include "previewpanel.h"
+#include "unitpictures.h"
 
 #include <QAction>
 #include <QLabel>

@@ -12,7 +12,6 @@
 #include "previewpanel.h"
 #include "statuspanels.h"
 
-#include <QSet>
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
@@ -23,6 +22,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSet>
 #include <QSlider>
 #include <QTest>
 
@@ -298,7 +298,8 @@ void Walk::perform(Step step) {
         win.TB_down->trigger();
         break;
     case Step::Click:
-        if (strip().count() > 0 && !win.MainPanel->isHidden()) strip().UnitClick(strip().GetUnit(below(strip().count())));
+        if (strip().count() > 0 && !win.MainPanel->isHidden())
+            strip().UnitClick(strip().GetUnit(below(strip().count())));
         break;
     case Step::New:
         win.TB_New->trigger();
