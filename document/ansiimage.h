@@ -111,9 +111,8 @@ public:
     void FitSize();
 
     // Imports a text file (and the colour file beside it). Throws FileError when the text file
-    // cannot be read, or when either file is refused (InputRefused: not a regular file, too large).
-    // Meant for a unit that is not yet in a strip: TFilmPanel::AddTextUnit appends it only once the
-    // import has succeeded.
+    // cannot be read, or when either file is refused (InputRefused: not a regular file, too large);
+    // both files are read before the unit changes, so it is then as it was.
     ImportReport LoadFromTextFile(const QString& path);
     // Same, from bytes already open; colourPath names the optional colour file ("" for none).
     // Throws InputRefused when the colour file is refused.
@@ -137,7 +136,10 @@ private:
 
     static std::size_t cellIndex(int row, int col) { return static_cast<std::size_t>(row * kGridCols + col); }
     TAnsiCell& mutableCell(int row, int col) { return FGrid[cellIndex(row, col)]; }
+    // Reads the colour file, then places the page; throws (InputRefused) before anything changes.
     ImportReport importPage(TextPage& page, const QString& colourPath);
+    // The colour file's bytes: bitmap form first, the list form otherwise.
+    bool loadColorBytes(const QByteArray& bytes, ImportReport* report);
     void setPlace(int left, int top, int tag);
 
     TAnsiGrid FGrid{}; // every byte 0 at creation

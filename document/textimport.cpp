@@ -206,8 +206,12 @@ std::optional<QByteArray> readColorFile(const QString& path, ImportReport* repor
 } // namespace
 
 ImportReport TAnsiImage::importPage(TextPage& page, const QString& colourPath) {
-    ++m_revision;
     ImportReport report;
+    // The colour file is read before anything changes: one that is refused throws and leaves the unit
+    // as it was.
+    std::optional<QByteArray> colours;
+    if (!colourPath.isEmpty() && QFileInfo::exists(colourPath)) colours = readColorFile(colourPath, &report);
+    ++m_revision;
     const bool aligning = FByteMode == bmAuto;
     if (aligning) {
         const bool aligned = AlignDoubleByte(page.lines);
@@ -217,8 +221,7 @@ ImportReport TAnsiImage::importPage(TextPage& page, const QString& colourPath) {
     // a blank stand-in after the 80th line carries their width.
     const int restWidth = aligning ? page.restAlignedWidth : page.restWidth;
     if (restWidth > 0) page.lines.append(QByteArray(restWidth, ' '));
-    FHasColor = false;
-    if (!colourPath.isEmpty() && QFileInfo::exists(colourPath)) FHasColor = LoadColorFile(colourPath, &report);
+    FHasColor = colours ? loadColorBytes(*colours, &report) : false;
     SetLines(page.lines);
     return report;
 }
@@ -241,8 +244,9 @@ TextPage ReadTextPage(QIODevice& device, const QString& pathForErrors) {
 ImportReport TAnsiImage::LoadFromTextFile(const QString& path) {
     InputFile file(path, kPageFileLimit);
     TextPage page = ReadTextPage(file, path);
+    const ImportReport report = importPage(page, ColorFilePath(path));
     FFileName = path;
-    return importPage(page, ColorFilePath(path));
+    return report;
 }
 
 ImportReport TAnsiImage::LoadFromText(QIODevice& text, const QString& colourPath) {
@@ -269,13 +273,18 @@ bool TAnsiImage::AlignDoubleByte(QList<QByteArray>& lines) {
 }
 
 bool TAnsiImage::LoadColorFile(const QString& path, ImportReport* report) {
-    std::optional<QByteArray> bytes = readColorFile(path, report);
-    if (!bytes) return false;
-    QBuffer pictureBytes(&*bytes);
+    const std::optional<QByteArray> bytes = readColorFile(path, report);
+    return bytes && loadColorBytes(*bytes, report);
+}
+
+bool TAnsiImage::loadColorBytes(const QByteArray& bytes, ImportReport* report) {
+    QBuffer pictureBytes;
+    pictureBytes.setData(bytes);
     pictureBytes.open(QIODevice::ReadOnly);
     const QImage picture = ReadColorBitmap(pictureBytes);
     if (!picture.isNull()) return LoadColorBitmap(picture);
-    QBuffer listBytes(&*bytes);
+    QBuffer listBytes;
+    listBytes.setData(bytes);
     listBytes.open(QIODevice::ReadOnly);
     return LoadColorList(listBytes, report);
 }

@@ -235,3 +235,19 @@ TEST(StripOperations, FailedReadingLeavesTheStripExactlyAsItWas) {
         EXPECT_TRUE(recorder.events.isEmpty()) << recorder.events.join(QStringLiteral(", ")).toStdString();
     }
 }
+
+TEST(StripOperations, ARefusedColourFileLeavesTheImportingUnitAsItWas) {
+    QTemporaryDir dir;
+    QFile page(dir.filePath(QStringLiteral("page.txt")));
+    ASSERT_TRUE(page.open(QIODevice::WriteOnly));
+    page.write("\xD6\xD0 text\r\n");
+    page.close();
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("page.clo")));
+    TFilmPanel strip;
+    const std::unique_ptr<TAnsiImage> unit = strip.NewUnit();
+    const std::uint64_t revision = unit->revision();
+    EXPECT_THROW(unit->LoadFromTextFile(page.fileName()), FileError);
+    EXPECT_EQ(unit->revision(), revision);
+    EXPECT_EQ(unit->byteMode(), bmAuto);
+    EXPECT_TRUE(unit->fileName().isEmpty());
+}
