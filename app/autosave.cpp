@@ -123,7 +123,7 @@ bool AutoSaver::saveNow() {
         discard();
         return true;
     }
-    if (sameFile(copyPath(), m_strip.FDocFileName)) {
+    if (sameFile(copyPath(), m_strip.docFileName())) {
         noteFailure(QStringLiteral("文档本身就是自动保存的副本"));
         return false;
     }
@@ -140,7 +140,7 @@ bool AutoSaver::writeCopy() {
     try {
         // The name first: a copy is never newer than the name that goes with it.
         PrivateSaveFile name(namePath());
-        const QByteArray nameBytes = m_strip.FDocFileName.toUtf8();
+        const QByteArray nameBytes = m_strip.docFileName().toUtf8();
         WriteFully(name.device(), nameBytes.constData(), nameBytes.size(), namePath());
         name.commit();
         PrivateSaveFile copy(copyPath());
@@ -164,17 +164,17 @@ void AutoSaver::noteFailure(const QString& reason) {
 void AutoSaver::discard() {
     if (m_stem.isEmpty()) return;
     // A document saved under this run's copy name is the user's file now.
-    if (!sameFile(copyPath(), m_strip.FDocFileName)) QFile::remove(copyPath());
+    if (!sameFile(copyPath(), m_strip.docFileName())) QFile::remove(copyPath());
     QFile::remove(namePath());
     m_written = false;
     m_failing = false;
 }
 
 quint64 AutoSaver::fingerprint() const {
-    size_t seed = qHash(m_strip.FDocFileName, static_cast<size_t>(m_strip.FCount));
-    for (int k = 0; k < m_strip.FCount; ++k) {
+    size_t seed = qHash(m_strip.docFileName(), static_cast<size_t>(m_strip.count()));
+    for (int k = 0; k < m_strip.count(); ++k) {
         const TAnsiImage& unit = m_strip.GetUnit(k);
-        seed = qHashBits(unit.FGrid.data(), sizeof(unit.FGrid), seed);
+        seed = qHashBits(unit.grid().data(), sizeof(unit.grid()), seed);
     }
     return seed;
 }

@@ -10,6 +10,7 @@
 #include "pathcheck.h"
 #include "savefile.h"
 #include "settings.h"
+#include "unitrender.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -203,13 +204,12 @@ std::optional<StoredSettings> readStoredSettings(const QString& programDir, QTex
 
 void applyUnitDefaults(TFilmPanel& strip, const BatchOptions& options, const std::optional<StoredSettings>& stored) {
     if (stored) {
-        strip.FDefaultFontColor = stored->defaultFontColor;
-        strip.FDefaultBackColor = stored->defaultBackColor;
+        strip.SetDefaultColors(stored->defaultBackColor, stored->defaultFontColor);
         strip.SetByteMode(stored->defaultByteMode);
     }
     if (options.byteModePosition) strip.SetByteMode(*options.byteModePosition);
-    if (options.unitBack) strip.FDefaultBackColor = *options.unitBack;
-    if (options.unitFont) strip.FDefaultFontColor = *options.unitFont;
+    strip.SetDefaultColors(options.unitBack.value_or(strip.defaultBackColor()),
+                           options.unitFont.value_or(strip.defaultFontColor()));
 }
 
 bool isAnimationFile(const QString& path) {
@@ -239,7 +239,7 @@ bool fillStrip(TFilmPanel& strip, const QStringList& inputs, QTextStream& err) {
             return false;
         }
         checkInput(input);
-        const int room = TFilmPanel::kMaxUnits - strip.FCount;
+        const int room = TFilmPanel::kMaxUnits - strip.count();
         if (isAnimationFile(input)) {
             const AnimationRecords records = ReadAnimationFile(input, room);
             AppendRecords(strip, records);
@@ -306,16 +306,15 @@ QByteArray pngBytes(const QImage& picture, const QString& pathForErrors) {
 // Leaves the folder holding exactly the pictures of this export: unit-001.png and on, one for each
 // unit that is not empty. Pictures left by an earlier export under other numbers are removed;
 // nothing else in the folder is touched.
-void writePictures(TFilmPanel& strip, const QString& folder, QTextStream& err) {
+void writePictures(const TFilmPanel& strip, const QString& folder, QTextStream& err) {
     if (!QDir().mkpath(folder)) {
         const bool blocked = QFileInfo::exists(folder) && !QFileInfo(folder).isDir();
         throw FileError::fromErrno(folder, blocked ? ENOTDIR : (errno ? errno : EACCES));
     }
     const QStringList earlier = earlierPictures(folder);
     QSet<QString> written;
-    for (int i = 0; i < strip.FCount; ++i) {
-        TAnsiImage& unit = strip.GetUnit(i);
-        unit.Render();
+    for (int i = 0; i < strip.count(); ++i) {
+        const TAnsiImage& unit = strip.GetUnit(i);
         const QString name = QDir(folder).filePath(pictureName(i));
         const QRect textArea = unit.TextArea();
         if (textArea.isEmpty()) {
@@ -324,10 +323,9 @@ void writePictures(TFilmPanel& strip, const QString& folder, QTextStream& err) {
         }
         // Encoded in memory first, so that a full disk is reported in the system's words.
         SaveFile file(name);
-        file.write(pngBytes(unit.Picture.copy(textArea), name));
+        file.write(pngBytes(RenderUnitPicture(unit).copy(textArea), name));
         file.commit();
         written << pictureName(i);
-        unit.Picture = QImage();
     }
     for (const QString& name : earlier) {
         if (!written.contains(name)) removeFile(QDir(folder).filePath(name));
@@ -397,12 +395,6 @@ int RunBatch(const QStringList& arguments, const QString& programDir, QTextStrea
     try {
         const std::optional<StoredSettings> stored = readStoredSettings(programDir, err);
         TFilmPanel strip;
-        // Only the current unit needs its picture while the strip fills; the pictures are drawn
-        // again one at a time when they are exported.
-        QObject::connect(&strip, &TFilmPanel::unitChanged, [&strip] {
-            for (int i = 0; i < strip.FCount; ++i)
-                if (i != strip.FCurrentIndex) strip.GetUnit(i).Picture = QImage();
-        });
         applyUnitDefaults(strip, options, stored);
         if (!fillStrip(strip, options.inputs, err)) return 1;
         switch (options.kind) {

@@ -32,7 +32,7 @@ void BM_StartUpWithSampleShown(benchmark::State& state) {
         TForm_movie window(prompts, {QStringLiteral(QUILLET_SAMPLE_DOCUMENT)}, fullDocumentFolder().programDir());
         window.show();
         settle(window);
-        if (window.document().FCount == 0) state.SkipWithError("the sample document did not open");
+        if (window.document().count() == 0) state.SkipWithError("the sample document did not open");
     }
 }
 BENCHMARK(BM_StartUpWithSampleShown)->Unit(benchmark::kMillisecond);
@@ -63,7 +63,7 @@ void BM_OpenFullDocumentInWindow(benchmark::State& state) {
         bench::trigger(window, "TB_open");
         settle(window);
     }
-    if (window.document().FCount != TFilmPanel::kMaxUnits) state.SkipWithError("the document did not open whole");
+    if (window.document().count() != TFilmPanel::kMaxUnits) state.SkipWithError("the document did not open whole");
 }
 BENCHMARK(BM_OpenFullDocumentInWindow)->Unit(benchmark::kMillisecond);
 
@@ -71,7 +71,7 @@ void BM_ReadFullDocumentIntoBareStrip(benchmark::State& state) {
     for (auto _ : state) {
         TFilmPanel strip;
         AppendRecords(strip, ReadAnimationFile(fullDocumentFolder().document, TFilmPanel::kMaxUnits));
-        benchmark::DoNotOptimize(strip.FCount);
+        benchmark::DoNotOptimize(strip.count());
     }
 }
 BENCHMARK(BM_ReadFullDocumentIntoBareStrip)->Unit(benchmark::kMillisecond);

@@ -28,13 +28,10 @@ struct Page {
     QByteArray bytes;
 
     Page() {
-        for (int u = 0; u < TFilmPanel::kMaxUnits; ++u) {
-            auto unit = quillet::bench::fullDoubleUnit(u);
-            unit->Tag = u;
-            strip.FUnits[static_cast<std::size_t>(u)] = std::move(unit);
-        }
-        strip.FCount = TFilmPanel::kMaxUnits;
-        strip.UpdateWidth();
+        std::vector<std::unique_ptr<TAnsiImage>> units;
+        for (int u = 0; u < TFilmPanel::kMaxUnits; ++u)
+            units.push_back(quillet::bench::fullDoubleUnit(u));
+        strip.AppendUnits(std::move(units));
 
         const QString script = dir.filePath(QStringLiteral("Script.txt"));
         QFile templateFile(script);

@@ -3,6 +3,7 @@
 // timer drives the window shown on screen (counter "ms_per_frame", over 200 frames).
 #include "editorbenchdata.h"
 #include "filmpanel.h"
+#include "filmview.h"
 #include "mainwindow.h"
 #include "previewpanel.h"
 
@@ -33,7 +34,7 @@ struct PlayingWindow {
         panel().PreView_SpeedBar->setValue(0);
         for (int i = 0; i < 5; ++i)
             QCoreApplication::processEvents();
-        if (window.document().FCount != TFilmPanel::kMaxUnits) std::abort();
+        if (window.document().count() != TFilmPanel::kMaxUnits) std::abort();
     }
     PreviewPanel& panel() const { return *window.findChild<PreviewPanel*>(QStringLiteral("PreViewPanel")); }
     QTimer& timer() const { return *window.findChild<QTimer*>(QStringLiteral("Timer")); }
@@ -47,7 +48,7 @@ void BM_PreviewFrameStep(benchmark::State& state) {
     w.timer().stop();
     for (auto _ : state) {
         w.step();
-        benchmark::DoNotOptimize(w.window.document().FPlayIndex);
+        benchmark::DoNotOptimize(w.panel().playIndex());
     }
     bench::trigger(w.window, "TB_Preplay");
 }
@@ -57,12 +58,13 @@ BENCHMARK(BM_PreviewFrameStep)->Unit(benchmark::kMicrosecond);
 void BM_CopyTextAreaBaseline(benchmark::State& state) {
     PlayingWindow w;
     const TAnsiImage& unit = w.window.document().GetUnit(0);
+    const QImage& picture = w.window.findChild<FilmView*>(QStringLiteral("ScrollBox"))->pictures().picture(unit);
     QImage& pane = w.panel().PreViewImage->Picture;
-    const int width = std::min(unit.Width - 42, pane.width());
-    const int height = std::min(unit.Height - 23, pane.height());
+    const int width = std::min(unit.width() - 42, pane.width());
+    const int height = std::min(unit.height() - 23, pane.height());
     for (auto _ : state) {
         for (int y = 0; y < height; ++y)
-            std::memcpy(pane.scanLine(y), unit.Picture.constScanLine(y + 11) + 21 * 4, std::size_t(width) * 4);
+            std::memcpy(pane.scanLine(y), picture.constScanLine(y + 11) + 21 * 4, std::size_t(width) * 4);
         benchmark::ClobberMemory();
     }
 }

@@ -93,7 +93,7 @@ AnimationRecords ReadAnimationFile(const QString& path, int limit) {
 }
 
 void WriteAnimation(QIODevice& device, const TFilmPanel& strip, const QString& pathForErrors) {
-    for (int k = 0; k < strip.FCount; ++k) {
+    for (int k = 0; k < strip.count(); ++k) {
         const QByteArray record = strip.GetUnit(k).SaveToRecord();
         WriteFully(device, record.constData(), record.size(), pathForErrors);
     }
@@ -105,14 +105,23 @@ void WriteAnimationFile(const QString& path, const TFilmPanel& strip) {
     file.commit();
 }
 
-int AppendRecords(TFilmPanel& strip, const AnimationRecords& records) {
-    int appended = 0;
+std::vector<std::unique_ptr<TAnsiImage>> MakeRecordUnits(const TFilmPanel& strip, const AnimationRecords& records,
+                                                         int limit) {
+    std::vector<std::unique_ptr<TAnsiImage>> units;
     for (const QByteArray& record : records.records) {
-        if (strip.FCount >= TFilmPanel::kMaxUnits) break;
+        if (static_cast<int>(units.size()) >= limit) break;
         Q_ASSERT(record.size() == kRecordSize);
-        strip.AddRecordUnit(record.constData());
-        ++appended;
+        units.push_back(strip.NewUnit());
+        units.back()->LoadFromRecord(record.constData());
     }
+    return units;
+}
+
+int AppendRecords(TFilmPanel& strip, const AnimationRecords& records) {
+    std::vector<std::unique_ptr<TAnsiImage>> units =
+        MakeRecordUnits(strip, records, TFilmPanel::kMaxUnits - strip.count());
+    const int appended = static_cast<int>(units.size());
+    strip.AppendUnits(std::move(units));
     return appended;
 }
 

@@ -4,10 +4,14 @@
 #include <QList>
 #include <QString>
 
+#include <memory>
+#include <vector>
+
 class QIODevice;
 
 namespace quillet {
 
+class TAnsiImage;
 class TFilmPanel;
 
 // The notice shown when a file holds more than 50 records.
@@ -34,8 +38,12 @@ AnimationRecords ReadAnimationFile(const QString& path, int limit);
 void WriteAnimation(QIODevice& device, const TFilmPanel& strip, const QString& pathForErrors);
 // Writes through a QSaveFile: on failure the old file stays as it was. Throws FileError.
 void WriteAnimationFile(const QString& path, const TFilmPanel& strip);
+// The first `limit` records as finished units made with the strip's NewUnit, not yet in any strip.
+std::vector<std::unique_ptr<TAnsiImage>> MakeRecordUnits(const TFilmPanel& strip, const AnimationRecords& records,
+                                                         int limit);
 // Appends the records as units (each becomes current in turn), as file loading does, while the strip
-// holds fewer than TFilmPanel::kMaxUnits units. Returns how many were appended.
+// holds fewer than TFilmPanel::kMaxUnits units. The units are made first, then appended by
+// TFilmPanel::AppendUnits. Returns how many were appended.
 int AppendRecords(TFilmPanel& strip, const AnimationRecords& records);
 
 } // namespace quillet

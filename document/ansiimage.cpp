@@ -3,6 +3,7 @@
 #include "rounding.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 
 namespace quillet {
@@ -35,9 +36,47 @@ void chopTrailingBlanks(QByteArray& line) {
 
 } // namespace
 
-TAnsiImage::TAnsiImage() = default;
+namespace {
+std::atomic<std::uint64_t> nextUnitId{1};
+} // namespace
+
+TAnsiImage::TAnsiImage() : m_id(nextUnitId.fetch_add(1, std::memory_order_relaxed)) {}
+
+void TAnsiImage::setByteMode(std::uint8_t mode) {
+    FByteMode = mode;
+    ++m_revision;
+}
+
+void TAnsiImage::setPageColor(TColor color) {
+    FPageColor = color;
+    ++m_revision;
+}
+
+void TAnsiImage::setSelected(bool selected) {
+    FSelected = selected;
+    ++m_revision;
+}
+
+void TAnsiImage::setExtent(std::int32_t cols, std::int32_t rows) {
+    FCols = cols;
+    FRows = rows;
+    ++m_revision;
+}
+
+void TAnsiImage::setSize(int width, int height) {
+    Width = width;
+    Height = height;
+    ++m_revision;
+}
+
+void TAnsiImage::setPlace(int left, int top, int tag) {
+    Left = left;
+    Top = top;
+    Tag = tag;
+}
 
 void TAnsiImage::Clear() {
+    ++m_revision;
     for (TAnsiCell& c : FGrid) {
         c.Chars[0] = kSpace;
         c.Chars[1] = kSpace;
@@ -57,25 +96,28 @@ void TAnsiImage::SetFontColor(TColor value) {
 }
 
 void TAnsiImage::ReplaceBackColor(TColor oldColor, TColor newColor) {
+    ++m_revision;
     for (int r = 0; r < FRows; ++r)
         for (int j = 0; j < FCols; ++j) {
-            TAnsiCell& c = cell(r, j);
+            TAnsiCell& c = mutableCell(r, j);
             if (c.BackColor == oldColor) c.BackColor = newColor;
         }
 }
 
 void TAnsiImage::ReplaceFontColor(TColor oldColor, TColor newColor) {
+    ++m_revision;
     for (int r = 0; r < FRows; ++r)
         for (int j = 0; j < FCols; ++j) {
-            TAnsiCell& c = cell(r, j);
+            TAnsiCell& c = mutableCell(r, j);
             if (c.FontColor == oldColor) c.FontColor = newColor;
         }
 }
 
 void TAnsiImage::BlankText() {
+    ++m_revision;
     for (int r = 0; r < FRows; ++r)
         for (int j = 0; j < FCols; ++j) {
-            TAnsiCell& c = cell(r, j);
+            TAnsiCell& c = mutableCell(r, j);
             c.Chars[0] = kSpace;
             c.Chars[1] = kSpace;
         }
@@ -89,6 +131,7 @@ int TAnsiImage::MaxLineLength(const QList<QByteArray>& lines) {
 }
 
 void TAnsiImage::SetLines(const QList<QByteArray>& lines) {
+    ++m_revision;
     const qsizetype n = lines.size();
     FRows = static_cast<std::int32_t>(std::min<qsizetype>(kGridRows, std::max<qsizetype>(n, FRows)));
     const int longest = MaxLineLength(lines);
@@ -106,13 +149,13 @@ void TAnsiImage::SetLines(const QList<QByteArray>& lines) {
         const qsizetype len = line.size();
         if (IsDoubleByte()) {
             for (qsizetype j = 0; j < kGridCols && 2 * j < len; ++j) {
-                TAnsiCell& c = cell(s, static_cast<int>(j));
+                TAnsiCell& c = mutableCell(s, static_cast<int>(j));
                 c.Chars[0] = bytes[2 * j];
                 c.Chars[1] = 2 * j + 1 < len ? bytes[2 * j + 1] : 0;
             }
         } else {
             for (qsizetype j = 0; j < kGridCols && j < len; ++j)
-                cell(s, static_cast<int>(j)).Chars[1] = bytes[j];
+                mutableCell(s, static_cast<int>(j)).Chars[1] = bytes[j];
         }
     }
 }
@@ -161,6 +204,7 @@ QByteArray TAnsiImage::SaveToRecord() const {
 }
 
 void TAnsiImage::LoadFromRecord(const char* record) {
+    ++m_revision;
     std::memcpy(FGrid.data(), record, kRecordSize);
     const TAnsiCell& last = FGrid.back();
     SetFontColor(last.FontColor);
@@ -170,7 +214,7 @@ void TAnsiImage::LoadFromRecord(const char* record) {
     FRows = 2;
     for (int r = kGridRows - 1; r >= 0; --r) {
         for (int j = kGridCols - 1; j >= 0; --j) {
-            const TAnsiCell& c = cell(r, j);
+            const TAnsiCell& c = mutableCell(r, j);
             if (holdsText(c) || c.FontColor != FFontColor || c.BackColor != FBackColor) {
                 FCols = std::max(FCols, j + 1);
                 FRows = std::max(FRows, r + 1);
@@ -192,6 +236,7 @@ void TAnsiImage::LoadFromRecord(const char* record) {
 }
 
 void TAnsiImage::FitSize() {
+    ++m_revision;
     Height = FRows * FCellSize + 23;
     if (IsDoubleByte())
         Width = FCols * FCellSize + 44;

@@ -9,6 +9,7 @@
 #include <QString>
 
 #include <algorithm>
+#include <cstdint>
 
 class QIODevice;
 
@@ -23,39 +24,55 @@ struct ImportReport {
     QString colorListError;       // the system's reason when the colour file could not be opened
 };
 
-// One frame of the animation: an 80 x 200 grid of cells with its default colours, used extent,
-// byte mode and rendered picture. Not a widget: its place and size are plain values that the
-// film strip keeps and a view shows.
+struct TextPage;
+class TFilmPanel;
+
+// One frame of the animation: an 80 x 200 grid of cells with its default colours, used extent and
+// byte mode. Not a widget: its place and size are plain values that the film strip keeps and a view
+// shows; its picture is drawn by RenderUnit (unitrender.h) and kept by whoever shows it.
+//
+// Every field changes only through the operations below, and each of them bumps revision(), so a
+// picture drawn for one (id(), revision()) pair stays right until the next change. A unit in a film
+// strip is reachable from outside only as a const reference: it changes through the strip's
+// operations, which say what changed.
 class TAnsiImage {
 public:
     TAnsiImage();
     TAnsiImage(const TAnsiImage&) = delete;
     TAnsiImage& operator=(const TAnsiImage&) = delete;
 
-    TAnsiGrid FGrid{};      // every byte 0 at creation
-    QString FFileName;      // text file the unit was imported from
-    std::int32_t FCols = 0; // used width in cells
-    std::int32_t FRows = 0; // used height in rows
-    std::int32_t FCellSize = 12;
-    TColor FBackColor = 0;  // default background colour
-    TColor FFontColor = 0;  // default text colour
-    bool FHasColor = false; // a colour file was applied on import
-    bool FSelected = false; // the film strip's current unit (red holes)
-    TColor FPageColor = 0;  // colour of the bands above and below the text area
-    std::uint8_t FByteMode = bmAuto;
+    // Identity for the life of the process: no two units ever share one, even at the same address.
+    std::uint64_t id() const { return m_id; }
+    // Grows with every change of anything a picture shows (cells, extent, size, colours, selection).
+    std::uint64_t revision() const { return m_revision; }
 
-    // Geometry of the picture in the film strip, in pixels.
-    int Left = 0;
-    int Top = 0;
-    int Width = 1200;
-    int Height = 960;
-    int Tag = 0; // index in the film strip
+    const TAnsiGrid& grid() const { return FGrid; }
+    const QString& fileName() const { return FFileName; } // text file the unit was imported from
+    std::int32_t cols() const { return FCols; }           // used width in cells
+    std::int32_t rows() const { return FRows; }           // used height in rows
+    std::int32_t cellSize() const { return FCellSize; }
+    TColor backColor() const { return FBackColor; } // default background colour
+    TColor fontColor() const { return FFontColor; } // default text colour
+    bool hasColor() const { return FHasColor; }     // a colour file was applied on import
+    bool selected() const { return FSelected; }     // the film strip's current unit (red holes)
+    TColor pageColor() const { return FPageColor; } // the bands above and below the text area
+    std::uint8_t byteMode() const { return FByteMode; }
+    bool IsDoubleByte() const { return FByteMode == bmDoubleByte; }
 
-    // The rendered picture (Format_RGB32, Width x Height); null until the first Render.
-    QImage Picture;
+    // Geometry of the picture in the film strip, in pixels, and the index there.
+    int left() const { return Left; }
+    int top() const { return Top; }
+    int width() const { return Width; }
+    int height() const { return Height; }
+    int tag() const { return Tag; }
+    QRect geometry() const { return QRect(Left, Top, Width, Height); }
 
-    TAnsiCell& cell(int row, int col) { return FGrid[static_cast<std::size_t>(row * kGridCols + col)]; }
-    const TAnsiCell& cell(int row, int col) const { return FGrid[static_cast<std::size_t>(row * kGridCols + col)]; }
+    const TAnsiCell& cell(int row, int col) const { return FGrid[cellIndex(row, col)]; }
+    // The cell to change in place; counts as a change of the unit.
+    TAnsiCell& editCell(int row, int col) {
+        ++m_revision;
+        return FGrid[cellIndex(row, col)];
+    }
 
     // Every cell becomes two spaces in the default colours; extent and reserved bytes stay.
     void Clear();
@@ -74,7 +91,16 @@ public:
     // The bytes the cell shows: 0 to 2 bytes in double-byte mode, otherwise Chars[1].
     QByteArray CellText(int row, int col) const;
     TCellInfo GetCell(int row, int col) const;
-    bool IsDoubleByte() const { return FByteMode == bmDoubleByte; }
+
+    // The byte mode (bmAuto, bmDoubleByte, bmSingleByte) the next import or load starts from.
+    void setByteMode(std::uint8_t mode);
+    void setPageColor(TColor color);
+    // Red sprocket holes when selected, white otherwise.
+    void setSelected(bool selected);
+    // Sets the used extent as it is, without FitSize.
+    void setExtent(std::int32_t cols, std::int32_t rows);
+    // Sets the picture's size as it is; FitSize sets it from the extent.
+    void setSize(int width, int height);
 
     // The 192000-byte record. When the extent does not reach the last cell, the record's last cell
     // carries the current default colours, so a reloaded unit gets the defaults it had.
@@ -86,7 +112,7 @@ public:
 
     // Imports a text file (and the colour file beside it). Throws FileError when the text file
     // cannot be read, or when either file is refused (InputRefused: not a regular file, too large);
-    // the film strip then drops the unit.
+    // both files are read before the unit changes, so it is then as it was.
     ImportReport LoadFromTextFile(const QString& path);
     // Same, from bytes already open; colourPath names the optional colour file ("" for none).
     // Throws InputRefused when the colour file is refused.
@@ -105,9 +131,37 @@ public:
     // 12 below): what the preview shows and the picture export writes.
     QRect TextArea() const { return QRect(21, 11, std::max(Width - 42, 0), std::max(Height - 23, 0)); }
 
-    // Redraws the picture: the film frame, then every cell of the extent.
-    void Render();
-    void DrawFrame();
+private:
+    friend class TFilmPanel; // places the unit in the strip
+
+    static std::size_t cellIndex(int row, int col) { return static_cast<std::size_t>(row * kGridCols + col); }
+    TAnsiCell& mutableCell(int row, int col) { return FGrid[cellIndex(row, col)]; }
+    // Reads the colour file, then places the page; throws (InputRefused) before anything changes.
+    ImportReport importPage(TextPage& page, const QString& colourPath);
+    // The colour file's bytes: bitmap form first, the list form otherwise.
+    bool loadColorBytes(const QByteArray& bytes, ImportReport* report);
+    void setPlace(int left, int top, int tag);
+
+    TAnsiGrid FGrid{}; // every byte 0 at creation
+    QString FFileName;
+    std::int32_t FCols = 0;
+    std::int32_t FRows = 0;
+    std::int32_t FCellSize = 12;
+    TColor FBackColor = 0;
+    TColor FFontColor = 0;
+    bool FHasColor = false;
+    bool FSelected = false;
+    TColor FPageColor = 0;
+    std::uint8_t FByteMode = bmAuto;
+
+    int Left = 0;
+    int Top = 0;
+    int Width = 1200;
+    int Height = 960;
+    int Tag = 0; // index in the film strip
+
+    std::uint64_t m_id;
+    std::uint64_t m_revision = 1;
 };
 
 // The colour file of a text page: its path with the last three characters replaced by "clo"

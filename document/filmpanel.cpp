@@ -27,22 +27,32 @@ void TFilmPanel::UpdateWidth() {
     emit layoutChanged();
 }
 
-void TFilmPanel::AddUnit() {
+const TAnsiImage& TFilmPanel::GetUnit(int index) const {
+    Q_ASSERT(index >= 0 && index < FCount);
+    return *FUnits[index];
+}
+
+std::unique_ptr<TAnsiImage> TFilmPanel::NewUnit() const {
     auto unit = std::make_unique<TAnsiImage>();
-    unit->Tag = FCount;
-    unit->Top = UnitTop(FCount - 1);
-    unit->Left = FUnitMargin;
     unit->SetBackColor(FDefaultBackColor);
     unit->SetFontColor(FDefaultFontColor);
-    unit->FPageColor = FPageColor;
-    unit->FByteMode = FDefaultByteMode;
+    unit->setPageColor(FPageColor);
+    unit->setByteMode(FDefaultByteMode);
     unit->Clear();
-    FUnits[FCount] = std::move(unit);
+    return unit;
+}
+
+void TFilmPanel::AppendUnit(std::unique_ptr<TAnsiImage> unit) {
+    const int index = FCount;
+    unit->setPlace(FUnitMargin, UnitTop(index - 1), index);
+    FUnits[index] = std::move(unit);
     ++FCount;
+    emit unitsInserted(index, 1);
+    FinishAppend(index);
 }
 
 void TFilmPanel::FinishAppend(int index) {
-    TAnsiImage& unit = GetUnit(index);
+    const TAnsiImage& unit = GetUnit(index);
     Height = unit.Height + Height + FUnitSpacing;
     UpdateWidth();
     UnitClick(unit);
@@ -50,25 +60,29 @@ void TFilmPanel::FinishAppend(int index) {
 
 ImportReport TFilmPanel::AddTextUnit(const QString& fileName) {
     if (FCount >= kMaxUnits) return ImportReport();
-    AddUnit();
-    ImportReport report;
-    try {
-        report = GetUnit(FCount - 1).LoadFromTextFile(fileName);
-    } catch (...) {
-        // Nothing of the strip has changed yet but the blank unit in the next slot.
-        --FCount;
-        FUnits[FCount].reset();
-        throw;
-    }
-    FinishAppend(FCount - 1);
+    std::unique_ptr<TAnsiImage> unit = NewUnit();
+    const ImportReport report = unit->LoadFromTextFile(fileName); // may throw: the strip is untouched
+    AppendUnit(std::move(unit));
     return report;
 }
 
 void TFilmPanel::AddRecordUnit(const char* record) {
     if (FCount >= kMaxUnits) return;
-    AddUnit();
-    GetUnit(FCount - 1).LoadFromRecord(record);
-    FinishAppend(FCount - 1);
+    std::unique_ptr<TAnsiImage> unit = NewUnit();
+    unit->LoadFromRecord(record);
+    AppendUnit(std::move(unit));
+}
+
+void TFilmPanel::AppendUnits(std::vector<std::unique_ptr<TAnsiImage>> units) {
+    for (std::unique_ptr<TAnsiImage>& unit : units) {
+        if (FCount >= kMaxUnits) break;
+        AppendUnit(std::move(unit));
+    }
+}
+
+void TFilmPanel::ReplaceUnits(std::vector<std::unique_ptr<TAnsiImage>> units) {
+    ClearUnits();
+    AppendUnits(std::move(units));
 }
 
 void TFilmPanel::DeleteUnit(int index) {
@@ -77,12 +91,12 @@ void TFilmPanel::DeleteUnit(int index) {
     FUnits[index].reset();
     for (int j = index + 1; j < FCount; ++j) {
         TAnsiImage& unit = *FUnits[j];
-        unit.Tag -= 1;
-        unit.Top -= gap;
+        unit.setPlace(unit.Left, unit.Top - gap, unit.Tag - 1);
         FUnits[j - 1] = std::move(FUnits[j]);
     }
     FUnits[FCount - 1].reset();
     --FCount;
+    emit unitsRemoved(index, 1);
     FCurrentIndex = std::min(FCount - 1, FCurrentIndex);
     SelectUnit(FCurrentIndex);
     Height = std::max(1, Height - gap);
@@ -104,46 +118,58 @@ bool TFilmPanel::MoveUnit(int index, bool up) {
     TAnsiImage& lower = *FUnits[lowerIndex];
     // The pair keeps the top of its upper unit; the new upper unit's height decides the lower top.
     const int pairTop = lower.Top;
-    upper.Top = pairTop;
-    lower.Top = pairTop + upper.Height + FUnitSpacing;
-    upper.Tag = upperIndex;
-    lower.Tag = lowerIndex;
+    upper.setPlace(upper.Left, pairTop, upperIndex);
+    lower.setPlace(lower.Left, pairTop + upper.Height + FUnitSpacing, lowerIndex);
+    emit unitMoved(index, other);
     emit layoutChanged();
     return true;
 }
 
-TAnsiImage& TFilmPanel::GetUnit(int index) const {
-    Q_ASSERT(index >= 0 && index < FCount);
-    return *FUnits[index];
+void TFilmPanel::setSelected(int index, bool selected) {
+    TAnsiImage& unit = *FUnits[index];
+    if (unit.FSelected == selected) return;
+    unit.setSelected(selected);
+    emit unitContentChanged(index, QRect());
 }
 
 void TFilmPanel::SelectUnit(int index) {
     if (index < 0 || index >= FCount) return;
-    TAnsiImage& unit = GetUnit(index);
-    unit.FSelected = true;
-    unit.Render();
-    emit unitRendered(index);
-    FCurrentIndex = unit.Tag;
+    setSelected(index, true);
+    FCurrentIndex = FUnits[index]->Tag;
     emit unitChanged();
 }
 
-void TFilmPanel::UnitClick(TAnsiImage& unit) {
+void TFilmPanel::UnitClick(const TAnsiImage& unit) {
     if (unit.Tag == FCurrentIndex) return;
-    if (FCurrentIndex != -1) {
-        TAnsiImage& previous = GetUnit(FCurrentIndex);
-        previous.FSelected = false;
-        previous.Render();
-        emit unitRendered(FCurrentIndex);
-    }
+    if (FCurrentIndex != -1) setSelected(FCurrentIndex, false);
     SelectUnit(unit.Tag);
+}
+
+void TFilmPanel::SetUnitContent(int index, const QList<QByteArray>& lines, TColor backColor, TColor fontColor) {
+    Q_ASSERT(index >= 0 && index < FCount);
+    TAnsiImage& unit = *FUnits[index];
+    const int oldHeight = unit.Height;
+    unit.SetLines(lines);
+    unit.SetBackColor(backColor);
+    unit.SetFontColor(fontColor);
+    emit unitContentChanged(index, QRect(0, 0, unit.FCols, unit.FRows));
+    const int growth = unit.Height - oldHeight;
+    if (growth != 0) {
+        Height += growth;
+        for (int j = index + 1; j < FCount; ++j) {
+            TAnsiImage& later = *FUnits[j];
+            later.setPlace(later.Left, later.Top + growth, later.Tag);
+        }
+    }
+    // After the later units have moved, so a view lays out the strip once, complete.
+    UpdateWidth();
 }
 
 void TFilmPanel::SetPageColor(TColor color) {
     FPageColor = color;
     for (int j = 0; j < FCount; ++j) {
-        FUnits[j]->FPageColor = color;
-        FUnits[j]->Render();
-        emit unitRendered(j);
+        FUnits[j]->setPageColor(color);
+        emit unitContentChanged(j, QRect());
     }
 }
 
@@ -174,8 +200,13 @@ int TFilmPanel::GetByteMode() const {
     }
 }
 
-void TFilmPanel::SetPlayIndex(int index) {
-    FPlayIndex = (index >= 0 && index <= FCount - 1) ? index : 0;
+void TFilmPanel::SetDefaultColors(TColor backColor, TColor fontColor) {
+    FDefaultBackColor = backColor;
+    FDefaultFontColor = fontColor;
+}
+
+void TFilmPanel::SetDocFileName(const QString& name) {
+    FDocFileName = name;
 }
 
 } // namespace quillet

@@ -21,9 +21,12 @@ struct GlyphMask {
 // replacement character. The byte 0 is no character: its mask is empty.
 //
 // Glyphs come from "AR PL UMing CN" at 12 pixels without antialiasing (its bitmap strikes), then
-// "WenQuanYi Zen Hei Sharp" for characters it lacks. Masks are made on first use and kept for the
-// life of the process. Use on the user-interface thread only. Without a QGuiApplication there
-// are no fonts: masks made then are empty (with a warning), and made again once one exists.
+// "WenQuanYi Zen Hei Sharp" for characters it lacks. Masks are made on request (PrepareGlyphs in
+// unitrender.h) and kept for the life of the process. instance(), make() and clear() run on the
+// user-interface thread only; find() may run on any thread as long as none of those runs meanwhile,
+// so pictures can be drawn on other threads from glyphs prepared beforehand. Without a
+// QGuiApplication there are no fonts: masks made then are empty (with a warning), and made again
+// once one exists.
 class GlyphCache {
 public:
     // Keys 0 to 255 are single bytes; 256 + (first << 8 | second) is a pair whose first byte is not 0.

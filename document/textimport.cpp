@@ -203,25 +203,28 @@ std::optional<QByteArray> readColorFile(const QString& path, ImportReport* repor
     }
 }
 
-ImportReport importPage(TAnsiImage& unit, TextPage& page, const QString& colourPath) {
+} // namespace
+
+ImportReport TAnsiImage::importPage(TextPage& page, const QString& colourPath) {
     ImportReport report;
-    const bool aligning = unit.FByteMode == bmAuto;
+    // The colour file is read before anything changes: one that is refused throws and leaves the unit
+    // as it was.
+    std::optional<QByteArray> colours;
+    if (!colourPath.isEmpty() && QFileInfo::exists(colourPath)) colours = readColorFile(colourPath, &report);
+    ++m_revision;
+    const bool aligning = FByteMode == bmAuto;
     if (aligning) {
-        const bool aligned = TAnsiImage::AlignDoubleByte(page.lines);
-        unit.FByteMode = (aligned || page.hasHighByte) ? bmDoubleByte : bmSingleByte;
+        const bool aligned = AlignDoubleByte(page.lines);
+        FByteMode = (aligned || page.hasHighByte) ? bmDoubleByte : bmSingleByte;
     }
     // The lines past the grid are not placed, but the unit is as wide as the widest line of the page:
     // a blank stand-in after the 80th line carries their width.
     const int restWidth = aligning ? page.restAlignedWidth : page.restWidth;
     if (restWidth > 0) page.lines.append(QByteArray(restWidth, ' '));
-    unit.FHasColor = false;
-    if (!colourPath.isEmpty() && QFileInfo::exists(colourPath))
-        unit.FHasColor = unit.LoadColorFile(colourPath, &report);
-    unit.SetLines(page.lines);
+    FHasColor = colours ? loadColorBytes(*colours, &report) : false;
+    SetLines(page.lines);
     return report;
 }
-
-} // namespace
 
 TextPage ReadTextPage(QIODevice& device, const QString& pathForErrors) {
     if (!device.isReadable()) throw FileError(pathForErrors, device.errorString());
@@ -241,13 +244,14 @@ TextPage ReadTextPage(QIODevice& device, const QString& pathForErrors) {
 ImportReport TAnsiImage::LoadFromTextFile(const QString& path) {
     InputFile file(path, kPageFileLimit);
     TextPage page = ReadTextPage(file, path);
+    const ImportReport report = importPage(page, ColorFilePath(path));
     FFileName = path;
-    return importPage(*this, page, ColorFilePath(path));
+    return report;
 }
 
 ImportReport TAnsiImage::LoadFromText(QIODevice& text, const QString& colourPath) {
     TextPage page = ReadTextPage(text, deviceName(text));
-    return importPage(*this, page, colourPath);
+    return importPage(page, colourPath);
 }
 
 bool TAnsiImage::AlignDoubleByte(QList<QByteArray>& lines) {
@@ -269,19 +273,25 @@ bool TAnsiImage::AlignDoubleByte(QList<QByteArray>& lines) {
 }
 
 bool TAnsiImage::LoadColorFile(const QString& path, ImportReport* report) {
-    std::optional<QByteArray> bytes = readColorFile(path, report);
-    if (!bytes) return false;
-    QBuffer pictureBytes(&*bytes);
+    const std::optional<QByteArray> bytes = readColorFile(path, report);
+    return bytes && loadColorBytes(*bytes, report);
+}
+
+bool TAnsiImage::loadColorBytes(const QByteArray& bytes, ImportReport* report) {
+    QBuffer pictureBytes;
+    pictureBytes.setData(bytes);
     pictureBytes.open(QIODevice::ReadOnly);
     const QImage picture = ReadColorBitmap(pictureBytes);
     if (!picture.isNull()) return LoadColorBitmap(picture);
-    QBuffer listBytes(&*bytes);
+    QBuffer listBytes;
+    listBytes.setData(bytes);
     listBytes.open(QIODevice::ReadOnly);
     return LoadColorList(listBytes, report);
 }
 
 bool TAnsiImage::LoadColorBitmap(const QImage& picture) {
     if (picture.isNull()) return false;
+    ++m_revision;
     const int w = picture.width();
     const int h = picture.height();
     const int half = static_cast<int>(divRoundHalfEven(h, 2));
@@ -307,7 +317,7 @@ bool TAnsiImage::LoadColorBitmap(const QImage& picture) {
         const uchar* fore = top.constScanLine(i);
         const uchar* back = bottom.constScanLine(i);
         for (int j = 0; j < cols; ++j) {
-            TAnsiCell& c = cell(i, j);
+            TAnsiCell& c = mutableCell(i, j);
             c.FontColor = rgbToColor(fore + pixelStep * j);
             c.BackColor = rgbToColor(back + pixelStep * j);
         }
@@ -330,6 +340,7 @@ bool TAnsiImage::LoadColorList(QIODevice& list, ImportReport* report) {
         if (report) report->colorListFailed = true;
         return false;
     };
+    ++m_revision;
     ListLineReader reader(list);
     const std::optional<std::int32_t> rowCount = parseInt(reader.next());
     if (!rowCount) return fail();
@@ -346,7 +357,7 @@ bool TAnsiImage::LoadColorList(QIODevice& list, ImportReport* report) {
         for (int j = 0; j < cells; ++j) {
             const std::optional<QByteArray> marker = reader.next();
             if (!marker) return fail();
-            TAnsiCell& c = cell(r, j);
+            TAnsiCell& c = mutableCell(r, j);
             if (*marker == "*1" || *marker == "*2") {
                 const std::optional<std::int32_t> value = parseInt(reader.next());
                 if (!value) return fail();

@@ -1,3 +1,5 @@
+#include "unitrender.h"
+
 #include "ansiimage.h"
 
 #include "colorconvert.h"
@@ -216,44 +218,75 @@ void drawSingleByteRow(const GlyphCache& cache, QRgb* origin, qsizetype stride, 
         drawBox<false>(origin, stride, *cache.find(keys[j]), RgbOf(cells[j].FontColor), RgbOf(cells[j].BackColor));
 }
 
-} // namespace
-
-void TAnsiImage::DrawFrame() {
-    const int w = Picture.width();
-    const int h = Picture.height();
-    if (w < 44 || h < 23) { // no room for a frame; FitSize never makes a unit this small
-        Picture.fill(kBlack);
-        return;
-    }
-    const FrameColours colours{RgbOf(FPageColor), RgbOf(FBackColor), FSelected ? qRgb(255, 0, 0) : qRgb(255, 255, 255)};
-    for (int y = 0; y < h; ++y)
-        frameRow(line(Picture, y), y, w, h, colours);
-    drawHoles(Picture, colours.hole);
+FrameColours frameColours(const TAnsiImage& unit) {
+    return {RgbOf(unit.pageColor()), RgbOf(unit.backColor()), unit.selected() ? qRgb(255, 0, 0) : qRgb(255, 255, 255)};
 }
 
-void TAnsiImage::Render() {
+// The frame alone, over the whole picture.
+void DrawFrame(const TAnsiImage& unit, QImage& picture) {
+    const int w = picture.width();
+    const int h = picture.height();
+    if (w < 44 || h < 23) { // no room for a frame; FitSize never makes a unit this small
+        picture.fill(kBlack);
+        return;
+    }
+    const FrameColours colours = frameColours(unit);
+    for (int y = 0; y < h; ++y)
+        frameRow(line(picture, y), y, w, h, colours);
+    drawHoles(picture, colours.hole);
+}
+
+// The cells drawn: those of the extent that lie inside the background rectangle.
+struct DrawnCells {
+    int rows;
+    int cols;
+    int pitch; // pixels per cell
+};
+
+DrawnCells drawnCells(const TAnsiImage& unit, int w, int h) {
+    const int pitch = unit.IsDoubleByte() ? 12 : 6;
+    if (w < 44 || h < 23) return {0, 0, pitch};
+    return {std::clamp(std::min(unit.rows(), (h - 23) / kRowPitch), 0, kGridRows),
+            std::clamp(std::min(unit.cols(), (w - 44) / pitch), 0, kGridCols), pitch};
+}
+
+} // namespace
+
+void PrepareGlyphs(const TAnsiImage& unit, GlyphCache& cache) {
+    const DrawnCells drawn = drawnCells(unit, std::max(unit.width(), 0), std::max(unit.height(), 0));
+    const bool doubleByte = unit.IsDoubleByte();
+    std::vector<GlyphCache::Key> missing;
+    for (int r = 0; r < drawn.rows; ++r)
+        for (int j = 0; j < drawn.cols; ++j) {
+            const GlyphCache::Key key = cellKey(unit.cell(r, j), doubleByte);
+            if (key != kNoText && !cache.find(key)) missing.push_back(key);
+        }
+    cache.make(missing);
+}
+
+void RenderUnit(const TAnsiImage& unit, const GlyphCache& cache, QImage& picture) {
     // Every pixel is drawn again, so a picture of the right size that nobody shares is reused.
-    if (Picture.size() != QSize(Width, Height) || Picture.format() != QImage::Format_RGB32 || !Picture.isDetached())
-        Picture = newPicture(std::max(Width, 0), std::max(Height, 0));
-    const int w = Picture.width();
-    const int h = Picture.height();
+    const QSize size(unit.width(), unit.height());
+    if (picture.size() != size || picture.format() != QImage::Format_RGB32 || !picture.isDetached())
+        picture = newPicture(std::max(size.width(), 0), std::max(size.height(), 0));
+    const int w = picture.width();
+    const int h = picture.height();
     if (w < 44 || h < 23) {
-        DrawFrame();
+        DrawFrame(unit, picture);
         return;
     }
 
-    const bool doubleByte = IsDoubleByte();
-    const int pitch = doubleByte ? 12 : 6;
-    // Only cells that lie inside the background rectangle are drawn, whatever the extent says.
-    const int rows = std::clamp(std::min(FRows, (h - 23) / kRowPitch), 0, kGridRows);
-    const int cols = std::clamp(std::min(FCols, (w - 44) / pitch), 0, kGridCols);
-    const FrameColours colours{RgbOf(FPageColor), RgbOf(FBackColor), FSelected ? qRgb(255, 0, 0) : qRgb(255, 255, 255)};
+    const bool doubleByte = unit.IsDoubleByte();
+    const DrawnCells drawn = drawnCells(unit, w, h);
+    const int rows = drawn.rows;
+    const int cols = drawn.cols;
+    const FrameColours colours = frameColours(unit);
 
     // The frame, except where cells are about to be drawn: each pixel is written once.
-    const int textRight = kTextLeft + cols * pitch;
+    const int textRight = kTextLeft + cols * drawn.pitch;
     const int textBottom = kTextTop + rows * kRowPitch;
     for (int y = 0; y < h; ++y) {
-        QRgb* row = line(Picture, y);
+        QRgb* row = line(picture, y);
         if (y >= kTextTop && y < textBottom) {
             span(row, 0, kTextLeft, kBlack);
             span(row, textRight, w - kTextLeft, colours.back);
@@ -262,32 +295,28 @@ void TAnsiImage::Render() {
             frameRow(row, y, w, h, colours);
         }
     }
-    drawHoles(Picture, colours.hole);
-    if (rows == 0 || cols == 0) return;
+    drawHoles(picture, colours.hole);
 
-    GlyphCache& cache = GlyphCache::instance();
-    static std::vector<GlyphCache::Key> keys;
-    std::vector<GlyphCache::Key> missing;
-    keys.resize(static_cast<std::size_t>(rows) * static_cast<std::size_t>(cols));
-    std::size_t k = 0;
-    for (int r = 0; r < rows; ++r)
-        for (int j = 0; j < cols; ++j) {
-            const GlyphCache::Key key = cellKey(cell(r, j), doubleByte);
-            keys[k++] = key;
-            if (key != kNoText && !cache.find(key)) missing.push_back(key);
-        }
-    cache.make(missing);
-
-    const qsizetype stride = Picture.bytesPerLine() / static_cast<qsizetype>(sizeof(QRgb));
+    const qsizetype stride = picture.bytesPerLine() / static_cast<qsizetype>(sizeof(QRgb));
+    std::array<GlyphCache::Key, kGridCols> keys;
     for (int r = 0; r < rows; ++r) {
-        QRgb* rowOrigin = line(Picture, kTextTop + kRowPitch * r) + kTextLeft;
-        const GlyphCache::Key* rowKeys = &keys[static_cast<std::size_t>(r) * static_cast<std::size_t>(cols)];
-        const TAnsiCell* rowCells = &cell(r, 0);
+        const TAnsiCell* rowCells = &unit.cell(r, 0);
+        for (int j = 0; j < cols; ++j)
+            keys[static_cast<std::size_t>(j)] = cellKey(rowCells[j], doubleByte);
+        QRgb* rowOrigin = line(picture, kTextTop + kRowPitch * r) + kTextLeft;
         if (doubleByte)
-            drawDoubleByteRow(cache, rowOrigin, stride, rowKeys, rowCells, cols, colours.back);
+            drawDoubleByteRow(cache, rowOrigin, stride, keys.data(), rowCells, cols, colours.back);
         else
-            drawSingleByteRow(cache, rowOrigin, stride, rowKeys, rowCells, cols);
+            drawSingleByteRow(cache, rowOrigin, stride, keys.data(), rowCells, cols);
     }
+}
+
+QImage RenderUnitPicture(const TAnsiImage& unit) {
+    GlyphCache& cache = GlyphCache::instance();
+    PrepareGlyphs(unit, cache);
+    QImage picture;
+    RenderUnit(unit, cache, picture);
+    return picture;
 }
 
 } // namespace quillet

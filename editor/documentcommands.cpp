@@ -46,17 +46,17 @@ bool sameFile(const QString& a, const QString& b) {
 } // namespace
 
 void TForm_movie::saveAsAnswered() {
-    if (FilmStrip->FDocFileName == defaultDocument()) {
+    if (FilmStrip->docFileName() == defaultDocument()) {
         TB_save1Click();
         return;
     }
     // Declining to drop the records the document does not hold offers another name instead.
-    if (holdsPartOf(FilmStrip->FDocFileName) &&
-        !m_prompts.confirmDefaultNo(FilmStrip->FDocFileName + kDropRecordsQuestion)) {
+    if (holdsPartOf(FilmStrip->docFileName()) &&
+        !m_prompts.confirmDefaultNo(FilmStrip->docFileName() + kDropRecordsQuestion)) {
         TB_save1Click();
         return;
     }
-    if (reportErrors([this] { SaveToFile(FilmStrip->FDocFileName); })) setModified(false);
+    if (reportErrors([this] { SaveToFile(FilmStrip->docFileName()); })) setModified(false);
 }
 
 bool TForm_movie::holdsPartOf(const QString& name) const {
@@ -65,7 +65,7 @@ bool TForm_movie::holdsPartOf(const QString& name) const {
 
 bool TForm_movie::SaveQuestion() {
     // An emptied document is not offered for saving.
-    if (!Modified || FilmStrip->FCount == 0) return true;
+    if (!Modified || FilmStrip->count() == 0) return true;
     switch (m_prompts.question(kSaveQuestion)) {
     case Prompts::Answer::Yes:
         saveAsAnswered();
@@ -90,7 +90,7 @@ void TForm_movie::forgetReplacedDocument() {
 void TForm_movie::TB_NewClick() {
     if (!mayLeaveDocument()) return;
     FilmStrip->ClearUnits();
-    FilmStrip->FDocFileName = defaultDocument();
+    FilmStrip->SetDocFileName(defaultDocument());
     m_partialFile.clear();
     forgetReplacedDocument();
     bsSkinStatusBar1->showPlainFileName(Run().DefaultFileName);
@@ -101,7 +101,7 @@ void TForm_movie::TB_NewClick() {
 void TForm_movie::TB_openClick() {
     if (!mayLeaveDocument()) return;
     const QString proposed =
-        FilmStrip->FDocFileName.isEmpty() ? QStringLiteral("*.mmt") : m_dialogFolder.place(FilmStrip->FDocFileName);
+        FilmStrip->docFileName().isEmpty() ? QStringLiteral("*.mmt") : m_dialogFolder.place(FilmStrip->docFileName());
     const QString name =
         m_prompts.openFileName(QStringLiteral("打开文件"), m_dialogFolder.path(), proposed, kAnimationFilter);
     if (name.isEmpty()) return;
@@ -123,8 +123,8 @@ void TForm_movie::openDocument(const QString& name) {
 
 void TForm_movie::TB_save1Click() {
     // The default document's name lies in the program's folder; it is proposed where the user works.
-    QString name = FilmStrip->FDocFileName == defaultDocument() ? m_dialogFolder.place(defaultDocument())
-                                                                : FilmStrip->FDocFileName;
+    QString name = FilmStrip->docFileName() == defaultDocument() ? m_dialogFolder.place(defaultDocument())
+                                                                 : FilmStrip->docFileName();
     for (;;) {
         name = m_prompts.saveFileName(QStringLiteral("保存文件"), name, kAnimationFilter, QStringLiteral("mmt"));
         if (name.isEmpty()) return;
@@ -142,7 +142,7 @@ void TForm_movie::TB_save1Click() {
 }
 
 void TForm_movie::TB_AddImgClick() {
-    if (FilmStrip->FCount >= TFilmPanel::kMaxUnits) {
+    if (FilmStrip->count() >= TFilmPanel::kMaxUnits) {
         m_prompts.message(kUnitLimitText);
         return;
     }
@@ -177,20 +177,20 @@ bool TForm_movie::addTextPage(const QString& name) {
 }
 
 void TForm_movie::TB_delect1Click() {
-    if (FilmStrip->FCount == 0) return;
+    if (FilmStrip->count() == 0) return;
     if (!m_prompts.confirm(QStringLiteral("确实要删除当前单元吗？"))) return;
-    FilmStrip->DeleteUnit(FilmStrip->FCurrentIndex);
+    FilmStrip->DeleteUnit(FilmStrip->currentIndex());
     setModified(true);
     UpdateToolButtons();
     RefreshCurrentUnit();
 }
 
 void TForm_movie::TB_up1Click(QObject* sender) {
-    if (FilmStrip->FCount == 0) return;
+    if (FilmStrip->count() == 0) return;
     // The fields are filled again from the moved unit.
     if (!UnappliedEditsQuestion()) return;
     const int tag = sender ? sender->property("Tag").toInt() : 0;
-    const int index = FilmStrip->FCurrentIndex;
+    const int index = FilmStrip->currentIndex();
     if (tag == 1) {
         if (FilmStrip->MoveUnit(index, true))
             FilmStrip->SelectUnit(index - 1);
@@ -207,7 +207,7 @@ void TForm_movie::TB_up1Click(QObject* sender) {
 
 void TForm_movie::SaveToFile(const QString& name) {
     WriteAnimationFile(name, *FilmStrip);
-    FilmStrip->FDocFileName = name;
+    FilmStrip->SetDocFileName(name);
     // The file holds the whole document now, or the document belongs to another file.
     m_partialFile.clear();
     // The file now holds what the recovery copy held.
@@ -219,20 +219,19 @@ void TForm_movie::LoadFromFile(const QString& name) {
     const AnimationRecords records = ReadAnimationFile(name, TFilmPanel::kMaxUnits);
     // Each appended unit becomes current in turn; the fields are refreshed once, for the last.
     m_quietRefresh = true;
-    FilmStrip->ClearUnits();
-    AppendRecords(*FilmStrip, records);
+    FilmStrip->ReplaceUnits(MakeRecordUnits(*FilmStrip, records, TFilmPanel::kMaxUnits));
     m_quietRefresh = false;
     RefreshCurrentUnit();
     if (records.notAllRead()) m_prompts.message(QString::fromLatin1(kNotAllDataText));
     m_partialFile = records.notAllRead() ? name : QString();
-    FilmStrip->FDocFileName = name;
+    FilmStrip->SetDocFileName(name);
     ShowFileName(name);
 }
 
 QString TForm_movie::exportProposal() const {
-    const QString document = FilmStrip->FDocFileName.isEmpty() || FilmStrip->FDocFileName == defaultDocument()
+    const QString document = FilmStrip->docFileName().isEmpty() || FilmStrip->docFileName() == defaultDocument()
                                  ? m_dialogFolder.place(defaultDocument())
-                                 : FilmStrip->FDocFileName;
+                                 : FilmStrip->docFileName();
     const QFileInfo info(document);
     QString page = info.path() + QLatin1Char('/') + info.completeBaseName() + QStringLiteral(".htm");
     if (page == document) page = info.path() + QLatin1Char('/') + info.completeBaseName() + QStringLiteral("_page.htm");

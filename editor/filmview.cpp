@@ -9,14 +9,6 @@
 
 namespace quillet {
 
-namespace {
-
-QRect unitRect(const TAnsiImage& unit) {
-    return QRect(unit.Left, unit.Top, unit.Width, unit.Height);
-}
-
-} // namespace
-
 FilmView::FilmView(QWidget* parent) : QAbstractScrollArea(parent) {
     setObjectName(QStringLiteral("ScrollBox"));
     setFocusPolicy(Qt::StrongFocus);
@@ -35,8 +27,13 @@ void FilmView::setStrip(const TFilmPanel* strip) {
             updateScrollRanges();
             viewport()->update();
         });
-        connect(m_strip, &TFilmPanel::unitRendered, this, &FilmView::repaintUnit);
+        connect(m_strip, &TFilmPanel::unitContentChanged, this, [this](int index) { repaintUnit(index); });
+        connect(m_strip, &TFilmPanel::unitsRemoved, this, [this] { m_pictures.retainOnly(*m_strip); });
     }
+    if (m_strip)
+        m_pictures.retainOnly(*m_strip);
+    else
+        m_pictures = UnitPictures();
     updateScrollRanges();
     viewport()->update();
 }
@@ -46,7 +43,7 @@ QPoint FilmView::offset() const {
 }
 
 void FilmView::updateScrollRanges() {
-    const QSize content = m_strip ? QSize(m_strip->Width, m_strip->Height) : QSize();
+    const QSize content = m_strip ? QSize(m_strip->width(), m_strip->height()) : QSize();
     const QSize page = viewport()->size();
     horizontalScrollBar()->setPageStep(page.width());
     verticalScrollBar()->setPageStep(page.height());
@@ -55,14 +52,14 @@ void FilmView::updateScrollRanges() {
 }
 
 void FilmView::repaintUnit(int index) {
-    if (!m_strip || index < 0 || index >= m_strip->FCount) return;
-    viewport()->update(unitRect(m_strip->GetUnit(index)).translated(-offset()));
+    if (!m_strip || index < 0 || index >= m_strip->count()) return;
+    viewport()->update(m_strip->GetUnit(index).geometry().translated(-offset()));
 }
 
 void FilmView::ensureCurrentVisible() {
-    if (!m_strip || m_strip->FCurrentIndex < 0) return;
+    if (!m_strip || m_strip->currentIndex() < 0) return;
     updateScrollRanges();
-    const QRect r = unitRect(m_strip->GetUnit(m_strip->FCurrentIndex));
+    const QRect r = m_strip->GetUnit(m_strip->currentIndex()).geometry();
     QScrollBar* v = verticalScrollBar();
     const int height = viewport()->height();
     const int top = v->value();
@@ -78,8 +75,8 @@ void FilmView::ensureCurrentVisible() {
 int FilmView::unitAt(const QPoint& viewportPoint) const {
     if (!m_strip) return -1;
     const QPoint p = viewportPoint + offset();
-    for (int i = 0; i < m_strip->FCount; ++i) {
-        if (unitRect(m_strip->GetUnit(i)).contains(p)) return i;
+    for (int i = 0; i < m_strip->count(); ++i) {
+        if (m_strip->GetUnit(i).geometry().contains(p)) return i;
     }
     return -1;
 }
@@ -90,12 +87,12 @@ void FilmView::paintEvent(QPaintEvent* event) {
     if (!m_strip) return;
     const QPoint shift = offset();
     const QRect visible = event->rect().translated(shift);
-    for (int i = 0; i < m_strip->FCount; ++i) {
+    for (int i = 0; i < m_strip->count(); ++i) {
         const TAnsiImage& unit = m_strip->GetUnit(i);
-        const QRect r = unitRect(unit);
-        if (!r.intersects(visible) || unit.Picture.isNull()) continue;
+        const QRect r = unit.geometry();
+        if (!r.intersects(visible)) continue;
         const QRect part = r.intersected(visible);
-        painter.drawImage(part.translated(-shift), unit.Picture, part.translated(-r.topLeft()));
+        painter.drawImage(part.translated(-shift), m_pictures.picture(unit), part.translated(-r.topLeft()));
     }
 }
 
@@ -107,24 +104,24 @@ void FilmView::mousePressEvent(QMouseEvent* event) {
 
 void FilmView::keyPressEvent(QKeyEvent* event) {
     const bool plain = !(event->modifiers() & ~Qt::KeypadModifier);
-    const int index = plain && m_strip && m_strip->FCount > 0 ? unitForKey(event->key()) : -1;
+    const int index = plain && m_strip && m_strip->count() > 0 ? unitForKey(event->key()) : -1;
     if (index < 0) {
         QAbstractScrollArea::keyPressEvent(event);
         return;
     }
-    if (index != m_strip->FCurrentIndex) clickUnit(index);
+    if (index != m_strip->currentIndex()) clickUnit(index);
     showWholeCurrent();
     event->accept();
 }
 
 void FilmView::clickUnit(int index) {
-    if (index == m_strip->FCurrentIndex) return;
+    if (index == m_strip->currentIndex()) return;
     emit unitSelectionRequested(index);
 }
 
 int FilmView::unitForKey(int key) const {
-    const int last = m_strip->FCount - 1;
-    const int current = m_strip->FCurrentIndex;
+    const int last = m_strip->count() - 1;
+    const int current = m_strip->currentIndex();
     switch (key) {
     case Qt::Key_Home:
         return 0;
@@ -142,10 +139,10 @@ int FilmView::unitForKey(int key) const {
         // The farthest unit, at least the neighbour, whose top lies within one view height of
         // the current one's.
         const int step = key == Qt::Key_PageDown ? 1 : -1;
-        const int top = m_strip->GetUnit(current).Top;
+        const int top = m_strip->GetUnit(current).top();
         const int height = viewport()->height();
         int index = qBound(0, current + step, last);
-        while (index + step >= 0 && index + step <= last && qAbs(m_strip->GetUnit(index + step).Top - top) <= height)
+        while (index + step >= 0 && index + step <= last && qAbs(m_strip->GetUnit(index + step).top() - top) <= height)
             index += step;
         return index;
     }
@@ -155,9 +152,9 @@ int FilmView::unitForKey(int key) const {
 }
 
 void FilmView::showWholeCurrent() {
-    if (m_strip->FCurrentIndex < 0) return;
+    if (m_strip->currentIndex() < 0) return;
     updateScrollRanges();
-    const QRect r = unitRect(m_strip->GetUnit(m_strip->FCurrentIndex));
+    const QRect r = m_strip->GetUnit(m_strip->currentIndex()).geometry();
     QScrollBar* v = verticalScrollBar();
     const int height = viewport()->height();
     if (r.top() < v->value() || r.height() > height)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "unitpictures.h"
+
 #include <QAbstractScrollArea>
 
 namespace quillet {
@@ -10,7 +12,7 @@ class TFilmPanel;
 // directions. Paints only the units that intersect the visible area. A click on another unit asks
 // for it to become current (unitSelectionRequested); so do the arrow keys, Page Up/Down, Home and
 // End while the view has the focus (a click or Tab gives it), which also scroll the whole current
-// unit into view.
+// unit into view. The view keeps the drawn pictures of the units it shows; the preview borrows them.
 class FilmView : public QAbstractScrollArea {
     Q_OBJECT
 public:
@@ -22,6 +24,8 @@ public:
     void ensureCurrentVisible();
     // Index of the unit whose picture holds the viewport point, or -1.
     int unitAt(const QPoint& viewportPoint) const;
+    // The pictures of the strip's units, drawn when first shown and again after each change.
+    UnitPictures& pictures() { return m_pictures; }
 
 signals:
     // A click or key asks for another unit to become current; the view changes nothing itself.
@@ -45,6 +49,7 @@ private:
     QPoint offset() const;
 
     const TFilmPanel* m_strip = nullptr;
+    UnitPictures m_pictures;
 };
 
 } // namespace quillet

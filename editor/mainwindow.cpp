@@ -119,7 +119,7 @@ void TForm_movie::FormCreate(const QString& programDir) {
     bsSkinStatusBar1->showPlainFileName(run.DefaultFileName);
 
     FilmStrip = std::make_unique<TFilmPanel>();
-    FilmStrip->FDocFileName = run.ProgramDir + run.DefaultFileName;
+    FilmStrip->SetDocFileName(run.ProgramDir + run.DefaultFileName);
     connect(FilmStrip.get(), &TFilmPanel::unitChanged, this, &TForm_movie::RefreshCurrentUnit, Qt::DirectConnection);
     ScrollBox->setStrip(FilmStrip.get());
 
@@ -162,9 +162,9 @@ void TForm_movie::setModified(bool modified) {
 
 void TForm_movie::UpdateToolButtons() {
     const bool previewOpen = !PreViewPanel->isHidden();
-    m_actions->updateEnabled(FilmStrip->FCount, previewOpen);
+    m_actions->updateEnabled(FilmStrip->count(), previewOpen);
     // While the preview is open the status panels stay as they were.
-    if (FilmStrip->FCount == 0)
+    if (FilmStrip->count() == 0)
         bsSkinStatusBar1->setUnitPanelsEnabled(false);
     else if (!previewOpen)
         bsSkinStatusBar1->setUnitPanelsEnabled(true);
@@ -172,10 +172,10 @@ void TForm_movie::UpdateToolButtons() {
 
 void TForm_movie::RefreshCurrentUnit() {
     if (m_quietRefresh) return;
-    if (FilmStrip && FilmStrip->FCurrentIndex >= 0) {
-        const TAnsiImage& unit = FilmStrip->GetUnit(FilmStrip->FCurrentIndex);
-        bsSkinStatusBar1->showUnit(FilmStrip->FCurrentIndex + 1, FilmStrip->FCount, unit.FCols, unit.FRows,
-                                   unit.FHasColor);
+    if (FilmStrip && FilmStrip->currentIndex() >= 0) {
+        const TAnsiImage& unit = FilmStrip->GetUnit(FilmStrip->currentIndex());
+        bsSkinStatusBar1->showUnit(FilmStrip->currentIndex() + 1, FilmStrip->count(), unit.cols(), unit.rows(),
+                                   unit.hasColor());
         m_actions->currentUnitShown();
         ScrollBox->ensureCurrentVisible();
     } else {
@@ -192,9 +192,9 @@ void TForm_movie::selectUnit(int index) {
 }
 
 void TForm_movie::showCurrentUnitFields() {
-    if (FilmStrip && FilmStrip->FCurrentIndex >= 0) {
-        const TAnsiImage& unit = FilmStrip->GetUnit(FilmStrip->FCurrentIndex);
-        pop_window->showUnit({unit.FBackColor, unit.FFontColor}, DecodeGbkLines(unit.GetLines()));
+    if (FilmStrip && FilmStrip->currentIndex() >= 0) {
+        const TAnsiImage& unit = FilmStrip->GetUnit(FilmStrip->currentIndex());
+        pop_window->showUnit({unit.backColor(), unit.fontColor()}, DecodeGbkLines(unit.GetLines()));
     } else {
         pop_window->showNoUnit();
     }
@@ -243,8 +243,8 @@ void TForm_movie::TB_aboutClick() {
 }
 
 void TForm_movie::Panl_EditClick() {
-    if (FilmStrip->FCurrentIndex < 0) return;
-    const QString source = FilmStrip->GetUnit(FilmStrip->FCurrentIndex).FFileName;
+    if (FilmStrip->currentIndex() < 0) return;
+    const QString source = FilmStrip->GetUnit(FilmStrip->currentIndex()).fileName();
     if (!source.isEmpty() && QFileInfo::exists(source)) ShellOpenHook(source);
 }
 
@@ -281,7 +281,7 @@ void TForm_movie::dropEvent(QDropEvent* event) {
     if (extension == QLatin1String("mmt") && m_actions->TB_open->isEnabled()) {
         if (mayLeaveDocument()) openDocument(name);
     } else if (extension == QLatin1String("txt") && m_actions->TB_AddImg->isEnabled()) {
-        if (FilmStrip->FCount >= TFilmPanel::kMaxUnits) {
+        if (FilmStrip->count() >= TFilmPanel::kMaxUnits) {
             m_prompts.message(QStringLiteral("已到达单元数上限"));
             return;
         }

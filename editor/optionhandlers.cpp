@@ -69,19 +69,18 @@ void TForm_movie::bsBtnHResetClick() {
 }
 
 void TForm_movie::bsBtn_DfResetClick() {
-    pop_window->showUnitDefaults({FilmStrip->FDefaultBackColor, FilmStrip->FDefaultFontColor});
+    pop_window->showUnitDefaults({FilmStrip->defaultBackColor(), FilmStrip->defaultFontColor()});
 }
 
 void TForm_movie::bsBtn_DfOkClick() {
     const ColorPair defaults = pop_window->unitDefaults();
-    FilmStrip->FDefaultBackColor = defaults.back;
-    FilmStrip->FDefaultFontColor = defaults.font;
+    FilmStrip->SetDefaultColors(defaults.back, defaults.font);
     setModified(true);
     m_prompts.message(kChangedText);
 }
 
 void TForm_movie::bsBtnPOKClick() {
-    if (FilmStrip->FCurrentIndex >= 0) applyCurrentUnit();
+    if (FilmStrip->currentIndex() >= 0) applyCurrentUnit();
 }
 
 bool TForm_movie::applyCurrentUnit() {
@@ -90,22 +89,8 @@ bool TForm_movie::applyCurrentUnit() {
     const QList<QByteArray> lines = EncodeGbkLines(panel.unitText(), &unencodable);
     if (!acceptEncodable(unencodable)) return false;
 
-    TAnsiImage& unit = FilmStrip->GetUnit(FilmStrip->FCurrentIndex);
-    const int oldHeight = unit.Height;
-    unit.SetLines(lines);
-    const int growth = unit.Height - oldHeight;
     const ColorPair colors = panel.takeTypedUnitColors();
-    unit.SetBackColor(colors.back);
-    unit.SetFontColor(colors.font);
-    unit.Render();
-    emit FilmStrip->unitRendered(unit.Tag);
-    if (growth != 0) {
-        FilmStrip->Height += growth;
-        for (int j = unit.Tag + 1; j < FilmStrip->FCount; ++j)
-            FilmStrip->GetUnit(j).Top += growth;
-    }
-    // After the later units have moved, so the view lays out the strip once, complete.
-    FilmStrip->UpdateWidth();
+    FilmStrip->SetUnitContent(FilmStrip->currentIndex(), lines, colors.back, colors.font);
     panel.settleUnitFields();
     setModified(true);
     m_prompts.message(kChangedText);
@@ -113,7 +98,7 @@ bool TForm_movie::applyCurrentUnit() {
 }
 
 bool TForm_movie::UnappliedEditsQuestion() {
-    if (FilmStrip->FCurrentIndex < 0 || !pop_window->unitFieldsPending()) return true;
+    if (FilmStrip->currentIndex() < 0 || !pop_window->unitFieldsPending()) return true;
     switch (m_prompts.question(kApplyQuestion)) {
     case Prompts::Answer::Yes:
         // Text that cannot be applied keeps the user where the text is.

@@ -5,6 +5,7 @@
 #include "colorhex.h"
 #include "editoractions.h"
 #include "filmpanel.h"
+#include "filmview.h"
 #include "gbktext.h"
 #include "optionpanel.h"
 #include "previewpanel.h"
@@ -29,6 +30,9 @@ void TForm_movie::TB_PreplayClick() {
     }
     // The preview plays the units as they are.
     if (!UnappliedEditsQuestion()) return;
+    // Every picture is drawn before the first frame, so a frame step only copies.
+    for (int k = 0; k < FilmStrip->count(); ++k)
+        ScrollBox->pictures().picture(FilmStrip->GetUnit(k));
     MainPanel->hide();
     PreViewPanel->show();
     PreViewPanel->fillPicture(QColorOf(HexToColor(DecodeGbkText(pageOptions.backColorHex))));
@@ -47,15 +51,16 @@ void TForm_movie::closePreview() {
 }
 
 void TForm_movie::TimerTimer() {
-    TFilmPanel& strip = *FilmStrip;
-    if (strip.FCount < 1) return;
-    if (strip.FPlayIndex > strip.FCount - 1) strip.FPlayIndex = 0;
+    const TFilmPanel& strip = *FilmStrip;
+    PreviewPanel& pane = *PreViewPanel;
+    if (strip.count() < 1) return;
+    if (pane.playIndex() > strip.count() - 1) pane.SetPlayIndex(0, strip.count());
     if (Timer->interval() != PreviewInterval) Timer->setInterval(PreviewInterval);
 
-    const QSize cleared = strip.GetUnit(strip.FPlayIndex).TextArea().size();
-    strip.SetPlayIndex(strip.FPlayIndex + 1);
-    const TAnsiImage& next = strip.GetUnit(strip.FPlayIndex);
-    PreViewPanel->showFrame(cleared, QColorOf(pop_window->pageColor()), next.Picture, next.TextArea());
+    const QSize cleared = strip.GetUnit(pane.playIndex()).TextArea().size();
+    pane.SetPlayIndex(pane.playIndex() + 1, strip.count());
+    const TAnsiImage& next = strip.GetUnit(pane.playIndex());
+    pane.showFrame(cleared, QColorOf(pop_window->pageColor()), ScrollBox->pictures().picture(next), next.TextArea());
 }
 
 void TForm_movie::PreView_SpeedBarChange() {

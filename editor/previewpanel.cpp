@@ -89,4 +89,8 @@ void PreviewPanel::showFrame(const QSize& cleared, const QColor& fill, const QIm
     PreViewImage->update(clearedArea.united(drawn));
 }
 
+void PreviewPanel::SetPlayIndex(int index, int count) {
+    FPlayIndex = (index >= 0 && index <= count - 1) ? index : 0;
+}
+
 } // namespace quillet

@@ -3,6 +3,8 @@
 #include <QImage>
 #include <QWidget>
 
+#include <cstdint>
+
 class QGroupBox;
 class QLabel;
 class QPushButton;
@@ -59,6 +61,14 @@ public:
     QLabel* PreViewSpeedCaption;
     QSlider* PreView_SpeedBar;
     QPushButton* bsBtnPvOK;
+
+    // The play position: the index of the unit the preview shows, or showed last.
+    std::int32_t playIndex() const { return FPlayIndex; }
+    // The play position becomes index when it lies in 0 .. count - 1, otherwise 0.
+    void SetPlayIndex(int index, int count);
+
+private:
+    std::int32_t FPlayIndex = 0;
 };
 
 } // namespace quillet

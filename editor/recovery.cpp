@@ -48,7 +48,7 @@ bool TForm_movie::startAutoSave() {
 
 void TForm_movie::restoreCopy(const QString& copy, const QString& documentName) {
     LoadFromFile(copy);
-    FilmStrip->FDocFileName = documentName;
+    FilmStrip->SetDocFileName(documentName);
     if (documentName == Run().ProgramDir + Run().DefaultFileName)
         bsSkinStatusBar1->showPlainFileName(Run().DefaultFileName);
     else

@@ -74,8 +74,7 @@ void TForm_movie::LoadSettings(const QString& path) {
         // The title and the buttons are not stored: they start empty and off.
         pageOptions = stored->page;
         PreViewPanel->setSpeedBarPosition(SpeedBarPositionFromSpeed(pageOptions.speed));
-        FilmStrip->FDefaultFontColor = stored->defaultFontColor;
-        FilmStrip->FDefaultBackColor = stored->defaultBackColor;
+        FilmStrip->SetDefaultColors(stored->defaultBackColor, stored->defaultFontColor);
         FilmStrip->SetByteMode(stored->defaultByteMode);
         pop_window->showByteMode(stored->defaultByteMode);
     }
@@ -93,8 +92,8 @@ void TForm_movie::SaveSettings(const QString& path) {
     values.windowWidth = outer.width();
     values.windowHeight = outer.height();
     values.page = pageOptions;
-    values.defaultFontColor = FilmStrip->FDefaultFontColor;
-    values.defaultBackColor = FilmStrip->FDefaultBackColor;
+    values.defaultFontColor = FilmStrip->defaultFontColor();
+    values.defaultBackColor = FilmStrip->defaultBackColor();
     const QScreen* own = screen();
     const int screenWidth = own ? own->geometry().width() : 0;
     try {

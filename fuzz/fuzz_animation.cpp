@@ -7,6 +7,7 @@
 #include "fileerror.h"
 #include "filmpanel.h"
 #include "fuzzsupport.h"
+#include "unitrender.h"
 
 #include <QBuffer>
 
@@ -18,22 +19,23 @@ namespace {
 void checkLoadedUnit(const TFilmPanel& strip, int index, const QByteArray& record) {
     const TAnsiImage& unit = strip.GetUnit(index);
     CheckUnit(unit, QString());
-    FUZZ_CHECK(unit.Tag == index);
-    FUZZ_CHECK(unit.FCols >= 8 && unit.FRows >= 2);
-    FUZZ_CHECK(unit.FByteMode != bmAuto);
+    FUZZ_CHECK(unit.tag() == index);
+    FUZZ_CHECK(unit.cols() >= 8 && unit.rows() >= 2);
+    FUZZ_CHECK(unit.byteMode() != bmAuto);
     FUZZ_CHECK(unit.SaveToRecord() == record);
-    FUZZ_CHECK(unit.Picture.width() == unit.Width && unit.Picture.height() == unit.Height);
-    FUZZ_CHECK(unit.GetLines().size() == unit.FRows);
+    FUZZ_CHECK(RenderUnitPicture(unit).size() == QSize(unit.width(), unit.height()));
+    FUZZ_CHECK(unit.GetLines().size() == unit.rows());
 }
 
 // Text taken out of a single-byte unit and put back is the same text.
-void checkLinesRoundTrip(TAnsiImage& unit) {
-    if (unit.FByteMode != bmSingleByte) return;
+void checkLinesRoundTrip(TFilmPanel& strip, int index) {
+    const TAnsiImage& unit = strip.GetUnit(index);
+    if (unit.byteMode() != bmSingleByte) return;
     const QList<QByteArray> lines = unit.GetLines();
-    const int cols = unit.FCols;
-    const int rows = unit.FRows;
-    unit.SetLines(lines);
-    FUZZ_CHECK(unit.FCols == cols && unit.FRows == rows);
+    const int cols = unit.cols();
+    const int rows = unit.rows();
+    strip.SetUnitContent(index, lines, unit.backColor(), unit.fontColor());
+    FUZZ_CHECK(unit.cols() == cols && unit.rows() == rows);
     FUZZ_CHECK(unit.GetLines() == lines);
 }
 
@@ -58,9 +60,9 @@ void readFile(TFilmPanel& strip, const QByteArray& bytes) {
         FUZZ_CHECK(read.records.at(i) == bytes.mid(i * kRecordSize, kRecordSize));
 
     AppendRecords(strip, read);
-    FUZZ_CHECK(strip.FCount == read.records.size());
-    FUZZ_CHECK(strip.FCurrentIndex == strip.FCount - 1);
-    for (int i = 0; i < strip.FCount; ++i)
+    FUZZ_CHECK(strip.count() == read.records.size());
+    FUZZ_CHECK(strip.currentIndex() == strip.count() - 1);
+    for (int i = 0; i < strip.count(); ++i)
         checkLoadedUnit(strip, i, read.records.at(i));
 }
 
@@ -75,15 +77,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     ByteReader in(data, size);
     const std::uint8_t control = in.byte();
     TFilmPanel strip;
-    strip.FDefaultByteMode = control % 3;
+    // The stored mode control % 3 (bmAuto, bmDoubleByte, bmSingleByte) as its place in the list.
+    strip.SetByteMode((3 - control % 3) % 3);
     if (control & 0x80) {
         readFile(strip, in.rest());
         return 0;
     }
     const QByteArray record = PatchedRecord(in);
     strip.AddRecordUnit(record.constData());
-    FUZZ_CHECK(strip.FCount == 1);
+    FUZZ_CHECK(strip.count() == 1);
     checkLoadedUnit(strip, 0, record);
-    checkLinesRoundTrip(strip.GetUnit(0));
+    checkLinesRoundTrip(strip, 0);
     return 0;
 }

@@ -30,18 +30,18 @@ void checkMode(const QImage& picture, std::uint8_t mode) {
     // picture taller than the grid may stop at the grid's last row first).
     if (half <= kGridRows) FUZZ_CHECK(applied == (2 * half <= picture.height()));
     if (applied) {
-        FUZZ_CHECK(unit.FRows == std::min(kGridRows, half));
-        FUZZ_CHECK(unit.FCols == std::min(kGridCols, cells));
+        FUZZ_CHECK(unit.rows() == std::min(kGridRows, half));
+        FUZZ_CHECK(unit.cols() == std::min(kGridCols, cells));
         const QImage rgb = picture.convertToFormat(QImage::Format_RGB888);
-        for (int i = 0; i < unit.FRows; ++i) {
-            for (int j = 0; j < unit.FCols; ++j) {
+        for (int i = 0; i < unit.rows(); ++i) {
+            for (int j = 0; j < unit.cols(); ++j) {
                 const int x = doubleByte ? 2 * j : j;
                 FUZZ_CHECK(unit.cell(i, j).FontColor == colorAt(rgb, x, i));
                 FUZZ_CHECK(unit.cell(i, j).BackColor == colorAt(rgb, x, i + half));
             }
         }
     } else {
-        FUZZ_CHECK(unit.FRows == 0 && unit.FCols == 0);
+        FUZZ_CHECK(unit.rows() == 0 && unit.cols() == 0);
     }
     // The import ends with the text: the extent is capped and the size follows.
     unit.SetLines({});

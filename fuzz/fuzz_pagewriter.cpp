@@ -130,9 +130,9 @@ QByteArray hexOf(TColor color) {
 
 void checkTable(const TAnsiImage& unit, const QList<QByteArray>& lines) {
     FUZZ_CHECK(lines.size() >= 4);
-    FUZZ_CHECK(lines.first() == "<table border=\"0\" style=\"color: #" + hexOf(unit.FFontColor) +
-                                    "; background-color: #" + hexOf(unit.FBackColor) + "\"");
-    const std::int64_t width = unit.IsDoubleByte() ? (std::int64_t{unit.FCols} * 164 + 5) / 10 : unit.FCols * 8;
+    FUZZ_CHECK(lines.first() == "<table border=\"0\" style=\"color: #" + hexOf(unit.fontColor()) +
+                                    "; background-color: #" + hexOf(unit.backColor()) + "\"");
+    const std::int64_t width = unit.IsDoubleByte() ? (std::int64_t{unit.cols()} * 164 + 5) / 10 : unit.cols() * 8;
     FUZZ_CHECK(lines.at(1) == " width=\"" + QByteArray::number(static_cast<qlonglong>(width)) + "\"><tr><td>");
     FUZZ_CHECK(lines.last() == "</td></tr></table>");
 
@@ -146,10 +146,10 @@ void checkTable(const TAnsiImage& unit, const QList<QByteArray>& lines) {
 
     std::size_t next = 0;
     std::vector<std::size_t> rowEnds;
-    for (int r = 0; r < unit.FRows && unit.FCols > 0; ++r) {
-        for (int c = 0; c < unit.FCols; ++c) {
+    for (int r = 0; r < unit.rows() && unit.cols() > 0; ++r) {
+        for (int c = 0; c < unit.cols(); ++c) {
             const TAnsiCell& cell = unit.cell(r, c);
-            const bool differs = cell.FontColor != unit.FFontColor || cell.BackColor != unit.FBackColor;
+            const bool differs = cell.FontColor != unit.fontColor() || cell.BackColor != unit.backColor();
             for (const char ch : unit.CellText(r, c)) {
                 const int copies = ch == '\t' ? 2 : 1;
                 for (int k = 0; k < copies; ++k) {
@@ -158,8 +158,8 @@ void checkTable(const TAnsiImage& unit, const QList<QByteArray>& lines) {
                     FUZZ_CHECK(glyph.byte == (ch == '\t' ? ' ' : static_cast<std::uint8_t>(ch)));
                     FUZZ_CHECK(glyph.inSpan == differs);
                     if (differs) {
-                        FUZZ_CHECK(glyph.color == (cell.FontColor != unit.FFontColor ? hexOf(cell.FontColor) : ""));
-                        FUZZ_CHECK(glyph.back == (cell.BackColor != unit.FBackColor ? hexOf(cell.BackColor) : ""));
+                        FUZZ_CHECK(glyph.color == (cell.FontColor != unit.fontColor() ? hexOf(cell.FontColor) : ""));
+                        FUZZ_CHECK(glyph.back == (cell.BackColor != unit.backColor() ? hexOf(cell.BackColor) : ""));
                     }
                 }
             }
@@ -190,8 +190,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     unit.LoadFromRecord(record.constData());
     // Text pages give extents a record never has: one cell wide, no rows, no cells.
     if (extent & 1) {
-        unit.FCols = cols;
-        unit.FRows = rows;
+        unit.setExtent(cols, rows);
     }
     THtmBasic writer;
     writer.WriteUnitTable(unit);

@@ -51,11 +51,11 @@ void checkPlainPage(const TAnsiImage& unit, const QList<QByteArray>& lines) {
     int longest = 0;
     for (const QByteArray& line : lines)
         longest = std::max(longest, static_cast<int>(line.size()));
-    FUZZ_CHECK(unit.FRows == std::min<qsizetype>(kGridRows, lines.size()));
-    FUZZ_CHECK(unit.FCols == std::min(kGridCols, longest));
+    FUZZ_CHECK(unit.rows() == std::min<qsizetype>(kGridRows, lines.size()));
+    FUZZ_CHECK(unit.cols() == std::min(kGridCols, longest));
     const QList<QByteArray> shown = unit.GetLines();
-    FUZZ_CHECK(shown.size() == unit.FRows);
-    for (int r = 0; r < unit.FRows; ++r)
+    FUZZ_CHECK(shown.size() == unit.rows());
+    for (int r = 0; r < unit.rows(); ++r)
         FUZZ_CHECK(shown.at(r) == trimmedRight(lines.at(r).left(kGridCols)));
 }
 
@@ -109,13 +109,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const ImportReport report = unit.LoadFromText(device, colour);
 
     CheckUnit(unit, QString());
-    FUZZ_CHECK(unit.FByteMode != bmAuto);
-    if (unit.IsDoubleByte()) FUZZ_CHECK(unit.FCols <= kGridCols / 2);
-    FUZZ_CHECK(!(report.colorListFailed && unit.FHasColor));
+    FUZZ_CHECK(unit.byteMode() != bmAuto);
+    if (unit.IsDoubleByte()) FUZZ_CHECK(unit.cols() <= kGridCols / 2);
+    FUZZ_CHECK(!(report.colorListFailed && unit.hasColor()));
 
     bool highByte = false;
     const QList<QByteArray> lines = splitLines(text, highByte);
-    if (mode == bmAuto && colour.isEmpty()) FUZZ_CHECK(unit.FByteMode == (highByte ? bmDoubleByte : bmSingleByte));
+    if (mode == bmAuto && colour.isEmpty()) FUZZ_CHECK(unit.byteMode() == (highByte ? bmDoubleByte : bmSingleByte));
     if (mode == bmSingleByte && colour.isEmpty()) checkPlainPage(unit, lines);
     checkAligned(lines);
     return 0;

@@ -58,19 +58,19 @@ QByteArray PatchedRecord(ByteReader& reader) {
 void PrepareUnit(TAnsiImage& unit, std::uint8_t byteMode) {
     unit.SetBackColor(0xFFFFFF);
     unit.SetFontColor(0x008000);
-    unit.FPageColor = 0x123456;
-    unit.FByteMode = byteMode;
+    unit.setPageColor(0x123456);
+    unit.setByteMode(byteMode);
     unit.Clear();
 }
 
 void CheckUnit(const TAnsiImage& unit, const QString& fileName) {
-    FUZZ_CHECK(unit.FRows >= 0 && unit.FRows <= kGridRows);
-    FUZZ_CHECK(unit.FCols >= 0 && unit.FCols <= kGridCols);
-    FUZZ_CHECK(unit.FByteMode <= bmSingleByte);
-    FUZZ_CHECK(unit.FCellSize == 12);
-    FUZZ_CHECK(unit.FFileName == fileName);
-    FUZZ_CHECK(unit.Height == unit.FRows * 12 + 23);
-    FUZZ_CHECK(unit.Width == (unit.IsDoubleByte() ? unit.FCols * 12 : unit.FCols * 6) + 44);
+    FUZZ_CHECK(unit.rows() >= 0 && unit.rows() <= kGridRows);
+    FUZZ_CHECK(unit.cols() >= 0 && unit.cols() <= kGridCols);
+    FUZZ_CHECK(unit.byteMode() <= bmSingleByte);
+    FUZZ_CHECK(unit.cellSize() == 12);
+    FUZZ_CHECK(unit.fileName() == fileName);
+    FUZZ_CHECK(unit.height() == unit.rows() * 12 + 23);
+    FUZZ_CHECK(unit.width() == (unit.IsDoubleByte() ? unit.cols() * 12 : unit.cols() * 6) + 44);
 }
 
 } // namespace quillet::fuzz

@@ -80,8 +80,8 @@ TCellPosition THtmlUnit::CellPosition(int row, int col, int rows, int cols) {
 }
 
 void THtmlUnit::LoadCell(const TAnsiImage& unit, int row, int col) {
-    const int rows = unit.FRows;
-    const int cols = unit.FCols;
+    const int rows = unit.rows();
+    const int cols = unit.cols();
     FCur = cellInfo(unit, row, col);
     FPosition = CellPosition(row, col, rows, cols);
     switch (FPosition) {

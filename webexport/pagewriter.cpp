@@ -67,8 +67,8 @@ QByteArray escapeTyped(const QByteArray& text) {
 
 // The text width of a unit's table in pixels.
 std::int64_t tableWidth(const TAnsiImage& unit) {
-    if (unit.IsDoubleByte()) return divRoundHalfEven(std::int64_t{unit.FCols} * 164, 10); // FCols x 16.4
-    return std::int64_t{unit.FCols} * 8;
+    if (unit.IsDoubleByte()) return divRoundHalfEven(std::int64_t{unit.cols()} * 164, 10); // FCols x 16.4
+    return std::int64_t{unit.cols()} * 8;
 }
 
 QByteArray number(std::int64_t value) {
@@ -99,20 +99,20 @@ void THtmBasic::WriteTail() {
 
 void THtmBasic::WriteUnitTable(const TAnsiImage& unit) {
     QByteArray open = QByteArrayLiteral("<table border=\"0\" style=\"color: #");
-    AppendColorHex(open, unit.FFontColor);
+    AppendColorHex(open, unit.fontColor());
     open.append("; background-color: #");
-    AppendColorHex(open, unit.FBackColor);
+    AppendColorHex(open, unit.backColor());
     open.append('"');
     FBodyLines.append(open);
     FBodyLines.append(" width=\"" + number(tableWidth(unit)) + "\"><tr><td>");
 
     THtmlUnit converter;
-    converter.FBackColor = unit.FBackColor;
-    converter.FFontColor = unit.FFontColor;
+    converter.FBackColor = unit.backColor();
+    converter.FFontColor = unit.fontColor();
     converter.FDoubleByte = unit.IsDoubleByte();
     QByteArray pending;
-    for (int r = 0; r < unit.FRows; ++r) {
-        for (int c = 0; c < unit.FCols; ++c) {
+    for (int r = 0; r < unit.rows(); ++r) {
+        for (int c = 0; c < unit.cols(); ++c) {
             converter.LoadCell(unit, r, c);
             converter.CellHtml(pending);
             if (pending.size() > kMarkupLineLength && converter.FOpenTag) {
@@ -138,9 +138,9 @@ void THtmFP::WriteHead() {
     FHeadLines.append("<Html><head><TITLE>" + title + "</TITLE>");
     for (int line = 1; line <= 10; ++line)
         FHeadLines.append(FScript.at(line - 1));
-    FHeadLines.append("var max_pics=" + number(FFilm->FCount) + ";");
+    FHeadLines.append("var max_pics=" + number(FFilm->count()) + ";");
     FHeadLines.append("var delay=" + number(FSpeed) + ";");
-    FHeadLines.append("var width=" + number(FFilm->Width) + ";");
+    FHeadLines.append("var width=" + number(FFilm->width()) + ";");
     for (int line = 12; line <= 52; ++line)
         FHeadLines.append(FScript.at(line - 1));
     FHeadLines.append("<BODY bgcolor=\"#" + escapeTyped(FBackColorHex) + "\" text=\"#" + escapeTyped(FFontColorHex) +
@@ -177,7 +177,7 @@ void THtmFP::WritePage(const TFilmPanel& film, const PageOptions& options, const
     WriteTail();
     SaveFile page(FFileName);
     WriteLines(page.device(), FHeadLines);
-    for (int i = 0; i < FFilm->FCount; ++i) {
+    for (int i = 0; i < FFilm->count(); ++i) {
         WriteUnitBlock(i);
         WriteLines(page.device(), FBodyLines);
     }

@@ -106,7 +106,7 @@ const QList<Reader>& readers() {
              try {
                  strip.AddTextUnit(folder + QStringLiteral("/page.txt"));
              } catch (const FileError&) {
-                 EXPECT_EQ(strip.FCount, 0) << "the strip stays as it was";
+                 EXPECT_EQ(strip.count(), 0) << "the strip stays as it was";
                  throw;
              }
          }},
@@ -117,7 +117,7 @@ const QList<Reader>& readers() {
              try {
                  strip.AddTextUnit(folder + QStringLiteral("/page.txt"));
              } catch (const FileError&) {
-                 EXPECT_EQ(strip.FCount, 0) << "the strip stays as it was";
+                 EXPECT_EQ(strip.count(), 0) << "the strip stays as it was";
                  throw;
              }
          }},

@@ -1,6 +1,7 @@
 #include "animationfile.h"
 #include "fileerror.h"
 #include "filmpanel.h"
+#include "unitrender.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -25,9 +26,9 @@ QByteArray numberedRecord(int k) {
     unit.SetFontColor(k);
     unit.SetBackColor(0xFFFFFF - k);
     unit.Clear();
-    unit.cell(0, 0).Chars[1] = static_cast<std::uint8_t>('A' + k % 26);
-    unit.cell(3, 9).Reserved[0] = static_cast<std::uint8_t>(k);
-    return QByteArray(reinterpret_cast<const char*>(unit.FGrid.data()), kRecordSize);
+    unit.editCell(0, 0).Chars[1] = static_cast<std::uint8_t>('A' + k % 26);
+    unit.editCell(3, 9).Reserved[0] = static_cast<std::uint8_t>(k);
+    return QByteArray(reinterpret_cast<const char*>(unit.grid().data()), kRecordSize);
 }
 
 QString writeRecords(const QTemporaryDir& dir, const QString& name, int count, int extraBytes = 0) {
@@ -72,8 +73,8 @@ TEST(AnimationFile, TextPagesGiveTheGoldenBytes) {
     TFilmPanel strip;
     strip.AddTextUnit(kData + QStringLiteral("gbk_page.txt"));
     strip.AddTextUnit(kData + QStringLiteral("art_page.txt"));
-    ASSERT_TRUE(strip.GetUnit(0).FHasColor);
-    ASSERT_TRUE(strip.GetUnit(1).FHasColor);
+    ASSERT_TRUE(strip.GetUnit(0).hasColor());
+    ASSERT_TRUE(strip.GetUnit(1).hasColor());
     QBuffer out;
     out.open(QIODevice::WriteOnly);
     WriteAnimation(out, strip, QStringLiteral("mem"));
@@ -86,10 +87,15 @@ TEST(AnimationFile, TextPagesGiveTheGoldenBytes) {
 TEST(AnimationFile, SaveAndOpenKeepsUnitsOrderBytesAndDefaults) {
     QTemporaryDir dir;
     TFilmPanel strip;
-    for (int k = 0; k < 4; ++k)
-        strip.AddRecordUnit(numberedRecord(k).constData());
+    for (int k = 0; k < 4; ++k) {
+        std::vector<std::unique_ptr<TAnsiImage>> units;
+        units.push_back(strip.NewUnit());
+        units.back()->LoadFromRecord(numberedRecord(k).constData());
+        // Saved in the last cell: the extent stops short of it.
+        if (k == 2) units.back()->SetFontColor(0x0000FF);
+        strip.AppendUnits(std::move(units));
+    }
     strip.MoveUnit(0, false);
-    strip.GetUnit(2).SetFontColor(0x0000FF); // saved in the last cell: the extent stops short of it
     const QString path = dir.filePath(QStringLiteral("文档 一.mmt"));
     WriteAnimationFile(path, strip);
     EXPECT_EQ(QFileInfo(path).size(), 4 * kRecordSize);
@@ -101,9 +107,9 @@ TEST(AnimationFile, SaveAndOpenKeepsUnitsOrderBytesAndDefaults) {
     EXPECT_EQ(read.records[1], numberedRecord(0));
     TFilmPanel again;
     EXPECT_EQ(AppendRecords(again, read), 4);
-    EXPECT_EQ(again.FCurrentIndex, 3);
-    EXPECT_EQ(again.GetUnit(2).FFontColor, 0x0000FF);
-    EXPECT_EQ(again.GetUnit(2).FBackColor, 0xFFFFFF - 2);
+    EXPECT_EQ(again.currentIndex(), 3);
+    EXPECT_EQ(again.GetUnit(2).fontColor(), 0x0000FF);
+    EXPECT_EQ(again.GetUnit(2).backColor(), 0xFFFFFF - 2);
     EXPECT_EQ(again.GetUnit(3).cell(3, 9).Reserved[0], 3);
     EXPECT_EQ(again.GetUnit(0).cell(0, 0).Chars[1], 'B');
 }
@@ -195,12 +201,12 @@ TEST(AnimationFile, AppendingStopsAtFiftyUnits) {
         first.records.append(numberedRecord(k));
     EXPECT_EQ(AppendRecords(strip, first), 30);
     EXPECT_EQ(AppendRecords(strip, first), 20);
-    EXPECT_EQ(strip.FCount, 50);
-    EXPECT_EQ(strip.FCurrentIndex, 49);
+    EXPECT_EQ(strip.count(), 50);
+    EXPECT_EQ(strip.currentIndex(), 49);
     strip.AddRecordUnit(first.records[0].constData());
     strip.AddTextUnit(kData + QStringLiteral("art_page.txt"));
-    EXPECT_EQ(strip.FCount, 50) << "a full strip takes no more units";
-    EXPECT_EQ(strip.Height, 50 * (47 + 20));
+    EXPECT_EQ(strip.count(), 50) << "a full strip takes no more units";
+    EXPECT_EQ(strip.height(), 50 * (47 + 20));
 }
 
 TEST(AnimationFile, MissingFilesAreErrorsAndAreNeverCreated) {
@@ -246,9 +252,10 @@ TEST(AnimationFile, RandomBytesLoadAsUnitsInsideTheGrid) {
     AppendRecords(strip, read);
     for (int k = 0; k < 2; ++k) {
         const TAnsiImage& unit = strip.GetUnit(k);
-        EXPECT_EQ(unit.FCols, 200);
-        EXPECT_EQ(unit.FRows, 80);
-        EXPECT_EQ(unit.FByteMode, bmDoubleByte);
-        EXPECT_EQ(unit.Picture.size(), QSize(200 * 12 + 44, 983)) << "a loaded double-byte unit may be 200 cells wide";
+        EXPECT_EQ(unit.cols(), 200);
+        EXPECT_EQ(unit.rows(), 80);
+        EXPECT_EQ(unit.byteMode(), bmDoubleByte);
+        EXPECT_EQ(RenderUnitPicture(unit).size(), QSize(200 * 12 + 44, 983))
+            << "a loaded double-byte unit may be 200 cells wide";
     }
 }

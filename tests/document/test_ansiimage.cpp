@@ -19,7 +19,7 @@ std::unique_ptr<TAnsiImage> freshUnit(std::uint8_t mode = bmAuto, TColor font = 
     auto unit = std::make_unique<TAnsiImage>();
     unit->SetBackColor(back);
     unit->SetFontColor(font);
-    unit->FByteMode = mode;
+    unit->setByteMode(mode);
     unit->Clear();
     return unit;
 }
@@ -27,7 +27,7 @@ std::unique_ptr<TAnsiImage> freshUnit(std::uint8_t mode = bmAuto, TColor font = 
 // A record of blank cells in the given colours.
 QByteArray blankRecord(TColor font, TColor back) {
     auto unit = freshUnit(bmSingleByte, font, back);
-    return QByteArray(reinterpret_cast<const char*>(unit->FGrid.data()), kRecordSize);
+    return QByteArray(reinterpret_cast<const char*>(unit->grid().data()), kRecordSize);
 }
 
 TAnsiCell& recordCell(QByteArray& record, int row, int col) {
@@ -44,9 +44,9 @@ std::unique_ptr<TAnsiImage> loaded(const QByteArray& record, std::uint8_t mode =
 
 TEST(AnsiImage, ClearedUnitIsBlankInDefaultsAndItsRecordCarriesThem) {
     auto unit = freshUnit();
-    EXPECT_EQ(unit->FCols, 0);
-    EXPECT_EQ(unit->FRows, 0);
-    for (const TAnsiCell& c : unit->FGrid) {
+    EXPECT_EQ(unit->cols(), 0);
+    EXPECT_EQ(unit->rows(), 0);
+    for (const TAnsiCell& c : unit->grid()) {
         ASSERT_EQ(c.Chars[0], 0x20);
         ASSERT_EQ(c.Chars[1], 0x20);
         ASSERT_EQ(c.Reserved[0], 0);
@@ -55,7 +55,7 @@ TEST(AnsiImage, ClearedUnitIsBlankInDefaultsAndItsRecordCarriesThem) {
     }
     const QByteArray record = unit->SaveToRecord();
     ASSERT_EQ(record.size(), kRecordSize);
-    EXPECT_EQ(std::memcmp(record.constData(), unit->FGrid.data(), kRecordSize), 0);
+    EXPECT_EQ(std::memcmp(record.constData(), unit->grid().data(), kRecordSize), 0);
     // Colours of the last cell, little-endian at 191992 and 191996.
     EXPECT_EQ(static_cast<std::uint8_t>(record[191992 + 1]), 0x80);
     EXPECT_EQ(static_cast<std::uint8_t>(record[191996]), 0xFF);
@@ -64,34 +64,33 @@ TEST(AnsiImage, ClearedUnitIsBlankInDefaultsAndItsRecordCarriesThem) {
 
 TEST(AnsiImage, ClearKeepsReservedBytesAndExtent) {
     auto unit = freshUnit();
-    unit->cell(3, 4).Reserved[1] = 0x7E;
-    unit->FCols = 5;
-    unit->FRows = 4;
+    unit->editCell(3, 4).Reserved[1] = 0x7E;
+    unit->setExtent(5, 4);
     unit->Clear();
     EXPECT_EQ(unit->cell(3, 4).Reserved[1], 0x7E);
-    EXPECT_EQ(unit->FCols, 5);
-    EXPECT_EQ(unit->FRows, 4);
+    EXPECT_EQ(unit->cols(), 5);
+    EXPECT_EQ(unit->rows(), 4);
 }
 
 TEST(AnsiImage, LoadedExtentIsAtLeastEightByTwo) {
     auto blank = loaded(blankRecord(kRed, kBlue));
-    EXPECT_EQ(blank->FCols, 8);
-    EXPECT_EQ(blank->FRows, 2);
-    EXPECT_EQ(blank->FFontColor, kRed);
-    EXPECT_EQ(blank->FBackColor, kBlue);
-    EXPECT_EQ(blank->Width, 6 * 8 + 44);
-    EXPECT_EQ(blank->Height, 12 * 2 + 23);
+    EXPECT_EQ(blank->cols(), 8);
+    EXPECT_EQ(blank->rows(), 2);
+    EXPECT_EQ(blank->fontColor(), kRed);
+    EXPECT_EQ(blank->backColor(), kBlue);
+    EXPECT_EQ(blank->width(), 6 * 8 + 44);
+    EXPECT_EQ(blank->height(), 12 * 2 + 23);
 
     QByteArray first = blankRecord(kRed, kBlue);
     recordCell(first, 0, 0).Chars[1] = 'x';
-    EXPECT_EQ(loaded(first)->FCols, 8);
-    EXPECT_EQ(loaded(first)->FRows, 2);
+    EXPECT_EQ(loaded(first)->cols(), 8);
+    EXPECT_EQ(loaded(first)->rows(), 2);
 
     QByteArray last = blankRecord(kRed, kBlue);
     recordCell(last, 79, 199).Chars[1] = 'x';
     auto full = loaded(last);
-    EXPECT_EQ(full->FCols, 200);
-    EXPECT_EQ(full->FRows, 80);
+    EXPECT_EQ(full->cols(), 200);
+    EXPECT_EQ(full->rows(), 80);
 }
 
 TEST(AnsiImage, ExtentScanCountsColoursAndStrippedText) {
@@ -104,24 +103,24 @@ TEST(AnsiImage, ExtentScanCountsColoursAndStrippedText) {
     recordCell(record, 40, 12).Chars[0] = 0x20; // a space before text is stripped, the text stays
     recordCell(record, 40, 12).Chars[1] = 'q';
     auto unit = loaded(record);
-    EXPECT_EQ(unit->FCols, 31);
-    EXPECT_EQ(unit->FRows, 41);
+    EXPECT_EQ(unit->cols(), 31);
+    EXPECT_EQ(unit->rows(), 41);
 }
 
 TEST(AnsiImage, LoadDecidesByteModeOnlyWhenUndetermined) {
     QByteArray single = blankRecord(kRed, kBlue);
     recordCell(single, 1, 1).Chars[1] = 'a';
     recordCell(single, 50, 150).Chars[0] = 0; // a zero first byte is no text: outside the extent
-    EXPECT_EQ(loaded(single)->FByteMode, bmSingleByte);
+    EXPECT_EQ(loaded(single)->byteMode(), bmSingleByte);
 
     QByteArray zero = blankRecord(kRed, kBlue);
     recordCell(zero, 1, 7).Chars[0] = 0;
-    EXPECT_EQ(loaded(zero)->FByteMode, bmDoubleByte);
+    EXPECT_EQ(loaded(zero)->byteMode(), bmDoubleByte);
 
-    EXPECT_EQ(loaded(zero, bmSingleByte)->FByteMode, bmSingleByte);
-    EXPECT_EQ(loaded(single, bmDoubleByte)->FByteMode, bmDoubleByte);
+    EXPECT_EQ(loaded(zero, bmSingleByte)->byteMode(), bmSingleByte);
+    EXPECT_EQ(loaded(single, bmDoubleByte)->byteMode(), bmDoubleByte);
     auto wide = loaded(zero);
-    EXPECT_EQ(wide->Width, 12 * 8 + 44);
+    EXPECT_EQ(wide->width(), 12 * 8 + 44);
 }
 
 TEST(AnsiImage, RecordRoundTripKeepsEveryByteAndTheDefaults) {
@@ -142,8 +141,8 @@ TEST(AnsiImage, RecordRoundTripKeepsEveryByteAndTheDefaults) {
 TEST(AnsiImage, SavedRecordCarriesCurrentDefaultsWhenTheExtentStopsShort) {
     auto unit = freshUnit(bmSingleByte);
     unit->SetLines({"abc"});
-    unit->cell(79, 199).Reserved[0] = 9;
-    unit->cell(79, 199).Chars[1] = 'L';
+    unit->editCell(79, 199).Reserved[0] = 9;
+    unit->editCell(79, 199).Chars[1] = 'L';
     unit->SetBackColor(kBlue);
     unit->SetFontColor(kRed);
     const QByteArray record = unit->SaveToRecord();
@@ -155,9 +154,9 @@ TEST(AnsiImage, SavedRecordCarriesCurrentDefaultsWhenTheExtentStopsShort) {
     // The grid itself is untouched, and the reloaded unit has the defaults the saved one had.
     EXPECT_EQ(unit->cell(79, 199).FontColor, kGreen);
     auto back = loaded(record);
-    EXPECT_EQ(back->FFontColor, kRed);
-    EXPECT_EQ(back->FBackColor, kBlue);
-    EXPECT_EQ(back->FCols, 200); // the 'L' in the last cell is text
+    EXPECT_EQ(back->fontColor(), kRed);
+    EXPECT_EQ(back->backColor(), kBlue);
+    EXPECT_EQ(back->cols(), 200); // the 'L' in the last cell is text
 }
 
 TEST(AnsiImage, FullExtentIsSavedAsItIs) {
@@ -166,7 +165,7 @@ TEST(AnsiImage, FullExtentIsSavedAsItIs) {
     auto unit = loaded(record);
     unit->SetFontColor(kWhite); // recolours the last cell too: it is inside the extent
     EXPECT_EQ(unit->cell(79, 199).FontColor, kWhite);
-    unit->cell(79, 199).FontColor = kBlue;
+    unit->editCell(79, 199).FontColor = kBlue;
     const QByteArray saved = unit->SaveToRecord();
     EXPECT_EQ(reinterpret_cast<const TAnsiCell*>(saved.constData())[kGridCells - 1].FontColor, kBlue);
 }
@@ -174,9 +173,9 @@ TEST(AnsiImage, FullExtentIsSavedAsItIs) {
 TEST(AnsiImage, SetBackColorRecoloursOnlyOldDefaultInsideTheExtent) {
     auto unit = freshUnit(bmSingleByte);
     unit->SetLines({"0123456789", "x"});
-    unit->cell(0, 3).BackColor = kRed;
+    unit->editCell(0, 3).BackColor = kRed;
     unit->SetBackColor(kBlue);
-    EXPECT_EQ(unit->FBackColor, kBlue);
+    EXPECT_EQ(unit->backColor(), kBlue);
     EXPECT_EQ(unit->cell(0, 0).BackColor, kBlue);
     EXPECT_EQ(unit->cell(1, 9).BackColor, kBlue);
     EXPECT_EQ(unit->cell(0, 3).BackColor, kRed);
@@ -191,19 +190,19 @@ TEST(AnsiImage, SetBackColorRecoloursOnlyOldDefaultInsideTheExtent) {
 TEST(AnsiImage, DoubleByteLinesFillPairsAndEndWithZero) {
     auto unit = freshUnit(bmDoubleByte);
     unit->SetLines({"hello"});
-    EXPECT_EQ(unit->FCols, 3);
-    EXPECT_EQ(unit->FRows, 1);
+    EXPECT_EQ(unit->cols(), 3);
+    EXPECT_EQ(unit->rows(), 1);
     EXPECT_EQ(unit->cell(0, 0).Chars[0], 'h');
     EXPECT_EQ(unit->cell(0, 0).Chars[1], 'e');
     EXPECT_EQ(unit->cell(0, 1).Chars[0], 'l');
     EXPECT_EQ(unit->cell(0, 2).Chars[0], 'o');
     EXPECT_EQ(unit->cell(0, 2).Chars[1], 0);
     EXPECT_EQ(unit->CellText(0, 2), QByteArray("o"));
-    EXPECT_EQ(unit->Width, 3 * 12 + 44);
-    EXPECT_EQ(unit->Height, 12 + 23);
+    EXPECT_EQ(unit->width(), 3 * 12 + 44);
+    EXPECT_EQ(unit->height(), 12 + 23);
     EXPECT_EQ(unit->GetLines(), QList<QByteArray>{"hello"});
     unit->SetLines({"abcd"});
-    EXPECT_EQ(unit->FCols, 3) << "even length: no extra cell, and the extent never shrinks";
+    EXPECT_EQ(unit->cols(), 3) << "even length: no extra cell, and the extent never shrinks";
 }
 
 TEST(AnsiImage, SetLinesNeverShrinksAndBlanksTheOldExtent) {
@@ -214,11 +213,11 @@ TEST(AnsiImage, SetLinesNeverShrinksAndBlanksTheOldExtent) {
             recordCell(record, r, j).BackColor = r;
         }
     auto unit = loaded(record);
-    ASSERT_EQ(unit->FCols, 40);
-    ASSERT_EQ(unit->FRows, 10);
+    ASSERT_EQ(unit->cols(), 40);
+    ASSERT_EQ(unit->rows(), 10);
     unit->SetLines({"ab", "c"});
-    EXPECT_EQ(unit->FCols, 40);
-    EXPECT_EQ(unit->FRows, 10);
+    EXPECT_EQ(unit->cols(), 40);
+    EXPECT_EQ(unit->rows(), 10);
     EXPECT_EQ(unit->cell(0, 1).Chars[1], 'b');
     EXPECT_EQ(unit->cell(0, 2).Chars[1], ' ');
     EXPECT_EQ(unit->cell(5, 3).Chars[1], ' ');
@@ -232,11 +231,11 @@ TEST(AnsiImage, DoubleByteCutsAWideExtentToOneHundredCells) {
     recordCell(record, 0, 149).Chars[0] = 'w';
     recordCell(record, 1, 120).Chars[0] = 'k';
     auto unit = loaded(record);
-    ASSERT_EQ(unit->FByteMode, bmDoubleByte);
-    ASSERT_EQ(unit->FCols, 150);
+    ASSERT_EQ(unit->byteMode(), bmDoubleByte);
+    ASSERT_EQ(unit->cols(), 150);
     unit->SetLines({"hi"});
-    EXPECT_EQ(unit->FCols, 100);
-    EXPECT_EQ(unit->Width, 1244);
+    EXPECT_EQ(unit->cols(), 100);
+    EXPECT_EQ(unit->width(), 1244);
     EXPECT_EQ(unit->cell(1, 120).Chars[0], 'k') << "cells beyond the cut are not blanked";
 }
 
@@ -248,18 +247,18 @@ TEST(AnsiImage, LinesAndBytesBeyondTheGridAreDropped) {
     many[0] = QByteArray(250, 'q');
     many[0][199] = 'E';
     single->SetLines(many);
-    EXPECT_EQ(single->FRows, 80);
-    EXPECT_EQ(single->FCols, 200);
+    EXPECT_EQ(single->rows(), 80);
+    EXPECT_EQ(single->cols(), 200);
     EXPECT_EQ(single->cell(0, 199).Chars[1], 'E');
     EXPECT_EQ(single->cell(79, 0).Chars[1], '7');
-    EXPECT_EQ(single->Width, 1244);
-    EXPECT_EQ(single->Height, 983);
+    EXPECT_EQ(single->width(), 1244);
+    EXPECT_EQ(single->height(), 983);
 
     auto wide = freshUnit(bmDoubleByte);
     QByteArray line(300, 'd');
     line[298] = 'Y';
     wide->SetLines({line});
-    EXPECT_EQ(wide->FCols, 100);
+    EXPECT_EQ(wide->cols(), 100);
     EXPECT_EQ(wide->cell(0, 149).Chars[0], 'Y');
     EXPECT_EQ(wide->cell(0, 150).Chars[0], ' ');
     EXPECT_EQ(wide->GetLines().at(0).size(), 200);
@@ -283,9 +282,9 @@ TEST(AnsiImage, GetLinesDropsTrailingControlBytesAndCutsPairsAtZero) {
                                "a ",
                                4),
                     "x"});
-    unit->cell(1, 0).Chars[1] = 0x05;
-    unit->cell(1, 1).Chars[0] = 0;
-    unit->cell(1, 1).Chars[1] = 'z';
+    unit->editCell(1, 0).Chars[1] = 0x05;
+    unit->editCell(1, 1).Chars[0] = 0;
+    unit->editCell(1, 1).Chars[1] = 'z';
     const QList<QByteArray> lines = unit->GetLines();
     ASSERT_EQ(lines.size(), 2);
     EXPECT_EQ(lines[0], QByteArray("\xd6\xd0"
@@ -296,7 +295,7 @@ TEST(AnsiImage, GetLinesDropsTrailingControlBytesAndCutsPairsAtZero) {
 
 TEST(AnsiImage, GetCellPacksCharsAndReservedBytes) {
     auto unit = freshUnit(bmDoubleByte);
-    TAnsiCell& c = unit->cell(2, 3);
+    TAnsiCell& c = unit->editCell(2, 3);
     c.Chars[0] = 0xD6;
     c.Chars[1] = 0xD0;
     c.Reserved[0] = 0x01;
@@ -313,8 +312,8 @@ TEST(AnsiImage, MaxLineLengthOfNoLinesIsZero) {
     EXPECT_EQ(TAnsiImage::MaxLineLength({"ab", "", "abcd"}), 4);
     auto unit = freshUnit(bmSingleByte);
     unit->SetLines({});
-    EXPECT_EQ(unit->FCols, 0);
-    EXPECT_EQ(unit->FRows, 0);
-    EXPECT_EQ(unit->Width, 44);
-    EXPECT_EQ(unit->Height, 23);
+    EXPECT_EQ(unit->cols(), 0);
+    EXPECT_EQ(unit->rows(), 0);
+    EXPECT_EQ(unit->width(), 44);
+    EXPECT_EQ(unit->height(), 23);
 }

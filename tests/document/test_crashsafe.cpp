@@ -37,22 +37,22 @@ constexpr int kUnits = TFilmPanel::kMaxUnits;
 // and colours alike, so a record of the wrong document or at the wrong place shows.
 std::unique_ptr<TFilmPanel> makeDocument(int generation) {
     auto strip = std::make_unique<TFilmPanel>();
+    std::vector<std::unique_ptr<TAnsiImage>> units;
     QByteArray record(kRecordSize, '\0');
     for (int u = 0; u < kUnits; ++u) {
         for (int i = 0; i < kRecordSize; ++i)
             record[i] = static_cast<char>((i * 7 + u * 13 + generation * 101) & 0xFF);
         auto unit = std::make_unique<TAnsiImage>();
         unit->LoadFromRecord(record.constData());
-        unit->Tag = u;
-        strip->FUnits[static_cast<std::size_t>(u)] = std::move(unit);
+        units.push_back(std::move(unit));
     }
-    strip->FCount = kUnits;
+    strip->AppendUnits(std::move(units));
     return strip;
 }
 
 QByteArray fileBytes(const TFilmPanel& strip) {
     QByteArray bytes;
-    for (int u = 0; u < strip.FCount; ++u)
+    for (int u = 0; u < strip.count(); ++u)
         bytes += strip.GetUnit(u).SaveToRecord();
     return bytes;
 }

@@ -14,20 +14,20 @@ QString fixture(const char* name) {
 // are dropped, but the unit is as wide as the longest line of the whole page.
 TEST(FuzzRegressions, WidestLineAfterLine80SetsTheWidth) {
     TAnsiImage unit;
-    unit.FByteMode = bmSingleByte;
+    unit.setByteMode(bmSingleByte);
     unit.Clear();
     unit.LoadFromTextFile(fixture("widest-line-after-line-80.txt"));
-    EXPECT_EQ(unit.FRows, 80);
-    EXPECT_EQ(unit.FCols, 102);
+    EXPECT_EQ(unit.rows(), 80);
+    EXPECT_EQ(unit.cols(), 102);
     const QList<QByteArray> lines = unit.GetLines();
     ASSERT_EQ(lines.size(), 80);
     EXPECT_EQ(lines.last(), QByteArray("line 79"));
 
     TAnsiImage doubleByte;
-    doubleByte.FByteMode = bmDoubleByte;
+    doubleByte.setByteMode(bmDoubleByte);
     doubleByte.Clear();
     doubleByte.LoadFromTextFile(fixture("widest-line-after-line-80.txt"));
-    EXPECT_EQ(doubleByte.FCols, 51);
+    EXPECT_EQ(doubleByte.cols(), 51);
 }
 
 } // namespace

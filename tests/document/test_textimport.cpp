@@ -25,7 +25,7 @@ std::unique_ptr<TAnsiImage> freshUnit(std::uint8_t mode = bmAuto) {
     auto unit = std::make_unique<TAnsiImage>();
     unit->SetBackColor(kWhite);
     unit->SetFontColor(kGreen);
-    unit->FByteMode = mode;
+    unit->setByteMode(mode);
     unit->Clear();
     return unit;
 }
@@ -257,13 +257,13 @@ TEST(AlignDoubleByte, OpensEveryPairAtAnOddPosition) {
 
 TEST(TextImport, ModeIsDecidedOnceAndOnlyUndecidedUnitsAreAligned) {
     auto single = textUnit("hello\nworld");
-    EXPECT_EQ(single->FByteMode, bmSingleByte);
-    EXPECT_EQ(single->FCols, 5);
+    EXPECT_EQ(single->byteMode(), bmSingleByte);
+    EXPECT_EQ(single->cols(), 5);
     EXPECT_EQ(single->GetLines(), (QList<QByteArray>{"hello", "world"}));
 
     auto aligned = textUnit("a\xd6\xd0");
-    EXPECT_EQ(aligned->FByteMode, bmDoubleByte);
-    EXPECT_EQ(aligned->FCols, 2);
+    EXPECT_EQ(aligned->byteMode(), bmDoubleByte);
+    EXPECT_EQ(aligned->cols(), 2);
     EXPECT_EQ(aligned->CellText(0, 0), QByteArray("a "));
     EXPECT_EQ(aligned->CellText(0, 1), QByteArray("\xd6\xd0"));
 
@@ -272,7 +272,7 @@ TEST(TextImport, ModeIsDecidedOnceAndOnlyUndecidedUnitsAreAligned) {
     EXPECT_EQ(preset->CellText(0, 1), QByteArray("\xd0"));
 
     auto edge = textUnit("a\x80z");
-    EXPECT_EQ(edge->FByteMode, bmSingleByte);
+    EXPECT_EQ(edge->byteMode(), bmSingleByte);
 }
 
 TEST(TextImport, HighByteBeyondTheKeptLinesStillMakesTheUnitDoubleByte) {
@@ -281,9 +281,9 @@ TEST(TextImport, HighByteBeyondTheKeptLinesStillMakesTheUnitDoubleByte) {
         text += "line\n";
     text += "\xb0\xa1";
     auto unit = textUnit(text);
-    EXPECT_EQ(unit->FByteMode, bmDoubleByte);
-    EXPECT_EQ(unit->FRows, 80);
-    EXPECT_EQ(unit->FCols, 2);
+    EXPECT_EQ(unit->byteMode(), bmDoubleByte);
+    EXPECT_EQ(unit->rows(), 80);
+    EXPECT_EQ(unit->cols(), 2);
 }
 
 TEST(TextImport, LinesPastTheGridStillCountForTheWidth) {
@@ -302,8 +302,8 @@ TEST(TextImport, LinesPastTheGridStillCountForTheWidth) {
     };
     for (const Case c : {Case{bmAuto, 4}, Case{bmSingleByte, 6}, Case{bmDoubleByte, 3}}) {
         auto unit = textUnit(text, c.mode);
-        EXPECT_EQ(unit->FCols, c.cols) << int(c.mode);
-        EXPECT_EQ(unit->FRows, 80);
+        EXPECT_EQ(unit->cols(), c.cols) << int(c.mode);
+        EXPECT_EQ(unit->rows(), 80);
         EXPECT_EQ(unit->GetLines().last(), QByteArray("ab"));
     }
 }
@@ -312,23 +312,23 @@ TEST_F(TempFiles, MissingOrEmptyTextFiles) {
     auto unit = freshUnit();
     const QString missing = dir.filePath(QStringLiteral("gone.txt"));
     EXPECT_THROW(unit->LoadFromTextFile(missing), FileError);
-    EXPECT_TRUE(unit->FFileName.isEmpty());
-    EXPECT_EQ(unit->FByteMode, bmAuto);
+    EXPECT_TRUE(unit->fileName().isEmpty());
+    EXPECT_EQ(unit->byteMode(), bmAuto);
     EXPECT_THROW(unit->LoadFromTextFile(dir.path()), FileError) << "a folder is no text";
 
     const QString empty = write(QStringLiteral("empty.txt"), QByteArray());
     unit->LoadFromTextFile(empty);
-    EXPECT_EQ(unit->FFileName, empty);
-    EXPECT_EQ(unit->FCols, 0);
-    EXPECT_EQ(unit->FRows, 0);
-    EXPECT_FALSE(unit->FHasColor);
+    EXPECT_EQ(unit->fileName(), empty);
+    EXPECT_EQ(unit->cols(), 0);
+    EXPECT_EQ(unit->rows(), 0);
+    EXPECT_FALSE(unit->hasColor());
 }
 
 TEST_F(TempFiles, ColourFileIsThePathWithItsLastThreeCharactersReplaced) {
     write(QStringLiteral("page.tclo"), "1\n1\n 0\n*1\n255\n");
     auto unit = freshUnit();
     unit->LoadFromTextFile(write(QStringLiteral("page.text"), "x"));
-    EXPECT_TRUE(unit->FHasColor);
+    EXPECT_TRUE(unit->hasColor());
     EXPECT_EQ(unit->cell(0, 0).FontColor, 255);
 
     // A name shorter than three characters loses all of them.
@@ -339,7 +339,7 @@ TEST_F(TempFiles, ColourFileIsThePathWithItsLastThreeCharactersReplaced) {
     write(QStringLiteral("clo"), "1\n1\n 0\n*1\n66\n");
     shortName->LoadFromTextFile(QStringLiteral("ab"));
     QDir::setCurrent(oldDir);
-    EXPECT_TRUE(shortName->FHasColor);
+    EXPECT_TRUE(shortName->hasColor());
     EXPECT_EQ(shortName->cell(0, 0).FontColor, 66);
 }
 
@@ -348,45 +348,44 @@ TEST_F(TempFiles, ColourFileIsThePathWithItsLastThreeCharactersReplaced) {
 TEST(ColorBitmap, SingleByteTakesOnePixelPerCellFromBothHalves) {
     auto unit = freshUnit(bmSingleByte);
     ASSERT_TRUE(unit->LoadColorBitmap(pictureOf(10, 4, coded)));
-    EXPECT_EQ(unit->FCols, 10);
-    EXPECT_EQ(unit->FRows, 2);
+    EXPECT_EQ(unit->cols(), 10);
+    EXPECT_EQ(unit->rows(), 2);
     EXPECT_EQ(unit->cell(1, 9).FontColor, rgb(9, 1, 7));
     EXPECT_EQ(unit->cell(1, 9).BackColor, rgb(9, 3, 7));
     EXPECT_EQ(unit->cell(0, 0).BackColor, rgb(0, 2, 7));
     EXPECT_EQ(unit->cell(2, 0).FontColor, kGreen);
     EXPECT_EQ(unit->cell(0, 10).FontColor, kGreen);
     unit->SetLines({"abc"});
-    EXPECT_EQ(unit->FCols, 10);
-    EXPECT_EQ(unit->FRows, 2);
+    EXPECT_EQ(unit->cols(), 10);
+    EXPECT_EQ(unit->rows(), 2);
 }
 
 TEST(ColorBitmap, DoubleByteReadsEvenPixelColumns) {
     auto unit = freshUnit(bmDoubleByte);
     ASSERT_TRUE(unit->LoadColorBitmap(pictureOf(20, 4, coded)));
-    EXPECT_EQ(unit->FCols, 10);
+    EXPECT_EQ(unit->cols(), 10);
     EXPECT_EQ(unit->cell(0, 3).FontColor, rgb(6, 0, 7));
     EXPECT_EQ(unit->cell(1, 9).BackColor, rgb(18, 3, 7));
     auto odd = freshUnit(bmDoubleByte);
     ASSERT_TRUE(odd->LoadColorBitmap(pictureOf(7, 2, coded)));
-    EXPECT_EQ(odd->FCols, 4); // 3.5 goes to 4
+    EXPECT_EQ(odd->cols(), 4); // 3.5 goes to 4
     EXPECT_EQ(odd->cell(0, 3).FontColor, rgb(6, 0, 7));
 }
 
 TEST(ColorBitmap, HalfRoundsToEvenAndAMissingBottomRowFails) {
     auto five = freshUnit(bmSingleByte);
     ASSERT_TRUE(five->LoadColorBitmap(pictureOf(3, 5, coded)));
-    EXPECT_EQ(five->FRows, 2);
+    EXPECT_EQ(five->rows(), 2);
     EXPECT_EQ(five->cell(1, 0).BackColor, rgb(0, 3, 7));
 
     auto three = freshUnit(bmSingleByte);
-    three->FCols = 4;
-    three->FRows = 1;
+    three->setExtent(4, 1);
     EXPECT_FALSE(three->LoadColorBitmap(pictureOf(3, 3, coded)));
     EXPECT_EQ(three->cell(0, 2).FontColor, rgb(2, 0, 7)) << "rows before the failure keep their colours";
     EXPECT_EQ(three->cell(0, 2).BackColor, rgb(2, 2, 7));
     EXPECT_EQ(three->cell(1, 0).FontColor, kGreen);
-    EXPECT_EQ(three->FCols, 4);
-    EXPECT_EQ(three->FRows, 1);
+    EXPECT_EQ(three->cols(), 4);
+    EXPECT_EQ(three->rows(), 1);
 
     auto seven = freshUnit(bmSingleByte);
     EXPECT_FALSE(seven->LoadColorBitmap(pictureOf(2, 7, coded)));
@@ -397,20 +396,20 @@ TEST(ColorBitmap, HalfRoundsToEvenAndAMissingBottomRowFails) {
 TEST(ColorBitmap, LargerThanTheGridColoursOnlyTheGrid) {
     auto unit = freshUnit(bmSingleByte);
     ASSERT_TRUE(unit->LoadColorBitmap(pictureOf(300, 250, coded)));
-    EXPECT_EQ(unit->FCols, 200);
-    EXPECT_EQ(unit->FRows, 80);
+    EXPECT_EQ(unit->cols(), 200);
+    EXPECT_EQ(unit->rows(), 80);
     EXPECT_EQ(unit->cell(79, 199).FontColor, rgb(199, 79, 7));
     EXPECT_EQ(unit->cell(79, 199).BackColor, rgb(199, 79 + 125, 7));
 
     auto wide = freshUnit(bmDoubleByte);
     ASSERT_TRUE(wide->LoadColorBitmap(pictureOf(500, 4, coded)));
-    EXPECT_EQ(wide->FCols, 200);
+    EXPECT_EQ(wide->cols(), 200);
     EXPECT_EQ(wide->cell(0, 199).FontColor, rgb(398 & 0xFF, 0, 7));
 
     auto tiny = freshUnit(bmDoubleByte);
     EXPECT_TRUE(tiny->LoadColorBitmap(pictureOf(1, 1, coded)));
-    EXPECT_EQ(tiny->FCols, 0);
-    EXPECT_EQ(tiny->FRows, 0);
+    EXPECT_EQ(tiny->cols(), 0);
+    EXPECT_EQ(tiny->rows(), 0);
     EXPECT_FALSE(tiny->LoadColorBitmap(QImage()));
 }
 
@@ -418,7 +417,7 @@ TEST_F(TempFiles, BitmapLayoutsThatTheReaderAccepts) {
     const auto checker = [](int x, int y) { return (x + y) % 2 ? qRgb(255, 255, 255) : qRgb(0, 0, 0); };
     auto mono = freshUnit(bmSingleByte);
     ASSERT_TRUE(mono->LoadColorFile(write(QStringLiteral("mono.clo"), bmpFile(9, 4, 1, false, checker))));
-    EXPECT_EQ(mono->FCols, 9);
+    EXPECT_EQ(mono->cols(), 9);
     EXPECT_EQ(mono->cell(0, 1).FontColor, 0xFFFFFF);
     EXPECT_EQ(mono->cell(1, 1).BackColor, 0x000000);
 
@@ -434,8 +433,8 @@ TEST_F(TempFiles, BitmapLayoutsThatTheReaderAccepts) {
 
     auto single = freshUnit(bmSingleByte);
     EXPECT_TRUE(single->LoadColorFile(write(QStringLiteral("one.clo"), bmpFile(1, 1, 24, false, coded))));
-    EXPECT_EQ(single->FCols, 1);
-    EXPECT_EQ(single->FRows, 0);
+    EXPECT_EQ(single->cols(), 1);
+    EXPECT_EQ(single->rows(), 0);
 }
 
 TEST_F(TempFiles, BrokenOrHugeBitmapsAreSafe) {
@@ -448,17 +447,17 @@ TEST_F(TempFiles, BrokenOrHugeBitmapsAreSafe) {
     for (const char* name : {"random_bitmap.clo", "random_list.clo"}) {
         auto unit = freshUnit(bmDoubleByte);
         unit->LoadColorFile(kData + QLatin1String(name));
-        EXPECT_LE(unit->FCols, 200);
-        EXPECT_LE(unit->FRows, 80);
-        EXPECT_GE(unit->FCols, 0);
+        EXPECT_LE(unit->cols(), 200);
+        EXPECT_LE(unit->rows(), 80);
+        EXPECT_GE(unit->cols(), 0);
     }
 
     // Far larger than the grid, still within the reader's limit: it colours the grid.
     auto huge = freshUnit(bmSingleByte);
     const QString path = write(QStringLiteral("huge.clo"), bmpFile(2000, 1500, 24, false, coded));
     ASSERT_TRUE(huge->LoadColorFile(path));
-    EXPECT_EQ(huge->FCols, 200);
-    EXPECT_EQ(huge->FRows, 80);
+    EXPECT_EQ(huge->cols(), 200);
+    EXPECT_EQ(huge->rows(), 80);
     EXPECT_EQ(huge->cell(79, 199).BackColor, rgb(199, (750 + 79) & 0xFF, 7));
 
     // A compressed bitmap of a few bytes that would unpack to 20 MB of pixels is no colour picture.
@@ -480,8 +479,8 @@ TEST_F(TempFiles, BrokenOrHugeBitmapsAreSafe) {
     qToLittleEndian<qint32>(100000, liar.data() + 22);
     auto claimed = freshUnit(bmSingleByte);
     claimed->LoadColorFile(write(QStringLiteral("liar.clo"), liar));
-    EXPECT_LE(claimed->FCols, 200);
-    EXPECT_LE(claimed->FRows, 80);
+    EXPECT_LE(claimed->cols(), 200);
+    EXPECT_LE(claimed->rows(), 80);
 }
 
 namespace {
@@ -559,7 +558,7 @@ TEST_F(TempFiles, OnlyABmpIsAColourPicture) {
         EXPECT_FALSE(unit->LoadColorFile(write(name, bytes), &report)) << name.toStdString();
         EXPECT_TRUE(report.colorListFailed) << name.toStdString();
         EXPECT_EQ(unit->cell(0, 0).FontColor, kGreen) << name.toStdString();
-        EXPECT_EQ(unit->FCols, 0) << name.toStdString();
+        EXPECT_EQ(unit->cols(), 0) << name.toStdString();
     }
 
     // The same picture as a BMP colours the cells.
@@ -585,9 +584,9 @@ TEST(ColorList, EntriesColourCellsRowByRow) {
     ASSERT_TRUE(applyList(*unit, "2\r\n3\r\nM0\r\n*1\r\n255\r\n*2\r\n16711680\r\n*3\r\n1\r\n2\r\nnone\r\n*1\r\n-5\r\n",
                           report));
     EXPECT_FALSE(report.colorListFailed);
-    EXPECT_EQ(unit->FRows, 2);
-    EXPECT_EQ(unit->FCols, 3);
-    EXPECT_EQ(unit->FByteMode, bmSingleByte);
+    EXPECT_EQ(unit->rows(), 2);
+    EXPECT_EQ(unit->cols(), 3);
+    EXPECT_EQ(unit->byteMode(), bmSingleByte);
     EXPECT_EQ(unit->cell(0, 0).FontColor, 255);
     EXPECT_EQ(unit->cell(0, 0).BackColor, kWhite);
     EXPECT_EQ(unit->cell(0, 1).FontColor, kGreen);
@@ -603,10 +602,10 @@ TEST(ColorList, ModeDigitTwoSwitchesToDoubleByteAndHalvesTheWidth) {
     auto unit = freshUnit(bmSingleByte);
     ImportReport report;
     ASSERT_TRUE(applyList(*unit, "1\n5\nx2\n", report));
-    EXPECT_EQ(unit->FByteMode, bmDoubleByte);
-    EXPECT_EQ(unit->FCols, 2); // 2.5 goes to 2
+    EXPECT_EQ(unit->byteMode(), bmDoubleByte);
+    EXPECT_EQ(unit->cols(), 2); // 2.5 goes to 2
     ASSERT_TRUE(applyList(*unit, "1\n7\nx9\n", report));
-    EXPECT_EQ(unit->FCols, 4);
+    EXPECT_EQ(unit->cols(), 4);
 }
 
 TEST(ColorList, CountsAreCappedAndNegativeCountsGiveNoEntries) {
@@ -616,17 +615,17 @@ TEST(ColorList, CountsAreCappedAndNegativeCountsGiveNoEntries) {
         list += "*1\n" + QByteArray::number(k) + "\n";
     ImportReport report;
     ASSERT_TRUE(applyList(*big, list, report));
-    EXPECT_EQ(big->FRows, 80);
-    EXPECT_EQ(big->FCols, 200);
+    EXPECT_EQ(big->rows(), 80);
+    EXPECT_EQ(big->cols(), 200);
     EXPECT_EQ(big->cell(79, 199).FontColor, 15999);
 
     auto negative = freshUnit(bmSingleByte);
     ASSERT_TRUE(applyList(*negative, "-3\n-2147483648\n 1\n*1\n5\n", report));
-    EXPECT_EQ(negative->FRows, 0);
-    EXPECT_EQ(negative->FCols, 0);
+    EXPECT_EQ(negative->rows(), 0);
+    EXPECT_EQ(negative->cols(), 0);
     EXPECT_EQ(negative->cell(0, 0).FontColor, kGreen);
     negative->SetLines({"ok"});
-    EXPECT_EQ(negative->FCols, 2);
+    EXPECT_EQ(negative->cols(), 2);
     EXPECT_FALSE(report.colorListFailed);
 }
 
@@ -642,19 +641,18 @@ TEST(ColorList, BadListsFailAndKeepWhatWasColoured) {
     };
     for (const QByteArray& list : bad) {
         auto unit = freshUnit(bmSingleByte);
-        unit->FCols = 6;
-        unit->FRows = 3;
+        unit->setExtent(6, 3);
         ImportReport report;
         EXPECT_FALSE(applyList(*unit, list, report)) << list.constData();
         EXPECT_TRUE(report.colorListFailed);
-        EXPECT_EQ(unit->FCols, 6);
-        EXPECT_EQ(unit->FRows, 3);
+        EXPECT_EQ(unit->cols(), 6);
+        EXPECT_EQ(unit->rows(), 3);
     }
     auto partial = freshUnit(bmSingleByte);
     ImportReport report;
     EXPECT_FALSE(applyList(*partial, "1\n3\n 2\n*1\n44\n*2\nnope\n", report));
     EXPECT_EQ(partial->cell(0, 0).FontColor, 44);
-    EXPECT_EQ(partial->FByteMode, bmDoubleByte) << "the switch made by line 3 stays";
+    EXPECT_EQ(partial->byteMode(), bmDoubleByte) << "the switch made by line 3 stays";
 }
 
 TEST(ColorList, EndOfFileByteAndReadErrors) {
@@ -677,7 +675,7 @@ TEST_F(TempFiles, BadListDuringImportStillPlacesTheText) {
     auto unit = freshUnit();
     const ImportReport report = unit->LoadFromTextFile(write(QStringLiteral("page.txt"), "abc\n"));
     EXPECT_TRUE(report.colorListFailed);
-    EXPECT_FALSE(unit->FHasColor);
+    EXPECT_FALSE(unit->hasColor());
     EXPECT_EQ(unit->GetLines(), QList<QByteArray>{"abc"});
 
     ImportReport missing;
@@ -691,9 +689,9 @@ TEST(TextImport, GbkPageWithColourList) {
     auto unit = freshUnit();
     const ImportReport report = unit->LoadFromTextFile(kData + QStringLiteral("gbk_page.txt"));
     EXPECT_FALSE(report.colorListFailed);
-    EXPECT_TRUE(unit->FHasColor);
-    EXPECT_EQ(unit->FByteMode, bmDoubleByte);
-    EXPECT_EQ(unit->FRows, 5);
+    EXPECT_TRUE(unit->hasColor());
+    EXPECT_EQ(unit->byteMode(), bmDoubleByte);
+    EXPECT_EQ(unit->rows(), 5);
     EXPECT_EQ(unit->CellText(0, 3), QByteArray("\xca\xc0")); // 世
     EXPECT_EQ(unit->CellText(1, 0), QByteArray("a "));
     EXPECT_EQ(unit->cell(0, 0).FontColor, 0x0000FF);
@@ -703,15 +701,15 @@ TEST(TextImport, GbkPageWithColourList) {
 TEST(TextImport, ChineseFileNameAndRandomBytes) {
     auto unit = freshUnit();
     unit->LoadFromTextFile(kData + QStringLiteral("中文 页面.txt"));
-    EXPECT_TRUE(unit->FHasColor);
-    EXPECT_EQ(unit->FByteMode, bmDoubleByte);
-    EXPECT_EQ(unit->FCols, 5);
+    EXPECT_TRUE(unit->hasColor());
+    EXPECT_EQ(unit->byteMode(), bmDoubleByte);
+    EXPECT_EQ(unit->cols(), 5);
     EXPECT_EQ(unit->cell(0, 1).BackColor, 0);
     EXPECT_EQ(unit->cell(0, 2).BackColor, 0xFF0000);
 
     auto noise = freshUnit();
     noise->LoadFromTextFile(kData + QStringLiteral("random.txt"));
-    EXPECT_LE(noise->FRows, 80);
-    EXPECT_LE(noise->FCols, 100);
-    EXPECT_EQ(noise->Height, noise->FRows * 12 + 23);
+    EXPECT_LE(noise->rows(), 80);
+    EXPECT_LE(noise->cols(), 100);
+    EXPECT_EQ(noise->height(), noise->rows() * 12 + 23);
 }

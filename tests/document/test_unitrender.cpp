@@ -1,11 +1,13 @@
 #include "ansiimage.h"
 #include "glyphcache.h"
+#include "unitrender.h"
 
 #include <QGuiApplication>
 
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <map>
 #include <tuple>
 
 using namespace quillet;
@@ -46,19 +48,33 @@ constexpr QRgb kInk = 0xFFFF0000;
 
 std::unique_ptr<TAnsiImage> makeUnit(std::uint8_t mode, int cols, int rows) {
     auto unit = std::make_unique<TAnsiImage>();
-    unit->FByteMode = mode;
+    unit->setByteMode(mode);
     unit->SetBackColor(kBackT);
     unit->SetFontColor(kFontT);
-    unit->FPageColor = kPageT;
+    unit->setPageColor(kPageT);
     unit->Clear();
-    unit->FCols = cols;
-    unit->FRows = rows;
+    unit->setExtent(cols, rows);
     unit->FitSize();
     return unit;
 }
 
+// The picture last drawn for each unit (by address), drawn over by the next render as a view's is.
+std::map<const TAnsiImage*, QImage>& drawnPictures() {
+    static std::map<const TAnsiImage*, QImage> pictures;
+    return pictures;
+}
+
+void render(const TAnsiImage& unit) {
+    PrepareGlyphs(unit, GlyphCache::instance());
+    RenderUnit(unit, GlyphCache::instance(), drawnPictures()[&unit]);
+}
+
+const QImage& pictureOf(const TAnsiImage& unit) {
+    return drawnPictures()[&unit];
+}
+
 QRgb px(const TAnsiImage& unit, int x, int y) {
-    return unit.Picture.pixel(x, y);
+    return pictureOf(unit).pixel(x, y);
 }
 
 // Number of separate runs of `colour` down column x.
@@ -80,8 +96,8 @@ QPoint cellOrigin(const TAnsiImage& unit, int row, int col) {
 
 // Calls f(x, y) for every pixel of the text area outside the given rectangle.
 void forOutside(const TAnsiImage& unit, const QRect& box, const std::function<void(int, int)>& f) {
-    const int textRight = unit.Width - 21;
-    const int textBottom = unit.Height - 11;
+    const int textRight = unit.width() - 21;
+    const int textBottom = unit.height() - 11;
     for (int y = 11; y < textBottom; ++y)
         for (int x = 21; x < textRight; ++x)
             if (!box.contains(x, y)) f(x, y);
@@ -104,26 +120,26 @@ std::unique_ptr<TAnsiImage> oneCell(std::uint8_t mode, std::uint8_t first, std::
     auto unit = makeUnit(mode, 3, 3);
     for (int r = 0; r < 3; ++r)
         for (int j = 0; j < 3; ++j) {
-            TAnsiCell& c = unit->cell(r, j);
+            TAnsiCell& c = unit->editCell(r, j);
             c.Chars[0] = mode == bmDoubleByte ? 0 : 0x20; // double-byte cells starting with 0 draw nothing
             c.Chars[1] = 0x20;
         }
-    TAnsiCell& c = unit->cell(1, 1);
+    TAnsiCell& c = unit->editCell(1, 1);
     c.Chars[0] = first;
     c.Chars[1] = second;
     c.FontColor = kInkT;
     c.BackColor = kCellBackT;
-    unit->Render();
+    render(*unit);
     return unit;
 }
 
 TEST(UnitFrame, EmptyUnitIsFrameWithOneHoleEachSide) {
     auto unit = makeUnit(bmDoubleByte, 0, 0);
-    unit->Render();
-    ASSERT_EQ(unit->Picture.size(), QSize(44, 23));
-    EXPECT_EQ(unit->Picture.format(), QImage::Format_RGB32);
-    EXPECT_EQ(runsDown(unit->Picture, 10, kWhite), 1);
-    EXPECT_EQ(runsDown(unit->Picture, 44 - 10, kWhite), 1);
+    render(*unit);
+    ASSERT_EQ(pictureOf(*unit).size(), QSize(44, 23));
+    EXPECT_EQ(pictureOf(*unit).format(), QImage::Format_RGB32);
+    EXPECT_EQ(runsDown(pictureOf(*unit), 10, kWhite), 1);
+    EXPECT_EQ(runsDown(pictureOf(*unit), 44 - 10, kWhite), 1);
     EXPECT_EQ(px(*unit, 10, 14), kWhite);
     // Bands: outline rows 0 and 22, page colour above and below the one background row.
     EXPECT_EQ(px(*unit, 22, 0), kBlack);
@@ -139,8 +155,8 @@ TEST(UnitFrame, FullUnitGeometryInBothModes) {
     for (auto [mode, cols] : {std::pair{bmDoubleByte, 100}, std::pair{bmSingleByte, 200}}) {
         SCOPED_TRACE(int(mode));
         auto unit = makeUnit(mode, cols, 80);
-        unit->Render();
-        const QImage& img = unit->Picture;
+        render(*unit);
+        const QImage& img = pictureOf(*unit);
         ASSERT_EQ(img.size(), QSize(1244, 983));
         // 36 holes per side, the last (k = 35, from y = 987) lies wholly below the edge.
         for (int x : {10, 1244 - 10}) {
@@ -174,9 +190,9 @@ TEST(UnitFrame, FullUnitGeometryInBothModes) {
 
 TEST(UnitFrame, HolesAreRedWhenSelectedAndOutlinedInside) {
     auto unit = makeUnit(bmDoubleByte, 2, 2); // height 47: the second hole is cut off at the bottom
-    unit->FSelected = true;
-    unit->Render();
-    const QImage& img = unit->Picture;
+    unit->setSelected(true);
+    render(*unit);
+    const QImage& img = pictureOf(*unit);
     ASSERT_EQ(img.size(), QSize(68, 47));
     for (int left : {3, 68 - 17}) {
         int filled = 0;
@@ -192,10 +208,10 @@ TEST(UnitFrame, HolesAreRedWhenSelectedAndOutlinedInside) {
         EXPECT_EQ(img.pixel(left + 7, 28 + 14), kRed) << "cut-off hole still drawn";
         EXPECT_EQ(img.pixel(left - 1, 14), kBlack);
     }
-    unit->FSelected = false;
-    unit->Render();
-    EXPECT_EQ(unit->Picture.pixel(10, 14), kWhite);
-    EXPECT_EQ(unit->Picture.pixel(68 - 10, 14), kWhite);
+    unit->setSelected(false);
+    render(*unit);
+    EXPECT_EQ(pictureOf(*unit).pixel(10, 14), kWhite);
+    EXPECT_EQ(pictureOf(*unit).pixel(68 - 10, 14), kWhite);
 }
 
 TEST(UnitRender, BlankCellShowsItsBackgroundUnderItsBoxOnly) {
@@ -210,10 +226,10 @@ TEST(UnitRender, BlankCellShowsItsBackgroundUnderItsBoxOnly) {
 TEST(UnitRender, EachSingleByteCellHasItsOwnColours) {
     auto unit = makeUnit(bmSingleByte, 5, 1);
     for (int j = 0; j < 5; ++j)
-        unit->cell(0, j).BackColor = 0x101010 * (j + 1);
-    unit->cell(0, 3).Chars[1] = 'W';
-    unit->cell(0, 3).FontColor = kInkT;
-    unit->Render();
+        unit->editCell(0, j).BackColor = 0x101010 * (j + 1);
+    unit->editCell(0, 3).Chars[1] = 'W';
+    unit->editCell(0, 3).FontColor = kInkT;
+    render(*unit);
     for (int j = 0; j < 5; ++j) {
         const QRgb back = 0xFF000000u | 0x101010u * static_cast<unsigned>(j + 1);
         for (int x = 0; x < 6; ++x)
@@ -259,11 +275,11 @@ TEST(UnitRender, GbkPairIsOneGlyph) {
 
     // Not the same as its two bytes drawn apart (each alone is a lone lead byte).
     auto apart = makeUnit(bmSingleByte, 4, 3);
-    apart->cell(1, 2).Chars[1] = 0xD6;
-    apart->cell(1, 3).Chars[1] = 0xD0;
+    apart->editCell(1, 2).Chars[1] = 0xD6;
+    apart->editCell(1, 3).Chars[1] = 0xD0;
     for (int j : {2, 3})
-        apart->cell(1, j).FontColor = kInkT;
-    apart->Render();
+        apart->editCell(1, j).FontColor = kInkT;
+    render(*apart);
     QString halves;
     const QString left = inkOf(*apart, 1, 2, kInk);
     const QString right = inkOf(*apart, 1, 3, kInk);
@@ -333,12 +349,12 @@ TEST(UnitRender, GlyphsMadeTogetherMatchGlyphsMadeAlone) {
         return std::pair{static_cast<std::uint8_t>(0xB0 + i / 94), static_cast<std::uint8_t>(0xA1 + i % 94)};
     };
     for (int i = 0; i < 300; ++i) {
-        TAnsiCell& c = unit->cell(i / 20, i % 20);
+        TAnsiCell& c = unit->editCell(i / 20, i % 20);
         std::tie(c.Chars[0], c.Chars[1]) = pairAt(i);
         c.FontColor = kInkT;
     }
     GlyphCache::instance().clear();
-    unit->Render();
+    render(*unit);
     EXPECT_EQ(GlyphCache::instance().size(), 300);
     for (int i : {0, 1, 93, 94, 255, 256, 257, 299}) {
         const QString together = inkOf(*unit, i / 20, i % 20, kInk);
@@ -351,34 +367,32 @@ TEST(UnitRender, GlyphsMadeTogetherMatchGlyphsMadeAlone) {
 
 TEST(UnitRender, SharedPictureIsNotRedrawnInPlace) {
     auto unit = makeUnit(bmDoubleByte, 4, 4);
-    unit->Render();
-    const QImage shown = unit->Picture;
-    unit->FSelected = true;
-    unit->Render();
+    render(*unit);
+    const QImage shown = pictureOf(*unit);
+    unit->setSelected(true);
+    render(*unit);
     EXPECT_EQ(shown.pixel(10, 14), kWhite);
-    EXPECT_EQ(unit->Picture.pixel(10, 14), kRed);
+    EXPECT_EQ(pictureOf(*unit).pixel(10, 14), kRed);
 
-    unit->FCols = 10;
+    unit->setExtent(10, unit->rows());
     unit->FitSize();
-    unit->Render();
-    EXPECT_EQ(unit->Picture.size(), QSize(164, 71));
+    render(*unit);
+    EXPECT_EQ(pictureOf(*unit).size(), QSize(164, 71));
 }
 
 TEST(UnitRender, ExtentLargerThanPictureIsCutToThePicture) {
     auto unit = makeUnit(bmDoubleByte, 0, 0);
-    unit->FCols = 200;
-    unit->FRows = 80;
-    unit->Render();
-    ASSERT_EQ(unit->Picture.size(), QSize(44, 23));
-    EXPECT_EQ(unit->Picture.pixel(10, 14), kWhite);
+    unit->setExtent(200, 80);
+    render(*unit);
+    ASSERT_EQ(pictureOf(*unit).size(), QSize(44, 23));
+    EXPECT_EQ(pictureOf(*unit).pixel(10, 14), kWhite);
 }
 
 TEST(UnitRender, PictureTooSmallForAFrameIsBlack) {
     auto unit = makeUnit(bmDoubleByte, 1, 1);
-    unit->Width = 30;
-    unit->Height = 5;
-    unit->Render();
-    ASSERT_EQ(unit->Picture.size(), QSize(30, 5));
+    unit->setSize(30, 5);
+    render(*unit);
+    ASSERT_EQ(pictureOf(*unit).size(), QSize(30, 5));
     for (int y = 0; y < 5; ++y)
         for (int x = 0; x < 30; ++x)
             ASSERT_EQ(px(*unit, x, y), kBlack);
@@ -386,8 +400,8 @@ TEST(UnitRender, PictureTooSmallForAFrameIsBlack) {
 
 TEST(UnitRender, SystemColoursUseTheirLowBits) {
     auto unit = makeUnit(bmDoubleByte, 1, 1);
-    unit->cell(0, 0).BackColor = static_cast<TColor>(0x80FF8040);
-    unit->Render();
+    unit->editCell(0, 0).BackColor = static_cast<TColor>(0x80FF8040);
+    render(*unit);
     EXPECT_EQ(px(*unit, 21, 11), kCellBack);
 }
 

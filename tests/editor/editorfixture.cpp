@@ -57,7 +57,7 @@ QString EditorFixture::animationFile(const QString& name, int records) const {
     QByteArray bytes;
     for (int k = 0; k < records; ++k) {
         TAnsiImage unit;
-        unit.FByteMode = bmSingleByte;
+        unit.setByteMode(bmSingleByte);
         unit.Clear();
         unit.SetLines({QByteArray("unit ") + QByteArray::number(k)});
         bytes += unit.SaveToRecord();
@@ -148,10 +148,10 @@ int previewInterval(const TForm_movie& window) {
 
 void selectUnit(const TForm_movie& window, int index) {
     const TFilmPanel& strip = window.document();
-    while (strip.FCurrentIndex != index) {
-        const int before = strip.FCurrentIndex;
+    while (strip.currentIndex() != index) {
+        const int before = strip.currentIndex();
         QTest::keyClick(&filmView(window), index < before ? Qt::Key_Up : Qt::Key_Down);
-        if (strip.FCurrentIndex == before) return;
+        if (strip.currentIndex() == before) return;
     }
 }
 
@@ -172,7 +172,7 @@ QByteArray fileContents(const QString& path) {
 
 QByteArray stripRecords(const TFilmPanel& strip) {
     QByteArray bytes;
-    for (int k = 0; k < strip.FCount; ++k)
+    for (int k = 0; k < strip.count(); ++k)
         bytes += strip.GetUnit(k).SaveToRecord();
     return bytes;
 }

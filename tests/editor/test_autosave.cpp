@@ -151,7 +151,7 @@ void AutoSave::cleanDocumentLeavesNoCopy() {
     EditorFixture f;
     // A page named on the command line leaves the document clean.
     TForm_movie& w = f.start({f.textPage(QStringLiteral("start.txt"))});
-    QCOMPARE(w.document().FCount, 1);
+    QCOMPARE(w.document().count(), 1);
     QVERIFY(!w.isModified());
     autoSaver(w).setInterval(10);
     QTest::qWait(120);
@@ -221,7 +221,7 @@ void AutoSave::unchangedDocumentIsNotWrittenAgain() {
 void AutoSave::nameChangeAloneIsWrittenAgain() {
     QTemporaryDir dir;
     TFilmPanel strip;
-    strip.FDocFileName = dir.path() + QStringLiteral("/film.mmt");
+    strip.SetDocFileName(dir.path() + QStringLiteral("/film.mmt"));
     AutoSaver saver(
         strip, [] { return true; }, dir.path() + QStringLiteral("/recovery"));
     QVERIFY(saver.start());
@@ -233,10 +233,10 @@ void AutoSave::nameChangeAloneIsWrittenAgain() {
     marker.close();
     QVERIFY(saver.saveNow());
     QCOMPARE(fileContents(copy), QByteArray("marker")); // unchanged: not written again
-    strip.FDocFileName = dir.path() + QStringLiteral("/其他.mmt");
+    strip.SetDocFileName(dir.path() + QStringLiteral("/其他.mmt"));
     QVERIFY(saver.saveNow());
     QCOMPARE(fileContents(copy), stripRecords(strip));
-    QCOMPARE(QString::fromUtf8(fileContents(saver.namePath())), strip.FDocFileName);
+    QCOMPARE(QString::fromUtf8(fileContents(saver.namePath())), strip.docFileName());
 }
 
 void AutoSave::copyNeverReplacesTheDocument() {
@@ -291,10 +291,10 @@ void AutoSave::startOffersLeftoverAndYesRestoresIt() {
     const QString asked = f.prompts.shown(QStringLiteral("confirm")).first();
     QVERIFY(asked.startsWith(kRecoveryQuestion));
     QVERIFY(asked.contains(name));
-    QCOMPARE(w.document().FCount, 3);
+    QCOMPARE(w.document().count(), 3);
     QCOMPARE(stripRecords(w.document()), planted);
     QVERIFY(w.isModified());
-    QCOMPARE(w.document().FDocFileName, name);
+    QCOMPARE(w.document().docFileName(), name);
     QCOMPARE(f.status0(), QStringLiteral("单元：3/3"));
     QVERIFY(action(w, "TB_save").isEnabled());
     // The leftover went only after this run's own copy took its place.
@@ -306,7 +306,7 @@ void AutoSave::startOffersLeftoverAndYesRestoresIt() {
     plantLeftover(g, QStringLiteral("nameless"), 1, QString());
     g.prompts.confirms << true;
     TForm_movie& v = g.start();
-    QCOMPARE(v.document().FDocFileName, g.defaultDocument());
+    QCOMPARE(v.document().docFileName(), g.defaultDocument());
     QCOMPARE(statusBar(v).bsSkinStatusPanel_4->text(), QStringLiteral("new.mmt"));
     QVERIFY(v.isModified());
     QVERIFY(g.prompts.allAnswered());
@@ -325,14 +325,14 @@ void AutoSave::startWithLeftoverAnsweredNoDeletesIt() {
     QCOMPARE(asked.size(), 2);
     QVERIFY(asked[0].contains(QStringLiteral("/new.mmt")));
     QVERIFY(asked[1].contains(QStringLiteral("/old.mmt")));
-    QCOMPARE(w.document().FCount, 1);
+    QCOMPARE(w.document().count(), 1);
     QCOMPARE(leftovers(f), QStringList{QFileInfo(autoSaver(w).copyPath()).fileName()});
 
     EditorFixture g;
     plantLeftover(g, QStringLiteral("unwanted"), 2, QStringLiteral("/x.mmt"));
     g.prompts.confirms << false;
     TForm_movie& v = g.start();
-    QCOMPARE(v.document().FCount, 0);
+    QCOMPARE(v.document().count(), 0);
     QVERIFY(!v.isModified());
     QVERIFY(leftovers(g).isEmpty());
     QVERIFY(QDir(g.recoveryDir()).entryList(QDir::Files).filter(QStringLiteral("unwanted")).isEmpty());
@@ -347,7 +347,7 @@ void AutoSave::leftoversOfLiveRunsAreNotOffered() {
     QVERIFY(alive.tryLock(0));
     TForm_movie& w = f.start();
     QVERIFY(f.prompts.log.isEmpty());
-    QCOMPARE(w.document().FCount, 0);
+    QCOMPARE(w.document().count(), 0);
     QVERIFY(QFileInfo::exists(f.recoveryDir() + QStringLiteral("quillet-autosave-alive.mmt")));
 
     // Two editors in one folder: each keeps its own copy and neither takes the other's.

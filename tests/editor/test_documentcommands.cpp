@@ -101,8 +101,8 @@ void DocumentCommands::addAppendsAndMarksModified() {
     EditorFixture f;
     TForm_movie& w = f.start();
     f.addPages(2, 4);
-    QCOMPARE(w.document().FCount, 2);
-    QCOMPARE(w.document().FCurrentIndex, 1);
+    QCOMPARE(w.document().count(), 2);
+    QCOMPARE(w.document().currentIndex(), 1);
     QVERIFY(w.isModified());
     QCOMPARE(f.status0(), QStringLiteral("单元：2/2"));
     QCOMPARE(f.status1(), QStringLiteral("尺寸：10×4"));
@@ -115,7 +115,7 @@ void DocumentCommands::addAppendsAndMarksModified() {
     selectUnit(w, 0);
     f.addPages(1);
     QCOMPARE(f.prompts.openCalls.last().proposed, f.programDir() + QStringLiteral("pages/page1.txt"));
-    QCOMPARE(w.document().FCurrentIndex, 2);
+    QCOMPARE(w.document().currentIndex(), 2);
     QCOMPARE(f.status0(), QStringLiteral("单元：3/3"));
     QVERIFY(f.prompts.allAnswered());
 }
@@ -124,12 +124,12 @@ void DocumentCommands::addAtTheLimitShowsNoDialog() {
     EditorFixture f;
     TForm_movie& w = f.start();
     f.addPages(TFilmPanel::kMaxUnits, 1);
-    QCOMPARE(w.document().FCount, 50);
+    QCOMPARE(w.document().count(), 50);
     QCOMPARE(f.status0(), QStringLiteral("单元：50/50"));
     f.prompts.clearLog();
     trigger(w, "TB_AddImg");
     QCOMPARE(f.prompts.log, QStringList{QStringLiteral("message: 已到达单元数上限")});
-    QCOMPARE(w.document().FCount, 50);
+    QCOMPARE(w.document().count(), 50);
     QVERIFY(f.prompts.allAnswered());
 }
 
@@ -140,7 +140,7 @@ void DocumentCommands::addReportsMissingFilesAndBadColourLists() {
     trigger(w, "TB_AddImg");
     trigger(w, "TB_AddImg");
     QCOMPARE(f.prompts.shown("message"), QStringList{QStringLiteral("文件不存在")});
-    QCOMPARE(w.document().FCount, 0);
+    QCOMPARE(w.document().count(), 0);
     QVERIFY(!w.isModified());
 
     const QString page = f.textPage(QStringLiteral("coloured.txt"));
@@ -148,7 +148,7 @@ void DocumentCommands::addReportsMissingFilesAndBadColourLists() {
     f.prompts.openNames << page;
     trigger(w, "TB_AddImg");
     QCOMPARE(f.prompts.shown("message").last(), QStringLiteral("FileOpenError!"));
-    QCOMPARE(w.document().FCount, 1);
+    QCOMPARE(w.document().count(), 1);
     QVERIFY(f.prompts.allAnswered());
 }
 
@@ -162,7 +162,7 @@ void DocumentCommands::addOfAFolderOrUnreadableTextLeavesTheDocument() {
     f.prompts.openNames << folder;
     trigger(w, "TB_AddImg");
     QCOMPARE(f.prompts.shown("message"), QStringList{QStringLiteral("文件不存在")});
-    QCOMPARE(w.document().FCount, 1);
+    QCOMPARE(w.document().count(), 1);
     QVERIFY(!w.isModified());
     QVERIFY(f.prompts.allAnswered());
 }
@@ -177,7 +177,7 @@ void DocumentCommands::deleteAsksAndLeavesAnEmptyDocument() {
     f.saveAs(QStringLiteral("saved.mmt"));
     f.prompts.confirms << false;
     trigger(w, "TB_delect");
-    QCOMPARE(w.document().FCount, 2);
+    QCOMPARE(w.document().count(), 2);
     QVERIFY(!w.isModified());
 
     f.prompts.confirms << true << true;
@@ -213,19 +213,19 @@ void DocumentCommands::moveAtBothEndsAndInTheMiddle() {
 
     f.saveAs(QStringLiteral("saved2.mmt"));
     trigger(w, "TB_up");
-    QCOMPARE(strip.FCurrentIndex, 1);
+    QCOMPARE(strip.currentIndex(), 1);
     QCOMPARE(strip.GetUnit(1).GetLines(), QList<QByteArray>{"aaaaaaaaaa"});
-    QCOMPARE(strip.GetUnit(1).FFileName, f.programDir() + QStringLiteral("pages/page2.txt"));
+    QCOMPARE(strip.GetUnit(1).fileName(), f.programDir() + QStringLiteral("pages/page2.txt"));
     QCOMPARE(f.status0(), QStringLiteral("单元：2/3"));
     QVERIFY(w.isModified());
-    QVERIFY(strip.GetUnit(1).Top > strip.GetUnit(0).Top);
+    QVERIFY(strip.GetUnit(1).top() > strip.GetUnit(0).top());
 
     trigger(w, "TB_up");
-    QCOMPARE(strip.FCurrentIndex, 0);
+    QCOMPARE(strip.currentIndex(), 0);
     f.saveAs(QStringLiteral("saved3.mmt"));
     trigger(w, "TB_up");
     QCOMPARE(f.prompts.shown("message").last(), QStringLiteral("已经最顶"));
-    QCOMPARE(strip.GetUnit(0).FFileName, f.programDir() + QStringLiteral("pages/page2.txt"));
+    QCOMPARE(strip.GetUnit(0).fileName(), f.programDir() + QStringLiteral("pages/page2.txt"));
     QVERIFY(w.isModified());
 }
 
@@ -252,8 +252,8 @@ void DocumentCommands::newAndOpenAskNothingWhenCleanOrEmpty() {
     QCOMPARE(f.prompts.openCalls.last().title, QStringLiteral("打开文件"));
 
     trigger(w, "TB_New");
-    QCOMPARE(w.document().FCount, 0);
-    QCOMPARE(w.document().FDocFileName, f.defaultDocument());
+    QCOMPARE(w.document().count(), 0);
+    QCOMPARE(w.document().docFileName(), f.defaultDocument());
     QCOMPARE(f.status0(), QStringLiteral("单元：0/0"));
     QVERIFY(!w.isModified());
     QVERIFY(f.prompts.allAnswered());
@@ -334,10 +334,10 @@ void DocumentCommands::saveQuestionKeepsTheDocumentUntilAnotherReplacesIt() {
 
     const bool isNew = command == QLatin1String("new");
     const int count = replaced ? (isNew ? 0 : 3) : 2;
-    QCOMPARE(w.document().FCount, count);
+    QCOMPARE(w.document().count(), count);
     QCOMPARE(f.status0(), QStringLiteral("单元：%1/%1").arg(count));
     const QString name = replaced ? (isNew ? f.defaultDocument() : other) : (wasSaved ? saved : f.defaultDocument());
-    QCOMPARE(w.document().FDocFileName, name);
+    QCOMPARE(w.document().docFileName(), name);
     QCOMPARE(w.isModified(), modified);
     QCOMPARE(QFileInfo::exists(autoSaver(w).copyPath()), modified);
     QVERIFY(f.prompts.allAnswered());
@@ -351,7 +351,7 @@ void DocumentCommands::saveQuestionYesWithANameSavesWithoutDialog() {
     f.prompts.saveNames << target;
     trigger(w, "TB_save");
     QVERIFY(!w.isModified());
-    QCOMPARE(w.document().FDocFileName, target);
+    QCOMPARE(w.document().docFileName(), target);
 
     f.addPages(1);
     f.prompts.clearLog();
@@ -362,7 +362,7 @@ void DocumentCommands::saveQuestionYesWithANameSavesWithoutDialog() {
                                          QStringLiteral("open: 动画文本(mmt) (*.mmt)")}));
     QCOMPARE(contents(target).size(), 2 * kRecordSize);
     QVERIFY(!w.isModified());
-    QCOMPARE(w.document().FCount, 2);
+    QCOMPARE(w.document().count(), 2);
     QVERIFY(f.prompts.allAnswered());
 }
 
@@ -379,7 +379,7 @@ void DocumentCommands::emptiedDocumentIsLeftWithoutQuestion() {
     f.prompts.openNames << film;
     trigger(w, "TB_open");
     QCOMPARE(f.prompts.shown("confirm"), QStringList());
-    QCOMPARE(w.document().FCount, 2);
+    QCOMPARE(w.document().count(), 2);
     QVERIFY(!w.isModified());
     QVERIFY(f.prompts.allAnswered());
 }
@@ -395,14 +395,14 @@ void DocumentCommands::saveAsksBeforeOverwritingOnce() {
     QCOMPARE(f.prompts.shown("confirm"), QStringList{target + QStringLiteral("已经存在，是否覆盖它？")});
     QCOMPARE(contents(target), QByteArray("old bytes"));
     QVERIFY(w.isModified());
-    QCOMPARE(w.document().FDocFileName, f.defaultDocument());
+    QCOMPARE(w.document().docFileName(), f.defaultDocument());
 
     f.prompts.saveNames << target;
     f.prompts.confirms << true;
     trigger(w, "TB_save");
     QCOMPARE(contents(target).size(), kRecordSize);
     QVERIFY(!w.isModified());
-    QCOMPARE(w.document().FDocFileName, target);
+    QCOMPARE(w.document().docFileName(), target);
     QCOMPARE(statusBar(w).bsSkinStatusPanel_4->text().right(7), QStringLiteral("old.mmt"));
     QVERIFY(f.prompts.allAnswered());
 }
@@ -416,7 +416,7 @@ void DocumentCommands::saveFailureKeepsTheDocumentModified() {
     QCOMPARE(f.prompts.shown("critical").size(), 1);
     QVERIFY(f.prompts.shown("critical").first().contains(QStringLiteral("no such folder/film.mmt")));
     QVERIFY(w.isModified());
-    QCOMPARE(w.document().FDocFileName, f.defaultDocument());
+    QCOMPARE(w.document().docFileName(), f.defaultDocument());
 
     // At the save question a failed save stops the command: the document's file was saved in a
     // folder that is gone since.
@@ -427,8 +427,8 @@ void DocumentCommands::saveFailureKeepsTheDocumentModified() {
     f.prompts.questions << Prompts::Answer::Yes;
     trigger(w, "TB_New");
     QCOMPARE(f.prompts.shown("critical").size(), 2);
-    QCOMPARE(w.document().FCount, 2);
-    QCOMPARE(w.document().FDocFileName, gone);
+    QCOMPARE(w.document().count(), 2);
+    QCOMPARE(w.document().docFileName(), gone);
     QVERIFY(w.isModified());
     QVERIFY(f.prompts.allAnswered());
 }
@@ -448,7 +448,7 @@ void DocumentCommands::saveOverAnEntryThatIsNoFileIsRefused() {
     QCOMPARE(::lstat(QFile::encodeName(pipe).constData(), &info), 0);
     QVERIFY(S_ISFIFO(info.st_mode));
     QVERIFY(w.isModified());
-    QCOMPARE(w.document().FDocFileName, f.defaultDocument());
+    QCOMPARE(w.document().docFileName(), f.defaultDocument());
     QVERIFY(f.prompts.allAnswered());
 }
 
@@ -461,8 +461,8 @@ void DocumentCommands::openReadsEmptyLongAndRandomFiles() {
     const QString empty = f.writeFile(QStringLiteral("empty.mmt"), QByteArray());
     f.prompts.openNames << empty;
     trigger(w, "TB_open");
-    QCOMPARE(w.document().FCount, 0);
-    QCOMPARE(w.document().FDocFileName, empty);
+    QCOMPARE(w.document().count(), 0);
+    QCOMPARE(w.document().docFileName(), empty);
     QCOMPARE(f.status0(), QStringLiteral("单元：0/0"));
     QVERIFY(!action(w, "TB_save").isEnabled());
     QVERIFY(f.prompts.shown("message").isEmpty());
@@ -470,7 +470,7 @@ void DocumentCommands::openReadsEmptyLongAndRandomFiles() {
     const QString longFile = f.animationFile(QStringLiteral("long.mmt"), 51);
     f.prompts.openNames << longFile;
     trigger(w, "TB_open");
-    QCOMPARE(w.document().FCount, 50);
+    QCOMPARE(w.document().count(), 50);
     QCOMPARE(f.prompts.shown("message"), QStringList{QStringLiteral("Not all data open!")});
     QCOMPARE(f.status0(), QStringLiteral("单元：50/50"));
     QCOMPARE(optionPanel(w).MemoText->toPlainText().split(QLatin1Char('\n')).first(), QStringLiteral("unit 49"));
@@ -486,7 +486,7 @@ void DocumentCommands::openReadsEmptyLongAndRandomFiles() {
     const QString random = f.writeFile(QStringLiteral("random.mmt"), noise);
     f.prompts.openNames << random;
     trigger(w, "TB_open");
-    QCOMPARE(w.document().FCount, 2);
+    QCOMPARE(w.document().count(), 2);
     QCOMPARE(contents(random), noise);
     QCOMPARE(f.prompts.shown("message").size(), 1);
     QVERIFY(f.prompts.allAnswered());
@@ -508,8 +508,8 @@ void DocumentCommands::openOfAMissingOrReadOnlyFile() {
     f.prompts.openNames << broken;
     trigger(w, "TB_open");
     QCOMPARE(f.prompts.shown("critical").size(), 1);
-    QCOMPARE(w.document().FCount, 2);
-    QCOMPARE(w.document().FDocFileName, saved);
+    QCOMPARE(w.document().count(), 2);
+    QCOMPARE(w.document().docFileName(), saved);
     QVERIFY(!w.isModified());
     QVERIFY(!QFile::exists(missing));
     f.prompts.clearLog();
@@ -519,7 +519,7 @@ void DocumentCommands::openOfAMissingOrReadOnlyFile() {
     QFile::setPermissions(readOnly, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
     f.prompts.openNames << readOnly;
     trigger(w, "TB_open");
-    QCOMPARE(w.document().FCount, 3);
+    QCOMPARE(w.document().count(), 3);
     QCOMPARE(contents(readOnly), before);
     QCOMPARE(f.prompts.shown("critical"), QStringList());
     QVERIFY(f.prompts.allAnswered());
@@ -548,8 +548,8 @@ void DocumentCommands::openOfSomethingShorterThanOneRecordKeepsTheDocument() {
         const QStringList errors = f.prompts.shown(QStringLiteral("critical"));
         QVERIFY2(errors == QStringList{notes + QStringLiteral(": ") + QString::fromUtf8(kNotAnimationText)},
                  qPrintable(route + QStringLiteral(": ") + errors.join(QLatin1Char('|'))));
-        QCOMPARE(w.document().FCount, atStart ? 0 : 2);
-        QCOMPARE(w.document().FDocFileName, f.defaultDocument());
+        QCOMPARE(w.document().count(), atStart ? 0 : 2);
+        QCOMPARE(w.document().docFileName(), f.defaultDocument());
         QCOMPARE(statusBar(w).bsSkinStatusPanel_4->text(), QStringLiteral("new.mmt"));
         QCOMPARE(w.isModified(), !atStart);
         QCOMPARE(QFileInfo::exists(autoSaver(w).copyPath()), !atStart);
@@ -600,7 +600,7 @@ void DocumentCommands::savingOverAPartlyOpenedFileAsksFirst() {
     QCOMPARE(f.prompts.shown(QStringLiteral("message")), QStringList{QStringLiteral("Not all data open!")});
     f.prompts.confirms << true;
     trigger(w, "TB_delect");
-    QCOMPARE(w.document().FCount, 49);
+    QCOMPARE(w.document().count(), 49);
     f.prompts.clearLog();
 
     for (const QChar answer : confirms)
@@ -626,7 +626,7 @@ void DocumentCommands::savingOverAPartlyOpenedFileAsksFirst() {
     const bool saved = longRecords != 51 || copyRecords != 0;
     QCOMPARE(w.isModified(), !saved);
     // The save question's command goes on only after a save.
-    QCOMPARE(w.document().FCount, command == QLatin1String("new") && saved ? 0 : 49);
+    QCOMPARE(w.document().count(), command == QLatin1String("new") && saved ? 0 : 49);
     QVERIFY(f.prompts.allAnswered());
 }
 
@@ -668,8 +668,8 @@ void DocumentCommands::openWithChineseAndBlankPath() {
     const QString name = f.animationFile(QStringLiteral("我的 动画/第 一.mmt"), 2);
     f.prompts.openNames << name;
     trigger(w, "TB_open");
-    QCOMPARE(w.document().FCount, 2);
-    QCOMPARE(w.document().FDocFileName, name);
+    QCOMPARE(w.document().count(), 2);
+    QCOMPARE(w.document().docFileName(), name);
 
     f.addPages(1);
     f.prompts.questions << Prompts::Answer::Yes; // saved under its own name, no dialog
@@ -697,7 +697,7 @@ void DocumentCommands::openOrAddBehindAFolderThatMayNotBeSearched() {
     QCOMPARE(f.prompts.shown("critical"),
              (QStringList{film + QStringLiteral(": ") + denied, page + QStringLiteral(": ") + denied}));
     QCOMPARE(f.prompts.shown("message"), QStringList());
-    QCOMPARE(w.document().FCount, 0);
+    QCOMPARE(w.document().count(), 0);
     QVERIFY(!w.isModified());
     QVERIFY(f.prompts.allAnswered());
 }

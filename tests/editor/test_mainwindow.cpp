@@ -75,7 +75,7 @@ void MainWindow::startsEmptyWithTheDesignedState() {
     QCOMPARE(Run().TempDir, f.programDir() + QStringLiteral("temp"));
     QVERIFY(QFileInfo(Run().TempDir).isDir());
     QCOMPARE(Run().DefaultFileName, QStringLiteral("new.mmt"));
-    QCOMPARE(w.document().FDocFileName, f.defaultDocument());
+    QCOMPARE(w.document().docFileName(), f.defaultDocument());
     QCOMPARE(statusBar(w).bsSkinStatusPanel_4->text(), QStringLiteral("new.mmt"));
     QCOMPARE(f.status0(), QStringLiteral("第0贞"));
     QCOMPARE(f.status1(), QStringLiteral("300X200"));
@@ -212,26 +212,26 @@ void MainWindow::commandLineOpensOnlyExactExtensions() {
         EditorFixture f;
         const QString upper = f.animationFile(QStringLiteral("FILM.MMT"), 2);
         TForm_movie& w = f.start({upper});
-        QCOMPARE(w.document().FCount, 0);
+        QCOMPARE(w.document().count(), 0);
     }
     {
         EditorFixture f;
         f.animationFile(QStringLiteral("a.b/film"), 2);
         TForm_movie& w = f.start({f.programDir() + QStringLiteral("a.b/film")});
-        QCOMPARE(w.document().FCount, 0);
+        QCOMPARE(w.document().count(), 0);
     }
     {
         EditorFixture f;
         TForm_movie& w = f.start({f.programDir() + QStringLiteral("missing.mmt")});
-        QCOMPARE(w.document().FCount, 0);
+        QCOMPARE(w.document().count(), 0);
         QVERIFY(f.prompts.log.isEmpty());
     }
     {
         EditorFixture f;
         const QString film = f.animationFile(QStringLiteral("film.mmt"), 3);
         TForm_movie& w = f.start({film, QStringLiteral("ignored.txt")});
-        QCOMPARE(w.document().FCount, 3);
-        QCOMPARE(w.document().FDocFileName, film);
+        QCOMPARE(w.document().count(), 3);
+        QCOMPARE(w.document().docFileName(), film);
         QCOMPARE(f.status0(), QStringLiteral("单元：3/3"));
         QVERIFY(action(w, "TB_save").isEnabled());
         QVERIFY(!w.isModified());
@@ -242,9 +242,9 @@ void MainWindow::commandLineTextPageKeepsTheDocumentClean() {
     EditorFixture f;
     const QString page = f.textPage(QStringLiteral("page.txt"));
     TForm_movie& w = f.start({page});
-    QCOMPARE(w.document().FCount, 1);
+    QCOMPARE(w.document().count(), 1);
     QCOMPARE(f.status0(), QStringLiteral("单元：1/1"));
-    QCOMPARE(w.document().FDocFileName, f.defaultDocument());
+    QCOMPARE(w.document().docFileName(), f.defaultDocument());
     QVERIFY(!w.isModified());
     QVERIFY(action(w, "TB_delect").isEnabled());
     QVERIFY(optionPanel(w).Box_AImg->isEnabled());
@@ -254,23 +254,23 @@ void MainWindow::droppingFilesActsLikeTheCommands() {
     EditorFixture f;
     TForm_movie& w = f.start();
     dropFile(w, f.textPage(QStringLiteral("dropped.txt")));
-    QCOMPARE(w.document().FCount, 1);
+    QCOMPARE(w.document().count(), 1);
     QVERIFY(w.isModified());
     QCOMPARE(f.status0(), QStringLiteral("单元：1/1"));
 
     dropFile(w, f.writeFile(QStringLiteral("notes.TXT"), "x"));
-    QCOMPARE(w.document().FCount, 1);
+    QCOMPARE(w.document().count(), 1);
 
     // A dropped animation file replaces the document only after the save question.
     const QString film = f.animationFile(QStringLiteral("film.mmt"), 2);
     f.prompts.questions << Prompts::Answer::Yes;
     f.prompts.saveNames << QString();
     dropFile(w, film);
-    QCOMPARE(w.document().FCount, 1);
+    QCOMPARE(w.document().count(), 1);
     f.prompts.questions << Prompts::Answer::No;
     dropFile(w, film);
-    QCOMPARE(w.document().FCount, 2);
-    QCOMPARE(w.document().FDocFileName, film);
+    QCOMPARE(w.document().count(), 2);
+    QCOMPARE(w.document().docFileName(), film);
     QVERIFY(!w.isModified());
     QVERIFY(f.prompts.allAnswered());
 }
@@ -328,16 +328,16 @@ void MainWindow::filmViewClickSelectsTheUnitUnderThePointer() {
     FilmView& view = filmView(w);
     view.verticalScrollBar()->setValue(0);
     const TAnsiImage& first = w.document().GetUnit(0);
-    const QPoint inFirst(first.Left + 30, first.Top + 15);
+    const QPoint inFirst(first.left() + 30, first.top() + 15);
     QCOMPARE(view.unitAt(inFirst), 0);
-    QCOMPARE(view.unitAt(QPoint(first.Left + 30, first.Top - 5)), -1);
+    QCOMPARE(view.unitAt(QPoint(first.left() + 30, first.top() - 5)), -1);
     QTest::mouseClick(view.viewport(), Qt::LeftButton, Qt::NoModifier, inFirst);
-    QCOMPARE(w.document().FCurrentIndex, 0);
+    QCOMPARE(w.document().currentIndex(), 0);
     QCOMPARE(f.status0(), QStringLiteral("单元：1/3"));
-    QVERIFY(first.FSelected);
-    QVERIFY(!w.document().GetUnit(2).FSelected);
+    QVERIFY(first.selected());
+    QVERIFY(!w.document().GetUnit(2).selected());
     // The view's content is the strip.
-    QCOMPARE(view.verticalScrollBar()->maximum(), qMax(0, w.document().Height - view.viewport()->height()));
+    QCOMPARE(view.verticalScrollBar()->maximum(), qMax(0, w.document().height() - view.viewport()->height()));
 }
 
 void MainWindow::helpAndSourceTextGoToTheDesktop() {
@@ -363,7 +363,7 @@ void MainWindow::keysReachTheCommandsButNotOverEditing() {
     auto* speed = new QSpinBox(p.Box_FP);
     speed->setRange(0, 1000);
     speed->show();
-    const QString second = w.document().GetUnit(1).FFileName;
+    const QString second = w.document().GetUnit(1).fileName();
 
     // In every kind of text field, read-only ones too, the unit keys stay with the field.
     for (QWidget* field :
@@ -373,9 +373,9 @@ void MainWindow::keysReachTheCommandsButNotOverEditing() {
              {QKeyCombination(Qt::ControlModifier, Qt::Key_Up), QKeyCombination(Qt::ControlModifier, Qt::Key_Down),
               QKeyCombination(Qt::NoModifier, Qt::Key_Delete)}) {
             QTest::keyClick(field, key.key(), key.keyboardModifiers());
-            QCOMPARE(w.document().FCount, 2);
-            QCOMPARE(w.document().FCurrentIndex, 1);
-            QVERIFY2(w.document().GetUnit(1).FFileName == second, field->metaObject()->className());
+            QCOMPARE(w.document().count(), 2);
+            QCOMPARE(w.document().currentIndex(), 1);
+            QVERIFY2(w.document().GetUnit(1).fileName() == second, field->metaObject()->className());
         }
     }
     QVERIFY(f.prompts.log.isEmpty());
@@ -414,13 +414,13 @@ void MainWindow::keysReachTheCommandsButNotOverEditing() {
     filmView(w).setFocus();
     f.prompts.questions << Prompts::Answer::No;
     QTest::keyClick(&filmView(w), Qt::Key_Up, Qt::ControlModifier);
-    QCOMPARE(w.document().FCurrentIndex, 0);
-    QCOMPARE(w.document().GetUnit(0).FFileName, second);
+    QCOMPARE(w.document().currentIndex(), 0);
+    QCOMPARE(w.document().GetUnit(0).fileName(), second);
     QTest::keyClick(&filmView(w), Qt::Key_Down, Qt::ControlModifier);
-    QCOMPARE(w.document().FCurrentIndex, 1);
+    QCOMPARE(w.document().currentIndex(), 1);
     f.prompts.confirms << true;
     QTest::keyClick(&filmView(w), Qt::Key_Delete);
-    QCOMPARE(w.document().FCount, 1);
+    QCOMPARE(w.document().count(), 1);
     QVERIFY(f.prompts.allAnswered());
 }
 
@@ -441,10 +441,10 @@ void MainWindow::filmViewKeysSelectUnitsAndScrollToThem() {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     QCOMPARE(QApplication::focusWidget(), &view);
 
-    const int last = strip.FCount - 1;
+    const int last = strip.count() - 1;
     const int height = view.viewport()->height();
-    QVERIFY(strip.GetUnit(1).Top - strip.GetUnit(0).Top < height);
-    QVERIFY(strip.Height > 2 * height);
+    QVERIFY(strip.GetUnit(1).top() - strip.GetUnit(0).top() < height);
+    QVERIFY(strip.height() > 2 * height);
     // The unit a key should lead to, from the rule the user sees: one step, the ends, or the
     // farthest unit (at least the neighbour) whose top is within one view height.
     const auto expected = [&](int current, Qt::Key key) {
@@ -463,7 +463,7 @@ void MainWindow::filmViewKeysSelectUnitsAndScrollToThem() {
             const int step = key == Qt::Key_PageDown ? 1 : -1;
             int target = qBound(0, current + step, last);
             for (int j = target + step; j >= 0 && j <= last; j += step) {
-                if (qAbs(strip.GetUnit(j).Top - strip.GetUnit(current).Top) <= height) target = j;
+                if (qAbs(strip.GetUnit(j).top() - strip.GetUnit(current).top()) <= height) target = j;
             }
             return target;
         }
@@ -474,15 +474,15 @@ void MainWindow::filmViewKeysSelectUnitsAndScrollToThem() {
     QRandomGenerator random(20240611);
     for (int n = 0; n < 120; ++n) {
         const Qt::Key key = keys[random.bounded(int(std::size(keys)))];
-        const int want = expected(strip.FCurrentIndex, key);
+        const int want = expected(strip.currentIndex(), key);
         QTest::keyClick(&view, key);
-        QCOMPARE(strip.FCurrentIndex, want);
-        QCOMPARE(f.status0(), QStringLiteral("单元：%1/%2").arg(want + 1).arg(strip.FCount));
+        QCOMPARE(strip.currentIndex(), want);
+        QCOMPARE(f.status0(), QStringLiteral("单元：%1/%2").arg(want + 1).arg(strip.count()));
         for (int j = 0; j <= last; ++j)
-            QCOMPARE(strip.GetUnit(j).FSelected, j == want);
+            QCOMPARE(strip.GetUnit(j).selected(), j == want);
         const TAnsiImage& unit = strip.GetUnit(want);
         const int top = view.verticalScrollBar()->value();
-        QVERIFY2(unit.Top >= top && unit.Top + unit.Height <= top + height, qPrintable(QString::number(n)));
+        QVERIFY2(unit.top() >= top && unit.top() + unit.height() <= top + height, qPrintable(QString::number(n)));
     }
     QVERIFY(f.prompts.log.isEmpty());
 }

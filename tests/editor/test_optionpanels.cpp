@@ -36,8 +36,8 @@ QByteArray exportedBodyColour(EditorFixture& f) {
 }
 
 // A pixel of the band above the text area of a unit's picture.
-QRgb pageBand(const TAnsiImage& unit) {
-    return unit.Picture.pixel(unit.Width / 2, 5);
+QRgb pageBand(const TForm_movie& w, const TAnsiImage& unit) {
+    return filmView(w).pictures().picture(unit).pixel(unit.width() / 2, 5);
 }
 
 void click(QWidget* widget) {
@@ -92,7 +92,7 @@ void OptionPanels::swatchesPickByTagAndCancelChangesNothing() {
     }
     // Picking applies nothing.
     QVERIFY(!w.isModified());
-    QCOMPARE(w.document().FDefaultBackColor, TColor(0xFFFFFF));
+    QCOMPARE(w.document().defaultBackColor(), TColor(0xFFFFFF));
     QVERIFY(f.prompts.allAnswered());
 }
 
@@ -117,8 +117,8 @@ void OptionPanels::pageBackgroundAsTyped() {
     click(p.bsBtnHOK);
 
     QCOMPARE(QColor(p.Lb_Color1->palette().color(QPalette::Window)).rgb(), shown);
-    for (int k = 0; k < w.document().FCount; ++k)
-        QCOMPARE(pageBand(w.document().GetUnit(k)), shown);
+    for (int k = 0; k < w.document().count(); ++k)
+        QCOMPARE(pageBand(w, w.document().GetUnit(k)), shown);
     QCOMPARE(previewPanel(w).PreViewImage->Picture.pixel(0, 0), shown);
     QCOMPARE(previewPanel(w).PreViewImage->Picture.pixel(1023, 767), shown);
     QVERIFY(w.isModified());
@@ -145,7 +145,7 @@ void OptionPanels::pageOptionsConfirmAndReset() {
     p.CB_ByteMode->setCurrentIndex(2);
     click(p.bsBtnHOK);
     QCOMPARE(p.Lb_Color2->color(), TColor(0x00FF00));
-    QCOMPARE(w.document().FDefaultByteMode, std::uint8_t(bmDoubleByte));
+    QCOMPARE(w.document().defaultByteMode(), std::uint8_t(bmDoubleByte));
     QCOMPARE(f.prompts.log, QStringList{kChanged});
 
     // Reset drops unconfirmed edits and shows the stored values; no message, Modified untouched.
@@ -176,8 +176,8 @@ void OptionPanels::unitDefaultsTakeOnlyTheSwatches() {
     EditorFixture f;
     TForm_movie& w = f.start();
     OptionPanel& p = optionPanel(w);
-    const TColor back = w.document().FDefaultBackColor;
-    const TColor font = w.document().FDefaultFontColor;
+    const TColor back = w.document().defaultBackColor();
+    const TColor font = w.document().defaultFontColor();
 
     // The texts are only shown: typing changes neither them nor the defaults.
     QTest::keyClicks(p.Edit_color_Df1, QStringLiteral("FF0000"));
@@ -185,17 +185,17 @@ void OptionPanels::unitDefaultsTakeOnlyTheSwatches() {
     QCOMPARE(p.Edit_color_Df1->text(), QStringLiteral("FFFFFF"));
     QCOMPARE(p.Edit_color_Df2->text(), QStringLiteral("008000"));
     click(p.bsBtn_DfOk);
-    QCOMPARE(w.document().FDefaultBackColor, back);
-    QCOMPARE(w.document().FDefaultFontColor, font);
+    QCOMPARE(w.document().defaultBackColor(), back);
+    QCOMPARE(w.document().defaultFontColor(), font);
     QVERIFY(w.isModified());
     QCOMPARE(f.prompts.log, QStringList{kChanged});
 
     f.prompts.colors << TColor(0x0000FF);
     click(p.Lb_Color_Df1);
     click(p.bsBtn_DfOk);
-    QCOMPARE(w.document().FDefaultBackColor, TColor(0x0000FF));
+    QCOMPARE(w.document().defaultBackColor(), TColor(0x0000FF));
     f.addPages(1);
-    QCOMPARE(w.document().GetUnit(0).FBackColor, TColor(0x0000FF));
+    QCOMPARE(w.document().GetUnit(0).backColor(), TColor(0x0000FF));
 
     // Reset shows the film strip's defaults again.
     f.prompts.colors << TColor(0x00FF00);
@@ -214,10 +214,10 @@ void OptionPanels::currentUnitGrowsAndMovesTheLaterUnits() {
     const TFilmPanel& strip = w.document();
     selectUnit(w, 0);
     const TAnsiImage& unit = strip.GetUnit(0);
-    const int pictureHeight = unit.Picture.height();
-    const int stripHeight = strip.Height;
-    const int top1 = strip.GetUnit(1).Top;
-    const int top2 = strip.GetUnit(2).Top;
+    const int pictureHeight = filmView(w).pictures().picture(unit).height();
+    const int stripHeight = strip.height();
+    const int top1 = strip.GetUnit(1).top();
+    const int top2 = strip.GetUnit(2).top();
     f.saveAs(QStringLiteral("saved.mmt"));
 
     OptionPanel& p = optionPanel(w);
@@ -227,14 +227,14 @@ void OptionPanels::currentUnitGrowsAndMovesTheLaterUnits() {
     f.prompts.clearLog();
     click(p.bsBtnPOK);
 
-    QCOMPARE(unit.FRows, 5);
-    QCOMPARE(unit.Picture.height(), pictureHeight + 24);
-    QCOMPARE(strip.Height, stripHeight + 24);
-    QCOMPARE(strip.GetUnit(1).Top, top1 + 24);
-    QCOMPARE(strip.GetUnit(2).Top, top2 + 24);
+    QCOMPARE(unit.rows(), 5);
+    QCOMPARE(filmView(w).pictures().picture(unit).height(), pictureHeight + 24);
+    QCOMPARE(strip.height(), stripHeight + 24);
+    QCOMPARE(strip.GetUnit(1).top(), top1 + 24);
+    QCOMPARE(strip.GetUnit(2).top(), top2 + 24);
     QCOMPARE(unit.GetLines().at(4), QByteArray("\xCE\xE5\xCE\xE5"));
-    QCOMPARE(unit.FBackColor, TColor(0xFF0000));
-    QCOMPARE(unit.FFontColor, TColor(0x00FFFF));
+    QCOMPARE(unit.backColor(), TColor(0xFF0000));
+    QCOMPARE(unit.fontColor(), TColor(0x00FFFF));
     QCOMPARE(p.Lb_Color_u1->color(), TColor(0xFF0000));
     QVERIFY(w.isModified());
     QCOMPARE(f.prompts.log, QStringList{kChanged});
@@ -248,14 +248,14 @@ void OptionPanels::fewerLinesKeepTheRows() {
     f.addPages(2, 3);
     const TFilmPanel& strip = w.document();
     const TAnsiImage& unit = strip.GetUnit(1);
-    const int height = unit.Height;
-    const int stripHeight = strip.Height;
+    const int height = unit.height();
+    const int stripHeight = strip.height();
     // A line break after the last line opens no further line.
     optionPanel(w).MemoText->setPlainText(QStringLiteral("x\n"));
     click(optionPanel(w).bsBtnPOK);
-    QCOMPARE(unit.FRows, 3);
-    QCOMPARE(unit.Height, height);
-    QCOMPARE(strip.Height, stripHeight);
+    QCOMPARE(unit.rows(), 3);
+    QCOMPARE(unit.height(), height);
+    QCOMPARE(strip.height(), stripHeight);
     QCOMPARE(unit.GetLines(), (QList<QByteArray>{"x", "", ""}));
 }
 
@@ -274,7 +274,7 @@ void OptionPanels::unencodableTextIsReportedOnceAndNotApplied() {
     QVERIFY(f.prompts.log.first().startsWith(QStringLiteral("message: ")));
     QVERIFY(f.prompts.log.first().endsWith(QStringLiteral("😀 한")));
     QCOMPARE(unit.GetLines(), before);
-    QCOMPARE(unit.FBackColor, TColor(0xFFFFFF));
+    QCOMPARE(unit.backColor(), TColor(0xFFFFFF));
     QVERIFY(!w.isModified());
 
     // The page title is written into the page as bytes too.
@@ -292,7 +292,7 @@ void OptionPanels::currentUnitGroupWithoutUnitDoesNothing() {
     optionPanel(w).bsBtnPOK->click();
     QVERIFY(f.prompts.log.isEmpty());
     QVERIFY(!w.isModified());
-    QCOMPARE(w.document().FCount, 0);
+    QCOMPARE(w.document().count(), 0);
 }
 
 void OptionPanels::togglingThePanelResetsOnlyThePageOptions() {
@@ -415,7 +415,7 @@ void OptionPanels::leavingTheUnitAsksAboutUnappliedChanges() {
         filmView(w).verticalScrollBar()->setValue(0);
         const TAnsiImage& first = strip.GetUnit(0);
         QTest::mouseClick(filmView(w).viewport(), Qt::LeftButton, Qt::NoModifier,
-                          QPoint(first.Left + 30, first.Top + 15));
+                          QPoint(first.left() + 30, first.top() + 15));
     } else if (command == QLatin1String("key")) {
         filmView(w).setFocus();
         QTest::keyClick(&filmView(w), Qt::Key_Up);
@@ -441,14 +441,14 @@ void OptionPanels::leavingTheUnitAsksAboutUnappliedChanges() {
                       : command == QLatin1String("open") ? 3
                       : command == QLatin1String("add")  ? 3
                                                          : 2;
-    QCOMPARE(strip.FCount, goesOn ? count : 2);
+    QCOMPARE(strip.count(), goesOn ? count : 2);
     if (command == QLatin1String("close")) QCOMPARE(closed, goesOn);
     if (command == QLatin1String("preview")) QCOMPARE(!previewPanel(w).isHidden(), goesOn);
     if (command == QLatin1String("click") || command == QLatin1String("key") || command == QLatin1String("up"))
-        QCOMPARE(strip.FCurrentIndex, goesOn ? 0 : 1);
+        QCOMPARE(strip.currentIndex(), goesOn ? 0 : 1);
     if (!goesOn) {
         // Where the user was: the same unit current, the fields as typed, the unit untouched.
-        QCOMPARE(strip.FCurrentIndex, 1);
+        QCOMPARE(strip.currentIndex(), 1);
         QCOMPARE(p.MemoText->toPlainText(), typed);
         QCOMPARE(unit.GetLines(), lines);
         QVERIFY(!w.isModified());
@@ -462,12 +462,12 @@ void OptionPanels::leavingTheUnitAsksAboutUnappliedChanges() {
     QCOMPARE(w.isModified(), applied || command == QLatin1String("add") || command == QLatin1String("up"));
     // The unit still lives: it took the changes only on Yes.
     if (edit == QLatin1String("colour"))
-        QCOMPARE(unit.FFontColor, applied ? TColor(0x0000FF) : TColor(0x008000));
+        QCOMPARE(unit.fontColor(), applied ? TColor(0x0000FF) : TColor(0x008000));
     else
         QCOMPARE(unit.GetLines().first(), applied ? QByteArray("typed") + lines.first() : lines.first());
     // Dropped changes are gone from the fields too.
     if (!applied) QVERIFY(!p.MemoText->toPlainText().contains(QStringLiteral("typed")));
-    if (!applied && strip.FCurrentIndex == 1) QCOMPARE(p.Edit_color_u2->text(), QStringLiteral("008000"));
+    if (!applied && strip.currentIndex() == 1) QCOMPARE(p.Edit_color_u2->text(), QStringLiteral("008000"));
 }
 
 QTEST_MAIN(OptionPanels)

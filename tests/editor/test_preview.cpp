@@ -1,13 +1,15 @@
 // The preview: opening and closing, the order of frames, what a frame step draws (and that it never
-// renders), the speed bar's interval rule and taking the interval over as the page speed.
+// changes the document), the speed bar's interval rule and taking the interval over as the page speed.
 #include "editorfixture.h"
 
 #include "ansiimage.h"
 #include "colorswatch.h"
 #include "filmpanel.h"
+#include "filmview.h"
 #include "optionpanel.h"
 #include "pictures.h"
 #include "previewpanel.h"
+#include "unitpictures.h"
 
 #include <QAction>
 #include <QLabel>
@@ -23,12 +25,12 @@ using namespace quillet;
 namespace {
 
 // The frame as the preview draws it: the unit's picture without its margins.
-QImage textArea(const TAnsiImage& unit) {
-    return unit.Picture.copy(21, 11, unit.Width - 42, unit.Height - 23);
+QImage textArea(const TForm_movie& w, const TAnsiImage& unit) {
+    return filmView(w).pictures().picture(unit).copy(21, 11, unit.width() - 42, unit.height() - 23);
 }
 
 QImage shownFrame(const TForm_movie& w, const TAnsiImage& unit) {
-    return previewPanel(w).PreViewImage->Picture.copy(0, 0, unit.Width - 42, unit.Height - 23);
+    return previewPanel(w).PreViewImage->Picture.copy(0, 0, unit.width() - 42, unit.height() - 23);
 }
 
 // Three units of different heights (2, 4 and 3 rows) and contents.
@@ -46,6 +48,7 @@ class Preview : public QObject {
 private slots:
     void openingAndClosing();
     void framesFollowThePlayPosition();
+    void playPositionWrapsPastTheLastUnit();
     void aFrameStepClearsThePreviousFrame();
     void framesAreCopiedNotRendered();
     void speedBarIntervalRule_data();
@@ -102,14 +105,14 @@ void Preview::framesFollowThePlayPosition() {
     TForm_movie& w = f.start();
     addThreeUnits(f);
     const TFilmPanel& strip = w.document();
-    QCOMPARE(strip.FPlayIndex, 0);
+    QCOMPARE(previewPanel(w).playIndex(), 0);
     trigger(w, "TB_Preplay");
     QList<int> shown;
     for (int k = 0; k < 4; ++k) {
         previewTick(w);
-        shown << strip.FPlayIndex;
-        const TAnsiImage& unit = strip.GetUnit(strip.FPlayIndex);
-        QCOMPARE(shownFrame(w, unit), textArea(unit));
+        shown << previewPanel(w).playIndex();
+        const TAnsiImage& unit = strip.GetUnit(previewPanel(w).playIndex());
+        QCOMPARE(shownFrame(w, unit), textArea(w, unit));
         QCOMPARE(previewTimer(w).interval(), previewInterval(w));
     }
     // Units 2, 3, 1, 2 in the document's numbering.
@@ -119,20 +122,31 @@ void Preview::framesFollowThePlayPosition() {
     trigger(w, "TB_Preplay");
     trigger(w, "TB_Preplay");
     previewTick(w);
-    QCOMPARE(strip.FPlayIndex, 2);
+    QCOMPARE(previewPanel(w).playIndex(), 2);
 
     // A document of one unit shows it on every tick.
     trigger(w, "TB_Preplay");
     f.prompts.confirms << true << true;
     trigger(w, "TB_delect");
     trigger(w, "TB_delect");
-    QCOMPARE(strip.FCount, 1);
+    QCOMPARE(strip.count(), 1);
     trigger(w, "TB_Preplay");
     for (int k = 0; k < 3; ++k) {
         previewTick(w);
-        QCOMPARE(strip.FPlayIndex, 0);
-        QCOMPARE(shownFrame(w, strip.GetUnit(0)), textArea(strip.GetUnit(0)));
+        QCOMPARE(previewPanel(w).playIndex(), 0);
+        QCOMPARE(shownFrame(w, strip.GetUnit(0)), textArea(w, strip.GetUnit(0)));
     }
+}
+
+void Preview::playPositionWrapsPastTheLastUnit() {
+    PreviewPanel pane;
+    QCOMPARE(pane.playIndex(), 0);
+    pane.SetPlayIndex(4, 5);
+    QCOMPARE(pane.playIndex(), 4);
+    pane.SetPlayIndex(5, 5);
+    QCOMPARE(pane.playIndex(), 0);
+    pane.SetPlayIndex(-3, 5);
+    QCOMPARE(pane.playIndex(), 0);
 }
 
 void Preview::aFrameStepClearsThePreviousFrame() {
@@ -142,18 +156,18 @@ void Preview::aFrameStepClearsThePreviousFrame() {
     optionPanel(w).Edit_color1->setText(QStringLiteral("0000FF"));
     optionPanel(w).bsBtnHOK->click();
     const TFilmPanel& strip = w.document();
-    QCOMPARE(strip.FPlayIndex, 0);
+    QCOMPARE(previewPanel(w).playIndex(), 0);
     trigger(w, "TB_Preplay");
     previewTick(w); // unit 2, four rows
     previewTick(w); // unit 3, three rows
     const TAnsiImage& small = strip.GetUnit(2);
     const TAnsiImage& large = strip.GetUnit(1);
-    QVERIFY(large.Height > small.Height && large.Width > small.Width);
+    QVERIFY(large.height() > small.height() && large.width() > small.width());
     const QImage& picture = previewPanel(w).PreViewImage->Picture;
     // Below and right of the smaller frame, inside the larger one: the page background.
-    QCOMPARE(picture.pixel(2, small.Height - 23 + 3), qRgb(0, 0, 255));
-    QCOMPARE(picture.pixel(large.Width - 42 - 1, 2), qRgb(0, 0, 255));
-    QCOMPARE(shownFrame(w, small), textArea(small));
+    QCOMPARE(picture.pixel(2, small.height() - 23 + 3), qRgb(0, 0, 255));
+    QCOMPARE(picture.pixel(large.width() - 42 - 1, 2), qRgb(0, 0, 255));
+    QCOMPARE(shownFrame(w, small), textArea(w, small));
 }
 
 void Preview::framesAreCopiedNotRendered() {
@@ -161,16 +175,20 @@ void Preview::framesAreCopiedNotRendered() {
     TForm_movie& w = f.start();
     addThreeUnits(f);
     const TFilmPanel& strip = w.document();
-    QList<qint64> keys;
-    for (int k = 0; k < strip.FCount; ++k)
-        keys << strip.GetUnit(k).Picture.cacheKey();
-    QSignalSpy rendered(&strip, &TFilmPanel::unitRendered);
+    UnitPictures& pictures = filmView(w).pictures();
     trigger(w, "TB_Preplay");
+    // Opening drew every picture; the frames copy them.
+    QCOMPARE(pictures.size(), strip.count());
+    QList<qint64> keys;
+    for (int k = 0; k < strip.count(); ++k)
+        keys << pictures.picture(strip.GetUnit(k)).cacheKey();
+    QSignalSpy changed(&strip, &TFilmPanel::unitContentChanged);
     for (int k = 0; k < 30; ++k)
         previewTick(w);
-    for (int k = 0; k < strip.FCount; ++k)
-        QCOMPARE(strip.GetUnit(k).Picture.cacheKey(), keys[k]);
-    QCOMPARE(rendered.count(), 0);
+    for (int k = 0; k < strip.count(); ++k)
+        QCOMPARE(pictures.picture(strip.GetUnit(k)).cacheKey(), keys[k]);
+    QCOMPARE(changed.count(), 0);
+    QCOMPARE(pictures.size(), strip.count());
 }
 
 void Preview::speedBarIntervalRule_data() {
@@ -247,13 +265,13 @@ void Preview::timerPlaysInTheEventLoop() {
     previewPanel(w).PreView_SpeedBar->setValue(0);
     action(w, "TB_Preplay").trigger();
     // Several laps at the shortest interval.
-    QTRY_VERIFY_WITH_TIMEOUT(w.document().FPlayIndex == 0, 2000);
-    QTRY_VERIFY_WITH_TIMEOUT(w.document().FPlayIndex == 1, 2000);
+    QTRY_VERIFY_WITH_TIMEOUT(previewPanel(w).playIndex() == 0, 2000);
+    QTRY_VERIFY_WITH_TIMEOUT(previewPanel(w).playIndex() == 1, 2000);
     QCOMPARE(previewTimer(w).interval(), 10);
     action(w, "TB_Preplay").trigger();
-    const int stopped = w.document().FPlayIndex;
+    const int stopped = previewPanel(w).playIndex();
     QTest::qWait(50);
-    QCOMPARE(w.document().FPlayIndex, stopped);
+    QCOMPARE(previewPanel(w).playIndex(), stopped);
 }
 
 QTEST_MAIN(Preview)

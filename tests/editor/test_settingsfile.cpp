@@ -83,12 +83,12 @@ void SettingsFile::typicalFileIsApplied() {
     QCOMPARE(optionPanel(w).Edit_color2->text(), QStringLiteral("000000"));
     QCOMPARE(barOf(w), 16);
     QCOMPARE(previewInterval(w), 100);
-    QCOMPARE(w.document().FDefaultFontColor, TColor(0));
-    QCOMPARE(w.document().FDefaultBackColor, TColor(0xFFFFFF));
+    QCOMPARE(w.document().defaultFontColor(), TColor(0));
+    QCOMPARE(w.document().defaultBackColor(), TColor(0xFFFFFF));
     // The option panels show what was read.
     QCOMPARE(optionPanel(w).Edit_color1->text(), QStringLiteral("FFFFFF"));
     QCOMPARE(optionPanel(w).Edit_color_Df2->text(), QStringLiteral("000000"));
-    QCOMPARE(w.document().FPageColor, TColor(0xFFFFFF));
+    QCOMPARE(w.document().pageColor(), TColor(0xFFFFFF));
     // The page speed read is the one closing writes back.
     w.close();
     QVERIFY(contents(Run().SettingsPath).contains("\nspeed=100\n"));
@@ -105,7 +105,7 @@ void SettingsFile::onlyHtmlSectionTakesTheDefaults() {
     QCOMPARE(previewInterval(w), 140);
     QCOMPARE(previewTimer(w).interval(), 140);
     QCOMPARE(previewPanel(w).PreViewSpeedCaption->text(), QStringLiteral("140"));
-    QCOMPARE(w.document().FDefaultFontColor, TColor(0));
+    QCOMPARE(w.document().defaultFontColor(), TColor(0));
     w.close();
     QVERIFY(contents(Run().SettingsPath).toLower().contains("\nspeed=150\n"));
 }
@@ -146,9 +146,9 @@ void SettingsFile::byteModeReachesTheStripAndTheBox() {
     {
         EditorFixture f;
         TForm_movie& w = startWith(f, "[FilmPanel]\nDefault_ByteMode=2\nDefault_BackColor=$FF\n");
-        QCOMPARE(w.document().FDefaultByteMode, std::uint8_t(bmDoubleByte));
+        QCOMPARE(w.document().defaultByteMode(), std::uint8_t(bmDoubleByte));
         QCOMPARE(optionPanel(w).CB_ByteMode->currentIndex(), 2);
-        QCOMPARE(w.document().FDefaultBackColor, TColor(0xFF));
+        QCOMPARE(w.document().defaultBackColor(), TColor(0xFF));
         QCOMPARE(optionPanel(w).Edit_color_Df1->text(), QStringLiteral("FF0000"));
         // Changing the mode in the panel does not reach the file.
         optionPanel(w).CB_ByteMode->setCurrentIndex(1);
@@ -159,7 +159,7 @@ void SettingsFile::byteModeReachesTheStripAndTheBox() {
     {
         EditorFixture f;
         TForm_movie& w = startWith(f, "[FilmPanel]\nDefault_ByteMode=7\n");
-        QCOMPARE(w.document().FDefaultByteMode, std::uint8_t(bmAuto));
+        QCOMPARE(w.document().defaultByteMode(), std::uint8_t(bmAuto));
         QCOMPARE(optionPanel(w).CB_ByteMode->currentIndex(), 0);
     }
 }
@@ -193,7 +193,7 @@ void SettingsFile::noFileKeepsDesignedValuesAndCreatesNone() {
     QCOMPARE(barOf(w), 60);
     QCOMPARE(previewInterval(w), 1210);
     QCOMPARE(previewTimer(w).interval(), 1210);
-    QCOMPARE(w.document().FDefaultFontColor, TColor(0x008000));
+    QCOMPARE(w.document().defaultFontColor(), TColor(0x008000));
     // Page speed and colour are empty: the page is written with them so.
     f.addPages(1);
     const QByteArray page = f.exportPage();
@@ -337,7 +337,7 @@ void SettingsFile::refusedFileStartsWithDefaultsAndIsToldOnce() {
              QStringList{QString::fromLocal8Bit(path) + QStringLiteral(": ") + reason +
                          (kind == 2 ? QStringLiteral(" (more than 4 MB)") : QString())});
     QCOMPARE(previewInterval(w), 1210);
-    QCOMPARE(w.document().FDefaultBackColor, TColor(0xFFFFFF));
+    QCOMPARE(w.document().defaultBackColor(), TColor(0xFFFFFF));
 }
 
 QTEST_MAIN(SettingsFile)

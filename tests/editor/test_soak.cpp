@@ -22,6 +22,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSet>
 #include <QSlider>
 #include <QTest>
 
@@ -206,14 +207,14 @@ void Walk::restart(bool crashed) {
     if (copyLeft && restore) {
         if (stripRecords(strip()) != copyRecords) fail(QStringLiteral("restored units differ from the copy"));
         if (!w().isModified()) fail(QStringLiteral("restored document not modified"));
-        if (strip().FDocFileName != copyName) fail(QStringLiteral("restored name ") + strip().FDocFileName);
-    } else if (strip().FCount != 0 || w().isModified()) {
+        if (strip().docFileName() != copyName) fail(QStringLiteral("restored name ") + strip().docFileName());
+    } else if (strip().count() != 0 || w().isModified()) {
         fail(QStringLiteral("a fresh start is not empty and clean"));
     }
     w().show();
-    m_everHadUnits = strip().FCount > 0;
+    m_everHadUnits = strip().count() > 0;
     m_heightExtra = 0;
-    m_initialWidth = strip().Width;
+    m_initialWidth = strip().width();
     m_initialStatus0 = m_f->status0();
     m_initialStatus1 = m_f->status1();
     m_sizeMayLag = false;
@@ -297,7 +298,7 @@ void Walk::perform(Step step) {
         action(win, "TB_down").trigger();
         break;
     case Step::Click:
-        if (strip().FCount > 0 && !mainPanel(win).isHidden()) selectUnit(win, below(strip().FCount));
+        if (strip().count() > 0 && !mainPanel(win).isHidden()) selectUnit(win, below(strip().count()));
         break;
     case Step::New:
         action(win, "TB_New").trigger();
@@ -369,9 +370,9 @@ void Walk::previewStep(Step step) {
         break;
     }
     // The play position may point past the end until the next frame wraps it.
-    if (step == Step::PreviewTick && open && strip().FCount > 0 &&
-        (strip().FPlayIndex < 0 || strip().FPlayIndex >= strip().FCount))
-        fail(QStringLiteral("play index %1 of %2").arg(strip().FPlayIndex).arg(strip().FCount));
+    if (step == Step::PreviewTick && open && strip().count() > 0 &&
+        (previewPanel(win).playIndex() < 0 || previewPanel(win).playIndex() >= strip().count()))
+        fail(QStringLiteral("play index %1 of %2").arg(previewPanel(win).playIndex()).arg(strip().count()));
 }
 
 void Walk::optionStep(Step step) {
@@ -429,57 +430,57 @@ void Walk::crashStep() {
 
 void Walk::checkStrip() {
     const TFilmPanel& s = strip();
-    if (s.FCount < 0 || s.FCount > TFilmPanel::kMaxUnits) return fail(QStringLiteral("count %1").arg(s.FCount));
-    if (s.FCount == 0 ? s.FCurrentIndex != -1 : (s.FCurrentIndex < 0 || s.FCurrentIndex >= s.FCount))
-        return fail(QStringLiteral("current %1 of %2").arg(s.FCurrentIndex).arg(s.FCount));
-    int top = s.FUnitSpacing;
+    if (s.count() < 0 || s.count() > TFilmPanel::kMaxUnits) return fail(QStringLiteral("count %1").arg(s.count()));
+    if (s.count() == 0 ? s.currentIndex() != -1 : (s.currentIndex() < 0 || s.currentIndex() >= s.count()))
+        return fail(QStringLiteral("current %1 of %2").arg(s.currentIndex()).arg(s.count()));
+    int top = s.unitSpacing();
     int selected = 0;
     int widest = 0;
-    for (int k = 0; k < TFilmPanel::kMaxUnits; ++k) {
-        if ((k < s.FCount) != static_cast<bool>(s.FUnits[static_cast<std::size_t>(k)]))
-            return fail(QStringLiteral("slot %1 of %2").arg(k).arg(s.FCount));
-        if (k >= s.FCount) continue;
+    QSet<std::uint64_t> ids;
+    for (int k = 0; k < s.count(); ++k) {
         const TAnsiImage& u = s.GetUnit(k);
-        if (u.Tag != k) return fail(QStringLiteral("unit %1 has tag %2").arg(k).arg(u.Tag));
-        if (u.Top != top || u.Left != s.FUnitMargin)
+        if (ids.contains(u.id())) return fail(QStringLiteral("unit %1 stands twice in the strip").arg(k));
+        ids.insert(u.id());
+        if (u.tag() != k) return fail(QStringLiteral("unit %1 has tag %2").arg(k).arg(u.tag()));
+        if (u.top() != top || u.left() != s.unitMargin())
             return fail(QStringLiteral("unit %1 at %2,%3, expected %4,%5")
                             .arg(k)
-                            .arg(u.Left)
-                            .arg(u.Top)
-                            .arg(s.FUnitMargin)
+                            .arg(u.left())
+                            .arg(u.top())
+                            .arg(s.unitMargin())
                             .arg(top));
-        if (u.FSelected && k != s.FCurrentIndex) return fail(QStringLiteral("unit %1 selected too").arg(k));
-        selected += u.FSelected ? 1 : 0;
-        top += u.Height + s.FUnitSpacing;
-        widest = std::max(widest, u.Width);
+        if (u.selected() && k != s.currentIndex()) return fail(QStringLiteral("unit %1 selected too").arg(k));
+        selected += u.selected() ? 1 : 0;
+        top += u.height() + s.unitSpacing();
+        widest = std::max(widest, u.width());
     }
-    if (s.FCount > 0 && selected != 1) return fail(QStringLiteral("%1 units selected").arg(selected));
-    const int sum = top - s.FUnitSpacing;
+    if (s.count() > 0 && selected != 1) return fail(QStringLiteral("%1 units selected").arg(selected));
+    const int sum = top - s.unitSpacing();
     // After the strip has once been emptied by deletions it keeps one pixel of height.
-    const int extra = s.Height - sum;
-    if (extra < m_heightExtra || extra > 1 || (s.FCount == 0 && m_everHadUnits && s.Height != 1))
-        return fail(QStringLiteral("height %1 for units of %2").arg(s.Height).arg(sum));
+    const int extra = s.height() - sum;
+    if (extra < m_heightExtra || extra > 1 || (s.count() == 0 && m_everHadUnits && s.height() != 1))
+        return fail(QStringLiteral("height %1 for units of %2").arg(s.height()).arg(sum));
     m_heightExtra = extra;
-    const int width = m_everHadUnits || s.FCount > 0 ? widest + 2 * s.FUnitMargin : m_initialWidth;
-    if (s.Width != width) return fail(QStringLiteral("width %1, expected %2").arg(s.Width).arg(width));
-    m_everHadUnits = m_everHadUnits || s.FCount > 0;
+    const int width = m_everHadUnits || s.count() > 0 ? widest + 2 * s.unitMargin() : m_initialWidth;
+    if (s.width() != width) return fail(QStringLiteral("width %1, expected %2").arg(s.width()).arg(width));
+    m_everHadUnits = m_everHadUnits || s.count() > 0;
 }
 
 void Walk::checkStatus() {
     const TFilmPanel& s = strip();
     const QString status0 = m_f->status0();
     const QString status1 = m_f->status1();
-    if (s.FCount == 0) {
+    if (s.count() == 0) {
         const bool designed = !m_everHadUnits && status0 == m_initialStatus0 && status1 == m_initialStatus1;
         if (!designed && (status0 != QStringLiteral("单元：0/0") || status1 != QStringLiteral("尺寸：0x0")))
             fail(QStringLiteral("empty document shows %1 %2").arg(status0, status1));
         m_sizeMayLag = false;
         return;
     }
-    if (status0 != QStringLiteral("单元：%1/%2").arg(s.FCurrentIndex + 1).arg(s.FCount))
-        return fail(QStringLiteral("status %1 for %2 of %3").arg(status0).arg(s.FCurrentIndex + 1).arg(s.FCount));
-    const TAnsiImage& u = s.GetUnit(s.FCurrentIndex);
-    const QString size = QStringLiteral("尺寸：%1×%2").arg(u.FCols).arg(u.FRows);
+    if (status0 != QStringLiteral("单元：%1/%2").arg(s.currentIndex() + 1).arg(s.count()))
+        return fail(QStringLiteral("status %1 for %2 of %3").arg(status0).arg(s.currentIndex() + 1).arg(s.count()));
+    const TAnsiImage& u = s.GetUnit(s.currentIndex());
+    const QString size = QStringLiteral("尺寸：%1×%2").arg(u.cols()).arg(u.rows());
     // Confirming the memo does not refresh the size text; the next change of unit does.
     if (status1 == size)
         m_sizeMayLag = false;
@@ -494,9 +495,9 @@ void Walk::checkButtons() {
     QAction* const document[] = {&action(win, "TB_save"), &action(win, "TB_delect"), &action(win, "TB_SaveHtm"),
                                  &action(win, "TB_up"), &action(win, "TB_down")};
     for (QAction* a : document) {
-        if (a->isEnabled() && (preview || strip().FCount == 0)) return fail(a->toolTip() + QStringLiteral(" enabled"));
+        if (a->isEnabled() && (preview || strip().count() == 0)) return fail(a->toolTip() + QStringLiteral(" enabled"));
     }
-    if (action(win, "TB_Preplay").isEnabled() == (strip().FCount == 0 && !preview))
+    if (action(win, "TB_Preplay").isEnabled() == (strip().count() == 0 && !preview))
         return fail(QStringLiteral("preview button state"));
 }
 
@@ -519,8 +520,8 @@ void Walk::checkOpened(const QString& name) {
     const QByteArray file = fileContents(name);
     const qsizetype whole = std::min<qsizetype>(file.size() / kRecordSize, TFilmPanel::kMaxUnits);
     if (stripRecords(strip()) != file.left(whole * kRecordSize)) fail(QStringLiteral("opened %1 differs").arg(name));
-    if (strip().FDocFileName != name || w().isModified())
-        fail(QStringLiteral("opened %1 as %2, modified %3").arg(name, strip().FDocFileName).arg(w().isModified()));
+    if (strip().docFileName() != name || w().isModified())
+        fail(QStringLiteral("opened %1 as %2, modified %3").arg(name, strip().docFileName()).arg(w().isModified()));
 }
 
 void Walk::fail(const QString& what) {
@@ -547,8 +548,8 @@ void Walk::run(int steps) {
             mayWrite ? fileIdentities(m_documentFolders) : decltype(fileIdentities(m_documentFolders))();
         m_documentsSeen = mayWrite ? QList<QByteArray>{stripRecords(strip())} : QList<QByteArray>();
         m_watchDocument = mayWrite;
-        const int countBefore = strip().FCount;
-        const int currentBefore = strip().FCurrentIndex;
+        const int countBefore = strip().count();
+        const int currentBefore = strip().currentIndex();
         const QString sizeBefore = m_f->status1();
 
         m_f->prompts.clearLog();
@@ -576,12 +577,12 @@ void Walk::run(int steps) {
         checkStrip();
         checkStatus();
         checkButtons();
-        if (strip().FCount != countBefore || strip().FCurrentIndex != currentBefore) ++m_effective;
+        if (strip().count() != countBefore || strip().currentIndex() != currentBefore) ++m_effective;
         m_seen["messages"] += static_cast<int>(p.shown(QStringLiteral("message")).size());
         m_seen["errors shown"] += static_cast<int>(p.shown(QStringLiteral("critical")).size());
         m_seen["questions about unapplied changes"] += askedToApply ? 1 : 0;
         m_seen["steps in preview"] += previewPanel(w()).isHidden() ? 0 : 1;
-        m_seen["steps at 40 units or more"] += strip().FCount >= 40 ? 1 : 0;
+        m_seen["steps at 40 units or more"] += strip().count() >= 40 ? 1 : 0;
     }
     qInfo("%d steps, %d of them changed the unit count or the current unit", k, m_effective);
     for (const auto& [what, count] : m_seen)

@@ -29,12 +29,12 @@ std::unique_ptr<TAnsiImage> makeUnit(int cols, int rows, std::uint8_t byteMode) 
 // Every cell of the extent in reading order, as the page writer converts them.
 QList<CellMarkup> convert(const TAnsiImage& unit) {
     THtmlUnit converter;
-    converter.FBackColor = unit.FBackColor;
-    converter.FFontColor = unit.FFontColor;
+    converter.FBackColor = unit.backColor();
+    converter.FFontColor = unit.fontColor();
     converter.FDoubleByte = unit.IsDoubleByte();
     QList<CellMarkup> cells;
-    for (int r = 0; r < unit.FRows; ++r)
-        for (int c = 0; c < unit.FCols; ++c) {
+    for (int r = 0; r < unit.rows(); ++r)
+        for (int c = 0; c < unit.cols(); ++c) {
             converter.LoadCell(unit, r, c);
             const QByteArray html = converter.CellHtml();
             cells.append({html, converter.FOpenTag});
@@ -55,7 +55,7 @@ TEST(HtmlUnit, WorkedExample) {
     auto unit = makeUnit(3, 2, bmSingleByte);
     testunits::PutText(*unit, 0, "ab ");
     testunits::PutText(*unit, 1, "c<d");
-    unit->cell(0, 1).FontColor = kRed;
+    unit->editCell(0, 1).FontColor = kRed;
 
     const QList<CellMarkup> cells = convert(*unit);
     ASSERT_EQ(cells.size(), 6);
@@ -91,8 +91,8 @@ TEST(HtmlUnit, DefaultColoursGiveNoSpanAndOneBreakPerRow) {
 TEST(HtmlUnit, NeighboursWithDifferentColoursCloseAndReopen) {
     auto unit = makeUnit(4, 1, bmSingleByte);
     testunits::PutText(*unit, 0, "wxyz");
-    unit->cell(0, 1).FontColor = kRed;
-    unit->cell(0, 2).FontColor = kBlue;
+    unit->editCell(0, 1).FontColor = kRed;
+    unit->editCell(0, 2).FontColor = kBlue;
     const QList<CellMarkup> cells = convert(*unit);
     EXPECT_EQ(cells[1].html, "color=\"#FF0000\" >x</font><font ");
     EXPECT_TRUE(cells[1].openTag);
@@ -104,7 +104,7 @@ TEST(HtmlUnit, ARunOfOneColourIsOneSpan) {
     auto unit = makeUnit(6, 1, bmSingleByte);
     testunits::PutText(*unit, 0, "abcdef");
     for (int c = 1; c <= 4; ++c)
-        unit->cell(0, c).FontColor = kRed;
+        unit->editCell(0, c).FontColor = kRed;
     EXPECT_EQ(joined(*unit), "a<font color=\"#FF0000\" >bcde</font>f<br>");
 }
 
@@ -113,7 +113,7 @@ TEST(HtmlUnit, ARunNeverCrossesARowEnd) {
     testunits::PutText(*unit, 0, "abc");
     testunits::PutText(*unit, 1, "def");
     for (const auto& [r, c] : {std::pair{0, 1}, {0, 2}, {1, 0}, {1, 1}})
-        unit->cell(r, c).BackColor = kBlue;
+        unit->editCell(r, c).BackColor = kBlue;
     const QList<CellMarkup> cells = convert(*unit);
     EXPECT_EQ(cells[2].html, "c</font><br><font ");
     EXPECT_TRUE(cells[2].openTag);
@@ -125,10 +125,10 @@ TEST(HtmlUnit, ARunNeverCrossesARowEnd) {
 TEST(HtmlUnit, AttributesNameOnlyWhatDiffers) {
     auto unit = makeUnit(3, 1, bmSingleByte);
     testunits::PutText(*unit, 0, "abc");
-    unit->cell(0, 0).BackColor = kBlue;
-    unit->cell(0, 1).FontColor = kRed;
-    unit->cell(0, 2).FontColor = kRed;
-    unit->cell(0, 2).BackColor = kBlue;
+    unit->editCell(0, 0).BackColor = kBlue;
+    unit->editCell(0, 1).FontColor = kRed;
+    unit->editCell(0, 2).FontColor = kRed;
+    unit->editCell(0, 2).BackColor = kBlue;
     EXPECT_EQ(joined(*unit), "<font style=\"background-color: #0000FF\">a</font><font color=\"#FF0000\" >b</font>"
                              "<font color=\"#FF0000\" style=\"background-color: #0000FF\">c</font><br>");
 }
@@ -154,19 +154,19 @@ TEST(HtmlUnit, DoubleByteCellsCutAtTheFirstZeroByte) {
     auto unit = makeUnit(4, 1, bmDoubleByte);
     const std::uint8_t chars[4][2] = {{0xD6, 0xD0}, {'x', 0}, {0, 'y'}, {'&', ' '}};
     for (int c = 0; c < 4; ++c) {
-        unit->cell(0, c).Chars[0] = chars[c][0];
-        unit->cell(0, c).Chars[1] = chars[c][1];
+        unit->editCell(0, c).Chars[0] = chars[c][0];
+        unit->editCell(0, c).Chars[1] = chars[c][1];
     }
-    unit->cell(0, 2).BackColor = kRed; // no text, but its colour still counts
+    unit->editCell(0, 2).BackColor = kRed; // no text, but its colour still counts
     EXPECT_EQ(joined(*unit), "\xd6\xd0x<font style=\"background-color: #FF0000\"></font>&amp;&nbsp;<br>");
 }
 
 TEST(HtmlUnit, SingleByteCellsShowTheSecondByteOnly) {
     auto unit = makeUnit(2, 1, bmSingleByte);
-    unit->cell(0, 0).Chars[0] = 'Q';
-    unit->cell(0, 0).Chars[1] = 'a';
-    unit->cell(0, 1).Chars[0] = 'Q';
-    unit->cell(0, 1).Chars[1] = '\t';
+    unit->editCell(0, 0).Chars[0] = 'Q';
+    unit->editCell(0, 0).Chars[1] = 'a';
+    unit->editCell(0, 1).Chars[0] = 'Q';
+    unit->editCell(0, 1).Chars[1] = '\t';
     EXPECT_EQ(joined(*unit), "a&nbsp;&nbsp;<br>");
 }
 
@@ -178,9 +178,9 @@ TEST(HtmlUnit, OneCellWideUnitEndsEveryRow) {
     testunits::PutText(*unit, 1, "b");
     testunits::PutText(*unit, 2, "c");
     testunits::PutText(*unit, 3, "d");
-    unit->cell(0, 1).FontColor = kBlue; // outside the extent
-    unit->cell(1, 0).FontColor = kRed;
-    unit->cell(2, 0).FontColor = kRed;
+    unit->editCell(0, 1).FontColor = kBlue; // outside the extent
+    unit->editCell(1, 0).FontColor = kRed;
+    unit->editCell(2, 0).FontColor = kRed;
     const QList<CellMarkup> cells = convert(*unit);
     ASSERT_EQ(cells.size(), 4);
     EXPECT_EQ(cells[0].html, "a<br><font ");
@@ -195,16 +195,16 @@ TEST(HtmlUnit, OneCellWideUnitEndsEveryRow) {
 TEST(HtmlUnit, OneCellUnit) {
     auto unit = makeUnit(1, 1, bmSingleByte);
     testunits::PutText(*unit, 0, ">");
-    unit->cell(0, 0).FontColor = kRed;
-    unit->cell(0, 0).BackColor = kBlue;
+    unit->editCell(0, 0).FontColor = kRed;
+    unit->editCell(0, 0).BackColor = kBlue;
     EXPECT_EQ(joined(*unit), "<font color=\"#FF0000\" style=\"background-color: #0000FF\">&gt;</font><br>");
 }
 
 TEST(HtmlUnit, FirstCellOpensItsOwnSpan) {
     auto unit = makeUnit(2, 1, bmSingleByte);
     testunits::PutText(*unit, 0, "ab");
-    unit->cell(0, 0).FontColor = kRed;
-    unit->cell(0, 1).FontColor = kRed;
+    unit->editCell(0, 0).FontColor = kRed;
+    unit->editCell(0, 1).FontColor = kRed;
     const QList<CellMarkup> cells = convert(*unit);
     EXPECT_EQ(cells[0].html, "<font color=\"#FF0000\" >a");
     EXPECT_FALSE(cells[0].openTag);

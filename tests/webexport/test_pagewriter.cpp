@@ -85,19 +85,19 @@ TEST_F(PageWriter, GoldenDocument) {
     PutText(spans, 0, "a&b\tc\"");
     PutText(spans, 1, "<d>e  ");
     PutText(spans, 2, "xyz");
-    spans.cell(0, 1).FontColor = kRed;
-    spans.cell(0, 2).FontColor = kRed;
+    spans.editCell(0, 1).FontColor = kRed;
+    spans.editCell(0, 2).FontColor = kRed;
     for (const auto& [r, c] : {std::pair{0, 4}, {0, 5}, {1, 0}, {1, 1}})
-        spans.cell(r, c).BackColor = kBlue;
-    spans.cell(1, 3).BackColor = kGreen;
-    spans.cell(2, 1).FontColor = kGreen;
-    spans.cell(2, 1).BackColor = kRed;
+        spans.editCell(r, c).BackColor = kBlue;
+    spans.editCell(1, 3).BackColor = kGreen;
+    spans.editCell(2, 1).FontColor = kGreen;
+    spans.editCell(2, 1).BackColor = kRed;
 
     TAnsiImage& wide = AppendUnit(film, 3, 2, bmDoubleByte, kGreen, kWhite);
     PutText(wide, 0, "\xd6\xd0\xce\xc4x");
     PutText(wide, 1, "ab");
-    wide.cell(1, 1).Chars[0] = 0;
-    wide.cell(1, 1).BackColor = kRed;
+    wide.editCell(1, 1).Chars[0] = 0;
+    wide.editCell(1, 1).BackColor = kRed;
 
     AppendUnit(film, 0, 0, bmSingleByte, kBlack, kWhite);
 
@@ -107,13 +107,13 @@ TEST_F(PageWriter, GoldenDocument) {
     TAnsiImage& striped = AppendUnit(film, 12, 2, bmSingleByte, kWhite, kBlack);
     for (int r = 0; r < 2; ++r)
         for (int c = 0; c < 12; ++c)
-            striped.cell(r, c).FontColor = (c % 2 == 0) ? kRed : kBlue;
+            striped.editCell(r, c).FontColor = (c % 2 == 0) ? kRed : kBlue;
 
     TAnsiImage& narrow = AppendUnit(film, 1, 3, bmSingleByte, kBlack, kWhite);
     PutText(narrow, 0, "p");
     PutText(narrow, 1, "q");
     PutText(narrow, 2, "r");
-    narrow.cell(1, 0).FontColor = kRed;
+    narrow.editCell(1, 0).FontColor = kRed;
 
     PageOptions options;
     options.title = "<\xd6\xd0 & \"x\">\tend";
@@ -181,7 +181,7 @@ TEST_F(PageWriter, FullDeviceIsReportedInTheSystemsWords) {
 
 TEST_F(PageWriter, ExportingTwiceReplacesThePageWithIdenticalBytes) {
     TAnsiImage& unit = AppendUnit(film, 5, 2, bmSingleByte, kBlack, kWhite);
-    unit.cell(1, 2).FontColor = kRed;
+    unit.editCell(1, 2).FontColor = kRed;
     auto w = writer();
     writeFile(path("page.htm"), QByteArray(100000, 'x'));
     w->WritePage(film, PageOptions(), path("page.htm"));
@@ -239,7 +239,7 @@ TEST_F(PageWriter, MarkupLinesBreakOnlyRightAfterAnOpeningTag) {
     TAnsiImage& unit = AppendUnit(film, 100, 80, bmDoubleByte, kBlack, kWhite);
     for (int r = 0; r < 80; ++r)
         for (int c = 0; c < 100; ++c)
-            unit.cell(r, c).FontColor = (r * 100 + c) % 7 == 0 ? kRed : kBlack;
+            unit.editCell(r, c).FontColor = (r * 100 + c) % 7 == 0 ? kRed : kBlack;
     THtmBasic basic;
     basic.WriteUnitTable(unit);
     ASSERT_GT(basic.bodyLines().size(), 10);

@@ -4,6 +4,7 @@
 #include "filmpanel.h"
 
 #include <memory>
+#include <vector>
 
 namespace quillet::testunits {
 
@@ -11,25 +12,24 @@ namespace quillet::testunits {
 inline std::unique_ptr<TAnsiImage> MakeUnit(int cols, int rows, std::uint8_t byteMode, TColor fontColor,
                                             TColor backColor) {
     auto unit = std::make_unique<TAnsiImage>();
-    unit->FByteMode = byteMode;
-    unit->FFontColor = fontColor;
-    unit->FBackColor = backColor;
+    unit->setByteMode(byteMode);
+    unit->SetFontColor(fontColor);
+    unit->SetBackColor(backColor);
     unit->Clear();
-    unit->FCols = cols;
-    unit->FRows = rows;
+    unit->setExtent(cols, rows);
     unit->FitSize();
     return unit;
 }
 
-// Appends MakeUnit's unit to the strip and keeps the strip's width up to date.
+// Appends MakeUnit's unit to the strip. The unit is handed back for the test to write cells into
+// (PutText): cell text changes neither the unit's size nor the strip's layout.
 inline TAnsiImage& AppendUnit(TFilmPanel& film, int cols, int rows, std::uint8_t byteMode, TColor fontColor,
                               TColor backColor) {
     auto unit = MakeUnit(cols, rows, byteMode, fontColor, backColor);
-    unit->Tag = film.FCount;
     TAnsiImage& added = *unit;
-    film.FUnits[static_cast<std::size_t>(film.FCount)] = std::move(unit);
-    ++film.FCount;
-    film.UpdateWidth();
+    std::vector<std::unique_ptr<TAnsiImage>> units;
+    units.push_back(std::move(unit));
+    film.AppendUnits(std::move(units));
     return added;
 }
 
@@ -37,7 +37,7 @@ inline TAnsiImage& AppendUnit(TFilmPanel& film, int cols, int rows, std::uint8_t
 inline void PutText(TAnsiImage& unit, int row, const QByteArray& text) {
     const int step = unit.IsDoubleByte() ? 2 : 1;
     for (int i = 0, c = 0; i < text.size(); i += step, ++c) {
-        TAnsiCell& cell = unit.cell(row, c);
+        TAnsiCell& cell = unit.editCell(row, c);
         if (step == 2) {
             cell.Chars[0] = static_cast<std::uint8_t>(text.at(i));
             cell.Chars[1] = i + 1 < text.size() ? static_cast<std::uint8_t>(text.at(i + 1)) : 0;

@@ -34,7 +34,7 @@ TAnsiImage& addSmallUnit(TFilmPanel& film, int number) {
     testunits::PutText(unit, 1, "\xd6\xd0\xce\xc4 GBK");
     static const TColor kBands[] = {0x0000FF, 0x00C000, 0xFF0000};
     for (int c = 0; c < 5; ++c)
-        unit.cell(2, c).BackColor = kBands[number % 3];
+        unit.editCell(2, c).BackColor = kBands[number % 3];
     return unit;
 }
 
@@ -47,7 +47,7 @@ void addFullUnit(TFilmPanel& film, int number, bool everyCell) {
     TAnsiImage& unit = testunits::AppendUnit(film, 100, 80, bmDoubleByte, 0x008000, 0xFFFFFF);
     for (int r = 0; r < 80; ++r)
         for (int c = 0; c < 100; ++c) {
-            TAnsiCell& cell = unit.cell(r, c);
+            TAnsiCell& cell = unit.editCell(r, c);
             cell.Chars[0] = static_cast<std::uint8_t>(0xB0 + (r + number) % 16);
             cell.Chars[1] = static_cast<std::uint8_t>(0xA1 + c % 90);
             if (everyCell) {
@@ -143,7 +143,7 @@ void addMixedUnit(TFilmPanel& film, int number) {
             const MixedText::Colours colours = text.nextColours(defaults);
             const bool wide = text.below(2) == 0;
             if (doubleByte) {
-                TAnsiCell& cell = unit.cell(r, c++);
+                TAnsiCell& cell = unit.editCell(r, c++);
                 if (wide) {
                     const QByteArray pair = text.fullWidth();
                     cell.Chars[0] = static_cast<std::uint8_t>(pair.at(0));
@@ -159,7 +159,7 @@ void addMixedUnit(TFilmPanel& film, int number) {
                 const QByteArray bytes =
                     wide && c + 1 < cols ? text.fullWidth() : QByteArray(1, static_cast<char>(text.halfWidth()));
                 for (const char byte : bytes) {
-                    TAnsiCell& cell = unit.cell(r, c++);
+                    TAnsiCell& cell = unit.editCell(r, c++);
                     cell.Chars[1] = static_cast<std::uint8_t>(byte);
                     cell.FontColor = colours.font;
                     cell.BackColor = colours.back;
@@ -170,8 +170,7 @@ void addMixedUnit(TFilmPanel& film, int number) {
 }
 
 void addTextPages(TFilmPanel& film, char** pages, int count) {
-    film.FDefaultBackColor = 0xFFFFFF;
-    film.FDefaultFontColor = 0x000000;
+    film.SetDefaultColors(0xFFFFFF, 0x000000);
     for (int i = 0; i < count; ++i)
         film.AddTextUnit(QString::fromLocal8Bit(pages[i]));
 }

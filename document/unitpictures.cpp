@@ -1,0 +1,34 @@
+#include "unitpictures.h"
+
+#include "filmpanel.h"
+#include "glyphcache.h"
+#include "unitrender.h"
+
+#include <unordered_set>
+
+namespace quillet {
+
+const QImage& UnitPictures::picture(const TAnsiImage& unit) {
+    Entry& entry = m_entries[unit.id()];
+    if (entry.revision != unit.revision()) {
+        GlyphCache& cache = GlyphCache::instance();
+        PrepareGlyphs(unit, cache);
+        RenderUnit(unit, cache, entry.picture);
+        entry.revision = unit.revision();
+    }
+    return entry.picture;
+}
+
+void UnitPictures::retainOnly(const TFilmPanel& strip) {
+    std::unordered_set<std::uint64_t> held;
+    for (int i = 0; i < strip.count(); ++i)
+        held.insert(strip.GetUnit(i).id());
+    for (auto it = m_entries.begin(); it != m_entries.end();) {
+        if (held.count(it->first))
+            ++it;
+        else
+            it = m_entries.erase(it);
+    }
+}
+
+} // namespace quillet

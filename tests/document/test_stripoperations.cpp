@@ -1,0 +1,253 @@
+// What each operation of the film strip tells its owner, and that the layout it leaves is the strip's
+// own: every unit at its place, 20 pixels apart, the strip as wide as its widest unit plus margins.
+// Reading that fails (a text page, a colour file, an animation file) leaves the strip as it was.
+#include "animationfile.h"
+#include "fileerror.h"
+#include "filmpanel.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <tuple>
+#include <vector>
+
+using namespace quillet;
+
+namespace {
+
+// A record whose extent is cols x rows cells (at least 8 x 2).
+QByteArray recordOf(int cols, int rows) {
+    TAnsiImage unit;
+    unit.SetBackColor(0xFFFFFF);
+    unit.Clear();
+    unit.editCell(rows - 1, cols - 1).Chars[1] = 'x';
+    return unit.SaveToRecord();
+}
+
+std::unique_ptr<TAnsiImage> recordUnit(const TFilmPanel& strip, int cols, int rows) {
+    std::unique_ptr<TAnsiImage> unit = strip.NewUnit();
+    unit->LoadFromRecord(recordOf(cols, rows).constData());
+    return unit;
+}
+
+// Every signal of the strip, as text, in the order sent.
+struct Recorder {
+    explicit Recorder(TFilmPanel& strip) {
+        auto add = [this](const QString& event) { events << event; };
+        QObject::connect(&strip, &TFilmPanel::unitsInserted,
+                         [add](int first, int count) { add(QStringLiteral("inserted %1 %2").arg(first).arg(count)); });
+        QObject::connect(&strip, &TFilmPanel::unitsRemoved,
+                         [add](int first, int count) { add(QStringLiteral("removed %1 %2").arg(first).arg(count)); });
+        QObject::connect(&strip, &TFilmPanel::unitMoved,
+                         [add](int from, int to) { add(QStringLiteral("moved %1 %2").arg(from).arg(to)); });
+        QObject::connect(&strip, &TFilmPanel::unitContentChanged, [add](int index, const QRect& cells) {
+            add(cells.isEmpty() ? QStringLiteral("frame %1").arg(index)
+                                : QStringLiteral("cells %1 %2x%3").arg(index).arg(cells.width()).arg(cells.height()));
+        });
+        QObject::connect(&strip, &TFilmPanel::unitChanged,
+                         [add, &strip] { add(QStringLiteral("current %1").arg(strip.currentIndex())); });
+        QObject::connect(&strip, &TFilmPanel::layoutChanged, [add] { add(QStringLiteral("layout")); });
+    }
+    QStringList events;
+};
+
+// The places the strip must have given its units, and its own size.
+void expectLayout(const TFilmPanel& strip) {
+    int top = 20;
+    int widest = 0;
+    int selected = 0;
+    for (int k = 0; k < strip.count(); ++k) {
+        const TAnsiImage& unit = strip.GetUnit(k);
+        EXPECT_EQ(unit.geometry(), QRect(20, top, unit.width(), unit.height())) << k;
+        EXPECT_EQ(unit.tag(), k);
+        EXPECT_EQ(unit.selected(), k == strip.currentIndex()) << k;
+        selected += unit.selected() ? 1 : 0;
+        top += unit.height() + 20;
+        widest = std::max(widest, unit.width());
+    }
+    EXPECT_EQ(selected, strip.count() > 0 ? 1 : 0);
+    EXPECT_EQ(strip.width(), widest + 40);
+    // A strip that was emptied keeps the 1 pixel of its empty height under the units added again.
+    const int units = top - 20;
+    if (strip.count() == 0)
+        EXPECT_EQ(strip.height(), 1);
+    else
+        EXPECT_TRUE(strip.height() == units || strip.height() == units + 1) << strip.height() << " for " << units;
+}
+
+struct Operation {
+    const char* name;
+    std::function<void(TFilmPanel&, const QTemporaryDir&)> run;
+    QStringList events;
+};
+
+} // namespace
+
+// Five units of widths 92 .. 140 and heights 47 .. 95; the third is current.
+TEST(StripOperations, EachOperationSendsWhatItChangedAndKeepsTheLayout) {
+    const std::vector<Operation> operations = {
+        {"AddRecordUnit",
+         [](TFilmPanel& s, const QTemporaryDir&) { s.AddRecordUnit(recordOf(30, 4).constData()); },
+         {"inserted 5 1", "layout", "frame 2", "frame 5", "current 5"}},
+        {"AddTextUnit",
+         [](TFilmPanel& s, const QTemporaryDir& dir) { s.AddTextUnit(dir.filePath(QStringLiteral("page.txt"))); },
+         {"inserted 5 1", "layout", "frame 2", "frame 5", "current 5"}},
+        {"AppendUnits",
+         [](TFilmPanel& s, const QTemporaryDir&) {
+             std::vector<std::unique_ptr<TAnsiImage>> units;
+             units.push_back(recordUnit(s, 8, 2));
+             units.push_back(recordUnit(s, 9, 3));
+             s.AppendUnits(std::move(units));
+         },
+         {"inserted 5 1", "layout", "frame 2", "frame 5", "current 5", "inserted 6 1", "layout", "frame 5", "frame 6",
+          "current 6"}},
+        {"DeleteUnit current",
+         [](TFilmPanel& s, const QTemporaryDir&) { s.DeleteUnit(2); },
+         {"removed 2 1", "frame 2", "current 2", "layout"}},
+        {"DeleteUnit empty slot", [](TFilmPanel& s, const QTemporaryDir&) { s.DeleteUnit(7); }, {}},
+        {"ClearUnits",
+         [](TFilmPanel& s, const QTemporaryDir&) { s.ClearUnits(); },
+         {"removed 4 1", "current 2", "layout", "removed 3 1", "current 2", "layout", "removed 2 1", "frame 1",
+          "current 1", "layout", "removed 1 1", "frame 0", "current 0", "layout", "removed 0 1", "layout"}},
+        {"ReplaceUnits",
+         [](TFilmPanel& s, const QTemporaryDir&) {
+             std::vector<std::unique_ptr<TAnsiImage>> units;
+             units.push_back(recordUnit(s, 12, 6));
+             s.ReplaceUnits(std::move(units));
+         },
+         {"removed 4 1", "current 2", "layout",       "removed 3 1", "current 2", "layout",    "removed 2 1",
+          "frame 1",     "current 1", "layout",       "removed 1 1", "frame 0",   "current 0", "layout",
+          "removed 0 1", "layout",    "inserted 0 1", "layout",      "frame 0",   "current 0"}},
+        {"MoveUnit up", [](TFilmPanel& s, const QTemporaryDir&) { s.MoveUnit(4, true); }, {"moved 4 3", "layout"}},
+        {"MoveUnit down", [](TFilmPanel& s, const QTemporaryDir&) { s.MoveUnit(0, false); }, {"moved 0 1", "layout"}},
+        {"MoveUnit past the top", [](TFilmPanel& s, const QTemporaryDir&) { s.MoveUnit(0, true); }, {}},
+        {"SelectUnit current", [](TFilmPanel& s, const QTemporaryDir&) { s.SelectUnit(2); }, {"current 2"}},
+        {"SelectUnit outside", [](TFilmPanel& s, const QTemporaryDir&) { s.SelectUnit(-1); }, {}},
+        {"UnitClick other",
+         [](TFilmPanel& s, const QTemporaryDir&) { s.UnitClick(s.GetUnit(4)); },
+         {"frame 2", "frame 4", "current 4"}},
+        {"UnitClick current", [](TFilmPanel& s, const QTemporaryDir&) { s.UnitClick(s.GetUnit(2)); }, {}},
+        {"SetUnitContent taller",
+         [](TFilmPanel& s, const QTemporaryDir&) {
+             s.SetUnitContent(1, {"a", "b", "c", "d", "e", "f", "g"}, 0x0000FF, 0x00FF00);
+         },
+         {"cells 1 10x7", "layout"}},
+        {"SetUnitContent same size",
+         [](TFilmPanel& s, const QTemporaryDir&) { s.SetUnitContent(4, {"a"}, 0x0000FF, 0x00FF00); },
+         {"cells 4 16x6", "layout"}},
+        {"SetPageColor",
+         [](TFilmPanel& s, const QTemporaryDir&) { s.SetPageColor(0x123456); },
+         {"frame 0", "frame 1", "frame 2", "frame 3", "frame 4"}},
+        {"SetByteMode", [](TFilmPanel& s, const QTemporaryDir&) { s.SetByteMode(2); }, {}},
+        {"SetDefaultColors", [](TFilmPanel& s, const QTemporaryDir&) { s.SetDefaultColors(1, 2); }, {}},
+        {"SetDocFileName", [](TFilmPanel& s, const QTemporaryDir&) { s.SetDocFileName(QStringLiteral("a.mmt")); }, {}},
+    };
+    QTemporaryDir dir;
+    QFile page(dir.filePath(QStringLiteral("page.txt")));
+    ASSERT_TRUE(page.open(QIODevice::WriteOnly));
+    page.write("one\r\ntwo\r\n");
+    page.close();
+
+    for (const Operation& op : operations) {
+        SCOPED_TRACE(op.name);
+        TFilmPanel strip;
+        for (int k = 0; k < 5; ++k)
+            strip.AddRecordUnit(recordOf(8 + 2 * k, 2 + k).constData());
+        strip.UnitClick(strip.GetUnit(2));
+        Recorder recorder(strip);
+        op.run(strip, dir);
+        EXPECT_EQ(recorder.events, op.events);
+        expectLayout(strip);
+    }
+}
+
+TEST(StripOperations, SetUnitContentMovesTheLaterUnitsByTheChangeInHeight) {
+    TFilmPanel strip;
+    for (int k = 0; k < 3; ++k)
+        strip.AddRecordUnit(recordOf(10, 3).constData());
+    const int top2 = strip.GetUnit(2).top();
+    const int height = strip.height();
+    strip.SetUnitContent(1, {"a", "b", "c", "d", "e"}, 0x0000FF, 0x00FF00);
+    const TAnsiImage& unit = strip.GetUnit(1);
+    EXPECT_EQ(unit.rows(), 5);
+    EXPECT_EQ(unit.backColor(), 0x0000FF);
+    EXPECT_EQ(unit.fontColor(), 0x00FF00);
+    EXPECT_EQ(unit.cell(4, 0).Chars[1], 'e');
+    EXPECT_EQ(strip.GetUnit(2).top(), top2 + 24);
+    EXPECT_EQ(strip.height(), height + 24);
+    EXPECT_EQ(strip.currentIndex(), 2) << "content changes leave the current unit";
+}
+
+namespace {
+
+// Everything of the strip that an operation could change.
+using Snapshot =
+    std::tuple<int, int, int, int, QString, std::vector<std::tuple<std::uint64_t, std::uint64_t, QRect, int>>>;
+
+Snapshot snapshotOf(const TFilmPanel& strip) {
+    std::vector<std::tuple<std::uint64_t, std::uint64_t, QRect, int>> units;
+    for (int k = 0; k < strip.count(); ++k) {
+        const TAnsiImage& u = strip.GetUnit(k);
+        units.emplace_back(u.id(), u.revision(), u.geometry(), u.tag());
+    }
+    return {strip.count(), strip.currentIndex(), strip.width(), strip.height(), strip.docFileName(), units};
+}
+
+} // namespace
+
+TEST(StripOperations, FailedReadingLeavesTheStripExactlyAsItWas) {
+    QTemporaryDir dir;
+    auto write = [&](const QString& name, const QByteArray& bytes) {
+        QFile file(dir.filePath(name));
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+        return file.fileName();
+    };
+    const QString refusedColour = write(QStringLiteral("coloured.txt"), "text\r\n");
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("coloured.clo"))); // a folder is no colour file
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("folder.txt")));
+    const QString shortFile = write(QStringLiteral("short.mmt"), QByteArray(1000, 'x'));
+
+    const std::vector<std::pair<const char*, std::function<void(TFilmPanel&)>>> failures = {
+        {"missing text page", [&](TFilmPanel& s) { s.AddTextUnit(dir.filePath(QStringLiteral("none.txt"))); }},
+        {"text page is a folder", [&](TFilmPanel& s) { s.AddTextUnit(dir.filePath(QStringLiteral("folder.txt"))); }},
+        {"colour file is a folder", [&](TFilmPanel& s) { s.AddTextUnit(refusedColour); }},
+        {"animation file too short",
+         [&](TFilmPanel& s) { s.ReplaceUnits(MakeRecordUnits(s, ReadAnimationFile(shortFile, 50), 50)); }},
+        {"missing animation file",
+         [&](TFilmPanel& s) { AppendRecords(s, ReadAnimationFile(dir.filePath(QStringLiteral("none.mmt")), 50)); }},
+    };
+    for (const auto& [name, fail] : failures) {
+        SCOPED_TRACE(name);
+        TFilmPanel strip;
+        for (int k = 0; k < 4; ++k)
+            strip.AddRecordUnit(recordOf(8 + k, 2 + k).constData());
+        strip.UnitClick(strip.GetUnit(1));
+        strip.SetDocFileName(QStringLiteral("doc.mmt"));
+        const Snapshot before = snapshotOf(strip);
+        Recorder recorder(strip);
+        EXPECT_THROW(fail(strip), FileError);
+        EXPECT_EQ(snapshotOf(strip), before);
+        EXPECT_TRUE(recorder.events.isEmpty()) << recorder.events.join(QStringLiteral(", ")).toStdString();
+    }
+}
+
+TEST(StripOperations, ARefusedColourFileLeavesTheImportingUnitAsItWas) {
+    QTemporaryDir dir;
+    QFile page(dir.filePath(QStringLiteral("page.txt")));
+    ASSERT_TRUE(page.open(QIODevice::WriteOnly));
+    page.write("\xD6\xD0 text\r\n");
+    page.close();
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("page.clo")));
+    TFilmPanel strip;
+    const std::unique_ptr<TAnsiImage> unit = strip.NewUnit();
+    const std::uint64_t revision = unit->revision();
+    EXPECT_THROW(unit->LoadFromTextFile(page.fileName()), FileError);
+    EXPECT_EQ(unit->revision(), revision);
+    EXPECT_EQ(unit->byteMode(), bmAuto);
+    EXPECT_TRUE(unit->fileName().isEmpty());
+}
