@@ -2,10 +2,10 @@
 // has; and pictures drawn on two threads from prepared glyphs are those drawn on one.
 #include "filmpanel.h"
 #include "glyphcache.h"
+#include "guienvironment.h"
 #include "unitpictures.h"
 #include "unitrender.h"
 
-#include <QGuiApplication>
 
 #include <gtest/gtest.h>
 
@@ -15,21 +15,7 @@ using namespace quillet;
 
 namespace {
 
-// Glyphs need fonts, and fonts need a QGuiApplication.
-class GuiEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override {
-        static int argc = 1;
-        static char name[] = "test_unitpictures";
-        static char* argv[] = {name, nullptr};
-        m_app = std::make_unique<QGuiApplication>(argc, argv);
-    }
-    void TearDown() override { m_app.reset(); }
-
-private:
-    std::unique_ptr<QGuiApplication> m_app;
-};
-const auto* const kGui = ::testing::AddGlobalTestEnvironment(new GuiEnvironment);
+const bool kGui = (GuiEnvironment::install(), true);
 
 // A unit of the given mode with text and colours that differ from cell to cell.
 std::unique_ptr<TAnsiImage> textUnit(std::uint8_t mode, int seed) {

@@ -1,8 +1,8 @@
 #include "ansiimage.h"
 #include "glyphcache.h"
+#include "guienvironment.h"
 #include "unitrender.h"
 
-#include <QGuiApplication>
 
 #include <gtest/gtest.h>
 
@@ -14,21 +14,7 @@ using namespace quillet;
 
 namespace {
 
-// Glyphs need fonts, and fonts need a QGuiApplication.
-class GuiEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override {
-        static int argc = 1;
-        static char name[] = "test_unitrender";
-        static char* argv[] = {name, nullptr};
-        m_app = std::make_unique<QGuiApplication>(argc, argv);
-    }
-    void TearDown() override { m_app.reset(); }
-
-private:
-    std::unique_ptr<QGuiApplication> m_app;
-};
-const auto* const kGui = ::testing::AddGlobalTestEnvironment(new GuiEnvironment);
+const bool kGui = (GuiEnvironment::install(), true);
 
 constexpr QRgb kBlack = 0xFF000000;
 constexpr QRgb kWhite = 0xFFFFFFFF;
