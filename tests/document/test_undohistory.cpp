@@ -367,3 +367,114 @@ TEST(UndoHistory, RandomEditsUndoAndRedoExactly) {
     EXPECT_GT(merges, 0);
     EXPECT_GT(cutInserts, 0);
 }
+
+namespace {
+
+enum class Act { Apply, Save, Undo, Redo, Move, Page, Clear };
+struct Action {
+    Act act;
+    int unit = 0;
+    std::int64_t ms = 0;
+};
+struct MergeCase {
+    const char* name;
+    std::vector<Action> actions;
+    int steps;           // steps the history holds at the end
+    bool clean;          // whether the present state is the clean one
+    bool cleanReachable; // whether some state of the history is clean
+};
+
+} // namespace
+
+TEST(UndoHistory, AppliesMergeWithinASecondAndTheCleanStateFollowsSavesAndSteps) {
+    const std::vector<MergeCase> cases = {
+        {"same unit within a second", {{Act::Apply, 0, 0}, {Act::Apply, 0, 999}}, 1, false, true},
+        {"same unit a second later", {{Act::Apply, 0, 0}, {Act::Apply, 0, 1000}}, 2, false, true},
+        {"another unit", {{Act::Apply, 0, 0}, {Act::Apply, 1, 10}}, 2, false, true},
+        {"a run of applies, each within a second of the last",
+         {{Act::Apply, 1, 0}, {Act::Apply, 1, 800}, {Act::Apply, 1, 1600}, {Act::Apply, 1, 2400}},
+         1,
+         false,
+         true},
+        {"a step between", {{Act::Apply, 0, 0}, {Act::Page}, {Act::Apply, 0, 10}}, 3, false, true},
+        {"never into the saved state", {{Act::Apply, 0, 0}, {Act::Save}, {Act::Apply, 0, 10}}, 2, false, true},
+        {"into the step below after an undo",
+         {{Act::Apply, 0, 0}, {Act::Move, 1}, {Act::Undo}, {Act::Apply, 0, 10}},
+         1,
+         false,
+         true},
+        {"save", {{Act::Apply, 0, 0}, {Act::Move, 1}, {Act::Save}}, 2, true, true},
+        {"undo back to the saved state", {{Act::Apply, 0, 0}, {Act::Save}, {Act::Move, 1}, {Act::Undo}}, 2, true, true},
+        {"undo past the saved state", {{Act::Apply, 0, 0}, {Act::Save}, {Act::Undo}}, 1, false, true},
+        {"redo back to the saved state", {{Act::Page}, {Act::Save}, {Act::Undo}, {Act::Redo}}, 1, true, true},
+        {"a new step after undo past the saved state",
+         {{Act::Apply, 0, 0}, {Act::Save}, {Act::Undo}, {Act::Page}},
+         1,
+         false,
+         false},
+        {"clear", {{Act::Apply, 0, 0}, {Act::Page}, {Act::Clear}}, 0, true, true},
+    };
+    for (const MergeCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        TFilmPanel strip;
+        std::vector<std::unique_ptr<TAnsiImage>> units;
+        for (int k = 0; k < 3; ++k) {
+            units.push_back(strip.NewUnit());
+            units.back()->SetLines({QByteArray("unit ") + QByteArray::number(k)});
+        }
+        strip.AppendUnits(std::move(units));
+        UndoHistory history(strip);
+        std::int64_t now = 0;
+        history.setClock([&now] { return now; });
+        bool modified = false;
+        QObject::connect(&history, &UndoHistory::modifiedChanged, [&modified](bool m) { modified = m; });
+        const std::vector<QByteArray> start = recordsOf(strip);
+        int applies = 0;
+        for (const Action& a : c.actions) {
+            now = a.ms;
+            switch (a.act) {
+            case Act::Apply:
+                history.setUnitContent(a.unit, {QByteArray("apply ") + QByteArray::number(++applies)}, 0x0000FF,
+                                       0x00FF00);
+                break;
+            case Act::Save:
+                history.setClean();
+                break;
+            case Act::Undo:
+                history.stack()->undo();
+                break;
+            case Act::Redo:
+                history.stack()->redo();
+                break;
+            case Act::Move:
+                history.moveUnit(a.unit, true);
+                break;
+            case Act::Page:
+                history.setPageColor(0x112233);
+                break;
+            case Act::Clear:
+                history.clear();
+                break;
+            }
+            EXPECT_EQ(modified, !history.isClean());
+        }
+        EXPECT_EQ(history.stack()->count(), c.steps);
+        EXPECT_EQ(history.isClean(), c.clean);
+        // Every state the history reaches, and whether one of them is clean.
+        const std::vector<QByteArray> end = recordsOf(strip);
+        const int present = history.stack()->index();
+        bool reachable = false;
+        for (int i = 0; i <= history.stack()->count(); ++i) {
+            history.stack()->setIndex(i);
+            reachable = reachable || history.isClean();
+            EXPECT_EQ(modified, !history.isClean());
+        }
+        EXPECT_EQ(reachable, c.cleanReachable);
+        history.stack()->setIndex(0);
+        if (c.actions.back().act != Act::Clear) {
+            EXPECT_EQ(recordsOf(strip), start) << "all undone";
+        }
+        history.stack()->setIndex(present);
+        EXPECT_EQ(recordsOf(strip), end);
+    }
+}
