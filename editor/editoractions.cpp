@@ -149,6 +149,10 @@ EditorActions::EditorActions(QWidget* window, QWidget* filmView, QUndoStack* his
     // Delete, Ctrl+Up/Down and the undo keys also mean something inside a text field; there the
     // field keeps them.
     new TextFieldKeys(window, {TB_delect, TB_up, TB_down, undo, redo});
+    // The history may gain a step while the preview is open (the current unit's fields can be
+    // applied); undo and redo stay off until it closes.
+    connect(history, &QUndoStack::canUndoChanged, this, [this](bool can) { undo->setEnabled(can && !previewOpen()); });
+    connect(history, &QUndoStack::canRedoChanged, this, [this](bool can) { redo->setEnabled(can && !previewOpen()); });
     // Ctrl+X/C/V cut, copy and paste units only in the film strip; elsewhere they are the fields'.
     for (QAction* action : {cutUnit, copyUnit, pasteUnit}) {
         action->setShortcutContext(Qt::WidgetShortcut);

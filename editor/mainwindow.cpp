@@ -164,6 +164,10 @@ const TFilmPanel& TForm_movie::document() const {
     return *FilmStrip;
 }
 
+const QUndoStack& TForm_movie::undoStack() const {
+    return *m_history->stack();
+}
+
 bool TForm_movie::isModified() const {
     return Modified;
 }

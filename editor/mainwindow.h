@@ -13,6 +13,7 @@
 class QAction;
 class QTimer;
 class QToolBar;
+class QUndoStack;
 
 namespace quillet {
 
@@ -47,6 +48,8 @@ public:
     // the undo history, or a setting the page or new units take was changed, or it was restored
     // from a recovery copy. The title shows it as "*" after the file name.
     bool isModified() const;
+    // The undo history's steps, to be read: the undo and redo actions walk them.
+    const QUndoStack& undoStack() const;
     // How a file or address is handed to the desktop, in place of the desktop's own opener.
     void setShellOpenHook(std::function<void(const QString&)> hook);
 
