@@ -116,7 +116,7 @@ TEST(UnitClipboard, BytesThatAreNoPayloadAreRefusedWithAClearMessage) {
     units.push_back(unitOf(strip, {bmSingleByte, {"one"}, 0xFFFFFF, 0, false, {}}));
     units.push_back(unitOf(strip, {bmDoubleByte, {"\xD6\xD0"}, 0xFFFFFF, 0, true, {}}));
     const QByteArray good = EncodeUnits(pointers(units));
-    const qsizetype firstUnit = 16;      // magic, version, count
+    const qsizetype firstUnit = 16;       // magic, version, count
     const qsizetype firstFields = 16 + 4; // after the first unit's empty file name
     const qsizetype grid = firstFields + 20;
 
@@ -133,14 +133,29 @@ TEST(UnitClipboard, BytesThatAreNoPayloadAreRefusedWithAClearMessage) {
         {"cut before the checksum", good.left(good.size() - 4), "不完整"},
         {"one byte short", good.left(good.size() - 1), "不完整"},
         {"a byte past the end", good + QByteArray(1, '\0'), "多余"},
-        {"a grid byte changed", [&] { QByteArray b = good; b[grid + 5] = 'Z'; return b; }(), "校验和不符"},
-        {"checksum changed", [&] { QByteArray b = good; b[b.size() - 1] ^= 1; return b; }(), "校验和不符"},
+        {"a grid byte changed",
+         [&] {
+             QByteArray b = good;
+             b[grid + 5] = 'Z';
+             return b;
+         }(),
+         "校验和不符"},
+        {"checksum changed",
+         [&] {
+             QByteArray b = good;
+             b[b.size() - 1] ^= 1;
+             return b;
+         }(),
+         "校验和不符"},
         {"too many units", withCrc(patched(good, 12, 51)), "超过50个单元"},
         {"more units than it holds", withCrc(patched(good, 12, 3)), "不完整"},
         {"too large", QByteArray("QLTUNITS").append(QByteArray(51 * 200000, '\0')), "过大"},
         {"file name too long", withCrc(patched(good, firstUnit, 5000)), "文件名过长"},
         {"file name not UTF-8",
-         [&] { QByteArray b = patched(good, firstUnit, 1); return withCrc(b.insert(firstUnit + 4, '\xFF')); }(),
+         [&] {
+             QByteArray b = patched(good, firstUnit, 1);
+             return withCrc(b.insert(firstUnit + 4, '\xFF'));
+         }(),
          "不是UTF-8"},
         {"extent too wide", withCrc(patched(good, firstFields, 201)), "超出范围"},
         {"extent negative", withCrc(patched(good, firstFields + 4, 0xFFFFFFFF)), "超出范围"},
