@@ -203,7 +203,7 @@ int TFilmPanel::InsertUnits(int at, std::vector<std::unique_ptr<TAnsiImage>> uni
     emit unitsInserted(at, n);
     Height += grown;
     UpdateWidth();
-    UnitClick(*FUnits[at + n - 1]);
+    SetCurrentUnit(at + n - 1);
     return n;
 }
 

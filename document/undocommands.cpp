@@ -35,8 +35,9 @@ QByteArray compressGrid(const QByteArray& grid) {
 QByteArray expandGrid(const QByteArray& packed) {
     QByteArray out(kRecordSize, Qt::Uninitialized);
     uLongf size = kRecordSize;
-    const int result = uncompress(reinterpret_cast<Bytef*>(out.data()), &size,
-                                  reinterpret_cast<const Bytef*>(packed.constData()), static_cast<uLong>(packed.size()));
+    const int result =
+        uncompress(reinterpret_cast<Bytef*>(out.data()), &size, reinterpret_cast<const Bytef*>(packed.constData()),
+                   static_cast<uLong>(packed.size()));
     Q_ASSERT(result == Z_OK && size == kRecordSize);
     Q_UNUSED(result);
     return out;
@@ -50,8 +51,8 @@ const char* gridBytes(const TAnsiImage& unit) {
 
 InsertUnitsCommand::InsertUnitsCommand(TFilmPanel& strip, int at, std::vector<std::unique_ptr<TAnsiImage>> units,
                                        const QString& text)
-    : QUndoCommand(text), m_strip(strip), m_at(at), m_count(static_cast<int>(units.size())),
-      m_units(std::move(units)) {}
+    : QUndoCommand(text), m_strip(strip), m_at(at), m_count(static_cast<int>(units.size())), m_units(std::move(units)) {
+}
 
 void InsertUnitsCommand::redo() {
     m_strip.InsertUnits(m_at, std::move(m_units));

@@ -5,7 +5,6 @@
 #include <QUndoCommand>
 
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <vector>
 
@@ -22,8 +21,7 @@ class TFilmPanel;
 class InsertUnitsCommand : public QUndoCommand {
 public:
     // units must fit into the strip (count() + units.size() <= kMaxUnits) and at lie in 0 .. count().
-    InsertUnitsCommand(TFilmPanel& strip, int at, std::vector<std::unique_ptr<TAnsiImage>> units,
-                       const QString& text);
+    InsertUnitsCommand(TFilmPanel& strip, int at, std::vector<std::unique_ptr<TAnsiImage>> units, const QString& text);
     void redo() override;
     void undo() override;
 

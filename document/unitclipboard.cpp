@@ -23,6 +23,7 @@ constexpr int kMaxNameBytes = 4096;
 constexpr int kUnitFieldsSize = 4 * 4 + 4; // extent, colours; byte mode, colour flag, two zero bytes
 constexpr qsizetype kMaxUnitSize = 4 + kMaxNameBytes + kUnitFieldsSize + kRecordSize;
 constexpr qsizetype kMaxPayloadSize = kHeaderSize + TFilmPanel::kMaxUnits * kMaxUnitSize + kCrcSize;
+constexpr char kTruncatedText[] = "单元数据不完整：数据在结尾之前中断";
 
 const QString& clipboardName() {
     static const QString name = QStringLiteral("剪贴板");
@@ -50,7 +51,7 @@ public:
     PayloadReader(const char* data, qsizetype size) : m_data(data), m_size(size) {}
     qsizetype position() const { return m_pos; }
     const char* take(qsizetype n) {
-        if (n < 0 || n > m_size - m_pos) refuse("单元数据不完整：数据在结尾之前中断");
+        if (n < 0 || n > m_size - m_pos) refuse(kTruncatedText);
         const char* at = m_data + m_pos;
         m_pos += n;
         return at;
@@ -70,7 +71,7 @@ void checkHeader(const QByteArray& bytes) {
     if (prefix == 0 || std::memcmp(bytes.constData(), kMagic, static_cast<std::size_t>(prefix)) != 0)
         refuse("不是Quillet的单元数据");
     if (bytes.size() > kMaxPayloadSize) refuse("单元数据过大：超过50个完整单元的长度");
-    if (bytes.size() < kMagicSize + 4) refuse("单元数据不完整：数据在结尾之前中断");
+    if (bytes.size() < kMagicSize + 4) refuse(kTruncatedText);
     const auto version = qFromLittleEndian<std::uint32_t>(bytes.constData() + kMagicSize);
     if (version > kVersion) refuse("单元数据来自较新版本的Quillet，无法读取");
     if (version != kVersion) refuse("不是Quillet的单元数据");
@@ -131,6 +132,7 @@ std::vector<std::unique_ptr<TAnsiImage>> DecodeUnits(const QByteArray& bytes, co
     in.take(kMagicSize + 4);
     const std::uint32_t count = in.u32();
     if (count > TFilmPanel::kMaxUnits) refuse("单元数据有误：超过50个单元");
+    if (bytes.size() < kHeaderSize + count * (4 + kUnitFieldsSize + kRecordSize) + kCrcSize) refuse(kTruncatedText);
     std::vector<UnitContent> contents;
     contents.reserve(count);
     for (std::uint32_t k = 0; k < count; ++k)

@@ -18,12 +18,13 @@ using namespace quillet;
 namespace {
 
 // What a unit holds, with its identity: equal fingerprints mean equal records and fields.
-using Fingerprint = std::tuple<std::uint64_t, std::size_t, QString, int, int, TColor, TColor, int, bool, int, int, TColor>;
+using Fingerprint =
+    std::tuple<std::uint64_t, std::size_t, QString, int, int, TColor, TColor, int, bool, int, int, TColor>;
 
 Fingerprint fingerprintOf(const TAnsiImage& u) {
     const std::size_t grid = qHashBits(u.grid().data(), kRecordSize, 7);
-    return {u.id(),        grid,          u.fileName(), u.cols(),     u.rows(),      u.backColor(),
-            u.fontColor(), u.byteMode(),  u.hasColor(), u.width(),    u.height(),    u.pageColor()};
+    return {u.id(),        grid,         u.fileName(), u.cols(),  u.rows(),   u.backColor(),
+            u.fontColor(), u.byteMode(), u.hasColor(), u.width(), u.height(), u.pageColor()};
 }
 
 using State = std::vector<Fingerprint>;
