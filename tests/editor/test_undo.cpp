@@ -167,6 +167,10 @@ void Undo::menusHoldTheCommands() {
     QCOMPARE(a.isEnabled(), units);
     trigger(w, "TB_Preplay");
     QCOMPARE(a.isEnabled(), preview);
+    // The current unit's fields can be applied while the preview plays: undo stays off all the same.
+    optionPanel(w).MemoText->setPlainText(QStringLiteral("预览时修改"));
+    optionPanel(w).bsBtnPOK->click();
+    QCOMPARE(a.isEnabled(), preview);
     trigger(w, "TB_Preplay");
     QCOMPARE(a.isEnabled(), units);
 }
