@@ -43,6 +43,21 @@ QByteArray expandGrid(const QByteArray& packed) {
     return out;
 }
 
+// The unit's content without its grid: what a content step keeps of each state besides the delta.
+UnitContent fieldsOf(const TAnsiImage& unit) {
+    UnitContent c;
+    c.fileName = unit.fileName();
+    c.cols = unit.cols();
+    c.rows = unit.rows();
+    c.backColor = unit.backColor();
+    c.fontColor = unit.fontColor();
+    c.byteMode = unit.byteMode();
+    c.hasColor = unit.hasColor();
+    c.width = unit.width();
+    c.height = unit.height();
+    return c;
+}
+
 const char* gridBytes(const TAnsiImage& unit) {
     return reinterpret_cast<const char*>(unit.grid().data());
 }
@@ -102,13 +117,12 @@ void SetUnitContentCommand::redo() {
     // The first redo is the apply itself, with the strip's signals of an apply; the current unit
     // stays as it is, as for an apply made without the history.
     const TAnsiImage& unit = m_strip.GetUnit(m_index);
-    m_before = unit.content();
+    const auto before = std::make_unique<TAnsiGrid>(unit.grid());
+    m_before = fieldsOf(unit);
     m_strip.SetUnitContent(m_index, m_apply->lines, m_apply->backColor, m_apply->fontColor);
     m_apply.reset();
-    m_delta = compressGrid(xorGrids(m_before.grid.constData(), gridBytes(unit)));
-    m_before.grid.clear();
-    m_after = unit.content();
-    m_after.grid.clear();
+    m_delta = compressGrid(xorGrids(reinterpret_cast<const char*>(before->data()), gridBytes(unit)));
+    m_after = fieldsOf(unit);
 }
 
 void SetUnitContentCommand::undo() {
