@@ -13,10 +13,17 @@ namespace {
 // XOR of two grids of kRecordSize bytes: what turns one into the other, mostly zero bytes when
 // little changed, which zlib's fastest level packs to a small fraction.
 QByteArray xorGrids(const char* a, const char* b) {
+    static_assert(kRecordSize % sizeof(std::uint64_t) == 0, "the grid is whole words");
     QByteArray out(kRecordSize, Qt::Uninitialized);
     char* o = out.data();
-    for (int k = 0; k < kRecordSize; ++k)
-        o[k] = static_cast<char>(a[k] ^ b[k]);
+    for (std::size_t k = 0; k < kRecordSize; k += sizeof(std::uint64_t)) {
+        std::uint64_t x;
+        std::uint64_t y;
+        std::memcpy(&x, a + k, sizeof x);
+        std::memcpy(&y, b + k, sizeof y);
+        x ^= y;
+        std::memcpy(o + k, &x, sizeof x);
+    }
     return out;
 }
 
@@ -41,6 +48,21 @@ QByteArray expandGrid(const QByteArray& packed) {
     Q_ASSERT(result == Z_OK && size == kRecordSize);
     Q_UNUSED(result);
     return out;
+}
+
+// The unit's content without its grid: what a content step keeps of each state besides the delta.
+UnitContent fieldsOf(const TAnsiImage& unit) {
+    UnitContent c;
+    c.fileName = unit.fileName();
+    c.cols = unit.cols();
+    c.rows = unit.rows();
+    c.backColor = unit.backColor();
+    c.fontColor = unit.fontColor();
+    c.byteMode = unit.byteMode();
+    c.hasColor = unit.hasColor();
+    c.width = unit.width();
+    c.height = unit.height();
+    return c;
 }
 
 const char* gridBytes(const TAnsiImage& unit) {
@@ -102,13 +124,12 @@ void SetUnitContentCommand::redo() {
     // The first redo is the apply itself, with the strip's signals of an apply; the current unit
     // stays as it is, as for an apply made without the history.
     const TAnsiImage& unit = m_strip.GetUnit(m_index);
-    m_before = unit.content();
+    const auto before = std::make_unique<TAnsiGrid>(unit.grid());
+    m_before = fieldsOf(unit);
     m_strip.SetUnitContent(m_index, m_apply->lines, m_apply->backColor, m_apply->fontColor);
     m_apply.reset();
-    m_delta = compressGrid(xorGrids(m_before.grid.constData(), gridBytes(unit)));
-    m_before.grid.clear();
-    m_after = unit.content();
-    m_after.grid.clear();
+    m_delta = compressGrid(xorGrids(reinterpret_cast<const char*>(before->data()), gridBytes(unit)));
+    m_after = fieldsOf(unit);
 }
 
 void SetUnitContentCommand::undo() {

@@ -22,8 +22,12 @@ using Fingerprint =
     std::tuple<std::uint64_t, std::size_t, QString, int, int, TColor, TColor, int, bool, int, int, TColor>;
 
 Fingerprint fingerprintOf(const TAnsiImage& u) {
-    const std::size_t grid = qHashBits(u.grid().data(), kRecordSize, 7);
-    return {u.id(),        grid,         u.fileName(), u.cols(),  u.rows(),   u.backColor(),
+    // A unit's revision grows with every change, so a grid hashed once for an (id, revision) pair
+    // stays right: only changed units are hashed again.
+    static std::map<std::pair<std::uint64_t, std::uint64_t>, std::size_t> hashes;
+    auto [it, added] = hashes.try_emplace({u.id(), u.revision()}, 0);
+    if (added) it->second = qHashBits(u.grid().data(), kRecordSize, 7);
+    return {u.id(),        it->second,   u.fileName(), u.cols(),  u.rows(),   u.backColor(),
             u.fontColor(), u.byteMode(), u.hasColor(), u.width(), u.height(), u.pageColor()};
 }
 
