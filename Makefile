@@ -16,7 +16,7 @@ FUZZ_TEST_SECONDS ?= 20
 # Debian 12 packages the build, the tests and the editor need.
 DEB_PACKAGES := build-essential cmake ninja-build pkg-config \
 	qt6-base-dev qt6-base-dev-tools qt6-svg-dev libqt6svg6 libgl-dev qt6-webengine-dev qt6-translations-l10n \
-	libgtest-dev libgmock-dev libbenchmark-dev clang clang-tidy libclang-rt-14-dev \
+	zlib1g-dev libgtest-dev libgmock-dev libbenchmark-dev clang clang-tidy libclang-rt-14-dev \
 	fonts-arphic-uming fonts-wqy-zenhei \
 	xvfb xauth x11-apps imagemagick chromium \
 	shared-mime-info desktop-file-utils xdg-utils libfile-mimeinfo-perl nodejs

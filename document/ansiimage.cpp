@@ -69,6 +69,36 @@ void TAnsiImage::setSize(int width, int height) {
     ++m_revision;
 }
 
+UnitContent TAnsiImage::content() const {
+    UnitContent c;
+    c.grid = QByteArray(reinterpret_cast<const char*>(FGrid.data()), kRecordSize);
+    c.fileName = FFileName;
+    c.cols = FCols;
+    c.rows = FRows;
+    c.backColor = FBackColor;
+    c.fontColor = FFontColor;
+    c.byteMode = FByteMode;
+    c.hasColor = FHasColor;
+    c.width = Width;
+    c.height = Height;
+    return c;
+}
+
+void TAnsiImage::setContent(const UnitContent& c) {
+    Q_ASSERT(c.grid.size() == kRecordSize);
+    ++m_revision;
+    std::memcpy(FGrid.data(), c.grid.constData(), kRecordSize);
+    FFileName = c.fileName;
+    FCols = c.cols;
+    FRows = c.rows;
+    FBackColor = c.backColor;
+    FFontColor = c.fontColor;
+    FByteMode = c.byteMode;
+    FHasColor = c.hasColor;
+    Width = c.width;
+    Height = c.height;
+}
+
 void TAnsiImage::setPlace(int left, int top, int tag) {
     Left = left;
     Top = top;

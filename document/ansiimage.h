@@ -27,6 +27,21 @@ struct ImportReport {
 struct TextPage;
 class TFilmPanel;
 
+// Everything a unit's picture and record are made of, apart from its place in a strip, its
+// selection and its page colour: what an undo step gives back to a unit in one piece.
+struct UnitContent {
+    QByteArray grid; // the grid's kRecordSize bytes as the unit holds them, cell after cell
+    QString fileName;
+    std::int32_t cols = 0;
+    std::int32_t rows = 0;
+    TColor backColor = 0;
+    TColor fontColor = 0;
+    std::uint8_t byteMode = bmAuto;
+    bool hasColor = false;
+    int width = 0;
+    int height = 0;
+};
+
 // One frame of the animation: an 80 x 200 grid of cells with its default colours, used extent and
 // byte mode. Not a widget: its place and size are plain values that the film strip keeps and a view
 // shows; its picture is drawn by RenderUnit (unitrender.h) and kept by whoever shows it.
@@ -101,6 +116,10 @@ public:
     void setExtent(std::int32_t cols, std::int32_t rows);
     // Sets the picture's size as it is; FitSize sets it from the extent.
     void setSize(int width, int height);
+    // The unit's content as one value, and back: after setContent(c), content() equals c.
+    // setContent expects c.grid to hold kRecordSize bytes.
+    UnitContent content() const;
+    void setContent(const UnitContent& content);
 
     // The 192000-byte record. When the extent does not reach the last cell, the record's last cell
     // carries the current default colours, so a reloaded unit gets the defaults it had.

@@ -153,16 +153,95 @@ void TFilmPanel::SetUnitContent(int index, const QList<QByteArray>& lines, TColo
     unit.SetBackColor(backColor);
     unit.SetFontColor(fontColor);
     emit unitContentChanged(index, QRect(0, 0, unit.FCols, unit.FRows));
-    const int growth = unit.Height - oldHeight;
+    FinishContentChange(index, oldHeight);
+}
+
+void TFilmPanel::RestoreUnitContent(int index, const UnitContent& content) {
+    Q_ASSERT(index >= 0 && index < FCount);
+    TAnsiImage& unit = *FUnits[index];
+    const int oldHeight = unit.Height;
+    unit.setContent(content);
+    emit unitContentChanged(index, QRect(0, 0, unit.FCols, unit.FRows));
+    FinishContentChange(index, oldHeight);
+}
+
+void TFilmPanel::FinishContentChange(int index, int oldHeight) {
+    const int growth = FUnits[index]->Height - oldHeight;
     if (growth != 0) {
         Height += growth;
-        for (int j = index + 1; j < FCount; ++j) {
-            TAnsiImage& later = *FUnits[j];
-            later.setPlace(later.Left, later.Top + growth, later.Tag);
-        }
+        ShiftUnits(index + 1, growth);
     }
     // After the later units have moved, so a view lays out the strip once, complete.
     UpdateWidth();
+}
+
+void TFilmPanel::ShiftUnits(int first, int shift) {
+    for (int j = first; j < FCount; ++j) {
+        TAnsiImage& unit = *FUnits[j];
+        unit.setPlace(unit.Left, unit.Top + shift, j);
+    }
+}
+
+int TFilmPanel::InsertUnits(int at, std::vector<std::unique_ptr<TAnsiImage>> units) {
+    Q_ASSERT(at >= 0 && at <= FCount);
+    const int n = std::min(static_cast<int>(units.size()), kMaxUnits - FCount);
+    if (n <= 0) return 0;
+    std::move_backward(FUnits.begin() + at, FUnits.begin() + FCount, FUnits.begin() + FCount + n);
+    int top = UnitTop(at - 1);
+    int grown = 0;
+    for (int k = 0; k < n; ++k) {
+        TAnsiImage& unit = *units[static_cast<std::size_t>(k)];
+        if (unit.FSelected) unit.setSelected(false);
+        unit.setPlace(FUnitMargin, top, at + k);
+        top += unit.Height + FUnitSpacing;
+        grown += unit.Height + FUnitSpacing;
+        FUnits[at + k] = std::move(units[static_cast<std::size_t>(k)]);
+    }
+    FCount += n;
+    ShiftUnits(at + n, grown);
+    if (FCurrentIndex >= at) FCurrentIndex += n;
+    emit unitsInserted(at, n);
+    Height += grown;
+    UpdateWidth();
+    SetCurrentUnit(at + n - 1);
+    return n;
+}
+
+std::vector<std::unique_ptr<TAnsiImage>> TFilmPanel::TakeUnits(int first, int count) {
+    Q_ASSERT(first >= 0 && count >= 0 && first + count <= FCount);
+    std::vector<std::unique_ptr<TAnsiImage>> taken;
+    if (count <= 0) return taken;
+    int gap = 0;
+    for (int k = first; k < first + count; ++k) {
+        gap += FUnits[k]->Height + FUnitSpacing;
+        taken.push_back(std::move(FUnits[k]));
+    }
+    std::move(FUnits.begin() + first + count, FUnits.begin() + FCount, FUnits.begin() + first);
+    FCount -= count;
+    ShiftUnits(first, -gap);
+    if (FCurrentIndex >= first + count)
+        FCurrentIndex -= count;
+    else if (FCurrentIndex >= first)
+        FCurrentIndex = -1;
+    emit unitsRemoved(first, count);
+    if (FCount > 0) {
+        SetCurrentUnit(std::min(first, FCount - 1));
+    } else {
+        FCurrentIndex = -1;
+        emit unitChanged();
+    }
+    Height = std::max(1, Height - gap);
+    UpdateWidth();
+    return taken;
+}
+
+void TFilmPanel::SetCurrentUnit(int index) {
+    if (index < 0 || index >= FCount) return;
+    for (int j = 0; j < FCount; ++j)
+        if (j != index) setSelected(j, false);
+    setSelected(index, true);
+    FCurrentIndex = index;
+    emit unitChanged();
 }
 
 void TFilmPanel::SetPageColor(TColor color) {

@@ -60,6 +60,15 @@ public:
     void AppendUnits(std::vector<std::unique_ptr<TAnsiImage>> units);
     // ClearUnits, then AppendUnits: the document becomes the given units.
     void ReplaceUnits(std::vector<std::unique_ptr<TAnsiImage>> units);
+    // Inserts finished units (from NewUnit, or taken out by TakeUnits) at `at` (0 .. count()), as
+    // many as the strip has room for, in one step: unitsInserted once, then the last inserted
+    // becomes current. Returns how many were inserted; the rest are dropped.
+    int InsertUnits(int at, std::vector<std::unique_ptr<TAnsiImage>> units);
+    // Takes the units first .. first + count - 1 out of the strip in one step and hands them over
+    // (InsertUnits puts them back): unitsRemoved once, then the unit now at `first` (the last one
+    // when none is) becomes current; an emptied strip sends unitChanged with no current unit.
+    // The range must lie in 0 .. count() - 1.
+    std::vector<std::unique_ptr<TAnsiImage>> TakeUnits(int first, int count);
     void DeleteUnit(int index);
     void ClearUnits();
     // Swaps the unit with its upper (up) or lower neighbour; false when there is none.
@@ -72,6 +81,12 @@ public:
     // Gives the unit new lines (SetLines) and default colours (SetBackColor, SetFontColor) in one
     // step; the units after it move by its change in height. index must lie in 0 .. count() - 1.
     void SetUnitContent(int index, const QList<QByteArray>& lines, TColor backColor, TColor fontColor);
+    // Gives the unit a whole content state (TAnsiImage::setContent) in one step, with the signals
+    // of SetUnitContent. index must lie in 0 .. count() - 1; content.grid holds kRecordSize bytes.
+    void RestoreUnitContent(int index, const UnitContent& content);
+    // Makes the unit current, the only selected one, and sends unitChanged even when it already
+    // was current. Indexes outside the strip are ignored.
+    void SetCurrentUnit(int index);
     // Every unit, present and future, gets the page colour.
     void SetPageColor(TColor color);
     // Position in the byte-mode list ("自动", "单字节", "双字节") to stored mode, and back.
@@ -103,6 +118,11 @@ private:
     void AppendUnit(std::unique_ptr<TAnsiImage> unit);
     void FinishAppend(int index);
     int UnitTop(int index) const;
+    // After a unit at `index` changed its content and height: the later units move, the strip
+    // grows or shrinks by the difference, and the layout is announced.
+    void FinishContentChange(int index, int oldHeight);
+    // Moves the units from `first` on by `shift` pixels and gives them their indexes.
+    void ShiftUnits(int first, int shift);
     int ContentWidth() const;
     void setSelected(int index, bool selected);
 

@@ -9,6 +9,7 @@
 #include "prompts.h"
 #include "runvalues.h"
 #include "statuspanels.h"
+#include "undohistory.h"
 
 #include <QAction>
 #include <QFileInfo>
@@ -56,7 +57,13 @@ void TForm_movie::saveAsAnswered() {
         TB_save1Click();
         return;
     }
-    if (reportErrors([this] { SaveToFile(FilmStrip->docFileName()); })) setModified(false);
+    if (reportErrors([this] { SaveToFile(FilmStrip->docFileName()); })) documentSaved();
+}
+
+void TForm_movie::documentSaved() {
+    m_changedOutsideHistory = false;
+    m_history->setClean();
+    setModified(false);
 }
 
 bool TForm_movie::holdsPartOf(const QString& name) const {
@@ -83,6 +90,9 @@ bool TForm_movie::mayLeaveDocument() {
 }
 
 void TForm_movie::forgetReplacedDocument() {
+    // The history's steps belong to the old document.
+    m_history->clear();
+    m_changedOutsideHistory = false;
     setModified(false);
     if (AutoSave) AutoSave->discard();
 }
@@ -91,6 +101,7 @@ void TForm_movie::TB_NewClick() {
     if (!mayLeaveDocument()) return;
     FilmStrip->ClearUnits();
     FilmStrip->SetDocFileName(defaultDocument());
+    updateTitle();
     m_partialFile.clear();
     forgetReplacedDocument();
     bsSkinStatusBar1->showPlainFileName(Run().DefaultFileName);
@@ -138,7 +149,7 @@ void TForm_movie::TB_save1Click() {
         if (QFileInfo::exists(name) && !m_prompts.confirm(name + kOverwriteQuestion)) return;
         break;
     }
-    if (reportErrors([&] { SaveToFile(name); })) setModified(false);
+    if (reportErrors([&] { SaveToFile(name); })) documentSaved();
 }
 
 void TForm_movie::TB_AddImgClick() {
@@ -164,14 +175,19 @@ void TForm_movie::TB_AddImgClick() {
 }
 
 void TForm_movie::textPageAdded() {
-    setModified(true);
     UpdateToolButtons();
     RefreshCurrentUnit();
 }
 
 bool TForm_movie::addTextPage(const QString& name) {
+    // The unit is read whole before the document changes; a file that cannot be read changes nothing.
     ImportReport report;
-    if (!reportErrors([&] { report = FilmStrip->AddTextUnit(name); })) return false;
+    std::unique_ptr<TAnsiImage> unit = FilmStrip->NewUnit();
+    if (!reportErrors([&] { report = unit->LoadFromTextFile(name); })) return false;
+    std::vector<std::unique_ptr<TAnsiImage>> units;
+    units.push_back(std::move(unit));
+    // Pages are added at the end of the strip.
+    m_history->insertUnits(FilmStrip->count(), std::move(units), QStringLiteral("添加文字页"));
     if (report.colorListFailed) m_prompts.message(QString::fromLatin1(kColorListErrorText));
     return true;
 }
@@ -179,8 +195,7 @@ bool TForm_movie::addTextPage(const QString& name) {
 void TForm_movie::TB_delect1Click() {
     if (FilmStrip->count() == 0) return;
     if (!m_prompts.confirm(QStringLiteral("确实要删除当前单元吗？"))) return;
-    FilmStrip->DeleteUnit(FilmStrip->currentIndex());
-    setModified(true);
+    m_history->removeUnits(FilmStrip->currentIndex(), 1, QStringLiteral("删除单元"));
     UpdateToolButtons();
     RefreshCurrentUnit();
 }
@@ -191,23 +206,17 @@ void TForm_movie::TB_up1Click(QObject* sender) {
     if (!UnappliedEditsQuestion()) return;
     const int tag = sender ? sender->property("Tag").toInt() : 0;
     const int index = FilmStrip->currentIndex();
-    if (tag == 1) {
-        if (FilmStrip->MoveUnit(index, true))
-            FilmStrip->SelectUnit(index - 1);
-        else
-            m_prompts.message(QStringLiteral("已经最顶"));
-    } else if (tag == 2) {
-        if (FilmStrip->MoveUnit(index, false))
-            FilmStrip->SelectUnit(index + 1);
-        else
-            m_prompts.message(QStringLiteral("已经最底"));
-    }
-    setModified(true);
+    // The moved unit stays current.
+    if (tag == 1 && !m_history->moveUnit(index, true))
+        m_prompts.message(QStringLiteral("已经最顶"));
+    else if (tag == 2 && !m_history->moveUnit(index, false))
+        m_prompts.message(QStringLiteral("已经最底"));
 }
 
 void TForm_movie::SaveToFile(const QString& name) {
     WriteAnimationFile(name, *FilmStrip);
     FilmStrip->SetDocFileName(name);
+    updateTitle();
     // The file holds the whole document now, or the document belongs to another file.
     m_partialFile.clear();
     // The file now holds what the recovery copy held.
@@ -225,6 +234,7 @@ void TForm_movie::LoadFromFile(const QString& name) {
     if (records.notAllRead()) m_prompts.message(QString::fromLatin1(kNotAllDataText));
     m_partialFile = records.notAllRead() ? name : QString();
     FilmStrip->SetDocFileName(name);
+    updateTitle();
     ShowFileName(name);
 }
 

@@ -4,9 +4,14 @@
 #include "textfieldkeys.h"
 
 #include <QAction>
+#include <QMenu>
+#include <QMenuBar>
+#include <QStyle>
 #include <QToolBar>
 #include <QToolButton>
+#include <QUndoStack>
 #include <QVariant>
+#include <QWidget>
 
 namespace quillet {
 
@@ -30,21 +35,61 @@ void setHint(QAction* action, const QString& hint, const QKeySequence& key = QKe
     action->setToolTip(hint + QStringLiteral("  (") + key.toString(QKeySequence::NativeText) + QLatin1Char(')'));
 }
 
-// A tool image list command.
-QAction* toolAction(QObject* owner, const char* name, int picture, const QString& hint, const QKeySequence& key) {
+// A tool image list command: its button shows the hint, its menu item the menu text.
+QAction* toolAction(QObject* owner, const char* name, int picture, const QString& hint, const QKeySequence& key,
+                    const QString& menuText) {
     auto* action = new QAction(ToolPicture(picture), hint, owner);
     action->setObjectName(QLatin1String(name));
     setHint(action, hint, key);
+    action->setIconText(hint);
+    action->setText(menuText);
     return action;
 }
 
-// A command with a picture of its own and a caption beside it.
+// A command with a picture of its own and a caption beside it, which is also its menu text.
 QAction* captionedAction(QObject* owner, const char* name, const char* picture, const QString& caption,
                          const QString& hint, const QKeySequence& key) {
     auto* action = new QAction(EditorPicture(QLatin1String(picture)), caption, owner);
     action->setObjectName(QLatin1String(name));
     setHint(action, hint, key);
     action->setIconText(caption);
+    action->setText(caption);
+    return action;
+}
+
+// A command of the menus only.
+QAction* menuAction(QObject* owner, const char* name, const QString& text, const QList<QKeySequence>& keys) {
+    auto* action = new QAction(text, owner);
+    action->setObjectName(QLatin1String(name));
+    action->setShortcuts(keys);
+    return action;
+}
+
+// The history's undo or redo command: "撤销" or "重做" followed by the text of the step it would
+// take back or do again, the bare word when there is none. Its picture is the desktop theme's,
+// or the style's arrow without a theme.
+QAction* historyAction(QObject* owner, QWidget* window, QUndoStack* history, bool redo) {
+    const QString word = redo ? QStringLiteral("重做") : QStringLiteral("撤销");
+    QAction* action = redo ? history->createRedoAction(owner, word) : history->createUndoAction(owner, word);
+    action->setObjectName(redo ? QStringLiteral("actionRedo") : QStringLiteral("actionUndo"));
+    // The prefix stands right before the step's text, without the space Qt puts between them.
+    auto name = [action, word](const QString& step) { action->setText(word + step); };
+    name(redo ? history->redoText() : history->undoText());
+    if (redo) {
+        QObject::connect(history, &QUndoStack::redoTextChanged, action, name);
+        QObject::disconnect(action, &QAction::triggered, history, &QUndoStack::redo);
+        action->setShortcuts({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
+        action->setIcon(
+            QIcon::fromTheme(QStringLiteral("edit-redo"), window->style()->standardIcon(QStyle::SP_ArrowForward)));
+    } else {
+        QObject::connect(history, &QUndoStack::undoTextChanged, action, name);
+        QObject::disconnect(action, &QAction::triggered, history, &QUndoStack::undo);
+        action->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
+        action->setIcon(
+            QIcon::fromTheme(QStringLiteral("edit-undo"), window->style()->standardIcon(QStyle::SP_ArrowBack)));
+    }
+    action->setToolTip(action->shortcut().toString(QKeySequence::NativeText).prepend(word + QStringLiteral("  (")) +
+                       QLatin1Char(')'));
     return action;
 }
 
@@ -56,31 +101,63 @@ QWidget* gap(QWidget* parent) {
 
 } // namespace
 
-EditorActions::EditorActions(QWidget* window)
-    : QObject(window), TB_open(toolAction(this, "TB_open", 0, QStringLiteral("打开动画文件"), QKeySequence::Open)),
-      TB_New(toolAction(this, "TB_New", 11, QStringLiteral("新建动画文件"), QKeySequence::New)),
-      TB_save(toolAction(this, "TB_save", 1, QStringLiteral("保存动画文件"), QKeySequence::Save)),
-      TB_SaveHtm(toolAction(this, "TB_SaveHtm", 8, QStringLiteral("输出为网页"), QKeySequence(Qt::CTRL | Qt::Key_E))),
-      TB_AddImg(toolAction(this, "TB_AddImg", 2, QStringLiteral("添加文字页"), QKeySequence())),
-      TB_delect(toolAction(this, "TB_delect", 3, QStringLiteral("删除当前页"), QKeySequence(Qt::Key_Delete))),
-      TB_up(toolAction(this, "TB_up", 4, QStringLiteral("上移一页"), QKeySequence(Qt::CTRL | Qt::Key_Up))),
-      TB_down(toolAction(this, "TB_down", 5, QStringLiteral("下移一页"), QKeySequence(Qt::CTRL | Qt::Key_Down))),
-      TB_Preplay(toolAction(this, "TB_Preplay", 6, QStringLiteral("打开/关闭预览"), QKeySequence())),
-      TB_ifo(toolAction(this, "TB_ifo", 9, QStringLiteral("打开/关闭选项"), QKeySequence())),
+EditorActions::EditorActions(QWidget* window, QWidget* filmView, QUndoStack* history)
+    : QObject(window), TB_open(toolAction(this, "TB_open", 0, QStringLiteral("打开动画文件"), QKeySequence::Open,
+                                          QStringLiteral("打开"))),
+      TB_New(toolAction(this, "TB_New", 11, QStringLiteral("新建动画文件"), QKeySequence::New, QStringLiteral("新建"))),
+      TB_save(
+          toolAction(this, "TB_save", 1, QStringLiteral("保存动画文件"), QKeySequence::Save, QStringLiteral("保存"))),
+      TB_SaveHtm(toolAction(this, "TB_SaveHtm", 8, QStringLiteral("输出为网页"), QKeySequence(Qt::CTRL | Qt::Key_E),
+                            QStringLiteral("导出网页"))),
+      TB_AddImg(
+          toolAction(this, "TB_AddImg", 2, QStringLiteral("添加文字页"), QKeySequence(), QStringLiteral("添加文字页"))),
+      TB_delect(toolAction(this, "TB_delect", 3, QStringLiteral("删除当前页"), QKeySequence(Qt::Key_Delete),
+                           QStringLiteral("删除单元"))),
+      TB_up(toolAction(this, "TB_up", 4, QStringLiteral("上移一页"), QKeySequence(Qt::CTRL | Qt::Key_Up),
+                       QStringLiteral("上移"))),
+      TB_down(toolAction(this, "TB_down", 5, QStringLiteral("下移一页"), QKeySequence(Qt::CTRL | Qt::Key_Down),
+                         QStringLiteral("下移"))),
+      TB_Preplay(
+          toolAction(this, "TB_Preplay", 6, QStringLiteral("打开/关闭预览"), QKeySequence(), QStringLiteral("预览"))),
+      TB_ifo(toolAction(this, "TB_ifo", 9, QStringLiteral("打开/关闭选项"), QKeySequence(),
+                        QStringLiteral("打开/关闭选项"))),
       TB_about(captionedAction(this, "TB_about", "about", QStringLiteral("关于"), QStringLiteral("关于本软件"),
                                QKeySequence())),
       TB_help(captionedAction(this, "TB_help", "help", QStringLiteral("帮助"), QStringLiteral("使用说明"),
-                              QKeySequence::HelpContents)) {
+                              QKeySequence::HelpContents)),
+      saveAs(
+          menuAction(this, "actionSaveAs", QStringLiteral("另存为"), {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)})),
+      quit(menuAction(this, "actionQuit", QStringLiteral("退出"), {QKeySequence(Qt::CTRL | Qt::Key_Q)})),
+      undo(historyAction(this, window, history, false)), redo(historyAction(this, window, history, true)),
+      cutUnit(menuAction(this, "actionCutUnit", QStringLiteral("剪切单元"), {QKeySequence(Qt::CTRL | Qt::Key_X)})),
+      copyUnit(menuAction(this, "actionCopyUnit", QStringLiteral("复制单元"), {QKeySequence(Qt::CTRL | Qt::Key_C)})),
+      pasteUnit(menuAction(this, "actionPasteUnit", QStringLiteral("粘贴单元"), {QKeySequence(Qt::CTRL | Qt::Key_V)})),
+      duplicateUnit(
+          menuAction(this, "actionDuplicateUnit", QStringLiteral("重复单元"), {QKeySequence(Qt::CTRL | Qt::Key_D)})),
+      insertBlankUnit(menuAction(this, "actionInsertBlankUnit", QStringLiteral("插入空白单元"),
+                                 {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_N)})),
+      m_history(history) {
     TB_up->setProperty("Tag", 1);
     TB_down->setProperty("Tag", 2);
     TB_Preplay->setProperty("Tag", kPreviewClosedTag);
     TB_Preplay->setProperty("Picture", kPreviewClosedPicture);
     TB_Preplay->setEnabled(false);
     TB_ifo->setProperty("Picture", kOptionsShownPicture);
-    for (QAction* action : {TB_open, TB_New, TB_save, TB_SaveHtm, TB_AddImg, TB_delect, TB_up, TB_down, TB_help})
+    for (QAction* action : {TB_open, TB_New, TB_save, TB_SaveHtm, TB_AddImg, TB_delect, TB_up, TB_down, TB_help, saveAs,
+                            quit, undo, redo, duplicateUnit, insertBlankUnit})
         action->setShortcutContext(Qt::WindowShortcut);
-    // Delete and Ctrl+Up/Down also mean something inside a text field; there the field keeps them.
-    new TextFieldKeys(window, {TB_delect, TB_up, TB_down});
+    // Delete, Ctrl+Up/Down and the undo keys also mean something inside a text field; there the
+    // field keeps them.
+    new TextFieldKeys(window, {TB_delect, TB_up, TB_down, undo, redo});
+    // The history may gain a step while the preview is open (the current unit's fields can be
+    // applied); undo and redo stay off until it closes.
+    connect(history, &QUndoStack::canUndoChanged, this, [this](bool can) { undo->setEnabled(can && !previewOpen()); });
+    connect(history, &QUndoStack::canRedoChanged, this, [this](bool can) { redo->setEnabled(can && !previewOpen()); });
+    // Ctrl+X/C/V cut, copy and paste units only in the film strip; elsewhere they are the fields'.
+    for (QAction* action : {cutUnit, copyUnit, pasteUnit}) {
+        action->setShortcutContext(Qt::WidgetShortcut);
+        filmView->addAction(action);
+    }
 }
 
 void EditorActions::fillToolBar(QToolBar* bar) const {
@@ -90,6 +167,9 @@ void EditorActions::fillToolBar(QToolBar* bar) const {
     };
     for (QAction* action : {TB_open, TB_New, TB_save, TB_SaveHtm})
         add(action);
+    bar->addWidget(gap(bar));
+    add(undo);
+    add(redo);
     bar->addWidget(gap(bar));
     add(TB_AddImg);
     add(TB_delect);
@@ -109,6 +189,24 @@ void EditorActions::fillToolBar(QToolBar* bar) const {
     }
 }
 
+void EditorActions::fillMenuBar(QMenuBar* bar) const {
+    QMenu* file = bar->addMenu(QStringLiteral("文件"));
+    file->addActions({TB_New, TB_open, TB_save, saveAs});
+    file->addSeparator();
+    file->addAction(TB_SaveHtm);
+    file->addSeparator();
+    file->addAction(quit);
+    QMenu* edit = bar->addMenu(QStringLiteral("编辑"));
+    edit->addActions({undo, redo});
+    edit->addSeparator();
+    edit->addActions({cutUnit, copyUnit, pasteUnit});
+    edit->addSeparator();
+    edit->addActions({duplicateUnit, insertBlankUnit, TB_delect});
+    bar->addMenu(QStringLiteral("单元"))->addActions({TB_up, TB_down, TB_AddImg});
+    bar->addMenu(QStringLiteral("播放"))->addAction(TB_Preplay);
+    bar->addMenu(QStringLiteral("帮助"))->addActions({TB_help, TB_about});
+}
+
 void EditorActions::updateEnabled(int unitCount, bool previewOpen) {
     QAction* const all[] = {TB_AddImg, TB_open, TB_New, TB_save, TB_delect, TB_Preplay, TB_SaveHtm, TB_up, TB_down};
     if (unitCount == 0) {
@@ -120,15 +218,25 @@ void EditorActions::updateEnabled(int unitCount, bool previewOpen) {
         for (QAction* a : all)
             a->setEnabled(!previewOpen || a == TB_Preplay);
     }
+    // The unit commands go with adding (those that make units) and deleting (those that need one).
+    for (QAction* a : {pasteUnit, insertBlankUnit})
+        a->setEnabled(TB_AddImg->isEnabled());
+    for (QAction* a : {cutUnit, copyUnit, duplicateUnit})
+        a->setEnabled(TB_delect->isEnabled());
+    saveAs->setEnabled(TB_save->isEnabled());
+    undo->setEnabled(!previewOpen && m_history->canUndo());
+    redo->setEnabled(!previewOpen && m_history->canRedo());
 }
 
 void EditorActions::noCurrentUnit() {
-    for (QAction* a : {TB_SaveHtm, TB_up, TB_down, TB_delect, TB_save, TB_Preplay})
+    for (QAction* a :
+         {TB_SaveHtm, TB_up, TB_down, TB_delect, TB_save, TB_Preplay, saveAs, cutUnit, copyUnit, duplicateUnit})
         a->setEnabled(false);
 }
 
 void EditorActions::currentUnitShown() {
-    TB_delect->setEnabled(true);
+    for (QAction* a : {TB_delect, cutUnit, copyUnit, duplicateUnit})
+        a->setEnabled(true);
 }
 
 bool EditorActions::previewOpen() const {

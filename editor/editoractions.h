@@ -3,20 +3,26 @@
 #include <QObject>
 
 class QAction;
+class QMenuBar;
 class QToolBar;
+class QUndoStack;
 class QWidget;
 
 namespace quillet {
 
-// The editor's commands as actions: picture, text, hint with its key, shortcut and "Tag". The tool
-// bar shows them; the window connects their triggered signals to its commands. Which of them can
-// be used follows from the document's unit count and whether the preview is open.
+// The editor's commands as actions: picture, menu text, hint with its key, shortcut and "Tag". The
+// tool bar and the menu bar show them (the tool bar's buttons show the hint, the menus the text);
+// the window connects their triggered signals to its commands. Which of them can be used follows
+// from the document's unit count, whether the preview is open and what the history can undo.
 class EditorActions : public QObject {
     Q_OBJECT
 public:
-    // The actions belong to `window`, whose keys reach them (window-wide shortcuts). Delete and
-    // Ctrl+Up/Down are left to a text field that has the focus.
-    explicit EditorActions(QWidget* window);
+    // The actions belong to `window`, whose keys reach them (window-wide shortcuts). Delete,
+    // Ctrl+Up/Down and the undo keys are left to a text field that has the focus; the unit
+    // clipboard's keys (Ctrl+X/C/V) reach their commands only while `filmView` has the focus. Undo
+    // and redo follow `history`; their triggered signals are left to the window, which asks about
+    // the current unit's fields before it undoes or redoes.
+    EditorActions(QWidget* window, QWidget* filmView, QUndoStack* history);
 
     QAction* const TB_open;
     QAction* const TB_New;
@@ -30,16 +36,29 @@ public:
     QAction* const TB_ifo;
     QAction* const TB_about;
     QAction* const TB_help;
+    // Commands of the menus only, or of the menus and the undo buttons.
+    QAction* const saveAs;          // the save dialog, always
+    QAction* const quit;            // closes the window
+    QAction* const undo;            // "撤销" and the step's text
+    QAction* const redo;            // "重做" and the step's text
+    QAction* const cutUnit;         // the current unit to the clipboard, and out of the document
+    QAction* const copyUnit;        // the current unit to the clipboard
+    QAction* const pasteUnit;       // the clipboard's units after the current unit
+    QAction* const duplicateUnit;   // a copy of the current unit after it
+    QAction* const insertBlankUnit; // a blank unit after the current unit
 
     // Shows the actions in the tool bar, in their groups, with its buttons' sizes.
     void fillToolBar(QToolBar* bar) const;
+    // The menus 文件, 编辑, 单元, 播放 and 帮助 with their commands.
+    void fillMenuBar(QMenuBar* bar) const;
 
-    // Enables the document actions: with no unit only adding and opening (the rest as they were
-    // left); while the preview is open only the preview's own; otherwise all of them.
+    // Enables the document actions: with no unit only adding, opening, pasting and a blank unit
+    // (the rest as they were left); while the preview is open only the preview's own; otherwise all
+    // of them. Undo and redo are off while the preview is open and follow the history otherwise.
     void updateEnabled(int unitCount, bool previewOpen);
     // No unit is current: the actions that need one are turned off.
     void noCurrentUnit();
-    // A unit became current: it can be deleted.
+    // A unit became current: it can be deleted, cut, copied and duplicated.
     void currentUnitShown();
 
     // The preview button's state ("Tag" 1 closed, 2 open) and picture.
@@ -48,6 +67,9 @@ public:
     // The options button's picture: shown (9) or hidden (10).
     bool optionsShown() const;
     void setOptionsShown(bool shown);
+
+private:
+    QUndoStack* m_history;
 };
 
 } // namespace quillet

@@ -14,28 +14,31 @@
 #include "runvalues.h"
 #include "shellhelpers.h"
 #include "statuspanels.h"
+#include "undohistory.h"
 
 #include <QAction>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QHBoxLayout>
+#include <QMenuBar>
 #include <QMimeData>
 #include <QTimer>
 #include <QToolBar>
+#include <QUndoStack>
 
 namespace quillet {
 
 TForm_movie::TForm_movie(Prompts& prompts, const QStringList& args, const QString& programDir, QWidget* parent)
-    : QMainWindow(parent), ShellOpenHook(ShellOpen), m_prompts(prompts), m_args(args) {
-    setWindowTitle(QStringLiteral("Quillet"));
+    : QMainWindow(parent), FilmStrip(std::make_unique<TFilmPanel>()),
+      m_history(std::make_unique<UndoHistory>(*FilmStrip)), ShellOpenHook(ShellOpen), m_prompts(prompts), m_args(args) {
     QFont face;
     face.setFamilies({QStringLiteral("AR PL UMing CN"), QStringLiteral("WenQuanYi Zen Hei")});
     face.setPixelSize(12);
     setFont(face);
     setAcceptDrops(true);
-    buildToolBar();
     buildClientArea();
+    buildToolBar();
     bsSkinStatusBar1 = new StatusPanels(this);
     setStatusBar(bsSkinStatusBar1);
     connect(bsSkinStatusBar1, &StatusPanels::editSourceRequested, this, &TForm_movie::Panl_EditClick);
@@ -63,8 +66,9 @@ void TForm_movie::buildToolBar() {
     bsSkinToolBar4->setIconSize(QSize(16, 16));
     bsSkinToolBar4->setContextMenuPolicy(Qt::PreventContextMenu);
     addToolBar(Qt::TopToolBarArea, bsSkinToolBar4);
-    m_actions = new EditorActions(this);
+    m_actions = new EditorActions(this, ScrollBox, m_history->stack());
     m_actions->fillToolBar(bsSkinToolBar4);
+    m_actions->fillMenuBar(menuBar());
 }
 
 void TForm_movie::connectActions() {
@@ -81,6 +85,18 @@ void TForm_movie::connectActions() {
     connect(a.TB_ifo, &QAction::triggered, this, &TForm_movie::TB_ifoClick);
     connect(a.TB_about, &QAction::triggered, this, &TForm_movie::TB_aboutClick);
     connect(a.TB_help, &QAction::triggered, this, &TForm_movie::TB_help1Click);
+    // Save as is the save command's dialog, which always asks for the name.
+    connect(a.saveAs, &QAction::triggered, this, &TForm_movie::TB_save1Click);
+    connect(a.quit, &QAction::triggered, this, &QWidget::close);
+    connect(a.undo, &QAction::triggered, this, &TForm_movie::undoStep);
+    connect(a.redo, &QAction::triggered, this, &TForm_movie::redoStep);
+    connect(a.cutUnit, &QAction::triggered, this, &TForm_movie::cutCurrentUnit);
+    connect(a.copyUnit, &QAction::triggered, this, &TForm_movie::copyCurrentUnit);
+    connect(a.pasteUnit, &QAction::triggered, this, &TForm_movie::pasteUnits);
+    connect(a.duplicateUnit, &QAction::triggered, this, &TForm_movie::duplicateCurrentUnit);
+    connect(a.insertBlankUnit, &QAction::triggered, this, &TForm_movie::insertBlankUnit);
+    connect(m_history.get(), &UndoHistory::modifiedChanged, this,
+            [this](bool modified) { setModified(modified || m_changedOutsideHistory); });
 }
 
 void TForm_movie::buildClientArea() {
@@ -118,8 +134,8 @@ void TForm_movie::FormCreate(const QString& programDir) {
     run.DefaultFileName = QStringLiteral("new.mmt");
     bsSkinStatusBar1->showPlainFileName(run.DefaultFileName);
 
-    FilmStrip = std::make_unique<TFilmPanel>();
     FilmStrip->SetDocFileName(run.ProgramDir + run.DefaultFileName);
+    updateTitle();
     connect(FilmStrip.get(), &TFilmPanel::unitChanged, this, &TForm_movie::RefreshCurrentUnit, Qt::DirectConnection);
     ScrollBox->setStrip(FilmStrip.get());
 
@@ -148,6 +164,10 @@ const TFilmPanel& TForm_movie::document() const {
     return *FilmStrip;
 }
 
+const QUndoStack& TForm_movie::undoStack() const {
+    return *m_history->stack();
+}
+
 bool TForm_movie::isModified() const {
     return Modified;
 }
@@ -158,6 +178,16 @@ void TForm_movie::setShellOpenHook(std::function<void(const QString&)> hook) {
 
 void TForm_movie::setModified(bool modified) {
     Modified = modified;
+    setWindowModified(modified);
+}
+
+void TForm_movie::markChangedOutsideHistory() {
+    m_changedOutsideHistory = true;
+    setModified(true);
+}
+
+void TForm_movie::updateTitle() {
+    setWindowTitle(QFileInfo(FilmStrip->docFileName()).fileName() + QStringLiteral("[*] — Quillet"));
 }
 
 void TForm_movie::UpdateToolButtons() {
@@ -214,7 +244,9 @@ void TForm_movie::OpenCommandLineFile() {
         reportErrors([&] { LoadFromFile(info.absoluteFilePath()); });
         UpdateToolButtons();
     } else if (extension == QLatin1String("txt")) {
+        // The page the editor starts with is where the history begins: the document is unchanged.
         addTextPage(info.absoluteFilePath());
+        m_history->clear();
         UpdateToolButtons();
     }
 }

@@ -8,10 +8,12 @@
 
 #include <functional>
 #include <memory>
+#include <vector>
 
 class QAction;
 class QTimer;
 class QToolBar;
+class QUndoStack;
 
 namespace quillet {
 
@@ -22,8 +24,10 @@ class OptionPanel;
 class PreviewPanel;
 class Prompts;
 class StatusPanels;
+class TAnsiImage;
 class TFilmPanel;
 class THtmFP;
+class UndoHistory;
 
 // The editor's only window: tool bar, film area (or the preview pane in its place), option panel
 // and status bar around the one document it owns for the whole run.
@@ -40,8 +44,12 @@ public:
     void setAboutWindow(QWidget* about);
     // The document the window holds from start-up to its end.
     const TFilmPanel& document() const;
-    // True while the document has changes that were not saved.
+    // True while the document has changes that were not saved: it differs from its clean state in
+    // the undo history, or a setting the page or new units take was changed, or it was restored
+    // from a recovery copy. The title shows it as "*" after the file name.
     bool isModified() const;
+    // The undo history's steps, to be read: the undo and redo actions walk them.
+    const QUndoStack& undoStack() const;
     // How a file or address is handed to the desktop, in place of the desktop's own opener.
     void setShellOpenHook(std::function<void(const QString&)> hook);
 
@@ -64,6 +72,20 @@ private slots:
     void TB_aboutClick();
     // Opens the current unit's source file, when it has one that is there.
     void Panl_EditClick();
+
+    // Unit commands, each one undo step; those that make a unit insert it after the current one,
+    // where it becomes current, or show the notice of the unit limit when there is no room.
+    void duplicateCurrentUnit();
+    void insertBlankUnit();
+    // The current unit to the clipboard as Quillet's units and as text; cutting also takes it out.
+    void cutCurrentUnit();
+    void copyCurrentUnit();
+    // The clipboard's units after the current unit, as many as fit; a clipboard that holds no
+    // readable units is reported and nothing changes.
+    void pasteUnits();
+    // Undo and redo of the history's steps, after the question about the current unit's fields.
+    void undoStep();
+    void redoStep();
 
     // Option panel. Asks the colour dialog for the swatch; picking applies nothing.
     void Panl_forecolorClick(int tag, TColor current);
@@ -100,8 +122,13 @@ private:
     void FormCreate(const QString& programDir);
     void buildToolBar();
     void buildClientArea();
-    // The one place the changed mark is set or cleared.
+    // The one place the changed mark is set or cleared; the history's clean state drives it.
     void setModified(bool modified);
+    // A change the history does not hold: a setting the page or new units take, or a document
+    // restored from a recovery copy. The mark stays until the document is saved or replaced.
+    void markChangedOutsideHistory();
+    // The title: the document's file name, the changed mark's place and the program's name.
+    void updateTitle();
     // Enables the document buttons from the unit count and whether the preview is open.
     void UpdateToolButtons();
     // Shows a document's file name in the file panel (bare name plus hint when it does not fit).
@@ -151,6 +178,16 @@ private:
     // Starts the recovery copies and offers those a crashed run left; true when one was restored.
     bool startAutoSave();
     void restoreCopy(const QString& copy, const QString& documentName);
+    // The document was saved: its present state is the clean state.
+    void documentSaved();
+    // Checks for the unit limit and the question about the current unit's fields before a unit
+    // command that makes units; true when it may go on.
+    bool mayInsertUnits();
+    // Copies the current unit to the clipboard after the question about its fields; false when
+    // there is none or the question was cancelled.
+    bool putCurrentUnitOnClipboard();
+    // Inserts the units after the current unit as one step named `text`; returns how many fitted.
+    int insertAfterCurrent(std::vector<std::unique_ptr<TAnsiImage>> units, const QString& text);
     void connectActions();
     void connectOptionPanel();
     void connectPreview();
@@ -165,6 +202,8 @@ private:
     // The document and the page writer, alive from start-up to the window's end. The writer holds
     // the template read at start-up; it is missing when the template could not be read.
     std::unique_ptr<TFilmPanel> FilmStrip;
+    // Every change the editor makes to the document goes through it.
+    std::unique_ptr<UndoHistory> m_history;
     std::unique_ptr<THtmFP> PageWriter;
     // The document's page options: colour texts and speed from the settings file, set by the page
     // options' confirm button and the preview's; the export writes the page with them.
@@ -172,6 +211,7 @@ private:
     std::int32_t PreviewInterval = 1000;
     QString LastTextFile;
     bool Modified = false;
+    bool m_changedOutsideHistory = false;
     std::function<void(const QString&)> ShellOpenHook;
     // Keeps a recovery copy of the modified document in the user's private recovery folder; a
     // child of the window called "AutoSave".

@@ -9,6 +9,7 @@
 #include "optionpanel.h"
 #include "previewpanel.h"
 #include "prompts.h"
+#include "undohistory.h"
 
 namespace quillet {
 
@@ -55,10 +56,11 @@ void TForm_movie::bsBtnHOKClick() {
     pageOptions.showButtons = fields.showButtons;
     pageOptions.backColorHex = backHex;
     pageOptions.fontColorHex = fontHex;
-    FilmStrip->SetPageColor(pageColor);
+    // The page colour is the document's, an undo step of its own; the rest are settings.
+    if (pageColor != FilmStrip->pageColor()) m_history->setPageColor(pageColor);
     FilmStrip->SetByteMode(fields.byteMode);
     PreViewPanel->fillPicture(QColorOf(pageColor));
-    setModified(true);
+    markChangedOutsideHistory();
     m_prompts.message(kChangedText);
 }
 
@@ -75,7 +77,7 @@ void TForm_movie::bsBtn_DfResetClick() {
 void TForm_movie::bsBtn_DfOkClick() {
     const ColorPair defaults = pop_window->unitDefaults();
     FilmStrip->SetDefaultColors(defaults.back, defaults.font);
-    setModified(true);
+    markChangedOutsideHistory();
     m_prompts.message(kChangedText);
 }
 
@@ -90,9 +92,8 @@ bool TForm_movie::applyCurrentUnit() {
     if (!acceptEncodable(unencodable)) return false;
 
     const ColorPair colors = panel.takeTypedUnitColors();
-    FilmStrip->SetUnitContent(FilmStrip->currentIndex(), lines, colors.back, colors.font);
+    m_history->setUnitContent(FilmStrip->currentIndex(), lines, colors.back, colors.font);
     panel.settleUnitFields();
-    setModified(true);
     m_prompts.message(kChangedText);
     return true;
 }

@@ -72,7 +72,7 @@ void TForm_movie::PreView_SpeedBarChange() {
 void TForm_movie::bsBtnPvOKClick() {
     pageOptions.speed = PreviewInterval;
     closePreview();
-    setModified(true);
+    markChangedOutsideHistory();
 }
 
 } // namespace quillet

@@ -6,6 +6,7 @@
 #include "prompts.h"
 #include "runvalues.h"
 #include "statuspanels.h"
+#include "undohistory.h"
 
 namespace quillet {
 
@@ -49,11 +50,14 @@ bool TForm_movie::startAutoSave() {
 void TForm_movie::restoreCopy(const QString& copy, const QString& documentName) {
     LoadFromFile(copy);
     FilmStrip->SetDocFileName(documentName);
+    updateTitle();
     if (documentName == Run().ProgramDir + Run().DefaultFileName)
         bsSkinStatusBar1->showPlainFileName(Run().DefaultFileName);
     else
         ShowFileName(documentName);
-    setModified(true);
+    // The restored units are where the history begins; they differ from the file they belong to.
+    m_history->clear();
+    markChangedOutsideHistory();
     UpdateToolButtons();
 }
 

@@ -251,3 +251,59 @@ TEST(StripOperations, ARefusedColourFileLeavesTheImportingUnitAsItWas) {
     EXPECT_EQ(unit->byteMode(), bmAuto);
     EXPECT_TRUE(unit->fileName().isEmpty());
 }
+
+// The operations the undo history is built on: each is one step with one announcement of what
+// moved, then the current unit, and leaves the strip's own layout.
+TEST(StripOperations, UndoOperationsSendWhatTheyChangedInOneStep) {
+    const std::vector<Operation> operations = {
+        {"InsertUnits in the middle",
+         [](TFilmPanel& s, const QTemporaryDir&) {
+             std::vector<std::unique_ptr<TAnsiImage>> units;
+             units.push_back(recordUnit(s, 8, 2));
+             units.push_back(recordUnit(s, 9, 3));
+             EXPECT_EQ(s.InsertUnits(1, std::move(units)), 2);
+         },
+         {"inserted 1 2", "layout", "frame 4", "frame 2", "current 2"}},
+        {"InsertUnits past the limit",
+         [](TFilmPanel& s, const QTemporaryDir&) {
+             std::vector<std::unique_ptr<TAnsiImage>> units;
+             for (int k = 0; k < 46; ++k)
+                 units.push_back(recordUnit(s, 8, 2));
+             EXPECT_EQ(s.InsertUnits(5, std::move(units)), 45);
+         },
+         {"inserted 5 45", "layout", "frame 2", "frame 49", "current 49"}},
+        {"TakeUnits with the current one",
+         [](TFilmPanel& s, const QTemporaryDir&) { EXPECT_EQ(s.TakeUnits(1, 3).size(), 2u + 1u); },
+         {"removed 1 3", "frame 1", "current 1", "layout"}},
+        {"TakeUnits before the current one",
+         [](TFilmPanel& s, const QTemporaryDir&) { s.TakeUnits(0, 1); },
+         {"removed 0 1", "frame 1", "frame 0", "current 0", "layout"}},
+        {"TakeUnits at the end",
+         [](TFilmPanel& s, const QTemporaryDir&) { s.TakeUnits(3, 2); },
+         {"removed 3 2", "current 2", "layout"}},
+        {"TakeUnits of all",
+         [](TFilmPanel& s, const QTemporaryDir&) { s.TakeUnits(0, 5); },
+         {"removed 0 5", "current -1", "layout"}},
+        {"RestoreUnitContent",
+         [](TFilmPanel& s, const QTemporaryDir&) {
+             UnitContent content = recordUnit(s, 30, 9)->content();
+             s.RestoreUnitContent(1, content);
+         },
+         {"cells 1 30x9", "layout"}},
+        {"SetCurrentUnit other",
+         [](TFilmPanel& s, const QTemporaryDir&) { s.SetCurrentUnit(4); },
+         {"frame 2", "frame 4", "current 4"}},
+        {"SetCurrentUnit current", [](TFilmPanel& s, const QTemporaryDir&) { s.SetCurrentUnit(2); }, {"current 2"}},
+    };
+    for (const Operation& op : operations) {
+        SCOPED_TRACE(op.name);
+        TFilmPanel strip;
+        for (int k = 0; k < 5; ++k)
+            strip.AddRecordUnit(recordOf(8 + 2 * k, 2 + k).constData());
+        strip.UnitClick(strip.GetUnit(2));
+        Recorder recorder(strip);
+        op.run(strip, QTemporaryDir());
+        EXPECT_EQ(recorder.events, op.events);
+        expectLayout(strip);
+    }
+}

@@ -25,6 +25,7 @@
 #include <QSpinBox>
 #include <QTest>
 #include <QToolBar>
+#include <QToolButton>
 
 using namespace quillet;
 
@@ -69,7 +70,8 @@ private slots:
 void MainWindow::startsEmptyWithTheDesignedState() {
     EditorFixture f;
     TForm_movie& w = f.start();
-    QCOMPARE(w.windowTitle(), QStringLiteral("Quillet"));
+    QCOMPARE(w.windowTitle(), QStringLiteral("new.mmt[*] — Quillet"));
+    QVERIFY(!w.isWindowModified());
     QCOMPARE(Run().ProgramDir, f.programDir());
     QCOMPARE(Run().SettingsPath, f.programDir() + QStringLiteral("Tevrano.ini"));
     QCOMPARE(Run().TempDir, f.programDir() + QStringLiteral("temp"));
@@ -104,8 +106,9 @@ void MainWindow::toolBarOrderHintsAndKeys() {
     QStringList order;
     for (QAction* a : toolBar(w).actions())
         order << (a->objectName().isEmpty() ? QStringLiteral("|") : a->objectName());
-    QCOMPARE(order, (QStringList{"TB_open", "TB_New", "TB_save", "TB_SaveHtm", "|", "TB_AddImg", "TB_delect", "|",
-                                 "TB_up", "TB_down", "|", "TB_Preplay", "|", "TB_ifo", "TB_about", "TB_help"}));
+    QCOMPARE(order, (QStringList{"TB_open", "TB_New", "TB_save", "TB_SaveHtm", "|", "actionUndo", "actionRedo", "|",
+                                 "TB_AddImg", "TB_delect", "|", "TB_up", "TB_down", "|", "TB_Preplay", "|", "TB_ifo",
+                                 "TB_about", "TB_help"}));
     QCOMPARE(action(w, "TB_open").toolTip(), QStringLiteral("打开动画文件  (Ctrl+O)"));
     QCOMPARE(action(w, "TB_New").shortcut(), QKeySequence(QKeySequence::New));
     QCOMPARE(action(w, "TB_save").shortcut(), QKeySequence(QStringLiteral("Ctrl+S")));
@@ -115,6 +118,14 @@ void MainWindow::toolBarOrderHintsAndKeys() {
     QCOMPARE(action(w, "TB_down").shortcut(), QKeySequence(QStringLiteral("Ctrl+Down")));
     QCOMPARE(action(w, "TB_help").toolTip(), QStringLiteral("使用说明  (F1)"));
     QCOMPARE(action(w, "TB_AddImg").toolTip(), QStringLiteral("添加文字页"));
+    // The buttons keep the hints as their texts; the menus show the short names.
+    for (const char* name : {"TB_open", "TB_delect", "TB_about"}) {
+        auto* button = qobject_cast<QToolButton*>(toolBar(w).widgetForAction(&action(w, name)));
+        QVERIFY(button);
+        QCOMPARE(button->text(), action(w, name).iconText());
+    }
+    QCOMPARE(action(w, "TB_open").iconText(), QStringLiteral("打开动画文件"));
+    QCOMPARE(action(w, "TB_about").iconText(), QStringLiteral("关于"));
     QCOMPARE(action(w, "TB_up").property("Tag").toInt(), 1);
     QCOMPARE(action(w, "TB_down").property("Tag").toInt(), 2);
     for (QAction* a : toolBar(w).actions()) {

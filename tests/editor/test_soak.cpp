@@ -1,7 +1,8 @@
 // A long random walk over the real main window: every command, the option panels and the preview,
-// with random answers to every question and dialog, good and bad files, and now and then a crash
-// and a restart. After every step the film strip, the status bar and what reached the disk are
-// checked. QUILLET_SOAK_STEPS sets the number of steps (default 3000); the seed is fixed.
+// undo and redo, with random answers to every question and dialog, good and bad files, and now and
+// then a crash and a restart. After every step the film strip, the status bar, what reached the
+// disk and the document against what the undo history held at each of its steps are checked. QUILLET_SOAK_STEPS sets
+// the number of steps (default 3000); the seed is fixed.
 #include "editorfixture.h"
 
 #include "ansiimage.h"
@@ -25,11 +26,14 @@
 #include <QSet>
 #include <QSlider>
 #include <QTest>
+#include <QUndoStack>
 
 #include <sys/stat.h>
 
 #include <map>
+#include <optional>
 #include <random>
+#include <vector>
 
 using namespace quillet;
 
@@ -54,7 +58,8 @@ std::map<QString, std::pair<quint64, qint64>> fileIdentities(const QStringList& 
 // clang-format off
 enum class Step {
     Add, Delete, Up, Down, Click, New, Open, Save, Export, PreviewToggle, PreviewTick, PreviewSpeed, PreviewConfirm,
-    PageOptions, PageReset, UnitDefaults, DefaultsReset, Memo, OptionsToggle, AutoSaveTick, Close, Crash
+    PageOptions, PageReset, UnitDefaults, DefaultsReset, Memo, OptionsToggle, AutoSaveTick, Close, Crash,
+    Undo, Redo, Duplicate, Blank, Cut, Copy, Paste
 };
 
 struct Weighted {
@@ -71,6 +76,18 @@ const Weighted kSteps[] = {
     {Step::PageReset, 1, "page reset"}, {Step::UnitDefaults, 3, "unit defaults"},
     {Step::DefaultsReset, 1, "defaults reset"}, {Step::Memo, 10, "memo"}, {Step::OptionsToggle, 1, "options"},
     {Step::AutoSaveTick, 3, "autosave"}, {Step::Close, 1, "close"}, {Step::Crash, 1, "crash"},
+    {Step::Undo, 10, "undo"}, {Step::Redo, 6, "redo"}, {Step::Duplicate, 2, "duplicate"}, {Step::Blank, 1, "blank"},
+    {Step::Cut, 2, "cut"}, {Step::Copy, 2, "copy"}, {Step::Paste, 3, "paste"},
+};
+
+// What the undo history can tell apart: the units' records and the page colour.
+struct DocumentState {
+    std::size_t records = 0;
+    int count = 0;
+    TColor pageColor = 0;
+    bool operator==(const DocumentState& other) const {
+        return records == other.records && count == other.count && pageColor == other.pageColor;
+    }
 };
 // clang-format on
 
@@ -105,6 +122,9 @@ private:
     void checkButtons();
     void checkWrites(const std::map<QString, std::pair<quint64, qint64>>& before, const QList<QByteArray>& documents);
     void checkOpened(const QString& name);
+    // The plain model of the history: the document after each of its steps, where known.
+    DocumentState documentState();
+    void followHistory(Step step, int indexBefore, int countBefore, bool applied);
     void fail(const QString& what);
 
     TForm_movie& w() { return *m_f->window; }
@@ -133,6 +153,9 @@ private:
     bool m_watchDocument = false;
     QList<QByteArray> m_documentsSeen;
     int m_effective = 0;
+    // The document after each step of the window's undo history: element k after k steps; empty
+    // where a step of the walk made several undo steps at once, or merged into one.
+    std::vector<std::optional<DocumentState>> m_states;
     // What the walk went through, for its report.
     std::map<QString, int> m_seen;
 };
@@ -212,6 +235,7 @@ void Walk::restart(bool crashed) {
         fail(QStringLiteral("a fresh start is not empty and clean"));
     }
     w().show();
+    m_states = {documentState()};
     m_everHadUnits = strip().count() > 0;
     m_heightExtra = 0;
     m_initialWidth = strip().width();
@@ -348,6 +372,27 @@ void Walk::perform(Step step) {
         break;
     case Step::Crash:
         crashStep();
+        break;
+    case Step::Undo:
+        action(win, "actionUndo").trigger();
+        break;
+    case Step::Redo:
+        action(win, "actionRedo").trigger();
+        break;
+    case Step::Duplicate:
+        action(win, "actionDuplicateUnit").trigger();
+        break;
+    case Step::Blank:
+        action(win, "actionInsertBlankUnit").trigger();
+        break;
+    case Step::Cut:
+        action(win, "actionCutUnit").trigger();
+        break;
+    case Step::Copy:
+        action(win, "actionCopyUnit").trigger();
+        break;
+    case Step::Paste:
+        action(win, "actionPasteUnit").trigger();
         break;
     }
 }
@@ -499,6 +544,44 @@ void Walk::checkButtons() {
     }
     if (action(win, "TB_Preplay").isEnabled() == (strip().count() == 0 && !preview))
         return fail(QStringLiteral("preview button state"));
+    const QUndoStack& history = win.undoStack();
+    if (action(win, "actionUndo").isEnabled() != (history.canUndo() && !preview) ||
+        action(win, "actionRedo").isEnabled() != (history.canRedo() && !preview))
+        return fail(QStringLiteral("undo or redo enabled against the history"));
+    if (!history.isClean() && !win.isModified()) return fail(QStringLiteral("changed document not marked"));
+}
+
+DocumentState Walk::documentState() {
+    return {qHash(stripRecords(strip())), strip().count(), strip().pageColor()};
+}
+
+void Walk::followHistory(Step step, int indexBefore, int countBefore, bool applied) {
+    const QUndoStack& history = w().undoStack();
+    const int index = history.index();
+    // New, Open and a start begin the history anew.
+    if (history.count() == 0) {
+        m_states = {documentState()};
+        return;
+    }
+    const bool walked = (step == Step::Undo || step == Step::Redo) && !applied && history.count() == countBefore;
+    if (walked) {
+        // An undo or redo alone brings back the document as it stood after that many steps.
+        const std::optional<DocumentState>& known = m_states[static_cast<std::size_t>(index)];
+        if (known && !(*known == documentState()))
+            return fail(QStringLiteral("after %1 steps of the history the document differs").arg(index));
+        m_seen["history states compared"] += known ? 1 : 0;
+    } else if (index != indexBefore || history.count() != countBefore || applied) {
+        // Steps were added (dropping those undone) or an apply merged into the last one: what
+        // stood after the steps below the first touched one is still known.
+        int kept = std::min(indexBefore, index);
+        if (applied && kept > 0 && history.text(kept - 1) == QStringLiteral("应用单元内容")) --kept;
+        m_states.resize(static_cast<std::size_t>(history.count()) + 1);
+        for (std::size_t k = static_cast<std::size_t>(kept) + 1; k < m_states.size(); ++k)
+            m_states[k].reset();
+    } else {
+        return;
+    }
+    m_states[static_cast<std::size_t>(index)] = documentState();
 }
 
 // Every animation file written during a step holds the document as it stood before the step or
@@ -550,6 +633,8 @@ void Walk::run(int steps) {
         m_watchDocument = mayWrite;
         const int countBefore = strip().count();
         const int currentBefore = strip().currentIndex();
+        const int historyIndexBefore = w().undoStack().index();
+        const int historyCountBefore = w().undoStack().count();
         const QString sizeBefore = m_f->status1();
 
         m_f->prompts.clearLog();
@@ -574,6 +659,8 @@ void Walk::run(int steps) {
 
         if (QTest::currentTestFailed()) break;
         if (mayWrite) checkWrites(filesBefore, m_documentsSeen);
+        followHistory(step, historyIndexBefore, historyCountBefore,
+                      p.shown(QStringLiteral("message")).contains(QStringLiteral("数据修改成功.")));
         checkStrip();
         checkStatus();
         checkButtons();

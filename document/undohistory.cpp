@@ -1,0 +1,73 @@
+#include "undohistory.h"
+
+#include "filmpanel.h"
+#include "undocommands.h"
+
+#include <QElapsedTimer>
+
+#include <algorithm>
+
+namespace quillet {
+
+UndoHistory::UndoHistory(TFilmPanel& strip, QObject* parent) : QObject(parent), m_strip(strip) {
+    auto timer = std::make_shared<QElapsedTimer>();
+    timer->start();
+    m_clock = [timer] { return timer->elapsed(); };
+    connect(&m_stack, &QUndoStack::cleanChanged, this, [this](bool clean) { emit modifiedChanged(!clean); });
+}
+
+UndoHistory::~UndoHistory() = default;
+
+QUndoStack* UndoHistory::stack() {
+    return &m_stack;
+}
+
+int UndoHistory::insertUnits(int at, std::vector<std::unique_ptr<TAnsiImage>> units, const QString& text) {
+    const int room = TFilmPanel::kMaxUnits - m_strip.count();
+    const int n = std::min(static_cast<int>(units.size()), room);
+    if (n <= 0) return 0;
+    units.resize(static_cast<std::size_t>(n));
+    m_stack.push(new InsertUnitsCommand(m_strip, std::clamp(at, 0, m_strip.count()), std::move(units), text));
+    return n;
+}
+
+void UndoHistory::removeUnits(int first, int count, const QString& text) {
+    const int from = std::max(first, 0);
+    const int to = std::min(first + count, m_strip.count());
+    if (to <= from) return;
+    m_stack.push(new RemoveUnitsCommand(m_strip, from, to - from, text));
+}
+
+bool UndoHistory::moveUnit(int index, bool up) {
+    if (index < 0 || index >= m_strip.count() || (up && index == 0) || (!up && index == m_strip.count() - 1))
+        return false;
+    m_stack.push(new MoveUnitCommand(m_strip, index, up));
+    return true;
+}
+
+void UndoHistory::setUnitContent(int index, const QList<QByteArray>& lines, TColor backColor, TColor fontColor) {
+    if (index < 0 || index >= m_strip.count()) return;
+    m_stack.push(new SetUnitContentCommand(m_strip, index, lines, backColor, fontColor, m_clock()));
+}
+
+void UndoHistory::setPageColor(TColor color) {
+    m_stack.push(new PageColorCommand(m_strip, color));
+}
+
+void UndoHistory::clear() {
+    m_stack.clear();
+}
+
+void UndoHistory::setClean() {
+    m_stack.setClean();
+}
+
+bool UndoHistory::isClean() const {
+    return m_stack.isClean();
+}
+
+void UndoHistory::setClock(Clock clock) {
+    m_clock = std::move(clock);
+}
+
+} // namespace quillet

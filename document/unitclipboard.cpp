@@ -1,0 +1,190 @@
+#include "unitclipboard.h"
+
+#include "fileerror.h"
+#include "filmpanel.h"
+
+#include <QStringDecoder>
+#include <QtEndian>
+
+#include <zlib.h>
+
+#include <cstring>
+
+namespace quillet {
+
+namespace {
+
+constexpr char kMagic[] = "QLTUNITS";
+constexpr int kMagicSize = 8;
+constexpr std::uint32_t kVersion = 1;
+constexpr int kHeaderSize = kMagicSize + 4 + 4; // magic, version, count
+constexpr int kCrcSize = 4;
+constexpr int kMaxNameBytes = 4096;
+constexpr int kUnitFieldsSize = 4 * 4 + 4; // extent, colours; byte mode, colour flag, two zero bytes
+constexpr qsizetype kMaxUnitSize = 4 + kMaxNameBytes + kUnitFieldsSize + kRecordSize;
+constexpr qsizetype kMaxPayloadSize = kHeaderSize + TFilmPanel::kMaxUnits * kMaxUnitSize + kCrcSize;
+constexpr char kTruncatedText[] = "单元数据不完整：数据在结尾之前中断";
+
+const QString& clipboardName() {
+    static const QString name = QStringLiteral("剪贴板");
+    return name;
+}
+
+[[noreturn]] void refuse(const char* description) {
+    throw FileError(clipboardName(), QString::fromUtf8(description));
+}
+
+std::uint32_t crcOf(const char* data, qsizetype size) {
+    return static_cast<std::uint32_t>(
+        crc32(crc32(0L, Z_NULL, 0), reinterpret_cast<const Bytef*>(data), static_cast<uInt>(size)));
+}
+
+void putU32(QByteArray& out, std::uint32_t value) {
+    char bytes[4];
+    qToLittleEndian(value, bytes);
+    out.append(bytes, 4);
+}
+
+// Reads the payload front to back; every read past its end is a truncated payload.
+class PayloadReader {
+public:
+    PayloadReader(const char* data, qsizetype size) : m_data(data), m_size(size) {}
+    qsizetype position() const { return m_pos; }
+    const char* take(qsizetype n) {
+        if (n < 0 || n > m_size - m_pos) refuse(kTruncatedText);
+        const char* at = m_data + m_pos;
+        m_pos += n;
+        return at;
+    }
+    std::uint32_t u32() { return qFromLittleEndian<std::uint32_t>(take(4)); }
+    std::int32_t i32() { return qFromLittleEndian<std::int32_t>(take(4)); }
+    std::uint8_t u8() { return static_cast<std::uint8_t>(*take(1)); }
+
+private:
+    const char* m_data;
+    qsizetype m_size;
+    qsizetype m_pos = 0;
+};
+
+void checkHeader(const QByteArray& bytes) {
+    const qsizetype prefix = std::min<qsizetype>(bytes.size(), kMagicSize);
+    if (prefix == 0 || std::memcmp(bytes.constData(), kMagic, static_cast<std::size_t>(prefix)) != 0)
+        refuse("不是Quillet的单元数据");
+    if (bytes.size() > kMaxPayloadSize) refuse("单元数据过大：超过50个完整单元的长度");
+    if (bytes.size() < kMagicSize + 4) refuse(kTruncatedText);
+    const auto version = qFromLittleEndian<std::uint32_t>(bytes.constData() + kMagicSize);
+    if (version > kVersion) refuse("单元数据来自较新版本的Quillet，无法读取");
+    if (version != kVersion) refuse("不是Quillet的单元数据");
+}
+
+// The unit's fields, read and checked; the grid is taken from the reader as it stands.
+UnitContent readUnit(PayloadReader& in) {
+    UnitContent c;
+    const std::uint32_t nameBytes = in.u32();
+    if (nameBytes > kMaxNameBytes) refuse("单元数据已损坏：文件名过长");
+    const char* name = in.take(nameBytes);
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringConverter::Flag::Stateless);
+    c.fileName = utf8.decode(QByteArrayView(name, nameBytes));
+    if (utf8.hasError()) refuse("单元数据已损坏：文件名不是UTF-8文字");
+    c.cols = in.i32();
+    c.rows = in.i32();
+    c.backColor = in.i32();
+    c.fontColor = in.i32();
+    c.byteMode = in.u8();
+    const std::uint8_t hasColor = in.u8();
+    const std::uint8_t pad0 = in.u8();
+    const std::uint8_t pad1 = in.u8();
+    if (c.cols < 0 || c.cols > kGridCols || c.rows < 0 || c.rows > kGridRows || c.byteMode > bmSingleByte ||
+        hasColor > 1 || pad0 != 0 || pad1 != 0)
+        refuse("单元数据已损坏：单元的字段超出范围");
+    c.hasColor = hasColor == 1;
+    c.grid = QByteArray(in.take(kRecordSize), kRecordSize);
+    return c;
+}
+
+} // namespace
+
+QByteArray EncodeUnits(const std::vector<const TAnsiImage*>& units) {
+    QByteArray out;
+    out.append(kMagic, kMagicSize);
+    putU32(out, kVersion);
+    putU32(out, static_cast<std::uint32_t>(units.size()));
+    for (const TAnsiImage* unit : units) {
+        QByteArray name = unit->fileName().toUtf8();
+        name.truncate(kMaxNameBytes);
+        putU32(out, static_cast<std::uint32_t>(name.size()));
+        out.append(name);
+        putU32(out, static_cast<std::uint32_t>(unit->cols()));
+        putU32(out, static_cast<std::uint32_t>(unit->rows()));
+        putU32(out, static_cast<std::uint32_t>(unit->backColor()));
+        putU32(out, static_cast<std::uint32_t>(unit->fontColor()));
+        const char flags[4] = {static_cast<char>(unit->byteMode()), static_cast<char>(unit->hasColor() ? 1 : 0), 0, 0};
+        out.append(flags, 4);
+        out.append(reinterpret_cast<const char*>(unit->grid().data()), kRecordSize);
+    }
+    putU32(out, crcOf(out.constData(), out.size()));
+    return out;
+}
+
+std::vector<std::unique_ptr<TAnsiImage>> DecodeUnits(const QByteArray& bytes, const TFilmPanel& strip) {
+    checkHeader(bytes);
+    PayloadReader in(bytes.constData(), bytes.size());
+    in.take(kMagicSize + 4);
+    const std::uint32_t count = in.u32();
+    if (count > TFilmPanel::kMaxUnits) refuse("单元数据有误：超过50个单元");
+    if (bytes.size() < kHeaderSize + count * (4 + kUnitFieldsSize + kRecordSize) + kCrcSize) refuse(kTruncatedText);
+    std::vector<UnitContent> contents;
+    contents.reserve(count);
+    for (std::uint32_t k = 0; k < count; ++k)
+        contents.push_back(readUnit(in));
+    const qsizetype end = in.position();
+    const std::uint32_t crc = in.u32();
+    if (in.position() != bytes.size()) refuse("单元数据有误：结尾之后还有多余的数据");
+    if (crc != crcOf(bytes.constData(), end)) refuse("单元数据已损坏：校验和不符");
+
+    std::vector<std::unique_ptr<TAnsiImage>> units;
+    units.reserve(count);
+    for (const UnitContent& content : contents) {
+        std::unique_ptr<TAnsiImage> unit = strip.NewUnit();
+        unit->setContent(content);
+        unit->FitSize();
+        units.push_back(std::move(unit));
+    }
+    return units;
+}
+
+QString UnitsPlainText(const std::vector<const TAnsiImage*>& units) {
+    QStringDecoder gbk("GBK", QStringConverter::Flag::Stateless);
+    QStringList texts;
+    for (const TAnsiImage* unit : units) {
+        QStringList rows;
+        for (const QByteArray& line : unit->GetLines())
+            rows.append(gbk.decode(line));
+        texts.append(rows.join(QLatin1Char('\n')));
+    }
+    return texts.join(QStringLiteral("\n\n"));
+}
+
+std::unique_ptr<TAnsiImage> DuplicateUnit(const TFilmPanel& strip, int index) {
+    std::unique_ptr<TAnsiImage> unit = strip.NewUnit();
+    unit->setContent(strip.GetUnit(index).content());
+    return unit;
+}
+
+std::unique_ptr<TAnsiImage> BlankUnit(const TFilmPanel& strip) {
+    std::unique_ptr<TAnsiImage> unit = strip.NewUnit();
+    if (strip.currentIndex() < 0) {
+        unit->setExtent(80, 25);
+    } else {
+        const TAnsiImage& current = strip.GetUnit(strip.currentIndex());
+        unit->setByteMode(current.byteMode());
+        unit->SetBackColor(current.backColor());
+        unit->SetFontColor(current.fontColor());
+        unit->Clear();
+        unit->setExtent(current.cols(), current.rows());
+    }
+    unit->FitSize();
+    return unit;
+}
+
+} // namespace quillet
