@@ -16,7 +16,7 @@ using namespace quillet;
 
 namespace {
 
-struct UnitSpec {
+struct UnitRecipe {
     std::uint8_t byteMode;
     QList<QByteArray> lines;
     TColor back;
@@ -25,21 +25,21 @@ struct UnitSpec {
     QString fileName;
 };
 
-std::unique_ptr<TAnsiImage> unitOf(const TFilmPanel& strip, const UnitSpec& spec) {
+std::unique_ptr<TAnsiImage> unitOf(const TFilmPanel& strip, const UnitRecipe& recipe) {
     std::unique_ptr<TAnsiImage> unit = strip.NewUnit();
-    unit->setByteMode(spec.byteMode);
-    unit->SetLines(spec.lines);
-    unit->SetBackColor(spec.back);
-    unit->SetFontColor(spec.font);
-    if (spec.colourCells) {
+    unit->setByteMode(recipe.byteMode);
+    unit->SetLines(recipe.lines);
+    unit->SetBackColor(recipe.back);
+    unit->SetFontColor(recipe.font);
+    if (recipe.colourCells) {
         unit->editCell(0, 1).FontColor = 0x0000FF;
         unit->editCell(1, 0).BackColor = 0x00FFFF;
         unit->editCell(79, 199).BackColor = 0x123456; // outside the extent: the grid still holds it
     }
-    if (!spec.fileName.isEmpty()) {
+    if (!recipe.fileName.isEmpty()) {
         // A text import is the only way a unit gets a file name and the colour flag.
         UnitContent content = unit->content();
-        content.fileName = spec.fileName;
+        content.fileName = recipe.fileName;
         content.hasColor = true;
         unit->setContent(content);
     }
@@ -76,11 +76,11 @@ QByteArray patched(QByteArray bytes, qsizetype at, std::uint32_t value) {
 } // namespace
 
 TEST(UnitClipboard, UnitsComeBackAsTheyWere) {
-    const UnitSpec single{bmSingleByte, {"Hello,", "  world ~"}, 0xFFFFFF, 0x000000, false, {}};
-    const UnitSpec doubled{bmDoubleByte, {"\xD6\xD0\xCE\xC4 ab", "", "\xB0\xA1"}, 0x000080, 0xC0C0C0, true, {}};
-    const UnitSpec imported{bmDoubleByte, {"x"}, 0x102030, 0x405060, true, QStringLiteral("/tmp/页 1.txt")};
-    const UnitSpec blank{bmAuto, {}, 0xFFFFFF, 0x008000, false, {}};
-    const std::vector<std::pair<const char*, std::vector<UnitSpec>>> cases = {
+    const UnitRecipe single{bmSingleByte, {"Hello,", "  world ~"}, 0xFFFFFF, 0x000000, false, {}};
+    const UnitRecipe doubled{bmDoubleByte, {"\xD6\xD0\xCE\xC4 ab", "", "\xB0\xA1"}, 0x000080, 0xC0C0C0, true, {}};
+    const UnitRecipe imported{bmDoubleByte, {"x"}, 0x102030, 0x405060, true, QStringLiteral("/tmp/页 1.txt")};
+    const UnitRecipe blank{bmAuto, {}, 0xFFFFFF, 0x008000, false, {}};
+    const std::vector<std::pair<const char*, std::vector<UnitRecipe>>> cases = {
         {"no unit", {}},
         {"single-byte", {single}},
         {"double-byte with cells in colours of their own", {doubled}},
@@ -88,13 +88,13 @@ TEST(UnitClipboard, UnitsComeBackAsTheyWere) {
         {"blank", {blank}},
         {"several", {single, doubled, imported, blank}},
     };
-    for (const auto& [name, specs] : cases) {
+    for (const auto& [name, recipes] : cases) {
         SCOPED_TRACE(name);
         TFilmPanel from;
         from.SetPageColor(0x00AA00);
         std::vector<std::unique_ptr<TAnsiImage>> units;
-        for (const UnitSpec& spec : specs)
-            units.push_back(unitOf(from, spec));
+        for (const UnitRecipe& recipe : recipes)
+            units.push_back(unitOf(from, recipe));
         const QByteArray bytes = EncodeUnits(pointers(units));
 
         TFilmPanel to;
