@@ -85,6 +85,22 @@ struct Operation {
     QStringList events;
 };
 
+// Runs each operation on a fresh strip of five units of different sizes, the third current, and
+// checks what it sent and the layout it left.
+void expectEvents(const std::vector<Operation>& operations, const QTemporaryDir& dir) {
+    for (const Operation& op : operations) {
+        SCOPED_TRACE(op.name);
+        TFilmPanel strip;
+        for (int k = 0; k < 5; ++k)
+            strip.AddRecordUnit(recordOf(8 + 2 * k, 2 + k).constData());
+        strip.UnitClick(strip.GetUnit(2));
+        Recorder recorder(strip);
+        op.run(strip, dir);
+        EXPECT_EQ(recorder.events, op.events);
+        expectLayout(strip);
+    }
+}
+
 } // namespace
 
 // Five units of widths 92 .. 140 and heights 47 .. 95; the third is current.
@@ -152,17 +168,7 @@ TEST(StripOperations, EachOperationSendsWhatItChangedAndKeepsTheLayout) {
     page.write("one\r\ntwo\r\n");
     page.close();
 
-    for (const Operation& op : operations) {
-        SCOPED_TRACE(op.name);
-        TFilmPanel strip;
-        for (int k = 0; k < 5; ++k)
-            strip.AddRecordUnit(recordOf(8 + 2 * k, 2 + k).constData());
-        strip.UnitClick(strip.GetUnit(2));
-        Recorder recorder(strip);
-        op.run(strip, dir);
-        EXPECT_EQ(recorder.events, op.events);
-        expectLayout(strip);
-    }
+    expectEvents(operations, dir);
 }
 
 TEST(StripOperations, SetUnitContentMovesTheLaterUnitsByTheChangeInHeight) {
@@ -295,15 +301,5 @@ TEST(StripOperations, UndoOperationsSendWhatTheyChangedInOneStep) {
          {"frame 2", "frame 4", "current 4"}},
         {"SetCurrentUnit current", [](TFilmPanel& s, const QTemporaryDir&) { s.SetCurrentUnit(2); }, {"current 2"}},
     };
-    for (const Operation& op : operations) {
-        SCOPED_TRACE(op.name);
-        TFilmPanel strip;
-        for (int k = 0; k < 5; ++k)
-            strip.AddRecordUnit(recordOf(8 + 2 * k, 2 + k).constData());
-        strip.UnitClick(strip.GetUnit(2));
-        Recorder recorder(strip);
-        op.run(strip, QTemporaryDir());
-        EXPECT_EQ(recorder.events, op.events);
-        expectLayout(strip);
-    }
+    expectEvents(operations, QTemporaryDir());
 }
