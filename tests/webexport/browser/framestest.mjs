@@ -6,21 +6,17 @@
 // browser's animation frames (requestAnimationFrame) without forcing any layout.
 //   node framestest.mjs MAKE_PAGE SCRIPT_TXT CHROMIUM
 import { execFileSync } from 'node:child_process';
-import { mkdtempSync, rmSync } from 'node:fs';
+import { mkdtempSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import { join } from 'node:path';
 import { pathToFileURL } from 'node:url';
 
-import { Browser, Tab } from './devtools.mjs';
+import { check, runInBrowser } from './browsertest.mjs';
+import { Tab } from './devtools.mjs';
 
 const [makePage, scriptTxt, chromiumPath] = process.argv.slice(2);
 const work = mkdtempSync(join(tmpdir(), 'quillet-frames-'));
 const sleep = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
-const failures = [];
-const check = (ok, what) => {
-    console.log(`${ok ? 'ok  ' : 'FAIL'} ${what}`);
-    if (!ok) failures.push(what);
-};
 
 const WATCHER = `(() => {
     const watch = window.__frames = { switches: [], animationFrames: [] };
@@ -88,15 +84,7 @@ async function checkFirstFrameEarly(browser) {
     check(tab.errors.length === 0, `units changing colour at every cell: no script error (${tab.errors.join('; ')})`);
 }
 
-const browser = new Browser(chromiumPath, join(work, 'profile'));
-try {
-    await browser.send('Target.setDiscoverTargets', { discover: false });
+await runInBrowser(chromiumPath, work, async (browser) => {
     await checkEveryFrame(browser, 3);
     await checkFirstFrameEarly(browser);
-} catch (e) {
-    check(false, e.message);
-} finally {
-    await browser.close();
-    rmSync(work, { recursive: true, force: true, maxRetries: 5 });
-}
-process.exit(failures.length === 0 ? 0 : 1);
+});

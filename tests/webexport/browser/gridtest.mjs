@@ -10,21 +10,17 @@
 // The pages: the sample document (its text pages imported as the build does), seeded mixed single-
 // and double-byte units, and small units one of which holds a character off the grid.
 import { execFileSync } from 'node:child_process';
-import { mkdtempSync, rmSync } from 'node:fs';
+import { mkdtempSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import { join } from 'node:path';
 import { pathToFileURL } from 'node:url';
 
-import { Browser, Tab } from './devtools.mjs';
+import { check, runInBrowser } from './browsertest.mjs';
+import { Tab } from './devtools.mjs';
 import { decodePng } from './png.mjs';
 
 const [makePage, scriptTxt, chromiumPath, ...samplePages] = process.argv.slice(2);
 const work = mkdtempSync(join(tmpdir(), 'quillet-grid-'));
-const failures = [];
-const check = (ok, what) => {
-    console.log(`${ok ? 'ok  ' : 'FAIL'} ${what}`);
-    if (!ok) failures.push(what);
-};
 
 // Tolerance in pixels: well under a pixel, yet above the rounding of layout units (1/64 px).
 const TOLERANCE = 0.05;
@@ -204,9 +200,7 @@ async function checkPictures(tab, name, exact) {
     return textShown;
 }
 
-const browser = new Browser(chromiumPath, join(work, 'profile'));
-try {
-    await browser.send('Target.setDiscoverTargets', { discover: false });
+await runInBrowser(chromiumPath, work, async (browser) => {
     const tab = await Tab.open(browser);
     await tab.send('Emulation.setDeviceMetricsOverride',
         { width: 1920, height: 1200, deviceScaleFactor: 1, mobile: false });
@@ -221,10 +215,4 @@ try {
     await open(tab, makePageFile('offgrid.htm', ['offgrid', '3']));
     asText = await checkPictures(tab, 'a character off the grid', true);
     check(asText.join() === 'text2', `a character off the grid: only its block shows its text (${asText.join(', ')})`);
-} catch (e) {
-    check(false, e.message);
-} finally {
-    await browser.close();
-    rmSync(work, { recursive: true, force: true, maxRetries: 5 });
-}
-process.exit(failures.length === 0 ? 0 : 1);
+});

@@ -4,22 +4,18 @@
 //   node playtest.mjs MAKE_PAGE SCRIPT_TXT [CHROMIUM [KIND...]]
 // KIND names the fifty-unit pages measured (make_page's kinds full and worst); full when none is given.
 import { execFileSync } from 'node:child_process';
-import { mkdtempSync, rmSync } from 'node:fs';
+import { mkdtempSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import { join } from 'node:path';
 import { pathToFileURL } from 'node:url';
 
-import { Browser, Tab } from './devtools.mjs';
+import { check, runInBrowser } from './browsertest.mjs';
+import { Tab } from './devtools.mjs';
 
 const [makePage, scriptTxt, chromiumPath = '/usr/bin/chromium', ...fullKinds] = process.argv.slice(2);
 if (fullKinds.length === 0) fullKinds.push('full');
 const work = mkdtempSync(join(tmpdir(), 'quillet-browser-'));
 const sleep = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
-const failures = [];
-const check = (ok, what) => {
-    console.log(`${ok ? 'ok  ' : 'FAIL'} ${what}`);
-    if (!ok) failures.push(what);
-};
 
 function makePageFile(name, kind, units, delay, buttons) {
     const out = join(work, name);
@@ -114,16 +110,8 @@ async function measureFullUnits(browser, kind, seconds) {
     check(tab.errors.length === 0, `${kind}: no script error (${tab.errors.join('; ')})`);
 }
 
-const browser = new Browser(chromiumPath, join(work, 'profile'));
-try {
-    await browser.send('Target.setDiscoverTargets', { discover: false });
+await runInBrowser(chromiumPath, work, async (browser) => {
     await checkPlaysInTurn(browser, 400);
     await checkButtons(browser, 400);
     for (const kind of fullKinds) await measureFullUnits(browser, kind, 3);
-} catch (e) {
-    check(false, e.message);
-} finally {
-    await browser.close();
-    rmSync(work, { recursive: true, force: true, maxRetries: 5 });
-}
-process.exit(failures.length === 0 ? 0 : 1);
+});
