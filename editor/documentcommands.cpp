@@ -152,13 +152,17 @@ void TForm_movie::TB_save1Click() {
     if (reportErrors([&] { SaveToFile(name); })) documentSaved();
 }
 
-void TForm_movie::TB_AddImgClick() {
+bool TForm_movie::mayInsertUnits() {
     if (FilmStrip->count() >= TFilmPanel::kMaxUnits) {
         m_prompts.message(kUnitLimitText);
-        return;
+        return false;
     }
     // The new unit becomes current.
-    if (!UnappliedEditsQuestion()) return;
+    return UnappliedEditsQuestion();
+}
+
+void TForm_movie::TB_AddImgClick() {
+    if (!mayInsertUnits()) return;
     const QString proposed = LastTextFile.isEmpty() ? QString() : m_dialogFolder.place(LastTextFile);
     const QString name = m_prompts.openFileName(QStringLiteral("打开文件"), m_dialogFolder.path(), proposed,
                                                 QStringLiteral("Text Files (*.txt)"));

@@ -17,7 +17,6 @@ namespace quillet {
 
 namespace {
 
-const QString kUnitLimitText = QStringLiteral("已到达单元数上限");
 const QString kNoUnitsText = QStringLiteral("剪贴板中没有可以粘贴的单元。");
 const QString kUnreadableText = QStringLiteral("剪贴板中的单元无法读取，没有粘贴任何内容：\n");
 const QString kPartlyPastedText =
@@ -29,15 +28,6 @@ std::vector<const TAnsiImage*> currentUnit(const TFilmPanel& strip) {
 }
 
 } // namespace
-
-bool TForm_movie::mayInsertUnits() {
-    if (FilmStrip->count() >= TFilmPanel::kMaxUnits) {
-        m_prompts.message(kUnitLimitText);
-        return false;
-    }
-    // The new unit becomes current.
-    return UnappliedEditsQuestion();
-}
 
 int TForm_movie::insertAfterCurrent(std::vector<std::unique_ptr<TAnsiImage>> units, const QString& text) {
     const int inserted = m_history->insertUnits(FilmStrip->currentIndex() + 1, std::move(units), text);
