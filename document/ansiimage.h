@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <vector>
 
 class QIODevice;
 
@@ -88,6 +89,15 @@ public:
         ++m_revision;
         return FGrid[cellIndex(row, col)];
     }
+
+    // One cell's new bytes and colours; index = row * kGridCols + col.
+    struct CellWrite {
+        int index;
+        TAnsiCell cell;
+    };
+    // Writes the cells in order (a later write to the same cell wins) as one change: the revision
+    // grows by exactly one. Writes whose index lies outside the grid are ignored.
+    void writeCells(const std::vector<CellWrite>& cells);
 
     // Every cell becomes two spaces in the default colours; extent and reserved bytes stay.
     void Clear();
@@ -182,6 +192,8 @@ private:
     std::uint64_t m_id;
     std::uint64_t m_revision = 1;
 };
+
+using CellWrite = TAnsiImage::CellWrite;
 
 // The colour file of a text page: its path with the last three characters replaced by "clo"
 // (page.txt -> page.clo).

@@ -153,6 +153,62 @@ bool SetUnitContentCommand::mergeWith(const QUndoCommand* other) {
     return true;
 }
 
+EditCellsCommand::EditCellsCommand(TFilmPanel& strip, int index, const std::vector<CellWrite>& cells,
+                                   std::int32_t cols, std::int32_t rows, const QString& text, std::uint64_t run,
+                                   bool timed, std::int64_t nowMs)
+    : QUndoCommand(text), m_strip(strip), m_index(index), m_colsAfter(cols), m_rowsAfter(rows), m_run(run),
+      m_timed(timed), m_lastMs(nowMs) {
+    for (const CellWrite& w : cells)
+        m_cells[w.index].after = w.cell;
+}
+
+void EditCellsCommand::redo() {
+    if (!m_done) {
+        // The first redo is the edit itself: what the cells held comes from the unit as it stands,
+        // and the unit edited is current already.
+        const TAnsiImage& unit = m_strip.GetUnit(m_index);
+        for (auto& [index, change] : m_cells)
+            change.before = unit.grid()[static_cast<std::size_t>(index)];
+        m_colsBefore = unit.cols();
+        m_rowsBefore = unit.rows();
+        m_done = true;
+        apply(true);
+        return;
+    }
+    apply(true);
+    m_strip.SetCurrentUnit(m_index);
+}
+
+void EditCellsCommand::undo() {
+    apply(false);
+    m_strip.SetCurrentUnit(m_index);
+}
+
+void EditCellsCommand::apply(bool after) {
+    std::vector<CellWrite> writes;
+    writes.reserve(m_cells.size());
+    for (const auto& [index, change] : m_cells)
+        writes.push_back({index, after ? change.after : change.before});
+    m_strip.EditCells(m_index, writes, after ? m_colsAfter : m_colsBefore, after ? m_rowsAfter : m_rowsBefore);
+}
+
+bool EditCellsCommand::mergeWith(const QUndoCommand* other) {
+    const auto* next = static_cast<const EditCellsCommand*>(other);
+    if (next->m_index != m_index || next->m_run != m_run) return false;
+    if (m_timed && (next->m_lastMs - m_lastMs >= kMergeMilliseconds || next->m_lastMs < m_lastMs)) return false;
+    for (const auto& [index, change] : next->m_cells) {
+        const auto it = m_cells.find(index);
+        if (it == m_cells.end())
+            m_cells.emplace(index, change);
+        else
+            it->second.after = change.after;
+    }
+    m_colsAfter = next->m_colsAfter;
+    m_rowsAfter = next->m_rowsAfter;
+    m_lastMs = next->m_lastMs;
+    return true;
+}
+
 PageColorCommand::PageColorCommand(TFilmPanel& strip, TColor color)
     : QUndoCommand(QStringLiteral("更改页面颜色")), m_strip(strip), m_before(strip.pageColor()), m_after(color) {}
 

@@ -5,6 +5,7 @@
 #include <QUndoCommand>
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -96,6 +97,42 @@ private:
     UnitContent m_before; // small fields only: grid stays empty
     UnitContent m_after;  // the same
     QByteArray m_delta;   // zlib-compressed XOR of the grids before and after
+};
+
+// Cells of one unit written by the cell editor, and the extent they leave. The step keeps the
+// cells it wrote, each with what it held before, and both extents. Edits of one run (a typing run,
+// a brush stroke) merge into one step; a timed run merges only while each edit follows the one
+// before within a second.
+class EditCellsCommand : public QUndoCommand {
+public:
+    static constexpr int kId = 2;
+    static constexpr std::int64_t kMergeMilliseconds = 1000;
+    // Cells must lie in the grid and index in the strip; cols and rows within the grid's limits.
+    EditCellsCommand(TFilmPanel& strip, int index, const std::vector<CellWrite>& cells, std::int32_t cols,
+                     std::int32_t rows, const QString& text, std::uint64_t run, bool timed, std::int64_t nowMs);
+    void redo() override;
+    void undo() override;
+    int id() const override { return kId; }
+    bool mergeWith(const QUndoCommand* other) override;
+
+private:
+    struct Change {
+        TAnsiCell before;
+        TAnsiCell after;
+    };
+    void apply(bool after);
+
+    TFilmPanel& m_strip;
+    int m_index;
+    std::map<int, Change> m_cells; // by index in the grid
+    std::int32_t m_colsBefore = 0;
+    std::int32_t m_rowsBefore = 0;
+    std::int32_t m_colsAfter;
+    std::int32_t m_rowsAfter;
+    std::uint64_t m_run;
+    bool m_timed;
+    std::int64_t m_lastMs;
+    bool m_done = false; // the first redo has happened
 };
 
 // Every unit's page colour.

@@ -6,6 +6,7 @@
 #include <QElapsedTimer>
 
 #include <algorithm>
+#include <cstring>
 
 namespace quillet {
 
@@ -48,6 +49,21 @@ bool UndoHistory::moveUnit(int index, bool up) {
 void UndoHistory::setUnitContent(int index, const QList<QByteArray>& lines, TColor backColor, TColor fontColor) {
     if (index < 0 || index >= m_strip.count()) return;
     m_stack.push(new SetUnitContentCommand(m_strip, index, lines, backColor, fontColor, m_clock()));
+}
+
+void UndoHistory::editCells(int index, const std::vector<CellWrite>& cells, std::int32_t cols, std::int32_t rows,
+                            const QString& text, std::uint64_t run, bool timed) {
+    if (index < 0 || index >= m_strip.count()) return;
+    const TAnsiImage& unit = m_strip.GetUnit(index);
+    std::vector<CellWrite> changed;
+    for (const CellWrite& w : cells) {
+        if (w.index < 0 || w.index >= kGridCells) continue;
+        if (std::memcmp(&unit.grid()[static_cast<std::size_t>(w.index)], &w.cell, sizeof(TAnsiCell)) != 0)
+            changed.push_back(w);
+    }
+    if (changed.empty() && cols == unit.cols() && rows == unit.rows()) return;
+    m_stack.push(new EditCellsCommand(m_strip, index, changed, std::clamp(cols, 0, kGridCols),
+                                      std::clamp(rows, 0, kGridRows), text, run, timed, m_clock()));
 }
 
 void UndoHistory::setPageColor(TColor color) {

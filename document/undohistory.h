@@ -50,6 +50,12 @@ public:
     // TFilmPanel::SetUnitContent does. Repeated applies to the same unit, each within a second of
     // the one before, merge into one step (never into the clean state).
     void setUnitContent(int index, const QList<QByteArray>& lines, TColor backColor, TColor fontColor);
+    // Cells of the unit written by the cell editor, leaving the extent cols x rows (`text` names
+    // the step: "输入文字", "画笔", ...). Edits with the same `run` merge into one step: every
+    // one when `timed` is false (a brush stroke), while each follows the one before within a
+    // second when it is true (typing). Nothing is pushed when no cell and no extent would change.
+    void editCells(int index, const std::vector<CellWrite>& cells, std::int32_t cols, std::int32_t rows,
+                   const QString& text, std::uint64_t run, bool timed);
     // Every unit's page colour ("更改页面颜色").
     void setPageColor(TColor color);
 
