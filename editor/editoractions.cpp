@@ -136,6 +136,7 @@ EditorActions::EditorActions(QWidget* window, QWidget* filmView, QUndoStack* his
           menuAction(this, "actionDuplicateUnit", QStringLiteral("重复单元"), {QKeySequence(Qt::CTRL | Qt::Key_D)})),
       insertBlankUnit(menuAction(this, "actionInsertBlankUnit", QStringLiteral("插入空白单元"),
                                  {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_N)})),
+      editUnit(menuAction(this, "actionEditUnit", QStringLiteral("编辑单元"), {QKeySequence(Qt::Key_F2)})),
       m_history(history) {
     TB_up->setProperty("Tag", 1);
     TB_down->setProperty("Tag", 2);
@@ -144,7 +145,7 @@ EditorActions::EditorActions(QWidget* window, QWidget* filmView, QUndoStack* his
     TB_Preplay->setEnabled(false);
     TB_ifo->setProperty("Picture", kOptionsShownPicture);
     for (QAction* action : {TB_open, TB_New, TB_save, TB_SaveHtm, TB_AddImg, TB_delect, TB_up, TB_down, TB_help, saveAs,
-                            quit, undo, redo, duplicateUnit, insertBlankUnit})
+                            quit, undo, redo, duplicateUnit, insertBlankUnit, editUnit})
         action->setShortcutContext(Qt::WindowShortcut);
     // Delete, Ctrl+Up/Down and the undo keys also mean something inside a text field; there the
     // field keeps them.
@@ -199,6 +200,8 @@ void EditorActions::fillMenuBar(QMenuBar* bar) const {
     QMenu* edit = bar->addMenu(QStringLiteral("编辑"));
     edit->addActions({undo, redo});
     edit->addSeparator();
+    edit->addAction(editUnit);
+    edit->addSeparator();
     edit->addActions({cutUnit, copyUnit, pasteUnit});
     edit->addSeparator();
     edit->addActions({duplicateUnit, insertBlankUnit, TB_delect});
@@ -214,6 +217,9 @@ void EditorActions::updateEnabled(int unitCount, bool previewOpen) {
         TB_open->setEnabled(true);
         for (QAction* a : {TB_save, TB_delect, TB_Preplay, TB_SaveHtm, TB_up, TB_down})
             a->setEnabled(false);
+    } else if (m_cellEditorOpen) {
+        for (QAction* a : all)
+            a->setEnabled(a == TB_save || a == TB_SaveHtm);
     } else {
         for (QAction* a : all)
             a->setEnabled(!previewOpen || a == TB_Preplay);
@@ -224,19 +230,22 @@ void EditorActions::updateEnabled(int unitCount, bool previewOpen) {
     for (QAction* a : {cutUnit, copyUnit, duplicateUnit})
         a->setEnabled(TB_delect->isEnabled());
     saveAs->setEnabled(TB_save->isEnabled());
+    editUnit->setEnabled(unitCount > 0 && !previewOpen && !m_cellEditorOpen);
     undo->setEnabled(!previewOpen && m_history->canUndo());
     redo->setEnabled(!previewOpen && m_history->canRedo());
 }
 
 void EditorActions::noCurrentUnit() {
-    for (QAction* a :
-         {TB_SaveHtm, TB_up, TB_down, TB_delect, TB_save, TB_Preplay, saveAs, cutUnit, copyUnit, duplicateUnit})
+    for (QAction* a : {TB_SaveHtm, TB_up, TB_down, TB_delect, TB_save, TB_Preplay, saveAs, cutUnit, copyUnit,
+                       duplicateUnit, editUnit})
         a->setEnabled(false);
 }
 
 void EditorActions::currentUnitShown() {
+    if (m_cellEditorOpen) return;
     for (QAction* a : {TB_delect, cutUnit, copyUnit, duplicateUnit})
         a->setEnabled(true);
+    editUnit->setEnabled(!previewOpen());
 }
 
 bool EditorActions::previewOpen() const {

@@ -46,6 +46,7 @@ public:
     QAction* const pasteUnit;       // the clipboard's units after the current unit
     QAction* const duplicateUnit;   // a copy of the current unit after it
     QAction* const insertBlankUnit; // a blank unit after the current unit
+    QAction* const editUnit;        // opens the cell editor on the current unit
 
     // Shows the actions in the tool bar, in their groups, with its buttons' sizes.
     void fillToolBar(QToolBar* bar) const;
@@ -53,12 +54,14 @@ public:
     void fillMenuBar(QMenuBar* bar) const;
 
     // Enables the document actions: with no unit only adding, opening, pasting and a blank unit
-    // (the rest as they were left); while the preview is open only the preview's own; otherwise all
-    // of them. Undo and redo are off while the preview is open and follow the history otherwise.
+    // (the rest as they were left); while the preview is open only the preview's own; while the
+    // cell editor is open saving and exporting; otherwise all of them. Undo and redo are off while
+    // the preview is open and follow the history otherwise.
     void updateEnabled(int unitCount, bool previewOpen);
     // No unit is current: the actions that need one are turned off.
     void noCurrentUnit();
-    // A unit became current: it can be deleted, cut, copied and duplicated.
+    // A unit became current: it can be deleted, cut, copied, duplicated and edited (not while the
+    // cell editor is open, which keeps those off).
     void currentUnitShown();
 
     // The preview button's state ("Tag" 1 closed, 2 open) and picture.
@@ -67,9 +70,13 @@ public:
     // The options button's picture: shown (9) or hidden (10).
     bool optionsShown() const;
     void setOptionsShown(bool shown);
+    // Whether the cell editor is open, as updateEnabled and currentUnitShown take it.
+    bool cellEditorOpen() const { return m_cellEditorOpen; }
+    void setCellEditorOpen(bool open) { m_cellEditorOpen = open; }
 
 private:
     QUndoStack* m_history;
+    bool m_cellEditorOpen = false;
 };
 
 } // namespace quillet

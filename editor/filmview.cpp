@@ -102,8 +102,26 @@ void FilmView::mousePressEvent(QMouseEvent* event) {
     QAbstractScrollArea::mousePressEvent(event);
 }
 
+void FilmView::mouseDoubleClickEvent(QMouseEvent* event) {
+    // The first click of the two made the unit current, unless the user kept the one before.
+    if (event->button() == Qt::LeftButton && m_strip) {
+        const int index = unitAt(event->position().toPoint());
+        if (index >= 0 && index == m_strip->currentIndex()) {
+            emit unitEditRequested();
+            return;
+        }
+    }
+    QAbstractScrollArea::mouseDoubleClickEvent(event);
+}
+
 void FilmView::keyPressEvent(QKeyEvent* event) {
     const bool plain = !(event->modifiers() & ~Qt::KeypadModifier);
+    if (plain && (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && m_strip &&
+        m_strip->currentIndex() >= 0) {
+        emit unitEditRequested();
+        event->accept();
+        return;
+    }
     const int index = plain && m_strip && m_strip->count() > 0 ? unitForKey(event->key()) : -1;
     if (index < 0) {
         QAbstractScrollArea::keyPressEvent(event);

@@ -12,7 +12,9 @@ class TFilmPanel;
 // directions. Paints only the units that intersect the visible area. A click on another unit asks
 // for it to become current (unitSelectionRequested); so do the arrow keys, Page Up/Down, Home and
 // End while the view has the focus (a click or Tab gives it), which also scroll the whole current
-// unit into view. The view keeps the drawn pictures of the units it shows; the preview borrows them.
+// unit into view. A double click on the current unit, or Enter, asks for it to be edited
+// (unitEditRequested). The view keeps the drawn pictures of the units it shows; the preview and the
+// cell editor borrow them.
 class FilmView : public QAbstractScrollArea {
     Q_OBJECT
 public:
@@ -30,10 +32,13 @@ public:
 signals:
     // A click or key asks for another unit to become current; the view changes nothing itself.
     void unitSelectionRequested(int index);
+    // A double click on the current unit, or Enter: the user asks to edit it cell by cell.
+    void unitEditRequested();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;

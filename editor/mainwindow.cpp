@@ -1,6 +1,7 @@
 #include "mainwindow.h"
 
 #include "autosave.h"
+#include "celleditorpane.h"
 #include "colorconvert.h"
 #include "editoractions.h"
 #include "fileerror.h"
@@ -48,6 +49,7 @@ TForm_movie::TForm_movie(Prompts& prompts, const QStringList& args, const QStrin
     connectActions();
     connectOptionPanel();
     connectPreview();
+    connectCellEditor();
     connect(ScrollBox, &FilmView::unitSelectionRequested, this, &TForm_movie::selectUnit);
     resize(679, 468);
     move(254, 235);
@@ -56,6 +58,8 @@ TForm_movie::TForm_movie(Prompts& prompts, const QStringList& args, const QStrin
 
 TForm_movie::~TForm_movie() {
     ScrollBox->setStrip(nullptr);
+    // The cell editor edits the document, which goes before the window's widgets do.
+    delete m_cellEditor;
 }
 
 void TForm_movie::buildToolBar() {
@@ -114,10 +118,13 @@ void TForm_movie::buildClientArea() {
 
     PreViewPanel = new PreviewPanel(client);
     PreViewPanel->hide();
+    m_cellEditor = new CellEditorPane(*FilmStrip, *m_history, ScrollBox->pictures(), client);
+    m_cellEditor->hide();
     pop_window = new OptionPanel(client);
 
     row->addWidget(MainPanel, 1);
     row->addWidget(PreViewPanel, 1);
+    row->addWidget(m_cellEditor, 1);
     row->addWidget(pop_window);
     setCentralWidget(client);
 }

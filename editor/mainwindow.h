@@ -18,6 +18,7 @@ class QUndoStack;
 namespace quillet {
 
 class AutoSaver;
+class CellEditorPane;
 class EditorActions;
 class FilmView;
 class OptionPanel;
@@ -29,8 +30,8 @@ class TFilmPanel;
 class THtmFP;
 class UndoHistory;
 
-// The editor's only window: tool bar, film area (or the preview pane in its place), option panel
-// and status bar around the one document it owns for the whole run.
+// The editor's only window: tool bar, film area (or the preview pane or the cell editor in its
+// place), option panel and status bar around the one document it owns for the whole run.
 class TForm_movie : public QMainWindow {
     Q_OBJECT
 public:
@@ -112,6 +113,18 @@ private slots:
     // Makes the interval the page speed, closes the preview and marks the document changed.
     void bsBtnPvOKClick();
 
+    // Cell editor. Opens it on the current unit in the film area's place, after the question about
+    // the current unit's fields; closing it shows the film strip again with the unit current.
+    void openCellEditor();
+    void closeCellEditor();
+    // Asks the colour dialog for one of the cell editor's chosen colours.
+    void pickCellColor(int tag, TColor current);
+    // While the cell editor is open it edits the current unit; with none left it closes.
+    void cellEditorFollowsUnit();
+    // While the cell editor is open an edit of the current unit shows in the status bar and in the
+    // unit's fields (unless these hold changes of their own that were not applied).
+    void showEditedUnit(int index);
+
     // The change notification: status texts, colour indicator and the current unit's fields.
     void RefreshCurrentUnit();
     // The film view asks for another unit: it becomes current once the question about the
@@ -192,6 +205,7 @@ private:
     void connectOptionPanel();
     void connectPreview();
     void closePreview();
+    void connectCellEditor();
     // Shows one message naming the characters; false when there were any.
     bool acceptEncodable(const QStringList& unencodable);
     // The current unit takes the fields; false when their text was refused.
@@ -224,6 +238,7 @@ private:
     FilmView* ScrollBox;
     OptionPanel* pop_window;
     PreviewPanel* PreViewPanel;
+    CellEditorPane* m_cellEditor;
     StatusPanels* bsSkinStatusBar1;
     QTimer* Timer;
 

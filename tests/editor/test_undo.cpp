@@ -131,6 +131,7 @@ void Undo::menusHoldTheCommands_data() {
     row("文件/actionQuit", "退出", "Ctrl+Q", true, true, true);
     row("编辑/actionUndo", "撤销添加文字页", "Ctrl+Z", false, true, false);
     row("编辑/actionRedo", "重做", "Ctrl+Shift+Z; Ctrl+Y", false, false, false);
+    row("编辑/actionEditUnit", "编辑单元", "F2", false, true, false);
     row("编辑/actionCutUnit", "剪切单元", "Ctrl+X", false, true, false);
     row("编辑/actionCopyUnit", "复制单元", "Ctrl+C", false, true, false);
     row("编辑/actionPasteUnit", "粘贴单元", "Ctrl+V", true, true, false);
@@ -186,6 +187,7 @@ void Undo::menusInTheirOrder() {
                                         "文件/actionQuit",
                                         "编辑/actionUndo",
                                         "编辑/actionRedo",
+                                        "编辑/actionEditUnit",
                                         "编辑/actionCutUnit",
                                         "编辑/actionCopyUnit",
                                         "编辑/actionPasteUnit",
