@@ -3,7 +3,7 @@
 #   make test    install what is missing, build, run every test through CTest
 #   make bench   build in Release and run the benchmarks, then the exported page's in headless Chromium
 #   make fuzz    run every fuzz target for a minute (FUZZ_SECONDS=...)
-#   make screenshot  the editor on the sample document in a virtual screen, saved as a PNG
+#   make screenshot  the editor on the sample document in a virtual screen, and the cell editor, saved as PNGs
 #   make tidy    clang-tidy's naming check over the libraries and the editor (.clang-tidy)
 #   make deps    only install the Debian packages
 
@@ -54,8 +54,10 @@ test: build
 fuzz: deps
 	tools/fuzz.sh $(FUZZ_SECONDS)
 
+# The window in a virtual screen, then the cell editor drawn off screen by a program of the tests.
 screenshot: build
 	tools/screenshot.sh $(BUILD)/screenshot.png $(BUILD)/samples/demo.mmt
+	QT_QPA_PLATFORM=offscreen $(BUILD)/bin/celleditor_screenshot $(BUILD)/samples/demo.mmt $(BUILD)/screenshot-celleditor.png
 
 bench: deps
 	cmake -S . -B $(BENCH_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUILLET_BUILD_BENCH=ON -DQUILLET_BUILD_TESTS=OFF -DQUILLET_BUILD_EDITOR=ON -DQUILLET_BUILD_FUZZ=OFF
@@ -66,7 +68,7 @@ bench: deps
 	else echo "page benchmark skipped: it needs node and chromium (make deps installs them)"; fi
 
 tidy: configure
-	ls document/*.cpp webexport/*.cpp shell/*.cpp app/*.cpp editor/*.cpp | xargs -P $(JOBS) -n 8 clang-tidy -p $(BUILD) --quiet --warnings-as-errors='*'
+	ls document/*.cpp webexport/*.cpp shell/*.cpp app/*.cpp editor/*.cpp editor/celleditor/*.cpp | xargs -P $(JOBS) -n 8 clang-tidy -p $(BUILD) --quiet --warnings-as-errors='*'
 
 clean:
 	rm -rf $(BUILD) $(BENCH_BUILD) build-asan build-fuzz
