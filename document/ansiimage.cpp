@@ -99,6 +99,12 @@ void TAnsiImage::setContent(const UnitContent& c) {
     Height = c.height;
 }
 
+void TAnsiImage::writeCells(const std::vector<CellWrite>& cells) {
+    ++m_revision;
+    for (const CellWrite& write : cells)
+        if (write.index >= 0 && write.index < kGridCells) FGrid[static_cast<std::size_t>(write.index)] = write.cell;
+}
+
 void TAnsiImage::setPlace(int left, int top, int tag) {
     Left = left;
     Top = top;

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <vector>
 
 class QIODevice;
 
@@ -88,6 +89,15 @@ public:
         ++m_revision;
         return FGrid[cellIndex(row, col)];
     }
+
+    // One cell's new bytes and colours; index = row * kGridCols + col.
+    struct CellWrite {
+        int index;
+        TAnsiCell cell;
+    };
+    // Writes the cells in order (a later write to the same cell wins) as one change: the revision
+    // grows by exactly one. Writes whose index lies outside the grid are ignored.
+    void writeCells(const std::vector<CellWrite>& cells);
 
     // Every cell becomes two spaces in the default colours; extent and reserved bytes stay.
     void Clear();

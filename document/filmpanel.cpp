@@ -165,6 +165,29 @@ void TFilmPanel::RestoreUnitContent(int index, const UnitContent& content) {
     FinishContentChange(index, oldHeight);
 }
 
+void TFilmPanel::EditCells(int index, const std::vector<CellWrite>& cells, std::int32_t cols, std::int32_t rows) {
+    Q_ASSERT(index >= 0 && index < FCount);
+    TAnsiImage& unit = *FUnits[index];
+    cols = std::clamp(cols, 0, kGridCols);
+    rows = std::clamp(rows, 0, kGridRows);
+    const bool newExtent = cols != unit.FCols || rows != unit.FRows;
+    QRect written;
+    for (const CellWrite& write : cells)
+        if (write.index >= 0 && write.index < kGridCells)
+            written |= QRect(write.index % kGridCols, write.index / kGridCols, 1, 1);
+    if (written.isEmpty() && !newExtent) return;
+    const int oldHeight = unit.Height;
+    unit.writeCells(cells);
+    if (newExtent) {
+        // The cells the extent gains or loses change too.
+        written |= QRect(0, 0, std::max(cols, unit.FCols), std::max(rows, unit.FRows));
+        unit.setExtent(cols, rows);
+        unit.FitSize();
+    }
+    emit unitContentChanged(index, written);
+    if (newExtent) FinishContentChange(index, oldHeight);
+}
+
 void TFilmPanel::FinishContentChange(int index, int oldHeight) {
     const int growth = FUnits[index]->Height - oldHeight;
     if (growth != 0) {
