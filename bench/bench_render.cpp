@@ -1,6 +1,7 @@
 // Rendering a unit: the glyph-mask renderer against a reference that makes one QPainter::drawText
-// call per cell with the same font, and appending 50 full units to a film strip and drawing their
-// pictures with a cold cache.
+// call per cell with the same font; drawing one cell or a run of 8 again over a full unit's
+// picture, as a keystroke or brush step does, against the whole render; and appending 50 full
+// units to a film strip and drawing their pictures with a cold cache.
 #include "animationfile.h"
 #include "ansiimage.h"
 #include "benchdata.h"
@@ -143,6 +144,30 @@ void BM_RenderSingleReference(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_RenderSingleReference)->Unit(benchmark::kMicrosecond);
+
+// One cell (Arg 1) or a run of 8 cells along a row (Arg 8) drawn again in a full unit's picture, as
+// after a keystroke or a brush step; BM_RenderDouble and BM_RenderSingle are the whole unit.
+void renderCells(benchmark::State& state, const TAnsiImage& unit) {
+    GlyphCache& cache = GlyphCache::instance();
+    PrepareGlyphs(unit, cache);
+    QImage picture;
+    RenderUnit(unit, cache, picture);
+    const QRect cells(41, 37, static_cast<int>(state.range(0)), 1);
+    for (auto _ : state) {
+        RenderCells(unit, cache, picture, cells);
+        benchmark::DoNotOptimize(picture.constBits());
+    }
+}
+
+void BM_RenderCellsDouble(benchmark::State& state) {
+    renderCells(state, *fullDoubleUnit());
+}
+BENCHMARK(BM_RenderCellsDouble)->Arg(1)->Arg(8)->Unit(benchmark::kMicrosecond);
+
+void BM_RenderCellsSingle(benchmark::State& state) {
+    renderCells(state, *fullSingleUnit());
+}
+BENCHMARK(BM_RenderCellsSingle)->Arg(1)->Arg(8)->Unit(benchmark::kMicrosecond);
 
 // 50 full double-byte units of different characters (3760 glyphs) appended from records and each
 // drawn once, as opening a file and showing it does. The glyph cache starts empty every time.

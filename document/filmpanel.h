@@ -89,10 +89,10 @@ public:
     // the unit's extent becomes cols x rows (cut to the grid). Sends unitContentChanged with the
     // rectangle around the written cells. When the extent changes, the rectangle also covers the old
     // and the new extent, the unit takes the size that fits it (FitSize) and the units after it
-    // move, as SetUnitContent does. Otherwise the unit's
-    // revision grows by exactly one and nothing else is sent, so a view may draw just those cells
-    // again (UnitPictures::redrawCells). Writes outside the grid are ignored; with none left and the
-    // extent as it was, nothing changes and nothing is sent. index must lie in 0 .. count() - 1.
+    // move, as SetUnitContent does. Otherwise the unit's revision grows by exactly one and nothing
+    // else is sent, so a view may draw just those cells again (UnitPictures::redrawCells). Writes
+    // outside the grid are ignored; with none left and the extent as it was, nothing changes and
+    // nothing is sent. index must lie in 0 .. count() - 1.
     void EditCells(int index, const std::vector<CellWrite>& cells, std::int32_t cols, std::int32_t rows);
     // Makes the unit current, the only selected one, and sends unitChanged even when it already
     // was current. Indexes outside the strip are ignored.

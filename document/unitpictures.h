@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QImage>
+#include <QRect>
 
 #include <cstdint>
 #include <unordered_map>
@@ -19,6 +20,14 @@ public:
     // The unit's picture as the unit stands now (Format_RGB32, width() x height()). The reference
     // stays valid until the next call on this object.
     const QImage& picture(const TAnsiImage& unit);
+    // Brings the kept picture up to date after one change of the unit that touched only the text
+    // and colours of `cells` (x columns, y rows), as TFilmPanel::EditCells without a change of
+    // extent makes: when a picture is kept for the unit, has the unit's present size and was drawn
+    // at the revision just before the present one, only those cells are drawn again, the picture
+    // takes the present revision and the answer is true. Otherwise nothing happens (false), and the
+    // next picture() call draws the whole unit. The caller vouches for what the change touched:
+    // anything else changed in that one step (the frame, other cells) would not show.
+    bool redrawCells(const TAnsiImage& unit, const QRect& cells);
     // Drops the pictures of every unit the strip does not hold.
     void retainOnly(const TFilmPanel& strip);
     // Number of pictures kept.

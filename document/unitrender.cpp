@@ -250,14 +250,45 @@ DrawnCells drawnCells(const TAnsiImage& unit, int w, int h) {
             std::clamp(std::min(unit.cols(), (w - 44) / pitch), 0, kGridCols), pitch};
 }
 
+// The part of `cells` (x columns, y rows) that a picture of w x h pixels draws.
+QRect drawnPart(const TAnsiImage& unit, int w, int h, const QRect& cells) {
+    const DrawnCells drawn = drawnCells(unit, w, h);
+    return cells.intersected(QRect(0, 0, drawn.cols, drawn.rows));
+}
+
+// Draws each cell of `cells`, a part of the drawn extent, over its own box. Single-byte cells go
+// in pairs from the rectangle's left column: a pair's 12 pixels are those of its two cells drawn
+// one by one, so a part gives the pixels the whole does.
+void drawCells(const TAnsiImage& unit, const GlyphCache& cache, QImage& picture, const QRect& cells, QRgb back) {
+    const bool doubleByte = unit.IsDoubleByte();
+    const int pitch = doubleByte ? 12 : 6;
+    const int cols = cells.width();
+    std::array<GlyphCache::Key, kGridCols> keys;
+    for (int r = cells.top(); r < cells.top() + cells.height(); ++r) {
+        const TAnsiCell* rowCells = &unit.cell(r, cells.left());
+        for (int j = 0; j < cols; ++j)
+            keys[static_cast<std::size_t>(j)] = cellKey(rowCells[j], doubleByte);
+        QRgb* origin = line(picture, kTextTop + kRowPitch * r) + kTextLeft + pitch * cells.left();
+        const qsizetype stride = picture.bytesPerLine() / static_cast<qsizetype>(sizeof(QRgb)); // after any detach
+        if (doubleByte)
+            drawDoubleByteRow(cache, origin, stride, keys.data(), rowCells, cols, back);
+        else
+            drawSingleByteRow(cache, origin, stride, keys.data(), rowCells, cols);
+    }
+}
+
 } // namespace
 
 void PrepareGlyphs(const TAnsiImage& unit, GlyphCache& cache) {
-    const DrawnCells drawn = drawnCells(unit, std::max(unit.width(), 0), std::max(unit.height(), 0));
+    PrepareGlyphs(unit, cache, QRect(0, 0, kGridCols, kGridRows));
+}
+
+void PrepareGlyphs(const TAnsiImage& unit, GlyphCache& cache, const QRect& cells) {
+    const QRect drawn = drawnPart(unit, std::max(unit.width(), 0), std::max(unit.height(), 0), cells);
     const bool doubleByte = unit.IsDoubleByte();
     std::vector<GlyphCache::Key> missing;
-    for (int r = 0; r < drawn.rows; ++r)
-        for (int j = 0; j < drawn.cols; ++j) {
+    for (int r = drawn.top(); r < drawn.top() + drawn.height(); ++r)
+        for (int j = drawn.left(); j < drawn.left() + drawn.width(); ++j) {
             const GlyphCache::Key key = cellKey(unit.cell(r, j), doubleByte);
             if (key != kNoText && !cache.find(key)) missing.push_back(key);
         }
@@ -276,7 +307,6 @@ void RenderUnit(const TAnsiImage& unit, const GlyphCache& cache, QImage& picture
         return;
     }
 
-    const bool doubleByte = unit.IsDoubleByte();
     const DrawnCells drawn = drawnCells(unit, w, h);
     const int rows = drawn.rows;
     const int cols = drawn.cols;
@@ -296,19 +326,21 @@ void RenderUnit(const TAnsiImage& unit, const GlyphCache& cache, QImage& picture
         }
     }
     drawHoles(picture, colours.hole);
+    drawCells(unit, cache, picture, QRect(0, 0, cols, rows), colours.back);
+}
 
-    const qsizetype stride = picture.bytesPerLine() / static_cast<qsizetype>(sizeof(QRgb));
-    std::array<GlyphCache::Key, kGridCols> keys;
-    for (int r = 0; r < rows; ++r) {
-        const TAnsiCell* rowCells = &unit.cell(r, 0);
-        for (int j = 0; j < cols; ++j)
-            keys[static_cast<std::size_t>(j)] = cellKey(rowCells[j], doubleByte);
-        QRgb* rowOrigin = line(picture, kTextTop + kRowPitch * r) + kTextLeft;
-        if (doubleByte)
-            drawDoubleByteRow(cache, rowOrigin, stride, keys.data(), rowCells, cols, colours.back);
-        else
-            drawSingleByteRow(cache, rowOrigin, stride, keys.data(), rowCells, cols);
-    }
+void RenderCells(const TAnsiImage& unit, const GlyphCache& cache, QImage& picture, const QRect& cells) {
+    if (picture.size() != QSize(unit.width(), unit.height()) || picture.format() != QImage::Format_RGB32) return;
+    const QRect drawn = drawnPart(unit, picture.width(), picture.height(), cells);
+    if (!drawn.isEmpty()) drawCells(unit, cache, picture, drawn, RgbOf(unit.backColor()));
+}
+
+QRect CellArea(const TAnsiImage& unit, const QRect& cells) {
+    const QRect drawn = drawnPart(unit, std::max(unit.width(), 0), std::max(unit.height(), 0), cells);
+    if (drawn.isEmpty()) return QRect();
+    const int pitch = unit.IsDoubleByte() ? 12 : 6;
+    return QRect(kTextLeft + pitch * drawn.left(), kTextTop + kRowPitch * drawn.top(), pitch * drawn.width(),
+                 kRowPitch * drawn.height());
 }
 
 QImage RenderUnitPicture(const TAnsiImage& unit) {

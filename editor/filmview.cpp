@@ -1,6 +1,7 @@
 #include "filmview.h"
 
 #include "filmpanel.h"
+#include "unitrender.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -27,7 +28,7 @@ void FilmView::setStrip(const TFilmPanel* strip) {
             updateScrollRanges();
             viewport()->update();
         });
-        connect(m_strip, &TFilmPanel::unitContentChanged, this, [this](int index) { repaintUnit(index); });
+        connect(m_strip, &TFilmPanel::unitContentChanged, this, &FilmView::showUnitChange);
         connect(m_strip, &TFilmPanel::unitsRemoved, this, [this] { m_pictures.retainOnly(*m_strip); });
     }
     if (m_strip)
@@ -51,9 +52,13 @@ void FilmView::updateScrollRanges() {
     verticalScrollBar()->setRange(0, qMax(0, content.height() - page.height()));
 }
 
-void FilmView::repaintUnit(int index) {
+void FilmView::showUnitChange(int index, const QRect& cells) {
     if (!m_strip || index < 0 || index >= m_strip->count()) return;
-    viewport()->update(m_strip->GetUnit(index).geometry().translated(-offset()));
+    const TAnsiImage& unit = m_strip->GetUnit(index);
+    // A picture not brought up to date here is drawn whole when next painted.
+    const bool patched = !cells.isEmpty() && m_pictures.redrawCells(unit, cells);
+    const QRect changed = patched ? CellArea(unit, cells).translated(unit.geometry().topLeft()) : unit.geometry();
+    viewport()->update(changed.translated(-offset()));
 }
 
 void FilmView::ensureCurrentVisible() {

@@ -50,7 +50,10 @@ private:
     int unitForKey(int key) const;
     void showWholeCurrent();
     void updateScrollRanges();
-    void repaintUnit(int index);
+    // After unitContentChanged: a change of a few cells draws those cells again in the kept picture
+    // where it can (UnitPictures::redrawCells) and repaints only their pixels; any other change
+    // repaints the whole unit, drawn again when painted.
+    void showUnitChange(int index, const QRect& cells);
     QPoint offset() const;
 
     const TFilmPanel* m_strip = nullptr;

@@ -28,6 +28,14 @@ QByteArray recordOf(int cols, int rows) {
     return unit.SaveToRecord();
 }
 
+// Writes of the letter `letter` into the cells at the given grid indexes.
+std::vector<TFilmPanel::CellWrite> writesAt(std::initializer_list<int> indexes, char letter = 'w') {
+    std::vector<TFilmPanel::CellWrite> writes;
+    for (int index : indexes)
+        writes.push_back({index, TAnsiCell{{0x20, static_cast<std::uint8_t>(letter)}, {0, 0}, 0x0000FF, 0xFFFFFF}});
+    return writes;
+}
+
 std::unique_ptr<TAnsiImage> recordUnit(const TFilmPanel& strip, int cols, int rows) {
     std::unique_ptr<TAnsiImage> unit = strip.NewUnit();
     unit->LoadFromRecord(recordOf(cols, rows).constData());
@@ -46,7 +54,12 @@ struct Recorder {
                          [add](int from, int to) { add(QStringLiteral("moved %1 %2").arg(from).arg(to)); });
         QObject::connect(&strip, &TFilmPanel::unitContentChanged, [add](int index, const QRect& cells) {
             add(cells.isEmpty() ? QStringLiteral("frame %1").arg(index)
-                                : QStringLiteral("cells %1 %2x%3").arg(index).arg(cells.width()).arg(cells.height()));
+                                : QStringLiteral("cells %1 %2x%3+%4+%5")
+                                      .arg(index)
+                                      .arg(cells.width())
+                                      .arg(cells.height())
+                                      .arg(cells.x())
+                                      .arg(cells.y()));
         });
         QObject::connect(&strip, &TFilmPanel::unitChanged,
                          [add, &strip] { add(QStringLiteral("current %1").arg(strip.currentIndex())); });
@@ -151,10 +164,26 @@ TEST(StripOperations, EachOperationSendsWhatItChangedAndKeepsTheLayout) {
          [](TFilmPanel& s, const QTemporaryDir&) {
              s.SetUnitContent(1, {"a", "b", "c", "d", "e", "f", "g"}, 0x0000FF, 0x00FF00);
          },
-         {"cells 1 10x7", "layout"}},
+         {"cells 1 10x7+0+0", "layout"}},
         {"SetUnitContent same size",
          [](TFilmPanel& s, const QTemporaryDir&) { s.SetUnitContent(4, {"a"}, 0x0000FF, 0x00FF00); },
-         {"cells 4 16x6", "layout"}},
+         {"cells 4 16x6+0+0", "layout"}},
+        {"EditCells within the extent",
+         [](TFilmPanel& s, const QTemporaryDir&) {
+             s.EditCells(3, writesAt({1 * kGridCols + 2, 9, -1, kGridCells}), 14, 5);
+         },
+         {"cells 3 8x2+2+0"}},
+        {"EditCells beyond the extent, which grows",
+         [](TFilmPanel& s, const QTemporaryDir&) { s.EditCells(1, writesAt({8 * kGridCols + 40}), 41, 9); },
+         {"cells 1 41x9+0+0", "layout"}},
+        {"EditCells with a narrower extent",
+         [](TFilmPanel& s, const QTemporaryDir&) { s.EditCells(4, writesAt({5 * kGridCols + 1}), 4, 6); },
+         {"cells 4 16x6+0+0", "layout"}},
+        {"EditCells outside the grid only",
+         [](TFilmPanel& s, const QTemporaryDir&) {
+             s.EditCells(2, writesAt({-5, kGridCells + 1}), 12, 4);
+         },
+         {}},
         {"SetPageColor",
          [](TFilmPanel& s, const QTemporaryDir&) { s.SetPageColor(0x123456); },
          {"frame 0", "frame 1", "frame 2", "frame 3", "frame 4"}},
@@ -186,6 +215,40 @@ TEST(StripOperations, SetUnitContentMovesTheLaterUnitsByTheChangeInHeight) {
     EXPECT_EQ(strip.GetUnit(2).top(), top2 + 24);
     EXPECT_EQ(strip.height(), height + 24);
     EXPECT_EQ(strip.currentIndex(), 2) << "content changes leave the current unit";
+}
+
+// A cell edit is one change of its unit; one that grows the extent also resizes the unit and moves
+// the units after it.
+TEST(StripOperations, EditCellsIsOneChangeOfItsUnit) {
+    TFilmPanel strip;
+    for (int k = 0; k < 3; ++k)
+        strip.AddRecordUnit(recordOf(10, 3).constData());
+    std::vector<std::uint64_t> revisions;
+    for (int k = 0; k < 3; ++k)
+        revisions.push_back(strip.GetUnit(k).revision());
+    const TAnsiImage& unit = strip.GetUnit(1);
+    const QRect place = unit.geometry();
+
+    std::vector<TFilmPanel::CellWrite> writes = writesAt({2 * kGridCols + 4, kGridCells, 0}, 'a');
+    writes.push_back(writesAt({2 * kGridCols + 4}, 'b').front());
+    strip.EditCells(1, writes, 10, 3);
+    EXPECT_EQ(unit.revision(), revisions[1] + 1);
+    EXPECT_EQ(strip.GetUnit(0).revision(), revisions[0]);
+    EXPECT_EQ(strip.GetUnit(2).revision(), revisions[2]);
+    EXPECT_EQ(unit.cell(2, 4).Chars[1], 'b') << "the later write wins";
+    EXPECT_EQ(unit.cell(2, 4).FontColor, 0x0000FF);
+    EXPECT_EQ(unit.cell(0, 0).Chars[1], 'a');
+    EXPECT_EQ(unit.geometry(), place);
+
+    const int top2 = strip.GetUnit(2).top();
+    strip.EditCells(1, writesAt({4 * kGridCols + 11}), 12, 5);
+    EXPECT_EQ(unit.cell(4, 11).Chars[1], 'w');
+    EXPECT_EQ(QSize(unit.cols(), unit.rows()), QSize(12, 5));
+    EXPECT_EQ(unit.geometry(), QRect(place.topLeft(), QSize(12 * (unit.IsDoubleByte() ? 12 : 6) + 44, 5 * 12 + 23)));
+    EXPECT_EQ(strip.GetUnit(2).top(), top2 + 24);
+
+    strip.EditCells(1, {}, 500, -3);
+    EXPECT_EQ(QSize(unit.cols(), unit.rows()), QSize(kGridCols, 0)) << "cut to the grid";
 }
 
 namespace {
@@ -295,7 +358,7 @@ TEST(StripOperations, UndoOperationsSendWhatTheyChangedInOneStep) {
              UnitContent content = recordUnit(s, 30, 9)->content();
              s.RestoreUnitContent(1, content);
          },
-         {"cells 1 30x9", "layout"}},
+         {"cells 1 30x9+0+0", "layout"}},
         {"SetCurrentUnit other",
          [](TFilmPanel& s, const QTemporaryDir&) { s.SetCurrentUnit(4); },
          {"frame 2", "frame 4", "current 4"}},

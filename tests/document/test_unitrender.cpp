@@ -384,6 +384,34 @@ TEST(UnitRender, PictureTooSmallForAFrameIsBlack) {
             ASSERT_EQ(px(*unit, x, y), kBlack);
 }
 
+// Cells drawn again alone need and draw their own glyphs only, and only in a picture of the unit's size.
+TEST(UnitRender, RenderCellsDrawsTheDrawnCellsAmongThoseGiven) {
+    auto unit = oneCell(bmDoubleByte, 0xD6, 0xD0);
+    QImage picture = pictureOf(*unit).copy();
+    TAnsiCell& c = unit->editCell(1, 2);
+    c.Chars[0] = 'Q';
+    c.Chars[1] = 'R';
+    c.FontColor = kInkT;
+    TAnsiCell& d = unit->editCell(2, 0);
+    d.Chars[0] = 'x';
+    d.BackColor = kCellBackT;
+    unit->editCell(5, 5).BackColor = kCellBackT; // outside the extent: never drawn
+
+    GlyphCache cache;
+    PrepareGlyphs(*unit, cache, QRect(2, 1, 4, 10));
+    EXPECT_EQ(cache.size(), 1) << "only 'QR' is drawn among those cells";
+    PrepareGlyphs(*unit, cache, QRect(0, 2, 1, 1));
+    QImage otherSize = picture.copy(0, 0, 200, 100); // room for every cell of the extent
+    const QImage untouched = otherSize.copy();
+    for (const QRect& cells : {QRect(2, 1, 4, 10), QRect(0, 2, 1, 1), QRect(5, 5, 2, 2)}) {
+        RenderCells(*unit, cache, picture, cells);
+        RenderCells(*unit, cache, otherSize, cells);
+    }
+    render(*unit);
+    EXPECT_EQ(picture, pictureOf(*unit));
+    EXPECT_EQ(otherSize, untouched);
+}
+
 TEST(UnitRender, SystemColoursUseTheirLowBits) {
     auto unit = makeUnit(bmDoubleByte, 1, 1);
     unit->editCell(0, 0).BackColor = static_cast<TColor>(0x80FF8040);

@@ -1,5 +1,5 @@
 // The main window's frame: start-up, refresh of status and fields, enabled states, the file
-// panel's hint, the command line, dropping files, closing and the film view.
+// panel's hint, the command line, dropping files, closing and the film view (with what it repaints).
 #include "editorfixture.h"
 
 #include "colorswatch.h"
@@ -10,6 +10,7 @@
 #include "previewpanel.h"
 #include "runvalues.h"
 #include "statuspanels.h"
+#include "unitrender.h"
 
 #include <QAction>
 #include <QApplication>
@@ -18,6 +19,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPaintEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRandomGenerator>
@@ -47,6 +49,23 @@ bool operator==(const Enabled& a, const Enabled& b) {
            a.delect == b.delect && a.preplay == b.preplay && a.saveHtm == b.saveHtm && a.up == b.up && a.down == b.down;
 }
 
+// The region a widget painted since the last clear().
+class PaintedRegion : public QObject {
+public:
+    explicit PaintedRegion(QWidget* widget) { widget->installEventFilter(this); }
+    const QRegion& region() const { return m_painted; }
+    void clear() { m_painted = QRegion(); }
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint) m_painted += static_cast<QPaintEvent*>(event)->region();
+        return false;
+    }
+
+private:
+    QRegion m_painted;
+};
+
 } // namespace
 
 class MainWindow : public QObject {
@@ -65,6 +84,7 @@ private slots:
     void helpAndSourceTextGoToTheDesktop();
     void keysReachTheCommandsButNotOverEditing();
     void filmViewKeysSelectUnitsAndScrollToThem();
+    void filmViewRepaintsOnlyTheEditedCells();
 };
 
 void MainWindow::startsEmptyWithTheDesignedState() {
@@ -496,6 +516,47 @@ void MainWindow::filmViewKeysSelectUnitsAndScrollToThem() {
         QVERIFY2(unit.top() >= top && unit.top() + unit.height() <= top + height, qPrintable(QString::number(n)));
     }
     QVERIFY(f.prompts.log.isEmpty());
+}
+
+// A cell edit is drawn into the kept picture and repaints the edited cells' pixels only, wherever
+// the view is scrolled; other changes repaint whole units.
+void MainWindow::filmViewRepaintsOnlyTheEditedCells() {
+    TFilmPanel strip;
+    std::vector<std::unique_ptr<TAnsiImage>> units;
+    for (const std::uint8_t mode : {bmDoubleByte, bmSingleByte, bmDoubleByte}) {
+        units.push_back(strip.NewUnit());
+        units.back()->setByteMode(mode);
+        units.back()->SetLines(QList<QByteArray>(12, QByteArray("\xD6\xD0text\xCE\xC4 and more").repeated(4)));
+    }
+    strip.AppendUnits(std::move(units));
+    FilmView view;
+    view.resize(300, 400);
+    view.setStrip(&strip);
+    view.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&view));
+    view.verticalScrollBar()->setValue(130);
+    view.horizontalScrollBar()->setValue(10);
+    PaintedRegion painted(view.viewport());
+    view.viewport()->update();
+    QTRY_VERIFY(!painted.region().isEmpty());
+
+    const QPoint offset(view.horizontalScrollBar()->value(), view.verticalScrollBar()->value());
+    QCOMPARE(offset, QPoint(10, 130));
+    for (const int index : {1, 2}) { // a single-byte and a double-byte unit
+        const TAnsiImage& unit = strip.GetUnit(index);
+        const TAnsiCell cell{{0xB0, 0xA1}, {0, 0}, 0x0000FF, 0x00FF00};
+        strip.EditCells(index, {{3 * kGridCols + 2, cell}, {4 * kGridCols + 3, cell}}, unit.cols(), unit.rows());
+        const QRect area = CellArea(unit, QRect(2, 3, 2, 2));
+        QVERIFY(!area.isEmpty());
+        painted.clear();
+        QTRY_COMPARE(painted.region(), QRegion(area.translated(unit.geometry().topLeft() - offset)));
+        QCOMPARE(view.pictures().picture(unit), RenderUnitPicture(unit));
+    }
+    // Any other change repaints the whole unit.
+    painted.clear();
+    strip.SetCurrentUnit(1);
+    const QRegion both = QRegion(strip.GetUnit(2).geometry()) + QRegion(strip.GetUnit(1).geometry());
+    QTRY_COMPARE(painted.region(), both.translated(-offset) & view.viewport()->rect());
 }
 
 QTEST_MAIN(MainWindow)
