@@ -3,6 +3,7 @@
 #include "cellclipboard.h"
 #include "filmpanel.h"
 #include "unitpictures.h"
+#include "unitrender.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
@@ -198,14 +199,15 @@ void CellEditorView::unitContentChanged(int index, const QRect& cells) {
     if (!isVisible()) return;
     const int current = m_strip.currentIndex();
     if (index == current) {
-        const QSize size = m_strip.GetUnit(index).geometry().size();
+        const TAnsiImage& unit = m_strip.GetUnit(index);
+        const QSize size = unit.geometry().size();
         // A new size moves the picture's frame as well as the cells.
         if (cells.isEmpty() || size != m_pictureSize) {
             m_pictureSize = size;
             updateScrollRanges();
             viewport()->update();
         } else {
-            viewport()->update(toViewport(canvasRectOfCells(cells)));
+            viewport()->update(toViewport(CellArea(unit, cells)));
         }
     } else if ((m_onionPrevious && index == current - 1) || (m_onionNext && index == current + 1)) {
         viewport()->update();
