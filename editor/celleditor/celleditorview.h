@@ -34,8 +34,9 @@ public:
     // all three must outlive it.
     CellEditorView(CellEditModel& model, const TFilmPanel& strip, UnitPictures& pictures, QWidget* parent = nullptr);
 
-    // Magnification, kMinZoom .. kMaxZoom; a change keeps the canvas point under `anchor` (a
-    // viewport point; by default the cursor's cell) in its place.
+    // Magnification, kMinZoom .. kMaxZoom (clamped). A change keeps the cursor's cell where it is
+    // on the screen while it is in view, otherwise the viewport's centre; Ctrl+wheel keeps the point
+    // under the mouse.
     int zoom() const { return m_zoom; }
     void setZoom(int zoom);
 
