@@ -16,6 +16,7 @@
 #include <benchmark/benchmark.h>
 
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -66,18 +67,16 @@ void report(benchmark::State& state, double stepSeconds) {
     state.counters["perStep"] = stepSeconds / full;
 }
 
-void BM_TypeIntoFullUnit(benchmark::State& state) {
-    const QString text = QStringLiteral("中文字符ab");
+// Times kSteps steps made by `step(editing, k)` on a fresh full unit; reports one step's share.
+void runSteps(benchmark::State& state, const std::function<void(Editing&, int)>& step) {
     double seconds = 0;
     for (auto _ : state) {
         state.PauseTiming();
         auto e = std::make_unique<Editing>();
         state.ResumeTiming();
         const auto start = std::chrono::steady_clock::now();
-        for (int k = 0; k < kSteps; ++k) {
-            if (k % 40 == 0) e->model.setCursor(CellCursor{k / 40 % 80, k % 7, 0});
-            e->model.typeText(text.at(k % text.size()));
-        }
+        for (int k = 0; k < kSteps; ++k)
+            step(*e, k);
         seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         state.PauseTiming();
         e.reset();
@@ -85,27 +84,23 @@ void BM_TypeIntoFullUnit(benchmark::State& state) {
     }
     report(state, seconds / kSteps);
 }
+
+void BM_TypeIntoFullUnit(benchmark::State& state) {
+    const QString text = QStringLiteral("中文字符ab");
+    runSteps(state, [&text](Editing& e, int k) {
+        if (k % 40 == 0) e.model.setCursor(CellCursor{k / 40 % 80, k % 7, 0});
+        e.model.typeText(text.at(k % text.size()));
+    });
+}
 BENCHMARK(BM_TypeIntoFullUnit)->Unit(benchmark::kMillisecond)->Iterations(3);
 
+// One stroke over 2000 cells, each in another text colour.
 void BM_PaintFullUnit(benchmark::State& state) {
-    double seconds = 0;
-    for (auto _ : state) {
-        state.PauseTiming();
-        auto e = std::make_unique<Editing>();
-        state.ResumeTiming();
-        const auto start = std::chrono::steady_clock::now();
-        e->model.beginStroke();
-        for (int k = 0; k < kSteps; ++k) {
-            e->model.setTextColor(static_cast<TColor>(k * 977));
-            e->model.paintCell(k / 100 % 80, k % 100, CellColors::Both);
-        }
-        e->model.endStroke();
-        seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-        state.PauseTiming();
-        e.reset();
-        state.ResumeTiming();
-    }
-    report(state, seconds / kSteps);
+    runSteps(state, [](Editing& e, int k) {
+        if (k == 0) e.model.beginStroke();
+        e.model.setTextColor(static_cast<TColor>(k * 977));
+        e.model.paintCell(k / 100 % 80, k % 100, CellColors::Both);
+    });
 }
 BENCHMARK(BM_PaintFullUnit)->Unit(benchmark::kMillisecond)->Iterations(3);
 

@@ -1,8 +1,8 @@
 #include "cellclipboard.h"
 
-#include <QtEndian>
+#include "payloadbytes.h"
 
-#include <zlib.h>
+#include <QtEndian>
 
 #include <cstring>
 
@@ -16,17 +16,6 @@ constexpr std::uint32_t kVersion = 1;
 constexpr qsizetype kHeaderSize = kMagicSize + 4 + 4 + 4 + 4; // magic, version, mode, width, height
 constexpr qsizetype kCrcSize = 4;
 
-std::uint32_t crcOf(const char* data, qsizetype size) {
-    return static_cast<std::uint32_t>(
-        crc32(crc32(0L, Z_NULL, 0), reinterpret_cast<const Bytef*>(data), static_cast<uInt>(size)));
-}
-
-void putU32(QByteArray& out, std::uint32_t value) {
-    char bytes[4];
-    qToLittleEndian(value, bytes);
-    out.append(bytes, 4);
-}
-
 std::uint32_t u32At(const QByteArray& bytes, qsizetype at) {
     return qFromLittleEndian<std::uint32_t>(bytes.constData() + at);
 }
@@ -37,13 +26,13 @@ QByteArray EncodeCells(const CellBlock& block) {
     QByteArray out;
     out.reserve(kHeaderSize + static_cast<qsizetype>(block.cells.size() * sizeof(TAnsiCell)) + kCrcSize);
     out.append(kMagic, kMagicSize);
-    putU32(out, kVersion);
-    putU32(out, block.doubleByte ? bmDoubleByte : bmSingleByte);
-    putU32(out, static_cast<std::uint32_t>(block.cols));
-    putU32(out, static_cast<std::uint32_t>(block.rows));
+    AppendU32(out, kVersion);
+    AppendU32(out, block.doubleByte ? bmDoubleByte : bmSingleByte);
+    AppendU32(out, static_cast<std::uint32_t>(block.cols));
+    AppendU32(out, static_cast<std::uint32_t>(block.rows));
     out.append(reinterpret_cast<const char*>(block.cells.data()),
                static_cast<qsizetype>(block.cells.size() * sizeof(TAnsiCell)));
-    putU32(out, crcOf(out.constData(), out.size()));
+    AppendU32(out, Crc32Of(out.constData(), out.size()));
     return out;
 }
 
@@ -58,7 +47,7 @@ std::optional<CellBlock> DecodeCells(const QByteArray& bytes) {
         return std::nullopt;
     const qsizetype cellBytes = static_cast<qsizetype>(cols * rows * sizeof(TAnsiCell));
     if (bytes.size() != kHeaderSize + cellBytes + kCrcSize) return std::nullopt;
-    if (u32At(bytes, kHeaderSize + cellBytes) != crcOf(bytes.constData(), kHeaderSize + cellBytes))
+    if (u32At(bytes, kHeaderSize + cellBytes) != Crc32Of(bytes.constData(), kHeaderSize + cellBytes))
         return std::nullopt;
     CellBlock block;
     block.cols = static_cast<int>(cols);

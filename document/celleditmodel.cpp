@@ -167,6 +167,12 @@ void CellEditModel::commit(const PendingCells& cells, const QString& text, bool 
     m_history.editCells(m_strip.currentIndex(), cells.writes(), cells.cols(), cells.rows(), text, m_run, timed);
 }
 
+void CellEditModel::commitStep(const PendingCells& cells, const QString& text) {
+    breakTypingRun();
+    commit(cells, text, false);
+    breakTypingRun();
+}
+
 QString CellEditModel::typeText(const QString& text) {
     QString unencodable;
     const QList<QByteArray> characters = gbkCharacters(text, &unencodable);
@@ -260,9 +266,7 @@ void CellEditModel::deleteForward() {
     const std::vector<RowChar> rest = cells.chars(row, std::min(slot + width, end), end);
     cells.breakCharsAcross(row, slot, end);
     cells.place(row, slot, rest, end, chosenSpace());
-    breakTypingRun();
-    commit(cells, QStringLiteral("删除文字"), false);
-    breakTypingRun();
+    commitStep(cells, QStringLiteral("删除文字"));
 }
 
 namespace {
@@ -319,9 +323,7 @@ void CellEditModel::floodFill(int row, int col, CellColors which) {
             todo.emplace_back(nr, nc);
         }
     }
-    breakTypingRun();
-    commit(cells, QStringLiteral("填充"), false);
-    breakTypingRun();
+    commitStep(cells, QStringLiteral("填充"));
 }
 
 void CellEditModel::fillRect(const QRect& rect, CellColors which) {
@@ -332,9 +334,7 @@ void CellEditModel::fillRect(const QRect& rect, CellColors which) {
     for (int r = area.top(); r <= area.bottom(); ++r)
         for (int c = area.left(); c <= area.right(); ++c)
             cells.set(r, c, recoloured(cells.cell(r, c), which, m_textColor, m_backColor));
-    breakTypingRun();
-    commit(cells, QStringLiteral("矩形填充"), false);
-    breakTypingRun();
+    commitStep(cells, QStringLiteral("矩形填充"));
 }
 
 CellBlock CellEditModel::liftSelection() const {
@@ -405,23 +405,19 @@ void CellEditModel::clearCells(PendingCells& cells, const QRect& rect) const {
 }
 
 void CellEditModel::clearSelectionCells() {
-    const TAnsiImage* u = unit();
-    if (!u || m_selection.isEmpty()) return;
-    PendingCells cells(*u);
-    clearCells(cells, m_selection);
-    breakTypingRun();
-    commit(cells, QStringLiteral("清除"), false);
-    breakTypingRun();
+    clearSelectionAs(QStringLiteral("清除"));
 }
 
 void CellEditModel::cutSelection() {
+    clearSelectionAs(QStringLiteral("剪切"));
+}
+
+void CellEditModel::clearSelectionAs(const QString& text) {
     const TAnsiImage* u = unit();
     if (!u || m_selection.isEmpty()) return;
     PendingCells cells(*u);
     clearCells(cells, m_selection);
-    breakTypingRun();
-    commit(cells, QStringLiteral("剪切"), false);
-    breakTypingRun();
+    commitStep(cells, text);
 }
 
 void CellEditModel::putBlock(PendingCells& cells, const CellBlock& block, int row, int col) const {
@@ -480,9 +476,7 @@ bool CellEditModel::pasteCells(const QByteArray& payload) {
     }
     PendingCells cells(*u);
     putBlock(cells, *block, m_cursor.row, m_cursor.col);
-    breakTypingRun();
-    commit(cells, QStringLiteral("粘贴"), false);
-    breakTypingRun();
+    commitStep(cells, QStringLiteral("粘贴"));
     setSelection(QRect(m_cursor.col, m_cursor.row, block->cols, block->rows));
     return true;
 }
@@ -511,9 +505,7 @@ QString CellEditModel::pasteText(const QString& text) {
         cells.place(row, slot, {ch}, end, chosenSpace());
         slot = end;
     }
-    breakTypingRun();
-    commit(cells, QStringLiteral("粘贴"), false);
-    breakTypingRun();
+    commitStep(cells, QStringLiteral("粘贴"));
     return QString();
 }
 
@@ -540,9 +532,7 @@ void CellEditModel::moveSelection(int dCols, int dRows) {
     }
     if (!shown.cells.empty())
         putBlock(cells, shown, std::max(moved.top(), 0), std::max(moved.left(), 0));
-    breakTypingRun();
-    commit(cells, QStringLiteral("移动选区"), false);
-    breakTypingRun();
+    commitStep(cells, QStringLiteral("移动选区"));
     setSelection(moved);
 }
 

@@ -141,6 +141,9 @@ private:
     void setCursorSlot(int row, int slot);
     // One step: the writes gathered in `cells` pushed with the current run.
     void commit(const PendingCells& cells, const QString& text, bool timed);
+    // A step of its own: neither the typing before nor anything after merges into it.
+    void commitStep(const PendingCells& cells, const QString& text);
+    void clearSelectionAs(const QString& text);
     // Typing of one GBK character (one or two bytes) or a line break at the cursor.
     void typeCharacter(PendingCells& cells, const QByteArray& character);
     // The selection's cells, the halves of Chinese characters cut by its edges read as spaces.

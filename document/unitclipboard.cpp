@@ -1,12 +1,11 @@
 #include "unitclipboard.h"
 
 #include "fileerror.h"
+#include "payloadbytes.h"
 #include "filmpanel.h"
 
 #include <QStringDecoder>
 #include <QtEndian>
-
-#include <zlib.h>
 
 #include <cstring>
 
@@ -32,17 +31,6 @@ const QString& clipboardName() {
 
 [[noreturn]] void refuse(const char* description) {
     throw FileError(clipboardName(), QString::fromUtf8(description));
-}
-
-std::uint32_t crcOf(const char* data, qsizetype size) {
-    return static_cast<std::uint32_t>(
-        crc32(crc32(0L, Z_NULL, 0), reinterpret_cast<const Bytef*>(data), static_cast<uInt>(size)));
-}
-
-void putU32(QByteArray& out, std::uint32_t value) {
-    char bytes[4];
-    qToLittleEndian(value, bytes);
-    out.append(bytes, 4);
 }
 
 // Reads the payload front to back; every read past its end is a truncated payload.
@@ -107,22 +95,22 @@ UnitContent readUnit(PayloadReader& in) {
 QByteArray EncodeUnits(const std::vector<const TAnsiImage*>& units) {
     QByteArray out;
     out.append(kMagic, kMagicSize);
-    putU32(out, kVersion);
-    putU32(out, static_cast<std::uint32_t>(units.size()));
+    AppendU32(out, kVersion);
+    AppendU32(out, static_cast<std::uint32_t>(units.size()));
     for (const TAnsiImage* unit : units) {
         QByteArray name = unit->fileName().toUtf8();
         name.truncate(kMaxNameBytes);
-        putU32(out, static_cast<std::uint32_t>(name.size()));
+        AppendU32(out, static_cast<std::uint32_t>(name.size()));
         out.append(name);
-        putU32(out, static_cast<std::uint32_t>(unit->cols()));
-        putU32(out, static_cast<std::uint32_t>(unit->rows()));
-        putU32(out, static_cast<std::uint32_t>(unit->backColor()));
-        putU32(out, static_cast<std::uint32_t>(unit->fontColor()));
+        AppendU32(out, static_cast<std::uint32_t>(unit->cols()));
+        AppendU32(out, static_cast<std::uint32_t>(unit->rows()));
+        AppendU32(out, static_cast<std::uint32_t>(unit->backColor()));
+        AppendU32(out, static_cast<std::uint32_t>(unit->fontColor()));
         const char flags[4] = {static_cast<char>(unit->byteMode()), static_cast<char>(unit->hasColor() ? 1 : 0), 0, 0};
         out.append(flags, 4);
         out.append(reinterpret_cast<const char*>(unit->grid().data()), kRecordSize);
     }
-    putU32(out, crcOf(out.constData(), out.size()));
+    AppendU32(out, Crc32Of(out.constData(), out.size()));
     return out;
 }
 
@@ -140,7 +128,7 @@ std::vector<std::unique_ptr<TAnsiImage>> DecodeUnits(const QByteArray& bytes, co
     const qsizetype end = in.position();
     const std::uint32_t crc = in.u32();
     if (in.position() != bytes.size()) refuse("单元数据有误：结尾之后还有多余的数据");
-    if (crc != crcOf(bytes.constData(), end)) refuse("单元数据已损坏：校验和不符");
+    if (crc != Crc32Of(bytes.constData(), end)) refuse("单元数据已损坏：校验和不符");
 
     std::vector<std::unique_ptr<TAnsiImage>> units;
     units.reserve(count);
