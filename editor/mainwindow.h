@@ -111,6 +111,10 @@ private slots:
     void PreView_SpeedBarChange();
     // Makes the interval the page speed, closes the preview and marks the document changed.
     void bsBtnPvOKClick();
+    // Pauses the play, or goes on with it; played once to the last unit, it starts again.
+    void togglePreviewPause();
+    // While paused: shows the unit `delta` places away, wrapping at the ends.
+    void stepPreview(int delta);
 
     // The change notification: status texts, colour indicator and the current unit's fields.
     void RefreshCurrentUnit();
@@ -192,6 +196,10 @@ private:
     void connectOptionPanel();
     void connectPreview();
     void closePreview();
+    // Clears the frame on screen and shows the unit at `index`; the timer takes its interval.
+    void showPreviewFrame(int index);
+    // How long the unit at `index` shows: its own duration, or the preview interval.
+    int previewIntervalAt(int index) const;
     // Shows one message naming the characters; false when there were any.
     bool acceptEncodable(const QStringList& unencodable);
     // The current unit takes the fields; false when their text was refused.
