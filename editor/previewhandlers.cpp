@@ -12,6 +12,7 @@
 #include "previewpanel.h"
 #include "previewspeed.h"
 
+#include <QApplication>
 #include <QTimer>
 
 namespace quillet {
@@ -36,13 +37,16 @@ void TForm_movie::TB_PreplayClick() {
     // Every picture is drawn before the first frame, so a frame step only copies.
     for (int k = 0; k < FilmStrip->count(); ++k)
         ScrollBox->pictures().picture(FilmStrip->GetUnit(k));
+    // The keys of the pane work at once when the focus was in the film area, which goes.
+    const QWidget* focus = QApplication::focusWidget();
+    const bool takeFocus = !focus || MainPanel->isAncestorOf(focus);
     MainPanel->hide();
     PreViewPanel->show();
     PreViewPanel->fillPicture(QColorOf(HexToColor(DecodeGbkText(pageOptions.backColorHex))));
     // Playing once plays from the first unit.
     PreViewPanel->setPaused(false);
     if (PreViewPanel->order().mode() == PlayOrder::Once) PreViewPanel->order().restart();
-    PreViewPanel->setFocus();
+    if (takeFocus) PreViewPanel->setFocus();
     Timer->setInterval(1);
     Timer->start();
     UpdateToolButtons();

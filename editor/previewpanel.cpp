@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPaintEvent>
 #include <QPainter>
@@ -16,6 +17,7 @@ namespace quillet {
 void PlayOrder::setMode(Mode mode) {
     m_mode = mode;
     m_direction = 1;
+    m_restart = false;
 }
 
 int PlayOrder::next(int index, int count) {
@@ -82,6 +84,7 @@ PreviewPanel::PreviewPanel(QWidget* parent) : QWidget(parent) {
     bsBtnPvOK->setObjectName(QStringLiteral("bsBtnPvOK"));
     connect(PreView_SpeedBar, &QSlider::valueChanged, this, &PreviewPanel::speedBarMoved);
     connect(bsBtnPvOK, &QPushButton::clicked, this, &PreviewPanel::takeSpeedRequested);
+    PreViewBox->installEventFilter(this);
 }
 
 void PreviewPanel::buildPlayRow(QWidget* row) {
@@ -94,18 +97,20 @@ void PreviewPanel::buildPlayRow(QWidget* row) {
             [this](int index) { m_order.setMode(static_cast<PlayOrder::Mode>(index)); });
 
     // The keys act while the focus is anywhere in the pane; clicking the picture puts it there.
+    // Space is taken in keyPressEvent and eventFilter, so a button with the focus keeps it.
     setFocusPolicy(Qt::ClickFocus);
-    const auto makeAction = [this](const QString& text, Qt::Key key, const char* name) {
+    const auto makeAction = [this](const QString& text, const char* name, const QKeySequence& keys) {
         auto* action = new QAction(text, this);
         action->setObjectName(QLatin1String(name));
-        action->setShortcut(QKeySequence(key));
+        action->setShortcut(keys);
         action->setShortcutContext(Qt::WidgetWithChildrenShortcut);
         addAction(action);
         return action;
     };
-    pauseAction = makeAction(QStringLiteral("暂停"), Qt::Key_Space, "previewPause");
-    stepBackAction = makeAction(QStringLiteral("上一帧"), Qt::Key_Left, "previewStepBack");
-    stepForwardAction = makeAction(QStringLiteral("下一帧"), Qt::Key_Right, "previewStepForward");
+    pauseAction = makeAction(QStringLiteral("暂停"), "previewPause", QKeySequence());
+    pauseAction->setToolTip(QStringLiteral("暂停或继续播放（空格键）"));
+    stepBackAction = makeAction(QStringLiteral("上一帧"), "previewStepBack", QKeySequence(Qt::Key_Left));
+    stepForwardAction = makeAction(QStringLiteral("下一帧"), "previewStepForward", QKeySequence(Qt::Key_Right));
     connect(pauseAction, &QAction::triggered, this, &PreviewPanel::pauseRequested);
     connect(stepBackAction, &QAction::triggered, this, [this] { emit stepRequested(-1); });
     connect(stepForwardAction, &QAction::triggered, this, [this] { emit stepRequested(1); });
@@ -121,6 +126,23 @@ void PreviewPanel::buildPlayRow(QWidget* row) {
     stepForwardButton = makeButton(stepForwardAction, 282, 56);
     loopModeBox->setObjectName(QStringLiteral("loopModeBox"));
     setPaused(false);
+}
+
+// Space reaches the pane, or its box, when the widget with the focus has no use for it.
+bool PreviewPanel::takePauseKey(const QKeyEvent& event) {
+    if (event.key() != Qt::Key_Space || event.modifiers() != Qt::NoModifier) return false;
+    if (!event.isAutoRepeat()) emit pauseRequested();
+    return true;
+}
+
+void PreviewPanel::keyPressEvent(QKeyEvent* event) {
+    if (!takePauseKey(*event)) QWidget::keyPressEvent(event);
+}
+
+bool PreviewPanel::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == PreViewBox && event->type() == QEvent::KeyPress && takePauseKey(*static_cast<QKeyEvent*>(event)))
+        return true;
+    return QWidget::eventFilter(watched, event);
 }
 
 void PreviewPanel::setPaused(bool paused) {

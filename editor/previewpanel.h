@@ -38,7 +38,7 @@ public:
     enum Mode { Loop, PingPong, Once };
 
     Mode mode() const { return m_mode; }
-    // Back and forth starts forward.
+    // Back and forth starts forward; a new mode goes on from the unit shown, without restart().
     void setMode(Mode mode);
     // The unit to show after the unit at `index` of `count` (count > 0): the next one, the first
     // after the last (Loop, Once), or the next in the present direction, turning at either end
@@ -85,7 +85,8 @@ signals:
     void speedBarMoved();
     // The OK button: the user asks to make the interval the page speed.
     void takeSpeedRequested();
-    // Space or the pause button: the user asks to pause, or to go on when paused.
+    // Space (unless the widget with the focus takes it, as a button does) or the pause button: the
+    // user asks to pause, or to go on when paused.
     void pauseRequested();
     // Left or right arrow (or their buttons) while paused: one unit back (-1) or forward (1).
     void stepRequested(int delta);
@@ -103,8 +104,8 @@ public:
     QToolButton* pauseButton;
     QToolButton* stepBackButton;
     QToolButton* stepForwardButton;
-    // Keys while the focus is in the pane (it takes the focus when the preview opens).
-    QAction* pauseAction;       // Space
+    // The pause button's action; the arrow keys step while the focus is in the pane.
+    QAction* pauseAction;
     QAction* stepBackAction;    // Left
     QAction* stepForwardAction; // Right
 
@@ -113,8 +114,15 @@ public:
     // The play position becomes index when it lies in 0 .. count - 1, otherwise 0.
     void SetPlayIndex(int index, int count);
 
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    // Space that the pane's box would take for itself on the way up from its controls.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void buildPlayRow(QWidget* row);
+    // Space without modifiers asks to pause or go on; true when the key was that.
+    bool takePauseKey(const QKeyEvent& event);
 
     std::int32_t FPlayIndex = 0;
     PlayOrder m_order;

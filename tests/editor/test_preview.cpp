@@ -17,6 +17,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QSlider>
@@ -378,8 +379,9 @@ void Preview::pauseStopsAndStepsWhilePaused() {
     QVERIFY(!w.isModified());
 }
 
-// The pane has the focus once the preview opens: Space pauses and goes on, the arrow keys step while
-// paused; while playing they are the speed bar's.
+// The pane takes the focus from the film area when the preview opens: Space pauses and goes on, the
+// arrow keys step while paused; while playing they are the speed bar's. Widgets that use Space keep
+// it, and the focus stays in the option panel when it was there.
 void Preview::spaceAndArrowKeysReachThePane() {
     EditorFixture f;
     TForm_movie& w = f.start();
@@ -387,6 +389,7 @@ void Preview::spaceAndArrowKeysReachThePane() {
     QVERIFY(QTest::qWaitForWindowActive(&w));
     addThreeUnits(f);
     PreviewPanel& pane = previewPanel(w);
+    filmView(w).setFocus();
     trigger(w, "TB_Preplay");
     previewTick(w);
     QCOMPARE(QApplication::focusWidget(), &pane);
@@ -404,6 +407,20 @@ void Preview::spaceAndArrowKeysReachThePane() {
     QTest::keyClick(pane.PreView_SpeedBar, Qt::Key_Left);
     QCOMPARE(pane.playIndex(), 1);
     QCOMPARE(pane.PreView_SpeedBar->value(), position - 1);
+    // The OK button takes Space as a click: the interval becomes the page speed, the preview closes.
+    pane.bsBtnPvOK->setFocus();
+    QTest::keyClick(pane.bsBtnPvOK, Qt::Key_Space);
+    QVERIFY(pane.isHidden());
+    QVERIFY(w.isModified());
+
+    OptionPanel& p = optionPanel(w);
+    p.MemoText->setFocus();
+    p.MemoText->moveCursor(QTextCursor::Start);
+    trigger(w, "TB_Preplay");
+    QCOMPARE(QApplication::focusWidget(), p.MemoText);
+    QTest::keyClick(p.MemoText, Qt::Key_Space);
+    QVERIFY(!pane.paused());
+    QVERIFY(p.MemoText->toPlainText().startsWith(QLatin1Char(' ')));
     trigger(w, "TB_Preplay");
 }
 
