@@ -392,8 +392,11 @@ TEST(AnimationFile, DurationsApplyToTheUnitsReadFromALongFile) {
 TEST(AnimationFile, DamagedOrNewerTrailersAreIgnoredWithANotice) {
     const QList<std::uint32_t> good = {0, 250, 60000};
     const QByteArray trailer = trailerBytes(good);
+    // A duration changed to another in range (250 to 506), and the checksum itself changed.
+    QByteArray changedDuration = trailer;
+    changedDuration[16 + 4 + 1] = '\x01';
     QByteArray badCrc = trailer;
-    badCrc[12 + 4 * 2] = '\x01';
+    badCrc[badCrc.size() - 1] = static_cast<char>(badCrc.at(badCrc.size() - 1) ^ 0x40);
     const QString damaged = QString::fromUtf8(kDurationsDamagedText);
     const QString newer = QString::fromUtf8(kDurationsNewerText);
     struct Case {
@@ -402,6 +405,7 @@ TEST(AnimationFile, DamagedOrNewerTrailersAreIgnoredWithANotice) {
         QString notice;
     };
     const std::vector<Case> cases = {
+        {"a duration changed", changedDuration, damaged},
         {"checksum", badCrc, damaged},
         {"fewer records counted", trailerBytes({0, 250}), damaged},
         {"count of another file", trailerBytes(good, 1, 4), damaged},
