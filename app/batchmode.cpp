@@ -244,6 +244,7 @@ bool fillStrip(TFilmPanel& strip, const QStringList& inputs, QTextStream& err) {
             const AnimationRecords records = ReadAnimationFile(input, room);
             AppendRecords(strip, records);
             notAllRead = notAllRead || records.notAllRead();
+            if (!records.notice.isEmpty()) err << input << QStringLiteral(": ") << records.notice << Qt::endl;
         } else if (room == 0) {
             notAllRead = true;
         } else {

@@ -5,11 +5,93 @@
 #include "inputfile.h"
 #include "savefile.h"
 
+#include <QtEndian>
+
+#include <zlib.h>
+
 #include <algorithm>
+#include <cstring>
 
 namespace quillet {
 
 namespace {
+
+constexpr char kTrailerMagic[] = "QLTTIMES";
+constexpr qsizetype kMagicSize = 8;
+constexpr std::uint32_t kTrailerVersion = 1;
+constexpr qsizetype kTrailerHeader = kMagicSize + 4 + 4; // magic, version, number of records
+constexpr qsizetype kCrcSize = 4;
+
+std::uint32_t crcOf(const char* data, qsizetype size) {
+    return static_cast<std::uint32_t>(
+        crc32(crc32(0L, Z_NULL, 0), reinterpret_cast<const Bytef*>(data), static_cast<uInt>(size)));
+}
+
+void putU32(QByteArray& out, std::uint32_t value) {
+    char bytes[4];
+    qToLittleEndian(value, bytes);
+    out.append(bytes, 4);
+}
+
+std::uint32_t u32At(const QByteArray& bytes, qsizetype at) {
+    return qFromLittleEndian<std::uint32_t>(bytes.constData() + at);
+}
+
+// The trailer of the strip's durations; empty when no unit has one of its own.
+QByteArray durationTrailer(const TFilmPanel& strip) {
+    bool any = false;
+    for (int k = 0; k < strip.count(); ++k)
+        any = any || strip.GetUnit(k).duration() != 0;
+    if (!any) return QByteArray();
+    QByteArray out(kTrailerMagic, kMagicSize);
+    putU32(out, kTrailerVersion);
+    putU32(out, static_cast<std::uint32_t>(strip.count()));
+    for (int k = 0; k < strip.count(); ++k)
+        putU32(out, static_cast<std::uint32_t>(strip.GetUnit(k).duration()));
+    putU32(out, crcOf(out.constData(), out.size()));
+    return out;
+}
+
+// The piece after the whole records is the durations' trailer, or what is left of one, when it
+// begins with the magic or ends inside it.
+bool beginsLikeTrailer(const QByteArray& tail) {
+    const qsizetype n = std::min(tail.size(), kMagicSize);
+    return n > 0 && std::memcmp(tail.constData(), kTrailerMagic, static_cast<std::size_t>(n)) == 0;
+}
+
+// Takes the durations of the records read from the trailing piece into `result`, or the notice
+// why they are ignored.
+void readTrailer(const QByteArray& tail, AnimationRecords& result) {
+    if (!beginsLikeTrailer(tail)) return;
+    const QString damaged = QString::fromUtf8(kDurationsDamagedText);
+    if (tail.size() < kMagicSize + 4) {
+        result.notice = damaged;
+        return;
+    }
+    const std::uint32_t version = u32At(tail, kMagicSize);
+    if (version > kTrailerVersion) {
+        result.notice = QString::fromUtf8(kDurationsNewerText);
+        return;
+    }
+    const qsizetype bodyEnd = tail.size() - kCrcSize;
+    if (version != kTrailerVersion || tail.size() < kTrailerHeader + kCrcSize ||
+        u32At(tail, kMagicSize + 4) != result.wholeRecords || bodyEnd - kTrailerHeader != 4 * result.wholeRecords ||
+        u32At(tail, bodyEnd) != crcOf(tail.constData(), bodyEnd)) {
+        result.notice = damaged;
+        return;
+    }
+    QList<std::int32_t> durations;
+    for (qsizetype at = kTrailerHeader; at < bodyEnd; at += 4) {
+        const std::uint32_t value = u32At(tail, at);
+        if (!IsUnitDuration(value)) {
+            result.notice = damaged;
+            return;
+        }
+        durations.append(static_cast<std::int32_t>(value));
+    }
+    durations.resize(result.records.size());
+    result.durations = durations;
+}
 
 QString readFailure(QIODevice& device) {
     const QString text = device.errorString();
@@ -30,21 +112,31 @@ qint64 readUpTo(QIODevice& device, char* into, qint64 size, const QString& pathF
 
 struct RecordCount {
     qint64 whole = 0;
-    qint64 tail = 0; // bytes after the last whole record
+    QByteArray tail; // the bytes after the last whole record
 };
 
-// Counts the whole records left in a stream without keeping them.
+// Counts the whole records left in a stream without keeping them; keeps the piece after them.
 RecordCount countRemainingRecords(QIODevice& device, const QString& pathForErrors) {
     QByteArray scratch(kRecordSize, Qt::Uninitialized);
     RecordCount count;
     for (;;) {
         const qint64 got = readUpTo(device, scratch.data(), kRecordSize, pathForErrors);
         if (got < kRecordSize) {
-            count.tail = got;
+            scratch.truncate(got);
+            count.tail = scratch;
             return count;
         }
         ++count.whole;
     }
+}
+
+// The piece of a sized device after its whole records, which start at `start`.
+QByteArray readSizedTail(QIODevice& device, qint64 start, qint64 wholeRecords, qint64 size,
+                         const QString& pathForErrors) {
+    if (!device.seek(start + wholeRecords * kRecordSize)) throw FileError(pathForErrors, readFailure(device));
+    QByteArray tail(size, Qt::Uninitialized);
+    tail.truncate(readUpTo(device, tail.data(), size, pathForErrors));
+    return tail;
 }
 
 } // namespace
@@ -54,11 +146,13 @@ AnimationRecords ReadAnimation(QIODevice& device, const QString& pathForErrors, 
     AnimationRecords result;
     const qint64 wanted = std::max(0, limit);
     const bool sized = !device.isSequential();
-    qint64 tail = 0;
+    const qint64 start = sized ? device.pos() : 0;
+    qint64 tailSize = 0;
+    QByteArray tail;
     if (sized) {
-        const qint64 total = device.size() - device.pos();
+        const qint64 total = device.size() - start;
         result.wholeRecords = total / kRecordSize;
-        tail = total % kRecordSize;
+        tailSize = total % kRecordSize;
     }
     const qint64 toRead = sized ? std::min(wanted, result.wholeRecords) : wanted;
 
@@ -68,7 +162,8 @@ AnimationRecords ReadAnimation(QIODevice& device, const QString& pathForErrors, 
         if (got < kRecordSize) {
             if (sized) // the file shrank while it was read
                 throw FileError(pathForErrors, readFailure(device));
-            tail = got;
+            record.truncate(got);
+            tail = record;
             break;
         }
         result.records.append(record);
@@ -76,13 +171,16 @@ AnimationRecords ReadAnimation(QIODevice& device, const QString& pathForErrors, 
     if (!sized) {
         result.wholeRecords = result.records.size();
         if (result.records.size() == wanted) {
-            const RecordCount rest = countRemainingRecords(device, pathForErrors);
+            RecordCount rest = countRemainingRecords(device, pathForErrors);
             result.wholeRecords += rest.whole;
-            tail = rest.tail;
+            tail = std::move(rest.tail);
         }
+        tailSize = tail.size();
     }
     // A short piece of something else is no empty document.
-    if (result.wholeRecords == 0 && tail > 0) throw FileError(pathForErrors, QString::fromUtf8(kNotAnimationText));
+    if (result.wholeRecords == 0 && tailSize > 0) throw FileError(pathForErrors, QString::fromUtf8(kNotAnimationText));
+    if (sized && tailSize > 0) tail = readSizedTail(device, start, result.wholeRecords, tailSize, pathForErrors);
+    readTrailer(tail, result);
     return result;
 }
 
@@ -97,6 +195,8 @@ void WriteAnimation(QIODevice& device, const TFilmPanel& strip, const QString& p
         const QByteArray record = strip.GetUnit(k).SaveToRecord();
         WriteFully(device, record.constData(), record.size(), pathForErrors);
     }
+    const QByteArray trailer = durationTrailer(strip);
+    if (!trailer.isEmpty()) WriteFully(device, trailer.constData(), trailer.size(), pathForErrors);
 }
 
 void WriteAnimationFile(const QString& path, const TFilmPanel& strip) {
@@ -108,11 +208,13 @@ void WriteAnimationFile(const QString& path, const TFilmPanel& strip) {
 std::vector<std::unique_ptr<TAnsiImage>> MakeRecordUnits(const TFilmPanel& strip, const AnimationRecords& records,
                                                          int limit) {
     std::vector<std::unique_ptr<TAnsiImage>> units;
-    for (const QByteArray& record : records.records) {
+    for (qsizetype k = 0; k < records.records.size(); ++k) {
         if (static_cast<int>(units.size()) >= limit) break;
+        const QByteArray& record = records.records.at(k);
         Q_ASSERT(record.size() == kRecordSize);
         units.push_back(strip.NewUnit());
         units.back()->LoadFromRecord(record.constData());
+        if (k < records.durations.size()) units.back()->setDuration(records.durations.at(k));
     }
     return units;
 }

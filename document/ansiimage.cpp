@@ -69,6 +69,10 @@ void TAnsiImage::setSize(int width, int height) {
     ++m_revision;
 }
 
+void TAnsiImage::setDuration(std::int32_t milliseconds) {
+    if (IsUnitDuration(milliseconds)) m_duration = milliseconds;
+}
+
 UnitContent TAnsiImage::content() const {
     UnitContent c;
     c.grid = QByteArray(reinterpret_cast<const char*>(FGrid.data()), kRecordSize);
@@ -81,6 +85,7 @@ UnitContent TAnsiImage::content() const {
     c.hasColor = FHasColor;
     c.width = Width;
     c.height = Height;
+    c.duration = m_duration;
     return c;
 }
 
@@ -97,6 +102,7 @@ void TAnsiImage::setContent(const UnitContent& c) {
     FHasColor = c.hasColor;
     Width = c.width;
     Height = c.height;
+    setDuration(c.duration);
 }
 
 void TAnsiImage::writeCells(const std::vector<CellWrite>& cells) {

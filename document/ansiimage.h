@@ -29,7 +29,8 @@ struct TextPage;
 class TFilmPanel;
 
 // Everything a unit's picture and record are made of, apart from its place in a strip, its
-// selection and its page colour: what an undo step gives back to a unit in one piece.
+// selection and its page colour, and the unit's own duration: what an undo step gives back to a
+// unit in one piece.
 struct UnitContent {
     QByteArray grid; // the grid's kRecordSize bytes as the unit holds them, cell after cell
     QString fileName;
@@ -41,14 +42,25 @@ struct UnitContent {
     bool hasColor = false;
     int width = 0;
     int height = 0;
+    std::int32_t duration = 0; // the unit's own duration in milliseconds, 0 for none
 };
+
+// How long a unit may show by its own duration, in milliseconds; 0 stands for none: the unit
+// plays at the document speed.
+inline constexpr std::int32_t kMinUnitDuration = 10;
+inline constexpr std::int32_t kMaxUnitDuration = 60000;
+// True for 0 (none) and for kMinUnitDuration .. kMaxUnitDuration.
+constexpr bool IsUnitDuration(std::int64_t milliseconds) {
+    return milliseconds == 0 || (milliseconds >= kMinUnitDuration && milliseconds <= kMaxUnitDuration);
+}
 
 // One frame of the animation: an 80 x 200 grid of cells with its default colours, used extent and
 // byte mode. Not a widget: its place and size are plain values that the film strip keeps and a view
 // shows; its picture is drawn by RenderUnit (unitrender.h) and kept by whoever shows it.
 //
-// Every field changes only through the operations below, and each of them bumps revision(), so a
-// picture drawn for one (id(), revision()) pair stays right until the next change. A unit in a film
+// Every field changes only through the operations below, and each of them bumps revision() (all
+// but setDuration: no picture shows the duration), so a picture drawn for one (id(), revision())
+// pair stays right until the next change. A unit in a film
 // strip is reachable from outside only as a const reference: it changes through the strip's
 // operations, which say what changed.
 class TAnsiImage {
@@ -74,6 +86,8 @@ public:
     TColor pageColor() const { return FPageColor; } // the bands above and below the text area
     std::uint8_t byteMode() const { return FByteMode; }
     bool IsDoubleByte() const { return FByteMode == bmDoubleByte; }
+    // How long the unit shows when the animation plays, in milliseconds; 0: the document speed.
+    std::int32_t duration() const { return m_duration; }
 
     // Geometry of the picture in the film strip, in pixels, and the index there.
     int left() const { return Left; }
@@ -126,8 +140,12 @@ public:
     void setExtent(std::int32_t cols, std::int32_t rows);
     // Sets the picture's size as it is; FitSize sets it from the extent.
     void setSize(int width, int height);
+    // The unit's own duration; a value IsUnitDuration refuses leaves it as it was. No picture shows
+    // it: the revision stays.
+    void setDuration(std::int32_t milliseconds);
     // The unit's content as one value, and back: after setContent(c), content() equals c.
-    // setContent expects c.grid to hold kRecordSize bytes.
+    // setContent expects c.grid to hold kRecordSize bytes and c.duration to be one IsUnitDuration
+    // accepts.
     UnitContent content() const;
     void setContent(const UnitContent& content);
 
@@ -188,6 +206,8 @@ private:
     int Width = 1200;
     int Height = 960;
     int Tag = 0; // index in the film strip
+
+    std::int32_t m_duration = 0;
 
     std::uint64_t m_id;
     std::uint64_t m_revision = 1;

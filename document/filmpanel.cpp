@@ -258,6 +258,11 @@ std::vector<std::unique_ptr<TAnsiImage>> TFilmPanel::TakeUnits(int first, int co
     return taken;
 }
 
+void TFilmPanel::SetUnitDuration(int index, std::int32_t milliseconds) {
+    Q_ASSERT(index >= 0 && index < FCount);
+    FUnits[index]->setDuration(milliseconds);
+}
+
 void TFilmPanel::SetCurrentUnit(int index) {
     if (index < 0 || index >= FCount) return;
     for (int j = 0; j < FCount; ++j)

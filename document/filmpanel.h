@@ -94,6 +94,9 @@ public:
     // outside the grid are ignored; with none left and the extent as it was, nothing changes and
     // nothing is sent. index must lie in 0 .. count() - 1.
     void EditCells(int index, const std::vector<CellWrite>& cells, std::int32_t cols, std::int32_t rows);
+    // The unit's own duration in milliseconds (0: none; otherwise IsUnitDuration). No picture shows
+    // it, so no signal is sent. index must lie in 0 .. count() - 1.
+    void SetUnitDuration(int index, std::int32_t milliseconds);
     // Makes the unit current, the only selected one, and sends unitChanged even when it already
     // was current. Indexes outside the strip are ignored.
     void SetCurrentUnit(int index);

@@ -62,6 +62,7 @@ UnitContent fieldsOf(const TAnsiImage& unit) {
     c.hasColor = unit.hasColor();
     c.width = unit.width();
     c.height = unit.height();
+    c.duration = unit.duration();
     return c;
 }
 
@@ -207,6 +208,29 @@ bool EditCellsCommand::mergeWith(const QUndoCommand* other) {
     m_rowsAfter = next->m_rowsAfter;
     m_lastMs = next->m_lastMs;
     return true;
+}
+
+SetUnitDurationCommand::SetUnitDurationCommand(TFilmPanel& strip, int index, std::int32_t milliseconds)
+    : QUndoCommand(QStringLiteral("更改单元时长")), m_strip(strip), m_index(index),
+      m_before(strip.GetUnit(index).duration()), m_after(milliseconds) {}
+
+void SetUnitDurationCommand::redo() {
+    // The first redo is the apply itself: the unit is current already and its fields show it.
+    if (!m_done) {
+        m_done = true;
+        m_strip.SetUnitDuration(m_index, m_after);
+        return;
+    }
+    apply(m_after);
+}
+
+void SetUnitDurationCommand::undo() {
+    apply(m_before);
+}
+
+void SetUnitDurationCommand::apply(std::int32_t milliseconds) {
+    m_strip.SetUnitDuration(m_index, milliseconds);
+    m_strip.SetCurrentUnit(m_index);
 }
 
 PageColorCommand::PageColorCommand(TFilmPanel& strip, TColor color)

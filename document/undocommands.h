@@ -135,6 +135,24 @@ private:
     bool m_done = false; // the first redo has happened
 };
 
+// A unit's own duration (0: none). Not part of the picture: the step changes nothing else.
+class SetUnitDurationCommand : public QUndoCommand {
+public:
+    // index must lie in the strip and milliseconds be a duration IsUnitDuration accepts.
+    SetUnitDurationCommand(TFilmPanel& strip, int index, std::int32_t milliseconds);
+    void redo() override;
+    void undo() override;
+
+private:
+    void apply(std::int32_t milliseconds);
+
+    TFilmPanel& m_strip;
+    int m_index;
+    std::int32_t m_before;
+    std::int32_t m_after;
+    bool m_done = false; // the first redo has happened
+};
+
 // Every unit's page colour.
 class PageColorCommand : public QUndoCommand {
 public:

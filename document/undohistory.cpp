@@ -51,6 +51,19 @@ void UndoHistory::setUnitContent(int index, const QList<QByteArray>& lines, TCol
     m_stack.push(new SetUnitContentCommand(m_strip, index, lines, backColor, fontColor, m_clock()));
 }
 
+void UndoHistory::setUnitContent(int index, const QList<QByteArray>& lines, TColor backColor, TColor fontColor,
+                                 std::int32_t duration) {
+    if (index < 0 || index >= m_strip.count() || !IsUnitDuration(duration)) return;
+    if (duration == m_strip.GetUnit(index).duration()) {
+        setUnitContent(index, lines, backColor, fontColor);
+        return;
+    }
+    m_stack.beginMacro(QStringLiteral("应用单元内容"));
+    m_stack.push(new SetUnitContentCommand(m_strip, index, lines, backColor, fontColor, m_clock()));
+    m_stack.push(new SetUnitDurationCommand(m_strip, index, duration));
+    m_stack.endMacro();
+}
+
 void UndoHistory::editCells(int index, const std::vector<CellWrite>& cells, std::int32_t cols, std::int32_t rows,
                             const QString& text, std::uint64_t run, bool timed) {
     if (index < 0 || index >= m_strip.count()) return;

@@ -50,6 +50,11 @@ public:
     // TFilmPanel::SetUnitContent does. Repeated applies to the same unit, each within a second of
     // the one before, merge into one step (never into the clean state).
     void setUnitContent(int index, const QList<QByteArray>& lines, TColor backColor, TColor fontColor);
+    // The same apply with the unit's own duration (0: none; otherwise IsUnitDuration). While the
+    // duration stays, exactly the apply above; when it changes, the apply and the new duration
+    // ("更改单元时长") are one step named "应用单元内容", merging with none.
+    void setUnitContent(int index, const QList<QByteArray>& lines, TColor backColor, TColor fontColor,
+                        std::int32_t duration);
     // Cells of the unit written by the cell editor, leaving the extent cols x rows (`text` names
     // the step: "输入文字", "画笔", ...). Edits with the same `run` merge into one step: every
     // one when `timed` is false (a brush stroke), while each follows the one before within a

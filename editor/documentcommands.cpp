@@ -236,6 +236,7 @@ void TForm_movie::LoadFromFile(const QString& name) {
     m_quietRefresh = false;
     RefreshCurrentUnit();
     if (records.notAllRead()) m_prompts.message(QString::fromLatin1(kNotAllDataText));
+    if (!records.notice.isEmpty()) m_prompts.message(records.notice);
     m_partialFile = records.notAllRead() ? name : QString();
     FilmStrip->SetDocFileName(name);
     updateTitle();

@@ -231,7 +231,7 @@ void TForm_movie::selectUnit(int index) {
 void TForm_movie::showCurrentUnitFields() {
     if (FilmStrip && FilmStrip->currentIndex() >= 0) {
         const TAnsiImage& unit = FilmStrip->GetUnit(FilmStrip->currentIndex());
-        pop_window->showUnit({unit.backColor(), unit.fontColor()}, DecodeGbkLines(unit.GetLines()));
+        pop_window->showUnit({unit.backColor(), unit.fontColor()}, DecodeGbkLines(unit.GetLines()), unit.duration());
     } else {
         pop_window->showNoUnit();
     }

@@ -112,6 +112,10 @@ private slots:
     void PreView_SpeedBarChange();
     // Makes the interval the page speed, closes the preview and marks the document changed.
     void bsBtnPvOKClick();
+    // Pauses the play, or goes on with it; played once to the last unit, it starts again.
+    void togglePreviewPause();
+    // While paused: shows the unit `delta` places away, wrapping at the ends.
+    void stepPreview(int delta);
 
     // Cell editor. Opens it on the current unit in the film area's place, after the question about
     // the current unit's fields; closing it shows the film strip again with the unit current.
@@ -206,6 +210,10 @@ private:
     void connectPreview();
     void closePreview();
     void connectCellEditor();
+    // Clears the frame on screen and shows the unit at `index`; the timer takes its interval.
+    void showPreviewFrame(int index);
+    // How long the unit at `index` shows: its own duration, or the preview interval.
+    int previewIntervalAt(int index) const;
     // Shows one message naming the characters; false when there were any.
     bool acceptEncodable(const QStringList& unencodable);
     // The current unit takes the fields; false when their text was refused.

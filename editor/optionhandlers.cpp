@@ -17,6 +17,9 @@ namespace {
 
 const QString kChangedText = QStringLiteral("数据修改成功.");
 const QString kApplyQuestion = QStringLiteral("当前单元的文本或颜色已修改但尚未确认，是否应用这些修改？");
+const QString kApplyDurationQuestion = QStringLiteral("当前单元的时长已修改但尚未确认，是否应用这一修改？");
+const QString kDurationRangeText =
+    QStringLiteral("时长应为10到60000之间的整数毫秒数，留空则按文档速度播放。当前单元没有修改。");
 
 } // namespace
 
@@ -87,12 +90,17 @@ void TForm_movie::bsBtnPOKClick() {
 
 bool TForm_movie::applyCurrentUnit() {
     OptionPanel& panel = *pop_window;
+    const std::optional<std::int32_t> duration = panel.typedDuration();
+    if (!duration) {
+        m_prompts.message(kDurationRangeText);
+        return false;
+    }
     QStringList unencodable;
     const QList<QByteArray> lines = EncodeGbkLines(panel.unitText(), &unencodable);
     if (!acceptEncodable(unencodable)) return false;
 
     const ColorPair colors = panel.takeTypedUnitColors();
-    m_history->setUnitContent(FilmStrip->currentIndex(), lines, colors.back, colors.font);
+    m_history->setUnitContent(FilmStrip->currentIndex(), lines, colors.back, colors.font, *duration);
     panel.settleUnitFields();
     m_prompts.message(kChangedText);
     return true;
@@ -100,7 +108,7 @@ bool TForm_movie::applyCurrentUnit() {
 
 bool TForm_movie::UnappliedEditsQuestion() {
     if (FilmStrip->currentIndex() < 0 || !pop_window->unitFieldsPending()) return true;
-    switch (m_prompts.question(kApplyQuestion)) {
+    switch (m_prompts.question(pop_window->unitDurationOnlyPending() ? kApplyDurationQuestion : kApplyQuestion)) {
     case Prompts::Answer::Yes:
         // Text that cannot be applied keeps the user where the text is.
         return applyCurrentUnit();

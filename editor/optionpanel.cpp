@@ -1,5 +1,6 @@
 #include "optionpanel.h"
 
+#include "ansiimage.h"
 #include "colorhex.h"
 #include "colorswatch.h"
 #include "memoedit.h"
@@ -87,13 +88,14 @@ OptionPanel::OptionPanel(QWidget* parent) : QWidget(parent) {
         {Edit_color_u1, "Edit_color_u1"},
         {Lb_Color_u2, "Lb_Color_u2"},
         {Edit_color_u2, "Edit_color_u2"},
+        {durationEdit, "durationEdit"},
         {bsBtnPOK, "bsBtnPOK"},
     };
     for (const auto& [widget, name] : named)
         widget->setObjectName(QLatin1String(name));
     // Nothing to edit until a unit is current.
     Box_AImg->setEnabled(false);
-    m_unitEdits = std::make_unique<UnappliedEdits>(*MemoText, *Edit_color_u1, *Edit_color_u2);
+    m_unitEdits = std::make_unique<UnappliedEdits>(*MemoText, *Edit_color_u1, *Edit_color_u2, *durationEdit);
     connectControls();
 }
 
@@ -151,10 +153,11 @@ void OptionPanel::showUnitDefaults(ColorPair colors) {
     Edit_color_Df2->setText(ColorToHex(Lb_Color_Df2->color()));
 }
 
-void OptionPanel::showUnit(ColorPair colors, const QString& text) {
+void OptionPanel::showUnit(ColorPair colors, const QString& text, std::int32_t duration) {
     Lb_Color_u1->setColor(colors.back);
     Lb_Color_u2->setColor(colors.font);
     MemoText->setPlainText(text);
+    durationEdit->setText(duration > 0 ? QString::number(duration) : QString());
     Box_AImg->setEnabled(true);
     showUnitColorTexts();
 }
@@ -163,6 +166,7 @@ void OptionPanel::showNoUnit() {
     Lb_Color_u1->setColor(0xFFFFFF);
     Lb_Color_u2->setColor(0);
     MemoText->clear();
+    durationEdit->clear();
     Box_AImg->setEnabled(false);
     showUnitColorTexts();
 }
@@ -185,12 +189,27 @@ ColorPair OptionPanel::takeTypedUnitColors() {
     return {Lb_Color_u1->color(), Lb_Color_u2->color()};
 }
 
+std::optional<std::int32_t> OptionPanel::typedDuration() const {
+    const QString text = durationEdit->text().trimmed();
+    if (text.isEmpty()) return 0;
+    if (text.size() > 5) return std::nullopt;
+    for (const QChar c : text)
+        if (c < QLatin1Char('0') || c > QLatin1Char('9')) return std::nullopt;
+    const int value = text.toInt();
+    if (value < kMinUnitDuration || value > kMaxUnitDuration) return std::nullopt;
+    return value;
+}
+
 void OptionPanel::settleUnitFields() {
     m_unitEdits->settle();
 }
 
 bool OptionPanel::unitFieldsPending() const {
     return m_unitEdits->pending();
+}
+
+bool OptionPanel::unitDurationOnlyPending() const {
+    return m_unitEdits->durationOnlyPending();
 }
 
 void OptionPanel::showPickedColor(int tag, TColor color) {
@@ -278,6 +297,9 @@ void OptionPanel::buildCurrentUnit() {
     bsSkinStdLabel4 = label(QStringLiteral("单元字色:"), bottom, 8, 39);
     Lb_Color_u2 = swatch(4, bottom, 72, 38);
     Edit_color_u2 = edit(QStringLiteral("FFFFFF"), bottom, 117, 38, 52);
+    durationLabel = label(QStringLiteral("时长:"), bottom, 184, 10);
+    durationEdit = edit(QString(), bottom, 213, 10, 44);
+    durationEdit->setToolTip(QStringLiteral("本单元的播放时长（毫秒，10～60000）；留空则按文档速度播放"));
     bsBtnPOK = button(QStringLiteral("修改确认"), bottom, 184, 38, 73);
     rows->addWidget(bottom);
 }

@@ -4,7 +4,9 @@
 
 #include <QWidget>
 
+#include <cstdint>
 #include <memory>
+#include <optional>
 
 class QCheckBox;
 class QComboBox;
@@ -60,17 +62,23 @@ public:
     void showUnitDefaults(ColorPair colors);
 
     // The current unit's group: filled from a unit and enabled, or blank and disabled without one.
-    // Either way the fields then count as holding no unapplied change.
-    void showUnit(ColorPair colors, const QString& text);
+    // Either way the fields then count as holding no unapplied change. A duration of 0 (none)
+    // shows as an empty field.
+    void showUnit(ColorPair colors, const QString& text, std::int32_t duration);
     void showNoUnit();
     // The text box's lines: a line break after the last line ends that line and opens none.
     QString unitText() const;
     // The unit swatches take the colours their texts name; returns them.
     ColorPair takeTypedUnitColors();
+    // The duration typed: 0 for an empty field (the document speed), the milliseconds for a whole
+    // number from kMinUnitDuration to kMaxUnitDuration; nothing for any other text.
+    std::optional<std::int32_t> typedDuration() const;
     // The fields were just applied to the unit: they hold no unapplied change.
     void settleUnitFields();
-    // True when the text or a colour text differs from what was last filled or applied.
+    // True when the text, a colour text or the duration differs from what was last filled or applied.
     bool unitFieldsPending() const;
+    // True when of those only the duration does.
+    bool unitDurationOnlyPending() const;
 
     // Shows a picked colour in the swatch of that Tag and its text.
     void showPickedColor(int tag, TColor color);
@@ -124,6 +132,9 @@ public:
     QLabel* bsSkinStdLabel4;
     ColorSwatch* Lb_Color_u2;
     QLineEdit* Edit_color_u2;
+    // "时长": the unit's own duration in milliseconds, empty for the document speed.
+    QLabel* durationLabel;
+    QLineEdit* durationEdit;
     QPushButton* bsBtnPOK;
 
     // The six swatches in Tag order 1..6.

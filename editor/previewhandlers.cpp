@@ -1,4 +1,5 @@
-// The preview: the pane in place of the film area, the frame step and the speed bar.
+// The preview: the pane in place of the film area, the frame step, the speed bar, pausing and
+// stepping.
 #include "mainwindow.h"
 
 #include "colorconvert.h"
@@ -11,6 +12,7 @@
 #include "previewpanel.h"
 #include "previewspeed.h"
 
+#include <QApplication>
 #include <QTimer>
 
 namespace quillet {
@@ -21,6 +23,8 @@ void TForm_movie::connectPreview() {
     connect(Timer, &QTimer::timeout, this, &TForm_movie::TimerTimer);
     connect(PreViewPanel, &PreviewPanel::speedBarMoved, this, &TForm_movie::PreView_SpeedBarChange);
     connect(PreViewPanel, &PreviewPanel::takeSpeedRequested, this, &TForm_movie::bsBtnPvOKClick);
+    connect(PreViewPanel, &PreviewPanel::pauseRequested, this, &TForm_movie::togglePreviewPause);
+    connect(PreViewPanel, &PreviewPanel::stepRequested, this, &TForm_movie::stepPreview);
 }
 
 void TForm_movie::TB_PreplayClick() {
@@ -33,9 +37,16 @@ void TForm_movie::TB_PreplayClick() {
     // Every picture is drawn before the first frame, so a frame step only copies.
     for (int k = 0; k < FilmStrip->count(); ++k)
         ScrollBox->pictures().picture(FilmStrip->GetUnit(k));
+    // The keys of the pane work at once when the focus was in the film area, which goes.
+    const QWidget* focus = QApplication::focusWidget();
+    const bool takeFocus = !focus || MainPanel->isAncestorOf(focus);
     MainPanel->hide();
     PreViewPanel->show();
     PreViewPanel->fillPicture(QColorOf(HexToColor(DecodeGbkText(pageOptions.backColorHex))));
+    // Playing once plays from the first unit.
+    PreViewPanel->setPaused(false);
+    if (PreViewPanel->order().mode() == PlayOrder::Once) PreViewPanel->order().restart();
+    if (takeFocus) PreViewPanel->setFocus();
     Timer->setInterval(1);
     Timer->start();
     UpdateToolButtons();
@@ -55,17 +66,56 @@ void TForm_movie::TimerTimer() {
     PreviewPanel& pane = *PreViewPanel;
     if (strip.count() < 1) return;
     if (pane.playIndex() > strip.count() - 1) pane.SetPlayIndex(0, strip.count());
-    if (Timer->interval() != PreviewInterval) Timer->setInterval(PreviewInterval);
+    showPreviewFrame(pane.order().next(pane.playIndex(), strip.count()));
+    // Played once: the last unit stays, paused.
+    if (pane.order().stopsAt(pane.playIndex(), strip.count())) {
+        Timer->stop();
+        pane.setPaused(true);
+    }
+}
+
+void TForm_movie::showPreviewFrame(int index) {
+    const TFilmPanel& strip = *FilmStrip;
+    PreviewPanel& pane = *PreViewPanel;
+    const int interval = previewIntervalAt(index);
+    if (Timer->interval() != interval) Timer->setInterval(interval);
 
     const QSize cleared = strip.GetUnit(pane.playIndex()).TextArea().size();
-    pane.SetPlayIndex(pane.playIndex() + 1, strip.count());
+    pane.SetPlayIndex(index, strip.count());
     const TAnsiImage& next = strip.GetUnit(pane.playIndex());
     pane.showFrame(cleared, QColorOf(pop_window->pageColor()), ScrollBox->pictures().picture(next), next.TextArea());
 }
 
+int TForm_movie::previewIntervalAt(int index) const {
+    if (index < 0 || index >= FilmStrip->count()) return PreviewInterval;
+    const std::int32_t own = FilmStrip->GetUnit(index).duration();
+    return own > 0 ? own : PreviewInterval;
+}
+
+void TForm_movie::togglePreviewPause() {
+    PreviewPanel& pane = *PreViewPanel;
+    if (!m_actions->previewOpen()) return;
+    if (!pane.paused()) {
+        Timer->stop();
+        pane.setPaused(true);
+        return;
+    }
+    if (pane.order().stopsAt(pane.playIndex(), FilmStrip->count())) pane.order().restart();
+    pane.setPaused(false);
+    Timer->start();
+}
+
+void TForm_movie::stepPreview(int delta) {
+    const int count = FilmStrip->count();
+    PreviewPanel& pane = *PreViewPanel;
+    if (!m_actions->previewOpen() || !pane.paused() || count < 1) return;
+    if (pane.playIndex() > count - 1) pane.SetPlayIndex(0, count);
+    showPreviewFrame(((pane.playIndex() + delta) % count + count) % count);
+}
+
 void TForm_movie::PreView_SpeedBarChange() {
     PreviewInterval = PreviewIntervalFromPosition(PreViewPanel->speedBarPosition());
-    Timer->setInterval(PreviewInterval);
+    Timer->setInterval(previewIntervalAt(PreViewPanel->playIndex()));
     PreViewPanel->showInterval(PreviewInterval);
 }
 

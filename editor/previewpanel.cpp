@@ -1,14 +1,35 @@
 #include "previewpanel.h"
 
+#include <QAction>
+#include <QComboBox>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QPushButton>
 #include <QSlider>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 namespace quillet {
+
+void PlayOrder::setMode(Mode mode) {
+    m_mode = mode;
+    m_direction = 1;
+    m_restart = false;
+}
+
+int PlayOrder::next(int index, int count) {
+    if (m_restart) {
+        m_restart = false;
+        return 0;
+    }
+    if (m_mode != PingPong) return index + 1 < count ? index + 1 : 0;
+    if (count < 2) return 0;
+    if (index + m_direction < 0 || index + m_direction >= count) m_direction = -m_direction;
+    return index + m_direction;
+}
 
 PreviewPicture::PreviewPicture(QWidget* parent) : QWidget(parent), Picture(kWidth, kHeight, QImage::Format_RGB32) {
     Picture.fill(Qt::white);
@@ -51,6 +72,10 @@ PreviewPanel::PreviewPanel(QWidget* parent) : QWidget(parent) {
     bsBtnPvOK = new QPushButton(QStringLiteral("OK"), row);
     bsBtnPvOK->setGeometry(248, 3, 41, 20);
     inner->addWidget(row);
+    auto* playRow = new QWidget(PreViewBox);
+    playRow->setFixedHeight(26);
+    buildPlayRow(playRow);
+    inner->addWidget(playRow);
 
     PreViewImage->setObjectName(QStringLiteral("PreViewImage"));
     PreViewCaption->setObjectName(QStringLiteral("PreViewCaption"));
@@ -59,6 +84,72 @@ PreviewPanel::PreviewPanel(QWidget* parent) : QWidget(parent) {
     bsBtnPvOK->setObjectName(QStringLiteral("bsBtnPvOK"));
     connect(PreView_SpeedBar, &QSlider::valueChanged, this, &PreviewPanel::speedBarMoved);
     connect(bsBtnPvOK, &QPushButton::clicked, this, &PreviewPanel::takeSpeedRequested);
+    PreViewBox->installEventFilter(this);
+}
+
+void PreviewPanel::buildPlayRow(QWidget* row) {
+    auto* caption = new QLabel(QStringLiteral("播放方式:"), row);
+    caption->move(8, 5);
+    loopModeBox = new QComboBox(row);
+    loopModeBox->addItems({QStringLiteral("循环"), QStringLiteral("往返"), QStringLiteral("播放一次")});
+    loopModeBox->setGeometry(72, 3, 90, 20);
+    connect(loopModeBox, &QComboBox::currentIndexChanged, this,
+            [this](int index) { m_order.setMode(static_cast<PlayOrder::Mode>(index)); });
+
+    // The keys act while the focus is anywhere in the pane; clicking the picture puts it there.
+    // Space is taken in keyPressEvent and eventFilter, so a button with the focus keeps it.
+    setFocusPolicy(Qt::ClickFocus);
+    const auto makeAction = [this](const QString& text, const char* name, const QKeySequence& keys) {
+        auto* action = new QAction(text, this);
+        action->setObjectName(QLatin1String(name));
+        action->setShortcut(keys);
+        action->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+        addAction(action);
+        return action;
+    };
+    pauseAction = makeAction(QStringLiteral("暂停"), "previewPause", QKeySequence());
+    pauseAction->setToolTip(QStringLiteral("暂停或继续播放（空格键）"));
+    stepBackAction = makeAction(QStringLiteral("上一帧"), "previewStepBack", QKeySequence(Qt::Key_Left));
+    stepForwardAction = makeAction(QStringLiteral("下一帧"), "previewStepForward", QKeySequence(Qt::Key_Right));
+    connect(pauseAction, &QAction::triggered, this, &PreviewPanel::pauseRequested);
+    connect(stepBackAction, &QAction::triggered, this, [this] { emit stepRequested(-1); });
+    connect(stepForwardAction, &QAction::triggered, this, [this] { emit stepRequested(1); });
+
+    const auto makeButton = [row](QAction* action, int left, int width) {
+        auto* button = new QToolButton(row);
+        button->setDefaultAction(action);
+        button->setGeometry(left, 3, width, 20);
+        return button;
+    };
+    pauseButton = makeButton(pauseAction, 170, 48);
+    stepBackButton = makeButton(stepBackAction, 222, 56);
+    stepForwardButton = makeButton(stepForwardAction, 282, 56);
+    loopModeBox->setObjectName(QStringLiteral("loopModeBox"));
+    setPaused(false);
+}
+
+// Space reaches the pane, or its box, when the widget with the focus has no use for it.
+bool PreviewPanel::takePauseKey(const QKeyEvent& event) {
+    if (event.key() != Qt::Key_Space || event.modifiers() != Qt::NoModifier) return false;
+    if (!event.isAutoRepeat()) emit pauseRequested();
+    return true;
+}
+
+void PreviewPanel::keyPressEvent(QKeyEvent* event) {
+    if (!takePauseKey(*event)) QWidget::keyPressEvent(event);
+}
+
+bool PreviewPanel::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == PreViewBox && event->type() == QEvent::KeyPress && takePauseKey(*static_cast<QKeyEvent*>(event)))
+        return true;
+    return QWidget::eventFilter(watched, event);
+}
+
+void PreviewPanel::setPaused(bool paused) {
+    m_paused = paused;
+    pauseAction->setText(paused ? QStringLiteral("播放") : QStringLiteral("暂停"));
+    stepBackAction->setEnabled(paused);
+    stepForwardAction->setEnabled(paused);
 }
 
 int PreviewPanel::speedBarPosition() const {

@@ -1,8 +1,9 @@
 // Unit records and the animation file. The first byte picks the film strip's default byte mode
 // and how the rest is read: as a whole animation file (records, trailing pieces, the 50-unit
-// limit, data too short to be a file), or as cells patched into one record, which reaches every
-// extent and byte mode with small inputs. Every loaded unit must save back to exactly the record
-// it came from.
+// limit, data too short to be a file), as one to three blank records followed by the rest (the
+// durations' trailer, whole or damaged, with small inputs), or as cells patched into one record,
+// which reaches every extent and byte mode with small inputs. Every loaded unit must save back to
+// exactly the record it came from, and a file read must write back to its records and durations.
 #include "animationfile.h"
 #include "fileerror.h"
 #include "filmpanel.h"
@@ -39,6 +40,25 @@ void checkLinesRoundTrip(TFilmPanel& strip, int index) {
     FUZZ_CHECK(unit.GetLines() == lines);
 }
 
+// The strip written as a file: its records, then the trailer exactly when some unit has a duration;
+// read again, the same records and durations without a notice.
+void checkWrittenBack(const TFilmPanel& strip, const AnimationRecords& read) {
+    QBuffer out;
+    out.open(QIODevice::WriteOnly);
+    WriteAnimation(out, strip, QStringLiteral("fuzz.mmt"));
+    bool timed = false;
+    for (const std::int32_t d : read.durations)
+        timed = timed || d != 0;
+    const qint64 count = strip.count();
+    FUZZ_CHECK(out.data().size() == count * kRecordSize + (timed ? 8 + 4 + 4 + 4 * count + 4 : 0));
+    out.close();
+    out.open(QIODevice::ReadOnly);
+    const AnimationRecords again = ReadAnimation(out, QStringLiteral("fuzz.mmt"), TFilmPanel::kMaxUnits);
+    FUZZ_CHECK(again.records == read.records);
+    FUZZ_CHECK(again.notice.isEmpty());
+    FUZZ_CHECK(again.durations == (timed ? read.durations : QList<std::int32_t>()));
+}
+
 void readFile(TFilmPanel& strip, const QByteArray& bytes) {
     QBuffer device;
     device.setData(bytes);
@@ -58,12 +78,20 @@ void readFile(TFilmPanel& strip, const QByteArray& bytes) {
     FUZZ_CHECK(read.notAllRead() == (whole > TFilmPanel::kMaxUnits));
     for (qsizetype i = 0; i < read.records.size(); ++i)
         FUZZ_CHECK(read.records.at(i) == bytes.mid(i * kRecordSize, kRecordSize));
+    // Durations: one for each record read, or none at all when there are none or they were ignored.
+    FUZZ_CHECK(read.durations.isEmpty() || read.durations.size() == read.records.size());
+    FUZZ_CHECK(read.notice.isEmpty() || read.durations.isEmpty());
+    for (const std::int32_t d : read.durations)
+        FUZZ_CHECK(IsUnitDuration(d));
 
     AppendRecords(strip, read);
     FUZZ_CHECK(strip.count() == read.records.size());
     FUZZ_CHECK(strip.currentIndex() == strip.count() - 1);
-    for (int i = 0; i < strip.count(); ++i)
+    for (int i = 0; i < strip.count(); ++i) {
         checkLoadedUnit(strip, i, read.records.at(i));
+        FUZZ_CHECK(strip.GetUnit(i).duration() == (read.durations.isEmpty() ? 0 : read.durations.at(i)));
+    }
+    checkWrittenBack(strip, read);
 }
 
 } // namespace
@@ -81,6 +109,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     strip.SetByteMode((3 - control % 3) % 3);
     if (control & 0x80) {
         readFile(strip, in.rest());
+        return 0;
+    }
+    if (control & 0x40) {
+        ByteReader none(nullptr, 0);
+        const QByteArray blank = PatchedRecord(none);
+        const int records = 1 + in.byte() % 3;
+        readFile(strip, blank.repeated(records) + in.rest());
         return 0;
     }
     const QByteArray record = PatchedRecord(in);

@@ -75,6 +75,20 @@ QByteArray number(std::int64_t value) {
     return QByteArray::number(static_cast<qlonglong>(value));
 }
 
+// "var delays=[...];": every unit's own duration in strip order, 0 for none; empty when no unit has
+// one, so such a page has no such line.
+QByteArray delaysDeclaration(const TFilmPanel& film) {
+    bool any = false;
+    QByteArray list;
+    for (int k = 0; k < film.count(); ++k) {
+        const std::int32_t duration = film.GetUnit(k).duration();
+        any = any || duration != 0;
+        if (k > 0) list.append(',');
+        list.append(number(duration));
+    }
+    return any ? "var delays=[" + list + "];" : QByteArray();
+}
+
 } // namespace
 
 TemplateError::TemplateError(const QString& path, int lineCount)
@@ -141,6 +155,8 @@ void THtmFP::WriteHead() {
     FHeadLines.append("var max_pics=" + number(FFilm->count()) + ";");
     FHeadLines.append("var delay=" + number(FSpeed) + ";");
     FHeadLines.append("var width=" + number(FFilm->width()) + ";");
+    const QByteArray delays = delaysDeclaration(*FFilm);
+    if (!delays.isEmpty()) FHeadLines.append(delays);
     for (int line = 12; line <= 52; ++line)
         FHeadLines.append(FScript.at(line - 1));
     FHeadLines.append("<BODY bgcolor=\"#" + escapeTyped(FBackColorHex) + "\" text=\"#" + escapeTyped(FFontColorHex) +

@@ -96,6 +96,8 @@ public:
 private:
     // The steps of WritePage, on the page it was handed.
     // FHeadLines := page lines 1 to 9. Throws TemplateError when the template has fewer than 55 lines.
+    // When some unit has a duration of its own, one line more follows the declaration of width:
+    // "var delays=[...];", every unit's duration in milliseconds in strip order, 0 for none.
     void WriteHead();
     // FBodyLines := the block of unit index (from 0), with the id "text" + (index + 1).
     void WriteUnitBlock(int index);

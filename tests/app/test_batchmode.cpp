@@ -2,6 +2,7 @@
 
 #include "animationfile.h"
 #include "ansicell.h"
+#include "filmpanel.h"
 
 #include <gtest/gtest.h>
 
@@ -240,6 +241,35 @@ TEST_F(BatchModeTest, BadColourListIsReportedAndTheExportGoesOn) {
     EXPECT_TRUE(result.err.contains(QStringLiteral("FileOpenError!")));
     EXPECT_TRUE(result.err.contains(path("page.clo")));
     EXPECT_EQ(records(path("out.mmt")).size(), 1);
+}
+
+// Units' own durations travel from an animation input to the file and the page; durations that
+// cannot be trusted are reported with the input's name, and the export goes on without them.
+TEST_F(BatchModeTest, DurationsTravelAndIgnoredOnesAreReported) {
+    TFilmPanel strip;
+    const QByteArray blank(kRecordSize, '\0');
+    strip.AddRecordUnit(blank.constData());
+    strip.AddRecordUnit(blank.constData());
+    strip.SetUnitDuration(1, 300);
+    const QString timed = path(QStringLiteral("timed.mmt"));
+    WriteAnimationFile(timed, strip);
+
+    BatchRun result = run({QStringLiteral("--export-mmt=") + path("out.mmt"), timed});
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_TRUE(result.err.isEmpty()) << qPrintable(result.err);
+    EXPECT_EQ(readFile(path("out.mmt")), readFile(timed));
+    EXPECT_EQ(ReadAnimationFile(path("out.mmt"), 50).durations, (QList<std::int32_t>{0, 300}));
+    ASSERT_EQ(run({QStringLiteral("--export-html=") + path("page.htm"), timed}).exitCode, 0);
+    EXPECT_TRUE(readFile(path("page.htm")).contains("\r\nvar delays=[0,300];\r\n"));
+
+    QByteArray bytes = readFile(timed);
+    bytes[bytes.size() - 1] = static_cast<char>(bytes.at(bytes.size() - 1) ^ 1);
+    writeFile(QStringLiteral("damaged.mmt"), bytes);
+    result = run({QStringLiteral("--export-mmt=") + path("again.mmt"), path("damaged.mmt")});
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_EQ(result.err, path("damaged.mmt") + QStringLiteral(": ") + QString::fromUtf8(kDurationsDamagedText) +
+                              QLatin1Char('\n'));
+    EXPECT_EQ(readFile(path("again.mmt")), bytes.left(2 * kRecordSize));
 }
 
 TEST_F(BatchModeTest, KeepsTheFirstFiftyUnits) {

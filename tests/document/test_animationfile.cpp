@@ -10,8 +10,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <random>
 #include <string>
 
 using namespace quillet;
@@ -143,7 +145,10 @@ TEST(AnimationFile, AtMostTheLimitIsReadAndTrailingPiecesAreIgnored) {
         EXPECT_EQ(read.records.size(), c.read) << c.records << "+" << c.extra;
         EXPECT_EQ(read.wholeRecords, c.records);
         EXPECT_EQ(read.notAllRead(), c.notice);
-        EXPECT_EQ(file.pos(), qint64(c.read) * kRecordSize) << "nothing beyond the limit is read";
+        // No record past the limit is read: the reader goes on at the trailing piece, when there is one.
+        EXPECT_EQ(file.pos(), c.extra == 0 ? qint64(c.read) * kRecordSize : file.size());
+        EXPECT_TRUE(read.durations.isEmpty());
+        EXPECT_TRUE(read.notice.isEmpty()) << "a piece of something else is no trailer";
         if (c.read > 0) {
             EXPECT_EQ(read.records.last(), numberedRecord(c.read - 1));
         }
@@ -258,4 +263,183 @@ TEST(AnimationFile, RandomBytesLoadAsUnitsInsideTheGrid) {
         EXPECT_EQ(RenderUnitPicture(unit).size(), QSize(200 * 12 + 44, 983))
             << "a loaded double-byte unit may be 200 cells wide";
     }
+}
+
+namespace {
+
+// CRC-32 as zlib computes it (reflected, polynomial 0xEDB88320), bit by bit.
+std::uint32_t crcOf(const QByteArray& bytes) {
+    std::uint32_t crc = 0xFFFFFFFF;
+    for (const char byte : bytes) {
+        crc ^= static_cast<std::uint8_t>(byte);
+        for (int bit = 0; bit < 8; ++bit)
+            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+    }
+    return ~crc;
+}
+
+void putU32(QByteArray& out, std::uint32_t value) {
+    for (int shift = 0; shift < 32; shift += 8)
+        out.append(static_cast<char>((value >> shift) & 0xFF));
+}
+
+// The durations' trailer as the file format describes it: magic, version, count, the durations,
+// the CRC-32 of all that.
+QByteArray trailerBytes(const QList<std::uint32_t>& durations, std::uint32_t version = 1, int count = -1) {
+    QByteArray out("QLTTIMES");
+    putU32(out, version);
+    putU32(out, static_cast<std::uint32_t>(count < 0 ? durations.size() : count));
+    for (const std::uint32_t d : durations)
+        putU32(out, d);
+    putU32(out, crcOf(out));
+    return out;
+}
+
+// The records read from the bytes through a sized and a sequential device alike; both must agree.
+AnimationRecords readBoth(const QByteArray& bytes, int limit = TFilmPanel::kMaxUnits) {
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
+    const AnimationRecords sized = ReadAnimation(buffer, QStringLiteral("mem"), limit);
+    StreamDevice stream(bytes);
+    const AnimationRecords sequential = ReadAnimation(stream, QStringLiteral("pipe"), limit);
+    EXPECT_EQ(sized.records, sequential.records);
+    EXPECT_EQ(sized.wholeRecords, sequential.wholeRecords);
+    EXPECT_EQ(sized.durations, sequential.durations);
+    EXPECT_EQ(sized.notice, sequential.notice);
+    return sized;
+}
+
+QByteArray written(const TFilmPanel& strip) {
+    QBuffer out;
+    out.open(QIODevice::WriteOnly);
+    WriteAnimation(out, strip, QStringLiteral("mem"));
+    return out.data();
+}
+
+} // namespace
+
+// Seeded random strips of random records: without durations the file is the records and nothing
+// else, byte for byte, as before durations existed (a unit whose duration went back to none
+// included); with durations the records are followed by the trailer, and reading gives them back.
+TEST(AnimationFile, DurationsRoundTripAndDocumentsWithoutThemStayRecordsOnly) {
+    std::mt19937 rng(20240611);
+    int withTrailer = 0;
+    for (int run = 0; run < 24; ++run) {
+        SCOPED_TRACE(run);
+        const int count = std::uniform_int_distribution<int>(0, 4)(rng);
+        AnimationRecords source;
+        QList<std::uint32_t> durations;
+        const bool timed = run % 2 == 1;
+        for (int k = 0; k < count; ++k) {
+            QByteArray record(kRecordSize, Qt::Uninitialized);
+            for (char& byte : record)
+                byte = static_cast<char>(rng());
+            source.records.append(record);
+            const bool own = timed && rng() % 2;
+            durations.append(own ? std::uniform_int_distribution<std::uint32_t>(10, 60000)(rng) : 0);
+        }
+        TFilmPanel strip;
+        AppendRecords(strip, source);
+        QByteArray records;
+        for (int k = 0; k < count; ++k) {
+            records += source.records.at(k);
+            strip.SetUnitDuration(k, static_cast<std::int32_t>(durations.at(k)));
+            // Set and taken back: no trace of it in the file.
+            if (!timed) strip.SetUnitDuration(k, 0);
+        }
+        ASSERT_EQ(strip.count(), count);
+        const bool anyDuration = std::any_of(durations.begin(), durations.end(), [](std::uint32_t d) { return d; });
+        const QByteArray bytes = written(strip);
+        EXPECT_EQ(bytes, anyDuration ? records + trailerBytes(durations) : records);
+        withTrailer += anyDuration ? 1 : 0;
+
+        const AnimationRecords read = readBoth(bytes);
+        EXPECT_EQ(read.records, source.records);
+        EXPECT_TRUE(read.notice.isEmpty());
+        TFilmPanel again;
+        AppendRecords(again, read);
+        for (int k = 0; k < count; ++k)
+            EXPECT_EQ(again.GetUnit(k).duration(), static_cast<std::int32_t>(durations.at(k))) << k;
+        EXPECT_EQ(written(again), bytes);
+    }
+    EXPECT_GT(withTrailer, 4);
+}
+
+// A file of more than 50 records: the durations of the units read, from a trailer after all of them.
+TEST(AnimationFile, DurationsApplyToTheUnitsReadFromALongFile) {
+    QByteArray bytes;
+    QList<std::uint32_t> durations;
+    for (int k = 0; k < 52; ++k) {
+        bytes += numberedRecord(k);
+        durations.append(k % 3 == 0 ? 0 : 10 + 100 * static_cast<std::uint32_t>(k));
+    }
+    bytes += trailerBytes(durations);
+    const AnimationRecords read = readBoth(bytes);
+    EXPECT_TRUE(read.notAllRead());
+    EXPECT_TRUE(read.notice.isEmpty());
+    ASSERT_EQ(read.durations.size(), 50);
+    EXPECT_EQ(read.durations.last(), 4910);
+    const std::vector<std::unique_ptr<TAnsiImage>> units = MakeRecordUnits(TFilmPanel(), read, TFilmPanel::kMaxUnits);
+    ASSERT_EQ(units.size(), 50u);
+    for (int k = 0; k < 50; ++k)
+        EXPECT_EQ(units[static_cast<std::size_t>(k)]->duration(), static_cast<std::int32_t>(durations.at(k))) << k;
+    EXPECT_EQ(readBoth(bytes, 3).durations, (QList<std::int32_t>{0, 110, 210}));
+}
+
+// A trailer that cannot be trusted is ignored with a notice; the units load all the same, without
+// durations. A piece that does not begin like a trailer stays a silent trailing piece.
+TEST(AnimationFile, DamagedOrNewerTrailersAreIgnoredWithANotice) {
+    const QList<std::uint32_t> good = {0, 250, 60000};
+    const QByteArray trailer = trailerBytes(good);
+    // A duration changed to another in range (250 to 506), and the checksum itself changed.
+    QByteArray changedDuration = trailer;
+    changedDuration[16 + 4 + 1] = '\x01';
+    QByteArray badCrc = trailer;
+    badCrc[badCrc.size() - 1] = static_cast<char>(badCrc.at(badCrc.size() - 1) ^ 0x40);
+    const QString damaged = QString::fromUtf8(kDurationsDamagedText);
+    const QString newer = QString::fromUtf8(kDurationsNewerText);
+    struct Case {
+        const char* name;
+        QByteArray tail;
+        QString notice;
+    };
+    const std::vector<Case> cases = {
+        {"a duration changed", changedDuration, damaged},
+        {"checksum", badCrc, damaged},
+        {"fewer records counted", trailerBytes({0, 250}), damaged},
+        {"count of another file", trailerBytes(good, 1, 4), damaged},
+        {"below 10 ms", trailerBytes({0, 9, 100}), damaged},
+        {"above 60000 ms", trailerBytes({0, 60001, 100}), damaged},
+        {"negative", trailerBytes({0, 0xFFFFFFFF, 100}), damaged},
+        {"version 0", trailerBytes(good, 0), damaged},
+        {"a newer version", trailerBytes(good, 2), newer},
+        {"a newer version, cut after it", trailerBytes(good, 7).left(12), newer},
+        {"cut inside the magic", trailer.left(5), damaged},
+        {"cut after the magic", trailer.left(8), damaged},
+        {"cut inside the durations", trailer.left(22), damaged},
+        {"cut before the checksum", trailer.left(trailer.size() - 4), damaged},
+        {"a byte too many", trailer + '\0', damaged},
+        {"a second trailer after it", trailer + trailer, damaged},
+        {"something else", QByteArray("QLTUNITS and more"), QString()},
+        {"the right trailer", trailer, QString()},
+    };
+    QByteArray records;
+    for (int k = 0; k < 3; ++k)
+        records += numberedRecord(k);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const AnimationRecords read = readBoth(records + c.tail);
+        EXPECT_EQ(read.notice, c.notice);
+        ASSERT_EQ(read.records.size(), 3);
+        for (int k = 0; k < 3; ++k)
+            EXPECT_EQ(read.records.at(k), numberedRecord(k));
+        const bool kept = c.tail == trailer;
+        EXPECT_EQ(read.durations, kept ? (QList<std::int32_t>{0, 250, 60000}) : QList<std::int32_t>());
+        TFilmPanel strip;
+        EXPECT_EQ(AppendRecords(strip, read), 3);
+        EXPECT_EQ(strip.GetUnit(1).duration(), kept ? 250 : 0);
+    }
+    // A trailer alone is no animation file either.
+    EXPECT_THROW(readBoth(trailer), FileError);
 }

@@ -1,5 +1,6 @@
 // The undo history over a film strip: random edits with undos and redos interleaved, checked
 // against a plain model that keeps every state of the strip; merging of applies and the clean state.
+// Units carry durations of their own, and some applies change them.
 #include "filmpanel.h"
 #include "undohistory.h"
 #include "unitclipboard.h"
@@ -19,7 +20,7 @@ namespace {
 
 // What a unit holds, with its identity: equal fingerprints mean equal records and fields.
 using Fingerprint =
-    std::tuple<std::uint64_t, std::size_t, QString, int, int, TColor, TColor, int, bool, int, int, TColor>;
+    std::tuple<std::uint64_t, std::size_t, QString, int, int, TColor, TColor, int, bool, int, int, TColor, int>;
 
 Fingerprint fingerprintOf(const TAnsiImage& u) {
     // A unit's revision grows with every change, so a grid hashed once for an (id, revision) pair
@@ -27,8 +28,8 @@ Fingerprint fingerprintOf(const TAnsiImage& u) {
     static std::map<std::pair<std::uint64_t, std::uint64_t>, std::size_t> hashes;
     auto [it, added] = hashes.try_emplace({u.id(), u.revision()}, 0);
     if (added) it->second = qHashBits(u.grid().data(), kRecordSize, 7);
-    return {u.id(),        it->second,   u.fileName(), u.cols(),  u.rows(),   u.backColor(),
-            u.fontColor(), u.byteMode(), u.hasColor(), u.width(), u.height(), u.pageColor()};
+    return {u.id(),       it->second,   u.fileName(), u.cols(),   u.rows(),      u.backColor(), u.fontColor(),
+            u.byteMode(), u.hasColor(), u.width(),    u.height(), u.pageColor(), u.duration()};
 }
 
 using State = std::vector<Fingerprint>;
@@ -78,14 +79,28 @@ struct MirrorView {
 };
 
 // One step as the model knows it: the current unit after its redo and after its undo (kKeep: as
-// before), and for applies the unit and time that decide merging.
+// before), and for applies the unit and time that decide merging; an apply that changed the
+// duration takes no later apply in.
 constexpr int kKeep = -2;
 struct Step {
     int redoCurrent;
     int undoCurrent;
     int contentIndex = -1;
     std::int64_t lastMs = 0;
+    bool mergeable = true;
 };
+
+// None, the limits or something between.
+std::int32_t randomDuration(std::mt19937& rng) {
+    switch (rng() % 4) {
+    case 0:
+        return 0;
+    case 1:
+        return rng() % 2 ? kMinUnitDuration : kMaxUnitDuration;
+    default:
+        return std::uniform_int_distribution<std::int32_t>(kMinUnitDuration, kMaxUnitDuration)(rng);
+    }
+}
 
 QList<QByteArray> randomLines(std::mt19937& rng) {
     QList<QByteArray> lines;
@@ -104,6 +119,7 @@ std::unique_ptr<TAnsiImage> textUnit(const TFilmPanel& strip, std::mt19937& rng)
     std::unique_ptr<TAnsiImage> unit = strip.NewUnit();
     unit->setByteMode(rng() % 2 ? bmDoubleByte : bmSingleByte);
     unit->SetLines(randomLines(rng));
+    if (rng() % 3 == 0) unit->setDuration(randomDuration(rng));
     return unit;
 }
 
@@ -146,6 +162,7 @@ public:
     // How often the run reached the cases that are easy to miss.
     int merges() const { return m_merges; }
     int cutInserts() const { return m_cutInserts; }
+    int durationSteps() const { return m_durationSteps; }
 
 private:
     int index() { return m_history.stack()->index(); }
@@ -266,6 +283,12 @@ private:
         reference->SetLines(lines);
         reference->SetBackColor(back);
         reference->SetFontColor(font);
+        // Every third apply comes with a duration, often the one the unit has.
+        const bool withDuration = m_rng() % 3 == 0;
+        const std::int32_t duration =
+            withDuration && m_rng() % 2 ? randomDuration(m_rng) : m_strip.GetUnit(unitIndex).duration();
+        const bool newDuration = duration != m_strip.GetUnit(unitIndex).duration();
+        reference->setDuration(duration);
         State expected = m_states[static_cast<std::size_t>(index())];
         Fingerprint changed = fingerprintOf(*reference);
         std::get<0>(changed) = m_strip.GetUnit(unitIndex).id();
@@ -275,11 +298,16 @@ private:
         // unit less than a second ago, unless the present state is the clean one.
         const int at = index() - 1;
         const int clean = m_clean > at + 1 ? -1 : m_clean;
-        const bool merges = at >= 0 && at + 1 != clean &&
+        const bool merges = !newDuration && at >= 0 && at + 1 != clean &&
+                            m_steps[static_cast<std::size_t>(at)].mergeable &&
                             m_steps[static_cast<std::size_t>(at)].contentIndex == unitIndex &&
                             m_now - m_steps[static_cast<std::size_t>(at)].lastMs < 1000;
         const int current = m_strip.currentIndex();
-        m_history.setUnitContent(unitIndex, lines, back, font);
+        if (withDuration)
+            m_history.setUnitContent(unitIndex, lines, back, font, duration);
+        else
+            m_history.setUnitContent(unitIndex, lines, back, font);
+        if (newDuration) ++m_durationSteps;
         if (merges) {
             ++m_merges;
             // One step still: the later states are gone, the step now ends in the new state.
@@ -291,7 +319,7 @@ private:
             m_steps.back().lastMs = m_now;
             ASSERT_EQ(index(), at + 1);
         } else {
-            Step step{kKeep, unitIndex, unitIndex, m_now};
+            Step step{kKeep, unitIndex, unitIndex, m_now, !newDuration};
             pushed(std::move(expected), step);
             m_currents.back() = current;
         }
@@ -347,6 +375,7 @@ private:
     int m_lastApplied = -1;
     int m_merges = 0;
     int m_cutInserts = 0;
+    int m_durationSteps = 0;
     bool m_modified = false;
     int m_clean = 0;
     std::vector<State> m_states;
@@ -361,6 +390,7 @@ private:
 TEST(UndoHistory, RandomEditsUndoAndRedoExactly) {
     int merges = 0;
     int cutInserts = 0;
+    int durationSteps = 0;
     for (unsigned seed : {1u, 2u, 3u, 4u, 5u}) {
         SCOPED_TRACE(seed);
         HistoryRun run(seed);
@@ -368,14 +398,17 @@ TEST(UndoHistory, RandomEditsUndoAndRedoExactly) {
         if (HasFatalFailure()) return;
         merges += run.merges();
         cutInserts += run.cutInserts();
+        durationSteps += run.durationSteps();
     }
     EXPECT_GT(merges, 0);
     EXPECT_GT(cutInserts, 0);
+    EXPECT_GT(durationSteps, 0);
 }
 
 namespace {
 
-enum class Act { Apply, Save, Undo, Redo, Move, Page, Clear };
+// ApplyDuration applies with the duration 500 ms.
+enum class Act { Apply, ApplyDuration, Save, Undo, Redo, Move, Page, Clear };
 struct Action {
     Act act;
     int unit = 0;
@@ -418,6 +451,16 @@ TEST(UndoHistory, AppliesMergeWithinASecondAndTheCleanStateFollowsSavesAndSteps)
          false,
          false},
         {"clear", {{Act::Apply, 0, 0}, {Act::Page}, {Act::Clear}}, 0, true, true},
+        {"a new duration merges with neither neighbour",
+         {{Act::Apply, 0, 0}, {Act::ApplyDuration, 0, 10}, {Act::Apply, 0, 20}},
+         3,
+         false,
+         true},
+        {"a duration that stays is a plain apply",
+         {{Act::ApplyDuration, 0, 0}, {Act::Apply, 0, 1500}, {Act::ApplyDuration, 0, 1600}},
+         2,
+         false,
+         true},
     };
     for (const MergeCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -441,6 +484,10 @@ TEST(UndoHistory, AppliesMergeWithinASecondAndTheCleanStateFollowsSavesAndSteps)
             case Act::Apply:
                 history.setUnitContent(a.unit, {QByteArray("apply ") + QByteArray::number(++applies)}, 0x0000FF,
                                        0x00FF00);
+                break;
+            case Act::ApplyDuration:
+                history.setUnitContent(a.unit, {QByteArray("apply ") + QByteArray::number(++applies)}, 0x0000FF,
+                                       0x00FF00, 500);
                 break;
             case Act::Save:
                 history.setClean();
@@ -467,6 +514,7 @@ TEST(UndoHistory, AppliesMergeWithinASecondAndTheCleanStateFollowsSavesAndSteps)
         EXPECT_EQ(history.isClean(), c.clean);
         // Every state the history reaches, and whether one of them is clean.
         const std::vector<QByteArray> end = recordsOf(strip);
+        const std::int32_t endDuration = strip.GetUnit(0).duration();
         const int present = history.stack()->index();
         bool reachable = false;
         for (int i = 0; i <= history.stack()->count(); ++i) {
@@ -478,8 +526,10 @@ TEST(UndoHistory, AppliesMergeWithinASecondAndTheCleanStateFollowsSavesAndSteps)
         history.stack()->setIndex(0);
         if (c.actions.back().act != Act::Clear) {
             EXPECT_EQ(recordsOf(strip), start) << "all undone";
+            EXPECT_EQ(strip.GetUnit(0).duration(), 0) << "all undone";
         }
         history.stack()->setIndex(present);
         EXPECT_EQ(recordsOf(strip), end);
+        EXPECT_EQ(strip.GetUnit(0).duration(), endDuration);
     }
 }

@@ -85,6 +85,7 @@ private slots:
     void saveFailureKeepsTheDocumentModified();
     void saveOverAnEntryThatIsNoFileIsRefused();
     void openReadsEmptyLongAndRandomFiles();
+    void durationsAreSavedOpenedAndExported();
     void openOfAMissingOrReadOnlyFile();
     void openOfSomethingShorterThanOneRecordKeepsTheDocument();
     void savingOverAPartlyOpenedFileAsksFirst_data();
@@ -490,6 +491,43 @@ void DocumentCommands::openReadsEmptyLongAndRandomFiles() {
     QCOMPARE(w.document().count(), 2);
     QCOMPARE(contents(random), noise);
     QCOMPARE(f.prompts.shown("message").size(), 1);
+    QVERIFY(f.prompts.allAnswered());
+}
+
+// Units' own durations reach the file and the page and come back on opening; a file whose durations
+// cannot be trusted opens with a notice, its units without durations.
+void DocumentCommands::durationsAreSavedOpenedAndExported() {
+    EditorFixture f;
+    TForm_movie& w = f.start();
+    f.addPages(3);
+    selectUnit(w, 1);
+    optionPanel(w).durationEdit->setText(QStringLiteral("250"));
+    optionPanel(w).bsBtnPOK->click();
+    const QString saved = f.saveAs(QStringLiteral("timed.mmt"));
+    const QByteArray bytes = contents(saved);
+    QCOMPARE(bytes.size(), 3 * kRecordSize + 8 + 4 + 4 + 3 * 4 + 4);
+    QCOMPARE(bytes.mid(3 * kRecordSize, 8), QByteArray("QLTTIMES"));
+    QVERIFY(f.exportPage().contains("var width=" + QByteArray::number(w.document().width()) +
+                                    ";\r\nvar delays=[0,250,0];\r\n"));
+
+    f.prompts.clearLog();
+    f.prompts.openNames << saved;
+    trigger(w, "TB_New");
+    trigger(w, "TB_open");
+    QCOMPARE(w.document().count(), 3);
+    QCOMPARE(w.document().GetUnit(1).duration(), 250);
+    QVERIFY(f.prompts.shown("message").isEmpty());
+    selectUnit(w, 1);
+    QCOMPARE(optionPanel(w).durationEdit->text(), QStringLiteral("250"));
+
+    QByteArray damaged = bytes;
+    damaged[damaged.size() - 1] = static_cast<char>(damaged.at(damaged.size() - 1) ^ 1);
+    f.prompts.openNames << f.writeFile(QStringLiteral("damaged.mmt"), damaged);
+    trigger(w, "TB_open");
+    QCOMPARE(w.document().count(), 3);
+    QCOMPARE(w.document().GetUnit(1).duration(), 0);
+    QCOMPARE(f.prompts.shown("message"), QStringList{QString::fromUtf8(kDurationsDamagedText)});
+    QVERIFY(!w.isModified());
     QVERIFY(f.prompts.allAnswered());
 }
 

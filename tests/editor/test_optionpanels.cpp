@@ -20,6 +20,7 @@
 #include <QRegularExpression>
 #include <QScrollBar>
 #include <QTest>
+#include <QUndoStack>
 
 using namespace quillet;
 
@@ -27,6 +28,9 @@ namespace {
 
 const QString kChanged = QStringLiteral("message: 数据修改成功.");
 const QString kApplyQuestion = QStringLiteral("当前单元的文本或颜色已修改但尚未确认，是否应用这些修改？");
+const QString kApplyDurationQuestion = QStringLiteral("当前单元的时长已修改但尚未确认，是否应用这一修改？");
+const QString kDurationRange =
+    QStringLiteral("message: 时长应为10到60000之间的整数毫秒数，留空则按文档速度播放。当前单元没有修改。");
 
 // The background colour text of the exported page's body tag.
 QByteArray exportedBodyColour(EditorFixture& f) {
@@ -61,6 +65,8 @@ private slots:
     void togglingThePanelResetsOnlyThePageOptions();
     void leavingTheUnitAsksAboutUnappliedChanges_data();
     void leavingTheUnitAsksAboutUnappliedChanges();
+    void unitDurationIsAppliedAsOneUndoStep_data();
+    void unitDurationIsAppliedAsOneUndoStep();
 };
 
 void OptionPanels::swatchesPickByTagAndCancelChangesNothing() {
@@ -338,6 +344,14 @@ void OptionPanels::leavingTheUnitAsksAboutUnappliedChanges_data() {
     const QString colour = QStringLiteral("colour");
     QTest::addRow("click, colour, Yes") << QStringLiteral("click") << colour << int(Prompts::Answer::Yes);
     QTest::addRow("preview, colour, No") << QStringLiteral("preview") << colour << int(Prompts::Answer::No);
+    // So does the duration, with a question of its own when it is the only change; a duration out of
+    // range is refused on Yes, and the user stays.
+    const QString duration = QStringLiteral("duration");
+    QTest::addRow("click, duration, Yes") << QStringLiteral("click") << duration << int(Prompts::Answer::Yes);
+    QTest::addRow("preview, duration, No") << QStringLiteral("preview") << duration << int(Prompts::Answer::No);
+    QTest::addRow("up, duration, Cancel") << QStringLiteral("up") << duration << int(Prompts::Answer::Cancel);
+    QTest::addRow("key, bad duration, Yes")
+        << QStringLiteral("key") << QStringLiteral("bad duration") << int(Prompts::Answer::Yes);
 }
 
 // Selecting another unit (a click or a key in the film view), New, Open, close, the preview, adding
@@ -382,14 +396,20 @@ void OptionPanels::leavingTheUnitAsksAboutUnappliedChanges() {
         f.prompts.colors << TColor(0x0000FF);
         click(p.Lb_Color_u2);
         f.prompts.clearLog();
+    } else if (edit == QLatin1String("duration")) {
+        QTest::keyClicks(p.durationEdit, QStringLiteral("500"));
+    } else if (edit == QLatin1String("bad duration")) {
+        QTest::keyClicks(p.durationEdit, QStringLiteral("5"));
     }
     const QString typed = p.MemoText->toPlainText();
+    const bool durationOnly = edit.endsWith(QLatin1String("duration"));
     const bool asked = edit != QLatin1String("none") && edit != QLatin1String("restored");
-    const bool applied = asked && answer == Prompts::Answer::Yes && edit != QLatin1String("unencodable");
+    const bool applied = asked && answer == Prompts::Answer::Yes && edit != QLatin1String("unencodable") &&
+                         edit != QLatin1String("bad duration");
     const bool goesOn = !asked || answer == Prompts::Answer::No || applied;
 
     QStringList expected;
-    if (asked) expected << QStringLiteral("question: ") + kApplyQuestion;
+    if (asked) expected << QStringLiteral("question: ") + (durationOnly ? kApplyDurationQuestion : kApplyQuestion);
     if (asked && answer == Prompts::Answer::Yes) expected << (applied ? kChanged : QStringLiteral("message"));
     if (asked) f.prompts.questions << answer;
     if (goesOn) {
@@ -451,6 +471,8 @@ void OptionPanels::leavingTheUnitAsksAboutUnappliedChanges() {
         QCOMPARE(strip.currentIndex(), 1);
         QCOMPARE(p.MemoText->toPlainText(), typed);
         QCOMPARE(unit.GetLines(), lines);
+        QCOMPARE(unit.duration(), 0);
+        if (durationOnly) QVERIFY(!p.durationEdit->text().isEmpty());
         QVERIFY(!w.isModified());
         return;
     }
@@ -463,11 +485,87 @@ void OptionPanels::leavingTheUnitAsksAboutUnappliedChanges() {
     // The unit still lives: it took the changes only on Yes.
     if (edit == QLatin1String("colour"))
         QCOMPARE(unit.fontColor(), applied ? TColor(0x0000FF) : TColor(0x008000));
+    else if (durationOnly)
+        QCOMPARE(unit.duration(), applied ? 500 : 0);
     else
         QCOMPARE(unit.GetLines().first(), applied ? QByteArray("typed") + lines.first() : lines.first());
     // Dropped changes are gone from the fields too.
     if (!applied) QVERIFY(!p.MemoText->toPlainText().contains(QStringLiteral("typed")));
     if (!applied && strip.currentIndex() == 1) QCOMPARE(p.Edit_color_u2->text(), QStringLiteral("008000"));
+    if (!applied && strip.currentIndex() == 1) QCOMPARE(p.durationEdit->text(), QString());
+}
+
+void OptionPanels::unitDurationIsAppliedAsOneUndoStep_data() {
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<int>("duration"); // -1: refused
+    QTest::newRow("250") << QStringLiteral("250") << 250;
+    QTest::newRow("shortest") << QStringLiteral("10") << 10;
+    QTest::newRow("longest, blanks around") << QStringLiteral(" 60000 ") << 60000;
+    QTest::newRow("leading zero") << QStringLiteral("0400") << 400;
+    QTest::newRow("empty: the document speed") << QString() << 0;
+    QTest::newRow("zero") << QStringLiteral("0") << -1;
+    QTest::newRow("too short") << QStringLiteral("9") << -1;
+    QTest::newRow("too long") << QStringLiteral("60001") << -1;
+    QTest::newRow("far too long") << QStringLiteral("99999999999") << -1;
+    QTest::newRow("negative") << QStringLiteral("-100") << -1;
+    QTest::newRow("fraction") << QStringLiteral("12.5") << -1;
+    QTest::newRow("letters") << QStringLiteral("abc") << -1;
+    QTest::newRow("full-width digits") << QStringLiteral("５００") << -1;
+}
+
+// The duration field applies with the unit's text and colours: one undo step that marks the document
+// changed, and undo and redo show the unit's duration in the field again. A value out of range is
+// reported and nothing changes, the text typed beside it included.
+void OptionPanels::unitDurationIsAppliedAsOneUndoStep() {
+    QFETCH(QString, typed);
+    QFETCH(int, duration);
+    EditorFixture f;
+    TForm_movie& w = f.start();
+    f.addPages(2);
+    f.saveAs(QStringLiteral("saved.mmt"));
+    const TFilmPanel& strip = w.document();
+    const TAnsiImage& unit = strip.GetUnit(1);
+    const QList<QByteArray> lines = unit.GetLines();
+    OptionPanel& p = optionPanel(w);
+    QCOMPARE(p.durationEdit->text(), QString());
+    const int steps = w.undoStack().count();
+    f.prompts.clearLog();
+
+    p.MemoText->setPlainText(QStringLiteral("new text"));
+    p.durationEdit->setText(typed);
+    click(p.bsBtnPOK);
+    if (duration < 0) {
+        QCOMPARE(f.prompts.log, QStringList{kDurationRange});
+        QCOMPARE(unit.duration(), 0);
+        QCOMPARE(unit.GetLines(), lines);
+        QCOMPARE(w.undoStack().count(), steps);
+        QVERIFY(!w.isModified());
+        QCOMPARE(p.durationEdit->text(), typed);
+        QCOMPARE(p.MemoText->toPlainText(), QStringLiteral("new text"));
+        return;
+    }
+    QCOMPARE(f.prompts.log, QStringList{kChanged});
+    QCOMPARE(unit.duration(), duration);
+    QCOMPARE(unit.GetLines().first(), QByteArray("new text"));
+    QCOMPARE(w.undoStack().count(), steps + 1);
+    QCOMPARE(w.undoStack().undoText(), QStringLiteral("应用单元内容"));
+    QVERIFY(w.isModified());
+
+    trigger(w, "actionUndo");
+    QCOMPARE(unit.duration(), 0);
+    QCOMPARE(unit.GetLines(), lines);
+    QCOMPARE(p.durationEdit->text(), QString());
+    QVERIFY(!w.isModified());
+    trigger(w, "actionRedo");
+    QCOMPARE(unit.duration(), duration);
+    QCOMPARE(p.durationEdit->text(), duration > 0 ? QString::number(duration) : QString());
+    QVERIFY(w.isModified());
+    // Another unit shows its own duration; back again, the field shows this one's.
+    selectUnit(w, 0);
+    QCOMPARE(p.durationEdit->text(), QString());
+    selectUnit(w, 1);
+    QCOMPARE(p.durationEdit->text(), duration > 0 ? QString::number(duration) : QString());
+    QVERIFY(f.prompts.allAnswered());
 }
 
 QTEST_MAIN(OptionPanels)

@@ -1,5 +1,6 @@
 // The preview: opening and closing, the order of frames, what a frame step draws (and that it never
-// changes the document), the speed bar's interval rule and taking the interval over as the page speed.
+// changes the document), the speed bar's interval rule and taking the interval over as the page speed;
+// units' own durations, pausing, stepping and the loop modes.
 #include "editorfixture.h"
 
 #include "ansiimage.h"
@@ -12,8 +13,11 @@
 #include "unitpictures.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QSlider>
@@ -41,6 +45,24 @@ void addThreeUnits(EditorFixture& f) {
     }
 }
 
+// Gives the unit its own duration through the option panel, as a user does.
+void applyDuration(EditorFixture& f, int index, int milliseconds) {
+    selectUnit(*f.window, index);
+    optionPanel(*f.window).durationEdit->setText(QString::number(milliseconds));
+    optionPanel(*f.window).bsBtnPOK->click();
+    QCOMPARE(f.window->document().GetUnit(index).duration(), milliseconds);
+}
+
+// The units shown by `ticks` ticks of the timer.
+QList<int> tickedUnits(const TForm_movie& w, int ticks) {
+    QList<int> shown;
+    for (int k = 0; k < ticks; ++k) {
+        previewTick(w);
+        shown << previewPanel(w).playIndex();
+    }
+    return shown;
+}
+
 } // namespace
 
 class Preview : public QObject {
@@ -55,6 +77,11 @@ private slots:
     void speedBarIntervalRule();
     void okTakesTheIntervalOver();
     void timerPlaysInTheEventLoop();
+    void unitsShowForTheirOwnDurations();
+    void pauseStopsAndStepsWhilePaused();
+    void spaceAndArrowKeysReachThePane();
+    void loopModes_data();
+    void loopModes();
 };
 
 void Preview::openingAndClosing() {
@@ -272,6 +299,171 @@ void Preview::timerPlaysInTheEventLoop() {
     const int stopped = previewPanel(w).playIndex();
     QTest::qWait(50);
     QCOMPARE(previewPanel(w).playIndex(), stopped);
+}
+
+// A unit with a duration of its own keeps the timer at it while shown; the others follow the speed
+// bar, which never touches the own duration.
+void Preview::unitsShowForTheirOwnDurations() {
+    EditorFixture f;
+    TForm_movie& w = f.start();
+    addThreeUnits(f);
+    applyDuration(f, 1, 500);
+    applyDuration(f, 2, 40);
+    trigger(w, "TB_Preplay");
+    QList<int> intervals;
+    for (int k = 0; k < 4; ++k) {
+        previewTick(w);
+        intervals << previewTimer(w).interval();
+    }
+    // Units 2, 3, 1, 2 in the document's numbering.
+    QCOMPARE(intervals, (QList<int>{500, 40, 1210, 500}));
+    previewPanel(w).PreView_SpeedBar->setValue(16);
+    QCOMPARE(previewTimer(w).interval(), 500);
+    previewTick(w);
+    QCOMPARE(previewTimer(w).interval(), 40);
+    previewTick(w);
+    QCOMPARE(previewTimer(w).interval(), 100);
+    QVERIFY(previewTimer(w).isActive());
+}
+
+// Pausing stops the timer on the unit shown; while paused the steps show the unit before or after,
+// wrapping at the ends, and take its interval; going on plays from there. Steps do nothing while
+// playing, and the play is no step of the document.
+void Preview::pauseStopsAndStepsWhilePaused() {
+    EditorFixture f;
+    TForm_movie& w = f.start();
+    addThreeUnits(f);
+    applyDuration(f, 2, 70);
+    f.saveAs(QStringLiteral("saved.mmt"));
+    const TFilmPanel& strip = w.document();
+    PreviewPanel& pane = previewPanel(w);
+    trigger(w, "TB_Preplay");
+    QVERIFY(!pane.paused());
+    QVERIFY(!action(w, "previewStepForward").isEnabled());
+    previewTick(w);
+    QCOMPARE(pane.playIndex(), 1);
+    trigger(w, "previewStepForward");
+    QCOMPARE(pane.playIndex(), 1);
+
+    trigger(w, "previewPause");
+    QVERIFY(pane.paused());
+    QVERIFY(!previewTimer(w).isActive());
+    QCOMPARE(action(w, "previewPause").text(), QStringLiteral("播放"));
+    QVERIFY(action(w, "previewStepBack").isEnabled() && action(w, "previewStepForward").isEnabled());
+    QList<int> stepped;
+    for (const char* step :
+         {"previewStepForward", "previewStepForward", "previewStepBack", "previewStepBack", "previewStepBack"}) {
+        trigger(w, step);
+        stepped << pane.playIndex();
+        const TAnsiImage& unit = strip.GetUnit(pane.playIndex());
+        QCOMPARE(shownFrame(w, unit), textArea(w, unit));
+        QCOMPARE(previewTimer(w).interval(), unit.duration() > 0 ? unit.duration() : previewInterval(w));
+    }
+    QCOMPARE(stepped, (QList<int>{2, 0, 2, 1, 0}));
+    QVERIFY(!previewTimer(w).isActive());
+
+    trigger(w, "previewPause");
+    QVERIFY(!pane.paused());
+    QVERIFY(previewTimer(w).isActive());
+    QCOMPARE(action(w, "previewPause").text(), QStringLiteral("暂停"));
+    QVERIFY(!action(w, "previewStepBack").isEnabled());
+    QCOMPARE(tickedUnits(w, 2), (QList<int>{1, 2}));
+
+    // Closed paused, the preview opens playing.
+    trigger(w, "previewPause");
+    trigger(w, "TB_Preplay");
+    trigger(w, "TB_Preplay");
+    QVERIFY(!pane.paused());
+    QVERIFY(previewTimer(w).isActive());
+    trigger(w, "TB_Preplay");
+    QVERIFY(!w.isModified());
+}
+
+// The pane takes the focus from the film area when the preview opens: Space pauses and goes on, the
+// arrow keys step while paused; while playing they are the speed bar's. Widgets that use Space keep
+// it, and the focus stays in the option panel when it was there.
+void Preview::spaceAndArrowKeysReachThePane() {
+    EditorFixture f;
+    TForm_movie& w = f.start();
+    w.show();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    addThreeUnits(f);
+    PreviewPanel& pane = previewPanel(w);
+    filmView(w).setFocus();
+    trigger(w, "TB_Preplay");
+    previewTick(w);
+    QCOMPARE(QApplication::focusWidget(), &pane);
+    QTest::keyClick(&pane, Qt::Key_Space);
+    QVERIFY(pane.paused());
+    QTest::keyClick(&pane, Qt::Key_Right);
+    QCOMPARE(pane.playIndex(), 2);
+    pane.PreView_SpeedBar->setFocus();
+    const int position = pane.PreView_SpeedBar->value();
+    QTest::keyClick(pane.PreView_SpeedBar, Qt::Key_Left);
+    QCOMPARE(pane.playIndex(), 1);
+    QCOMPARE(pane.PreView_SpeedBar->value(), position);
+    QTest::keyClick(pane.PreView_SpeedBar, Qt::Key_Space);
+    QVERIFY(!pane.paused());
+    QTest::keyClick(pane.PreView_SpeedBar, Qt::Key_Left);
+    QCOMPARE(pane.playIndex(), 1);
+    QCOMPARE(pane.PreView_SpeedBar->value(), position - 1);
+    // The OK button takes Space as a click: the interval becomes the page speed, the preview closes.
+    pane.bsBtnPvOK->setFocus();
+    QTest::keyClick(pane.bsBtnPvOK, Qt::Key_Space);
+    QVERIFY(pane.isHidden());
+    QVERIFY(w.isModified());
+
+    OptionPanel& p = optionPanel(w);
+    p.MemoText->setFocus();
+    p.MemoText->moveCursor(QTextCursor::Start);
+    trigger(w, "TB_Preplay");
+    QCOMPARE(QApplication::focusWidget(), p.MemoText);
+    QTest::keyClick(p.MemoText, Qt::Key_Space);
+    QVERIFY(!pane.paused());
+    QVERIFY(p.MemoText->toPlainText().startsWith(QLatin1Char(' ')));
+    trigger(w, "TB_Preplay");
+}
+
+void Preview::loopModes_data() {
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<QList<int>>("shown");
+    QTest::newRow("循环") << 0 << QList<int>{1, 2, 0, 1, 2, 0, 1};
+    QTest::newRow("往返") << 1 << QList<int>{1, 2, 1, 0, 1, 2, 1};
+    QTest::newRow("播放一次") << 2 << QList<int>{0, 1, 2};
+}
+
+// The pane's list picks the order: looping (the default), back and forth, or once from the first
+// unit to the last, where the play stops paused; going on from there plays it once more.
+void Preview::loopModes() {
+    QFETCH(int, mode);
+    QFETCH(QList<int>, shown);
+    EditorFixture f;
+    TForm_movie& w = f.start();
+    addThreeUnits(f);
+    PreviewPanel& pane = previewPanel(w);
+    QCOMPARE(pane.loopModeBox->currentIndex(), 0);
+    QCOMPARE(pane.loopModeBox->currentText(), QStringLiteral("循环"));
+    pane.loopModeBox->setCurrentIndex(mode);
+    QCOMPARE(pane.loopModeBox->currentText(), QString::fromUtf8(QTest::currentDataTag()));
+    trigger(w, "TB_Preplay");
+    QCOMPARE(tickedUnits(w, static_cast<int>(shown.size())), shown);
+    const bool once = mode == 2;
+    QCOMPARE(previewTimer(w).isActive(), !once);
+    QCOMPARE(pane.paused(), once);
+    if (once) {
+        trigger(w, "previewPause");
+        QVERIFY(previewTimer(w).isActive());
+        QCOMPARE(tickedUnits(w, 3), shown);
+        QVERIFY(!previewTimer(w).isActive());
+        // Chosen while playing, the play goes on from where it is and stops at the last unit.
+        trigger(w, "TB_Preplay");
+        pane.loopModeBox->setCurrentIndex(0);
+        trigger(w, "TB_Preplay");
+        QCOMPARE(tickedUnits(w, 1), QList<int>{0});
+        pane.loopModeBox->setCurrentIndex(2);
+        QCOMPARE(tickedUnits(w, 2), (QList<int>{1, 2}));
+        QVERIFY(!previewTimer(w).isActive());
+    }
 }
 
 QTEST_MAIN(Preview)

@@ -214,6 +214,30 @@ TEST_F(PageWriter, EachPageTakesOnlyTheDocumentAndOptionsItIsGiven) {
     EXPECT_TRUE(readAll(path("other.htm")).contains("var max_pics=2;\r\nvar delay=37;\r\n"));
 }
 
+// Units with durations of their own: the page is the page without them and one declaration more,
+// right after the width; a duration taken back leaves the page as it was, byte for byte.
+TEST_F(PageWriter, DurationsAddOneDeclarationAfterTheWidth) {
+    for (int k = 0; k < 4; ++k)
+        PutText(AppendUnit(film, 5, 2, bmSingleByte, kBlack, kWhite), 0, "unit " + QByteArray::number(k));
+    auto w = writer();
+    w->WritePage(film, PageOptions(), path("plain.htm"));
+    const QByteArray plain = readAll(path("plain.htm"));
+    EXPECT_FALSE(plain.contains("delays"));
+
+    film.SetUnitDuration(1, 250);
+    film.SetUnitDuration(3, 60000);
+    w->WritePage(film, PageOptions(), path("timed.htm"));
+    const QByteArray widthLine = "var width=" + QByteArray::number(film.width()) + ";\r\n";
+    QByteArray expected = plain;
+    expected.insert(plain.indexOf(widthLine) + widthLine.size(), "var delays=[0,250,0,60000];\r\n");
+    EXPECT_EQ(readAll(path("timed.htm")), expected);
+
+    film.SetUnitDuration(1, 0);
+    film.SetUnitDuration(3, 0);
+    w->WritePage(film, PageOptions(), path("again.htm"));
+    EXPECT_EQ(readAll(path("again.htm")), plain);
+}
+
 TEST_F(PageWriter, TableWidthFollowsByteMode) {
     const std::pair<int, int> doubleByte[] = {{1, 16}, {2, 33}, {3, 49}, {40, 656}, {100, 1640}};
     for (const auto& [cols, width] : doubleByte) {

@@ -10,6 +10,7 @@
 //                 before an ASCII one: the browser reads it as U+FFFD, which is wider than a half cell
 //       document  the text pages TEXT..., imported the way the batch mode builds the sample document
 //                 (byte mode auto, black on white)
+//       timed     small units, one for each DURATION... given: its own duration in ms (0: none)
 #include "../unitbuilder.h"
 #include "fileerror.h"
 #include "pagewriter.h"
@@ -180,7 +181,8 @@ void addTextPages(TFilmPanel& film, char** pages, int count) {
 int main(int argc, char** argv) {
     if (argc < 7) {
         std::fprintf(stderr, "usage: make_page OUT.htm SCRIPT DELAY BUTTONS small|full|worst|mixed|offgrid UNITS\n"
-                             "       make_page OUT.htm SCRIPT DELAY BUTTONS document TEXT...\n");
+                             "       make_page OUT.htm SCRIPT DELAY BUTTONS document TEXT...\n"
+                             "       make_page OUT.htm SCRIPT DELAY BUTTONS timed DURATION...\n");
         return 2;
     }
     const QByteArray kind = argv[5];
@@ -191,6 +193,11 @@ int main(int argc, char** argv) {
         TFilmPanel film;
         if (kind == "document") {
             addTextPages(film, argv + 6, argc - 6);
+        } else if (kind == "timed") {
+            for (int i = 6; i < argc; ++i) {
+                addSmallUnit(film, i - 5);
+                film.SetUnitDuration(i - 6, QByteArray(argv[i]).toInt());
+            }
         } else {
             const int units = QByteArray(argv[6]).toInt();
             for (int i = 1; i <= units; ++i) {

@@ -1,6 +1,6 @@
 // Plays exported pages in headless Chromium, driven over the DevTools protocol (--remote-debugging-pipe),
-// and checks from the live DOM that the blocks are shown in turn, that the control buttons work and
-// that no script error occurs. Then measures how fifty full units play at 10 ms a frame.
+// and checks from the live DOM that the blocks are shown in turn, that the control buttons work, that
+// units with delays of their own show for those delays and that no script error occurs. Then measures how fifty full units play at 10 ms a frame.
 //   node playtest.mjs MAKE_PAGE SCRIPT_TXT [CHROMIUM [KIND...]]
 // KIND names the fifty-unit pages measured (make_page's kinds full and worst); full when none is given.
 import { execFileSync } from 'node:child_process';
@@ -78,6 +78,30 @@ async function checkButtons(browser, delay) {
     check(tab.errors.length === 0, `no script error (${tab.errors.join('; ')})`);
 }
 
+// Units with delays of their own (the first has none: the page's delay): each block stays on show for
+// its own delay, coarsely, as the clock of a loaded machine allows, and the blocks keep their turn.
+async function checkOwnDelays(browser, pageDelay, delays) {
+    const tab = await Tab.open(browser);
+    const out = join(work, 'timed.htm');
+    execFileSync(makePage, [out, scriptTxt, String(pageDelay), '0', 'timed', ...delays.map(String)]);
+    await tab.navigate(pathToFileURL(out).href);
+    await tab.eval(`window.__changes = [];
+        new MutationObserver(() => { if (__changes.length === 0 || __changes[__changes.length - 1][1] !== frameShown)
+            __changes.push([performance.now(), frameShown]); })
+            .observe(document.body, { subtree: true, attributeFilter: ['class'] });`);
+    const lap = delays.reduce((sum, d) => sum + (d || pageDelay), 0);
+    await sleep(2 * lap + 300);
+    const changes = await tab.eval('__changes');
+    const stays = changes.slice(0, -1).map(([t, shown], i) => ({ shown, next: changes[i + 1][1], ms: changes[i + 1][0] - t }));
+    const wanted = (n) => delays[n - 1] || pageDelay;
+    const report = stays.map((s) => `text${s.shown} ${Math.round(s.ms)} ms`).join(', ');
+    check(stays.length >= delays.length + 1, `own delays: a lap and more seen (${report})`);
+    check(stays.every((s) => s.next === s.shown % delays.length + 1), `own delays: the blocks keep their turn (${report})`);
+    check(stays.every((s) => s.ms >= 0.6 * wanted(s.shown) && s.ms <= wanted(s.shown) + 250),
+        `own delays: each block shows for its own delay, ${delays.map((d) => d || pageDelay).join('/')} ms (${report})`);
+    check(tab.errors.length === 0, `no script error (${tab.errors.join('; ')})`);
+}
+
 // Fifty full double-byte units at 10 ms. The page keeps to the clock (it skips what it cannot show in
 // time), so the frames it moves on must match the time passed; reported are also how often the shown
 // block actually changed and how many changed frames were painted.
@@ -113,5 +137,6 @@ async function measureFullUnits(browser, kind, seconds) {
 await runInBrowser(chromiumPath, work, async (browser) => {
     await checkPlaysInTurn(browser, 400);
     await checkButtons(browser, 400);
+    await checkOwnDelays(browser, 150, [0, 700, 300]);
     for (const kind of fullKinds) await measureFullUnits(browser, kind, 3);
 });
