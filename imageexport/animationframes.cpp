@@ -37,7 +37,8 @@ std::vector<QImage> DrawTextAreas(const TFilmPanel& strip, const ExportControl& 
             const TAnsiImage& unit = strip.GetUnit(i);
             const QRect textArea = unit.TextArea();
             if (textArea.isEmpty()) return QImage();
-            QImage picture;
+            // Each thread draws over its own picture: a full unit's is 5 MB, not worth mapping anew.
+            static thread_local QImage picture;
             RenderUnit(unit, glyphs, picture);
             return picture.copy(textArea);
         },
@@ -55,6 +56,10 @@ std::vector<AnimationFrame> ComposeFrames(const std::vector<QImage>& textAreas, 
     std::vector<QImage> pictures;
     pictures.reserve(textAreas.size());
     for (const QImage& area : textAreas) {
+        if (area.size() == canvas && area.format() == QImage::Format_RGB32) {
+            pictures.push_back(area);
+            continue;
+        }
         QImage picture(canvas, QImage::Format_RGB32);
         picture.fill(background);
         const QImage source = area.convertToFormat(QImage::Format_RGB32);

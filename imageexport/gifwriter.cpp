@@ -2,13 +2,13 @@
 
 #include "animationframes.h"
 #include "colourindex.h"
+#include "indexedframe.h"
 #include "inorder.h"
 #include "rounding.h"
 
 #include <QIODevice>
 
 #include <gif_lib.h>
-#include <libimagequant.h>
 
 #include <algorithm>
 #include <atomic>
@@ -83,59 +83,6 @@ ColourMap makeMap(const std::vector<QRgb>& colours) {
     return map;
 }
 
-// A frame's stored rectangle as palette indices at scale 1, row after row, and its palette when
-// the frame has one of its own.
-struct IndexedRect {
-    std::vector<GifByteType> indices;
-    std::vector<QRgb> palette;
-    bool quantised = false;
-};
-
-IndexedRect indexExactly(const QImage& frame, const QRect& rect, const ColourIndex& colours) {
-    IndexedRect result;
-    result.indices.reserve(static_cast<std::size_t>(rect.width()) * static_cast<std::size_t>(rect.height()));
-    for (int y = rect.top(); y <= rect.bottom(); ++y) {
-        const auto* row = reinterpret_cast<const QRgb*>(frame.constScanLine(y));
-        for (int x = rect.left(); x <= rect.right(); ++x)
-            result.indices.push_back(colours.indexOf(row[x]));
-    }
-    return result;
-}
-
-// 256 colours chosen by libimagequant, each pixel taking the nearest (no dithering: cells of text
-// stay flat).
-IndexedRect quantise(const QImage& frame, const QRect& rect) {
-    const QImage rgba = frame.copy(rect).convertToFormat(QImage::Format_RGBA8888);
-    std::unique_ptr<liq_attr, void (*)(liq_attr*)> attr(liq_attr_create(), liq_attr_destroy);
-    if (!attr) throw AnimationError("GIF: out of memory");
-    liq_set_speed(attr.get(), 10);
-    std::unique_ptr<liq_image, void (*)(liq_image*)> image(
-        liq_image_create_rgba(attr.get(), rgba.constBits(), rgba.width(), rgba.height(), 0), liq_image_destroy);
-    liq_result* raw = nullptr;
-    if (!image || liq_image_quantize(image.get(), attr.get(), &raw) != LIQ_OK)
-        throw AnimationError("GIF: the colours could not be reduced");
-    std::unique_ptr<liq_result, void (*)(liq_result*)> quantised(raw, liq_result_destroy);
-    liq_set_dithering_level(quantised.get(), 0);
-    IndexedRect result;
-    result.quantised = true;
-    result.indices.resize(static_cast<std::size_t>(rgba.width()) * static_cast<std::size_t>(rgba.height()));
-    if (liq_write_remapped_image(quantised.get(), image.get(), result.indices.data(), result.indices.size()) != LIQ_OK)
-        throw AnimationError("GIF: the colours could not be reduced");
-    const liq_palette* palette = liq_get_palette(quantised.get());
-    for (unsigned i = 0; i < palette->count; ++i)
-        result.palette.push_back(qRgb(palette->entries[i].r, palette->entries[i].g, palette->entries[i].b));
-    return result;
-}
-
-IndexedRect indexFrame(const QImage& frame, const QRect& rect, const ColourIndex* global) {
-    if (global) return indexExactly(frame, rect, *global);
-    ColourIndex own;
-    if (!own.add(frame, rect)) return quantise(frame, rect);
-    IndexedRect result = indexExactly(frame, rect, own);
-    result.palette = own.colours();
-    return result;
-}
-
 struct Layout {
     QSize screen;                     // the canvas at scale
     const ColorMapObject* globalMap;  // null when every frame has its own palette
@@ -147,8 +94,9 @@ struct Layout {
 // image descriptor with the frame's own palette and the compressed indices. A stream of its own
 // makes them, so that frames can be compressed at once on several threads.
 QByteArray encodeFrame(const AnimationFrame& frame, const QRect& rect, const Layout& layout, bool& quantised) {
-    const IndexedRect indexed = indexFrame(frame.image, rect, layout.globalColours);
-    quantised = indexed.quantised;
+    const IndexedRect indexed = layout.globalColours ? IndexInPalette(frame.image, rect, *layout.globalColours)
+                                                     : IndexWithOwnPalette(frame.image, rect);
+    quantised = indexed.reduced;
     const ColourMap localMap = layout.globalMap ? ColourMap() : makeMap(indexed.palette);
 
     QByteArray bytes;
@@ -175,7 +123,7 @@ QByteArray encodeFrame(const AnimationFrame& frame, const QRect& rect, const Lay
                            localMap.get()));
     std::vector<GifPixelType> line(static_cast<std::size_t>(width));
     for (int y = 0; y < rect.height(); ++y) {
-        const GifByteType* row = indexed.indices.data() + static_cast<std::size_t>(y) * rect.width();
+        const std::uint8_t* row = indexed.indices.data() + static_cast<std::size_t>(y) * rect.width();
         for (int x = 0; x < rect.width(); ++x)
             std::fill_n(line.begin() + x * scale, scale, row[x]);
         for (int copy = 0; copy < scale; ++copy)

@@ -28,7 +28,7 @@ struct EncoderDeleter {
 
 WebPConfig losslessConfig() {
     WebPConfig config;
-    if (!WebPConfigInit(&config) || !WebPConfigLosslessPreset(&config, 1)) fail(nullptr);
+    if (!WebPConfigInit(&config) || !WebPConfigLosslessPreset(&config, 0)) fail(nullptr);
     config.exact = 1;
     return config;
 }
