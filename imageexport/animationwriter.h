@@ -27,7 +27,7 @@ struct AnimationOptions {
 };
 
 // One frame of an animation: the picture at scale 1 (Format_RGB32, every frame of an animation
-// the same size) and how long it shows, in milliseconds.
+// the same size) and how long it shows, in milliseconds (a negative duration counts as 0).
 struct AnimationFrame {
     QImage image;
     int durationMs = 0;

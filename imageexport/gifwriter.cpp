@@ -110,7 +110,8 @@ QByteArray encodeFrame(const AnimationFrame& frame, const QRect& rect, const Lay
     GraphicsControlBlock control{};
     control.DisposalMode = DISPOSE_DO_NOT;
     control.UserInputFlag = false;
-    control.DelayTime = static_cast<int>(std::min<std::int64_t>(divRoundHalfEven(frame.durationMs, 10), kMaxDelay));
+    control.DelayTime =
+        static_cast<int>(std::clamp<std::int64_t>(divRoundHalfEven(frame.durationMs, 10), 0, kMaxDelay));
     control.TransparentColor = NO_TRANSPARENT_COLOR;
     GifByteType extension[4];
     EGifGCBToExtension(&control, extension);
