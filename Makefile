@@ -16,7 +16,8 @@ FUZZ_TEST_SECONDS ?= 8
 # Debian 12 packages the build, the tests and the editor need.
 DEB_PACKAGES := build-essential cmake ninja-build pkg-config \
 	qt6-base-dev qt6-base-dev-tools qt6-svg-dev libqt6svg6 libgl-dev qt6-webengine-dev qt6-translations-l10n \
-	zlib1g-dev libgtest-dev libgmock-dev libbenchmark-dev clang clang-tidy libclang-rt-14-dev \
+	zlib1g-dev libgif-dev libwebp-dev libimagequant-dev apngdis \
+	libgtest-dev libgmock-dev libbenchmark-dev clang clang-tidy libclang-rt-14-dev \
 	fonts-arphic-uming fonts-wqy-zenhei \
 	xvfb xauth x11-apps imagemagick chromium \
 	shared-mime-info desktop-file-utils xdg-utils libfile-mimeinfo-perl nodejs
@@ -68,7 +69,7 @@ bench: deps
 	else echo "page benchmark skipped: it needs node and chromium (make deps installs them)"; fi
 
 tidy: configure
-	ls document/*.cpp webexport/*.cpp shell/*.cpp app/*.cpp editor/*.cpp editor/celleditor/*.cpp | xargs -P $(JOBS) -n 8 clang-tidy -p $(BUILD) --quiet --warnings-as-errors='*'
+	ls document/*.cpp webexport/*.cpp imageexport/*.cpp shell/*.cpp app/*.cpp editor/*.cpp editor/celleditor/*.cpp | xargs -P $(JOBS) -n 8 clang-tidy -p $(BUILD) --quiet --warnings-as-errors='*'
 
 clean:
 	rm -rf $(BUILD) $(BENCH_BUILD) build-asan build-fuzz

@@ -1,16 +1,22 @@
 #include "batchmode.h"
 
+#include "animationexport.h"
 #include "animationfile.h"
+#include "animationframes.h"
+#include "apngwriter.h"
+#include "colorconvert.h"
 #include "colorhex.h"
 #include "fileerror.h"
 #include "filmpanel.h"
 #include "gbktext.h"
+#include "gifwriter.h"
 #include "inputfile.h"
 #include "pagewriter.h"
 #include "pathcheck.h"
 #include "savefile.h"
 #include "settings.h"
 #include "unitrender.h"
+#include "webpwriter.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -22,6 +28,7 @@
 #include <QTextStream>
 
 #include <cerrno>
+#include <memory>
 #include <optional>
 #include <stdexcept>
 #include <sys/stat.h>
@@ -29,7 +36,7 @@
 namespace quillet {
 namespace {
 
-enum class ExportKind { None, Mmt, Png, Html };
+enum class ExportKind { None, Mmt, Png, Html, Gif, Webp, Apng };
 
 struct BatchOptions {
     ExportKind kind = ExportKind::None;
@@ -43,6 +50,8 @@ struct BatchOptions {
     std::optional<QString> pageBack;
     std::optional<QString> pageFont;
     QString scriptPath;
+    std::optional<int> scale;
+    std::optional<LoopMode> loop;
     QStringList inputs;
     bool help = false;
     bool version = false;
@@ -56,6 +65,9 @@ const char kUsage[] = "Usage: quillet [FILE]                       start the edi
                       "       quillet --export-mmt=OUT.mmt [options] INPUT...\n"
                       "       quillet --export-png=DIR [options] INPUT...\n"
                       "       quillet --export-html=OUT.htm [options] [page options] INPUT...\n"
+                      "       quillet --export-gif=OUT.gif [options] [animation options] INPUT...\n"
+                      "       quillet --export-webp=OUT.webp [options] [animation options] INPUT...\n"
+                      "       quillet --export-apng=OUT.png [options] [animation options] INPUT...\n"
                       "       quillet --register-file-type | --help | --version\n"
                       "\n"
                       "INPUT is an animation file (.mmt: its units are appended) or a text page (.txt: one unit,\n"
@@ -71,7 +83,13 @@ const char kUsage[] = "Usage: quillet [FILE]                       start the edi
                       "  --buttons                        show the play controls on the page\n"
                       "  --page-back=TEXT                 page background colour text (e.g. FFFFFF)\n"
                       "  --page-font=TEXT                 page text colour text (e.g. 000000)\n"
-                      "  --script=PATH                    page template (default: Script.txt next to the program)\n";
+                      "  --script=PATH                    page template (default: Script.txt next to the program)\n"
+                      "Animation options (--export-gif, --export-webp, --export-apng): --speed and --page-back as\n"
+                      "for the page (each unit's text area is a frame on the page background colour, shown for the\n"
+                      "frame delay), and\n"
+                      "  --scale=1..4                     every pixel becomes that many pixels a side (default 1)\n"
+                      "  --loop=forever|once|pingpong     how the frames repeat (default forever; pingpong plays\n"
+                      "                                   them forward, then back, again and again)\n";
 
 TColor parseColourOption(const QString& name, const QString& value) {
     static const QRegularExpression sixDigits(QStringLiteral("^[0-9A-Fa-f]{6}$"));
@@ -86,6 +104,20 @@ int parseByteMode(const QString& value) {
     if (value == QLatin1String("single")) return 1;
     if (value == QLatin1String("double")) return 2;
     throw UsageError(QStringLiteral("--byte-mode wants auto, single or double, not \"%1\"").arg(value).toStdString());
+}
+
+int parseScale(const QString& value) {
+    static const QRegularExpression oneToFour(QStringLiteral("^[1-4]$"));
+    if (!oneToFour.match(value).hasMatch())
+        throw UsageError(QStringLiteral("--scale wants 1, 2, 3 or 4, not \"%1\"").arg(value).toStdString());
+    return value.toInt();
+}
+
+LoopMode parseLoop(const QString& value) {
+    if (value == QLatin1String("forever")) return LoopMode::Forever;
+    if (value == QLatin1String("once")) return LoopMode::Once;
+    if (value == QLatin1String("pingpong")) return LoopMode::PingPong;
+    throw UsageError(QStringLiteral("--loop wants forever, once or pingpong, not \"%1\"").arg(value).toStdString());
 }
 
 void setExport(BatchOptions& options, ExportKind kind, const QString& output) {
@@ -126,6 +158,21 @@ BatchOptions parseArguments(const QStringList& arguments) {
         } else if (name == QLatin1String("--export-html")) {
             needValue();
             setExport(options, ExportKind::Html, value);
+        } else if (name == QLatin1String("--export-gif")) {
+            needValue();
+            setExport(options, ExportKind::Gif, value);
+        } else if (name == QLatin1String("--export-webp")) {
+            needValue();
+            setExport(options, ExportKind::Webp, value);
+        } else if (name == QLatin1String("--export-apng")) {
+            needValue();
+            setExport(options, ExportKind::Apng, value);
+        } else if (name == QLatin1String("--scale")) {
+            needValue();
+            options.scale = parseScale(value);
+        } else if (name == QLatin1String("--loop")) {
+            needValue();
+            options.loop = parseLoop(value);
         } else if (name == QLatin1String("--byte-mode")) {
             needValue();
             options.byteModePosition = parseByteMode(value);
@@ -351,6 +398,29 @@ void writePage(const TFilmPanel& strip, const BatchOptions& options, const std::
     writer.WritePage(strip, page, options.output);
 }
 
+std::unique_ptr<AnimationWriter> animationWriter(ExportKind kind) {
+    if (kind == ExportKind::Gif) return std::make_unique<GifWriter>();
+    if (kind == ExportKind::Webp) return std::make_unique<WebpWriter>();
+    return std::make_unique<ApngWriter>();
+}
+
+// Every unit's text area a frame on the page colour (read from its text as the preview reads it),
+// each shown for the page's frame delay. The writer's notices go to err.
+void writeAnimation(const TFilmPanel& strip, const BatchOptions& options, const std::optional<StoredSettings>& stored,
+                    QTextStream& err) {
+    const StoredSettings settings = stored.value_or(StoredSettings());
+    const QString backText = options.pageBack ? *options.pageBack : DecodeGbkText(settings.page.backColorHex);
+    const AnimationOptions animation{options.scale.value_or(1), options.loop.value_or(LoopMode::Forever)};
+    const std::vector<QImage> areas = DrawTextAreas(strip, {});
+    const std::vector<int> durations(areas.size(), options.speed.value_or(settings.page.speed));
+    const std::vector<AnimationFrame> frames =
+        ComposeFrames(areas, durations, RgbOf(HexToColor(backText)), animation.loop);
+    if (frames.empty()) throw FileError(options.output, QStringLiteral("no unit shows anything: no animation written"));
+    const std::unique_ptr<AnimationWriter> writer = animationWriter(options.kind);
+    for (const QString& notice : SaveAnimation(*writer, frames, animation, options.output, {}))
+        err << notice << Qt::endl;
+}
+
 // 0 when everything written to out reached its device; otherwise 1, after saying why on err.
 int finishOutput(QTextStream& out, QTextStream& err) {
     out.flush();
@@ -407,6 +477,11 @@ int RunBatch(const QStringList& arguments, const QString& programDir, QTextStrea
             break;
         case ExportKind::Html:
             writePage(strip, options, stored, programDir);
+            break;
+        case ExportKind::Gif:
+        case ExportKind::Webp:
+        case ExportKind::Apng:
+            writeAnimation(strip, options, stored, err);
             break;
         case ExportKind::None:
             break;

@@ -7,8 +7,8 @@
 
 #include <QAction>
 #include <QFile>
-#include <QWidget>
 #include <QTemporaryDir>
+#include <QWidget>
 
 #include <cstdlib>
 
@@ -28,6 +28,9 @@ public:
     QString openFileName(const QString&, const QString&, const QString&, const QString&) override { return openName; }
     QString saveFileName(const QString&, const QString&, const QString&, const QString&) override { return {}; }
     std::optional<TColor> color(TColor) override { return std::nullopt; }
+    std::optional<AnimationChoice> animationChoice(const QStringList&, const AnimationChoice&) override {
+        return std::nullopt;
+    }
 };
 
 // A program folder in a temporary directory with the page template and a 50-unit document, every

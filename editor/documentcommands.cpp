@@ -19,7 +19,6 @@ namespace quillet {
 namespace {
 
 const QString kAnimationFilter = QStringLiteral("动画文本(mmt) (*.mmt)");
-const QString kOverwriteQuestion = QStringLiteral("已经存在，是否覆盖它？");
 const QString kMissingFileText = QStringLiteral("文件不存在");
 const QString kUnitLimitText = QStringLiteral("已到达单元数上限");
 const QString kSaveQuestion = QStringLiteral("是否保存当前动画文件？");
@@ -146,7 +145,7 @@ void TForm_movie::TB_save1Click() {
             if (m_prompts.confirmDefaultNo(name + kDropRecordsQuestion)) break;
             continue;
         }
-        if (QFileInfo::exists(name) && !m_prompts.confirm(name + kOverwriteQuestion)) return;
+        if (QFileInfo::exists(name) && !m_prompts.confirm(name + kReplaceQuestion)) return;
         break;
     }
     if (reportErrors([&] { SaveToFile(name); })) documentSaved();
@@ -263,7 +262,7 @@ void TForm_movie::TB_SaveHtmClick() {
                                                 QStringLiteral("*.htm (*.htm)"), QStringLiteral("htm"));
     if (name.isEmpty()) return;
     m_dialogFolder.remember(name);
-    if (QFileInfo::exists(name) && !m_prompts.confirm(name + kOverwriteQuestion)) return;
+    if (QFileInfo::exists(name) && !m_prompts.confirm(name + kReplaceQuestion)) return;
     if (reportErrors([this, &name] { PageWriter->WritePage(*FilmStrip, pageOptions, name); })) ShellOpenHook(name);
 }
 

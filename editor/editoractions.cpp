@@ -137,7 +137,7 @@ EditorActions::EditorActions(QWidget* window, QWidget* filmView, QUndoStack* his
       insertBlankUnit(menuAction(this, "actionInsertBlankUnit", QStringLiteral("插入空白单元"),
                                  {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_N)})),
       editUnit(menuAction(this, "actionEditUnit", QStringLiteral("编辑单元"), {QKeySequence(Qt::Key_F2)})),
-      m_history(history) {
+      exportAnimation(menuAction(this, "actionExportAnimation", QStringLiteral("导出动画"), {})), m_history(history) {
     TB_up->setProperty("Tag", 1);
     TB_down->setProperty("Tag", 2);
     TB_Preplay->setProperty("Tag", kPreviewClosedTag);
@@ -194,7 +194,7 @@ void EditorActions::fillMenuBar(QMenuBar* bar) const {
     QMenu* file = bar->addMenu(QStringLiteral("文件"));
     file->addActions({TB_New, TB_open, TB_save, saveAs});
     file->addSeparator();
-    file->addAction(TB_SaveHtm);
+    file->addActions({TB_SaveHtm, exportAnimation});
     file->addSeparator();
     file->addAction(quit);
     QMenu* edit = bar->addMenu(QStringLiteral("编辑"));
@@ -231,13 +231,14 @@ void EditorActions::updateEnabled(int unitCount, bool previewOpen) {
         a->setEnabled(TB_delect->isEnabled());
     saveAs->setEnabled(TB_save->isEnabled());
     editUnit->setEnabled(unitCount > 0 && !previewOpen && !m_cellEditorOpen);
+    exportAnimation->setEnabled(TB_SaveHtm->isEnabled());
     undo->setEnabled(!previewOpen && m_history->canUndo());
     redo->setEnabled(!previewOpen && m_history->canRedo());
 }
 
 void EditorActions::noCurrentUnit() {
-    for (QAction* a : {TB_SaveHtm, TB_up, TB_down, TB_delect, TB_save, TB_Preplay, saveAs, cutUnit, copyUnit,
-                       duplicateUnit, editUnit})
+    for (QAction* a : {TB_SaveHtm, exportAnimation, TB_up, TB_down, TB_delect, TB_save, TB_Preplay, saveAs, cutUnit,
+                       copyUnit, duplicateUnit, editUnit})
         a->setEnabled(false);
 }
 

@@ -47,6 +47,7 @@ public:
     QAction* const duplicateUnit;   // a copy of the current unit after it
     QAction* const insertBlankUnit; // a blank unit after the current unit
     QAction* const editUnit;        // opens the cell editor on the current unit
+    QAction* const exportAnimation; // the document as an animated picture; usable when the page export is
 
     // Shows the actions in the tool bar, in their groups, with its buttons' sizes.
     void fillToolBar(QToolBar* bar) const;

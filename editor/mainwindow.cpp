@@ -1,5 +1,6 @@
 #include "mainwindow.h"
 
+#include "animationexportcommand.h"
 #include "autosave.h"
 #include "celleditorpane.h"
 #include "colorconvert.h"
@@ -99,6 +100,12 @@ void TForm_movie::connectActions() {
     connect(a.pasteUnit, &QAction::triggered, this, &TForm_movie::pasteUnits);
     connect(a.duplicateUnit, &QAction::triggered, this, &TForm_movie::duplicateCurrentUnit);
     connect(a.insertBlankUnit, &QAction::triggered, this, &TForm_movie::insertBlankUnit);
+    m_animationExport = new AnimationExportCommand(this, m_prompts, m_dialogFolder);
+    connect(a.exportAnimation, &QAction::triggered, this, [this] {
+        const QFileInfo page(exportProposal());
+        m_animationExport->run(*FilmStrip, ScrollBox->pictures(), pageOptions,
+                               page.path() + QLatin1Char('/') + page.completeBaseName());
+    });
     connect(m_history.get(), &UndoHistory::modifiedChanged, this,
             [this](bool modified) { setModified(modified || m_changedOutsideHistory); });
 }

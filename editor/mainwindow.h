@@ -17,6 +17,7 @@ class QUndoStack;
 
 namespace quillet {
 
+class AnimationExportCommand;
 class AutoSaver;
 class CellEditorPane;
 class EditorActions;
@@ -254,8 +255,9 @@ private:
     QStringList m_args;
     QWidget* m_about = nullptr;
     DialogFolder m_dialogFolder;
-    QString m_templateProblem;     // why the page template could not be read, empty when it was
-    bool m_settingsUnread = false; // the settings file was there but could not be read
+    AnimationExportCommand* m_animationExport = nullptr; // a child of the window
+    QString m_templateProblem;                           // why the page template could not be read, empty when it was
+    bool m_settingsUnread = false;                       // the settings file was there but could not be read
     bool m_quietRefresh = false;
     // The file of which the document holds only the first 50 records; empty when it holds all.
     QString m_partialFile;

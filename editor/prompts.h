@@ -1,14 +1,25 @@
 #pragma once
 
+#include "animationwriter.h"
 #include "ansicell.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
 class QWidget;
 
 namespace quillet {
+
+// The question asked before a file is replaced, after the file's name.
+inline const QString kReplaceQuestion = QStringLiteral("已经存在，是否覆盖它？");
+
+// What the animation export's dialog chose.
+struct AnimationChoice {
+    int format = 0; // the index of the format in the list the dialog offered
+    AnimationOptions options;
+};
 
 // Every question, notice and file or colour dialog the editor shows goes through this interface,
 // so a test can answer them from a script.
@@ -38,6 +49,10 @@ public:
                                  const QString& defaultSuffix) = 0;
     // The colour dialog starting at `initial`; nothing when cancelled.
     virtual std::optional<TColor> color(TColor initial) = 0;
+    // The animation export's dialog: one of `formats` (their names), the scale (1 to 4) and the
+    // loop, starting at `initial`; nothing when cancelled.
+    virtual std::optional<AnimationChoice> animationChoice(const QStringList& formats,
+                                                           const AnimationChoice& initial) = 0;
 };
 
 // The real dialogs and message boxes, parented to the main window.
@@ -56,6 +71,7 @@ public:
     QString saveFileName(const QString& title, const QString& fileName, const QString& filter,
                          const QString& defaultSuffix) override;
     std::optional<TColor> color(TColor initial) override;
+    std::optional<AnimationChoice> animationChoice(const QStringList& formats, const AnimationChoice& initial) override;
 
 private:
     QWidget* m_parent;

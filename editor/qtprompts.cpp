@@ -3,10 +3,15 @@
 #include "colorconvert.h"
 
 #include <QColorDialog>
+#include <QComboBox>
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QFileDialog>
+#include <QFormLayout>
 #include <QGuiApplication>
 #include <QMessageBox>
+#include <QSpinBox>
 
 namespace quillet {
 
@@ -86,6 +91,36 @@ std::optional<TColor> QtPrompts::color(TColor initial) {
     const QColor chosen = QColorDialog::getColor(QColorOf(initial), m_parent);
     if (!chosen.isValid()) return std::nullopt;
     return TColorOf(chosen.rgb());
+}
+
+std::optional<AnimationChoice> QtPrompts::animationChoice(const QStringList& formats, const AnimationChoice& initial) {
+    QDialog dialog(m_parent);
+    dialog.setWindowTitle(QStringLiteral("导出动画"));
+    auto* format = new QComboBox(&dialog);
+    format->setObjectName(QStringLiteral("format"));
+    format->addItems(formats);
+    format->setCurrentIndex(initial.format);
+    auto* scale = new QSpinBox(&dialog);
+    scale->setObjectName(QStringLiteral("scale"));
+    scale->setRange(1, 4);
+    scale->setValue(initial.options.scale);
+    auto* loop = new QComboBox(&dialog);
+    loop->setObjectName(QStringLiteral("loop"));
+    loop->addItem(QStringLiteral("一直循环"), static_cast<int>(LoopMode::Forever));
+    loop->addItem(QStringLiteral("播放一次"), static_cast<int>(LoopMode::Once));
+    loop->addItem(QStringLiteral("往返循环"), static_cast<int>(LoopMode::PingPong));
+    loop->setCurrentIndex(loop->findData(static_cast<int>(initial.options.loop)));
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    auto* form = new QFormLayout(&dialog);
+    form->addRow(QStringLiteral("格式"), format);
+    form->addRow(QStringLiteral("放大倍数"), scale);
+    form->addRow(QStringLiteral("循环"), loop);
+    form->addRow(buttons);
+    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+    return AnimationChoice{format->currentIndex(),
+                           {scale->value(), static_cast<LoopMode>(loop->currentData().toInt())}};
 }
 
 } // namespace quillet

@@ -2,7 +2,7 @@
 # Builds Quillet with AddressSanitizer, UndefinedBehaviorSanitizer and LeakSanitizer (preset
 # "asan", build-asan/) and runs tests there.
 #
-#   tools/sanitize-tests.sh          the tests of the headless libraries (document, webexport, shell, app),
+#   tools/sanitize-tests.sh          the tests of the headless libraries (document, webexport, imageexport, shell, app),
 #                                    without the browser tests: the pages they play do not depend on the build
 #   tools/sanitize-tests.sh --all    the whole suite, widget tests included (builds the editor too)
 #   JOBS=2 tools/sanitize-tests.sh   build jobs (default 2)
@@ -36,7 +36,7 @@ if [ $all = 1 ]; then
     (cd "$build" && ASAN_OPTIONS="$ASAN_OPTIONS:new_delete_type_mismatch=0" \
         ctest --output-on-failure --timeout 900 -R "$webengine_tests") || status=1
 else
-    dirs="document webexport shell app"
+    dirs="document webexport imageexport shell app"
     targets=""
     widget_tests=""
     for d in $dirs; do

@@ -162,6 +162,12 @@ TEST_F(BatchModeTest, BadUsageExitsTwoWithUsageAndWritesNothing) {
              {QStringLiteral("--export-mmt=") + out, QStringLiteral("--byte-mode=triple"), path("a.txt")},
              {QStringLiteral("--export-mmt=") + out, QStringLiteral("--export-png=") + path("pics"), path("a.txt")},
              {QStringLiteral("--export-html=") + out, QStringLiteral("--speed=fast"), path("a.txt")},
+             {QStringLiteral("--export-gif=") + out, QStringLiteral("--scale=5"), path("a.txt")},
+             {QStringLiteral("--export-webp=") + out, QStringLiteral("--scale=0"), path("a.txt")},
+             {QStringLiteral("--export-apng=") + out, QStringLiteral("--scale=2x"), path("a.txt")},
+             {QStringLiteral("--export-gif=") + out, QStringLiteral("--loop=backwards"), path("a.txt")},
+             {QStringLiteral("--export-gif=") + out, QStringLiteral("--loop"), path("a.txt")},
+             {QStringLiteral("--export-gif=") + out, QStringLiteral("--export-apng=") + out, path("a.txt")},
              {path("a.txt")},                                                       // an input but nothing to do
              {QStringLiteral("--export-mmt=") + out, path("a.txt"), path("a.dat")}, // neither .mmt nor .txt
          }) {
@@ -175,7 +181,8 @@ TEST_F(BatchModeTest, BadUsageExitsTwoWithUsageAndWritesNothing) {
 TEST_F(BatchModeTest, HelpAndVersionGoToStandardOutput) {
     BatchRun help = run({QStringLiteral("--help")});
     EXPECT_EQ(help.exitCode, 0);
-    EXPECT_TRUE(help.out.contains(QStringLiteral("--export-html")));
+    for (const char* option : {"--export-html", "--export-gif", "--export-webp", "--export-apng", "--scale", "--loop"})
+        EXPECT_TRUE(help.out.contains(QLatin1String(option))) << option;
     BatchRun version = run({QStringLiteral("--version")});
     EXPECT_EQ(version.exitCode, 0);
     EXPECT_TRUE(version.out.startsWith(QStringLiteral("quillet ")));
@@ -322,6 +329,51 @@ TEST_F(BatchModeTest, PicturesAreTheUnitsTextAreas) {
     EXPECT_EQ(first.size(), QSize(20, 24));
     EXPECT_TRUE(QFile::exists(folder + QStringLiteral("/unit-002.png")));
     EXPECT_FALSE(QFile::exists(folder + QStringLiteral("/unit-003.png")));
+}
+
+// The animations' own decoders read them back in the image export's tests; here, what the options
+// change: the format, the canvas at the scale, the page colour around a smaller unit, the delay.
+TEST_F(BatchModeTest, AnimationsTakeScaleLoopSpeedAndPageColour) {
+    writeFile(QStringLiteral("a.txt"), "abc\r\nde\r\n"); // 20 x 24 pixels single-byte
+    writeFile(QStringLiteral("b.txt"), "abcdefgh\r\n");  // 50 x 12
+    const QSize canvas(50 * 2, 24 * 2);
+    const QStringList options = {QStringLiteral("--byte-mode=single"),
+                                 QStringLiteral("--scale=2"),
+                                 QStringLiteral("--loop=pingpong"),
+                                 QStringLiteral("--speed=250"),
+                                 QStringLiteral("--page-back=112233"),
+                                 path("a.txt"),
+                                 path("b.txt")};
+    const BatchRun gif = run(QStringList{QStringLiteral("--export-gif=") + path("a.gif")} + options);
+    ASSERT_EQ(gif.exitCode, 0) << gif.err.toStdString();
+    const QByteArray gifBytes = readFile(path("a.gif"));
+    EXPECT_TRUE(gifBytes.startsWith("GIF89a"));
+    EXPECT_EQ(QSize(static_cast<uchar>(gifBytes[6]) | static_cast<uchar>(gifBytes[7]) << 8,
+                    static_cast<uchar>(gifBytes[8]) | static_cast<uchar>(gifBytes[9]) << 8),
+              canvas);
+    const qsizetype control = gifBytes.indexOf("\x21\xF9\x04");
+    ASSERT_GE(control, 0);
+    EXPECT_EQ(static_cast<uchar>(gifBytes[control + 4]), 25); // hundredths of a second
+    EXPECT_TRUE(gifBytes.contains("NETSCAPE2.0"));
+
+    ASSERT_EQ(run(QStringList{QStringLiteral("--export-webp=") + path("a.webp")} + options).exitCode, 0);
+    const QByteArray webp = readFile(path("a.webp"));
+    EXPECT_TRUE(webp.startsWith("RIFF") && webp.mid(8, 8) == "WEBPVP8X") << webp.left(16).toHex().toStdString();
+
+    // An APNG's first frame is its plain PNG picture too.
+    ASSERT_EQ(run(QStringList{QStringLiteral("--export-apng=") + path("a.png")} + options).exitCode, 0);
+    const QImage first(path("a.png"));
+    ASSERT_EQ(first.size(), canvas);
+    EXPECT_EQ(first.pixel(canvas.width() - 1, 0), qRgb(0x11, 0x22, 0x33));
+    EXPECT_TRUE(readFile(path("a.png")).contains("acTL"));
+
+    // Nothing to show: no file, and the one that was there stays.
+    writeFile(QStringLiteral("empty.txt"), "");
+    writeFile(QStringLiteral("old.gif"), "old");
+    const BatchRun empty = run({QStringLiteral("--export-gif=") + path("old.gif"), path("empty.txt")});
+    EXPECT_EQ(empty.exitCode, 1);
+    EXPECT_TRUE(empty.err.contains(path("old.gif"))) << empty.err.toStdString();
+    EXPECT_EQ(readFile(path("old.gif")), QByteArray("old"));
 }
 
 TEST_F(BatchModeTest, PageTakesOptionsAndSettings) {
@@ -507,7 +559,10 @@ TEST_F(BatchModeTest, FullDiskIsNamedByEveryWriter) {
 
     for (const QString& output : {QStringLiteral("--export-mmt=") + device + QStringLiteral("/out.mmt"),
                                   QStringLiteral("--export-html=") + device + QStringLiteral("/out.htm"),
-                                  QStringLiteral("--export-png=") + device + QStringLiteral("/pictures")}) {
+                                  QStringLiteral("--export-png=") + device + QStringLiteral("/pictures"),
+                                  QStringLiteral("--export-gif=") + device + QStringLiteral("/out.gif"),
+                                  QStringLiteral("--export-webp=") + device + QStringLiteral("/out.webp"),
+                                  QStringLiteral("--export-apng=") + device + QStringLiteral("/out.png")}) {
         SCOPED_TRACE(output.toStdString());
         const BatchRun result = run({output, path("a.txt")});
         EXPECT_EQ(result.exitCode, 1);

@@ -13,7 +13,7 @@ QStringList ScriptedPrompts::shown(const QString& kind) const {
 
 bool ScriptedPrompts::allAnswered() const {
     return unexpected.isEmpty() && confirms.isEmpty() && questions.isEmpty() && openNames.isEmpty() &&
-           saveNames.isEmpty() && colors.isEmpty();
+           saveNames.isEmpty() && colors.isEmpty() && animationChoices.isEmpty();
 }
 
 void ScriptedPrompts::clearLog() {
@@ -91,6 +91,18 @@ std::optional<TColor> ScriptedPrompts::color(TColor initial) {
         return std::nullopt;
     }
     return colors.takeFirst();
+}
+
+std::optional<AnimationChoice> ScriptedPrompts::animationChoice(const QStringList& formats,
+                                                                const AnimationChoice& initial) {
+    Q_UNUSED(initial);
+    const QString entry = QStringLiteral("animation: ") + formats.join(QLatin1Char(' '));
+    record(entry);
+    if (animationChoices.isEmpty()) {
+        unexpected << entry;
+        return std::nullopt;
+    }
+    return animationChoices.takeFirst();
 }
 
 } // namespace quillet

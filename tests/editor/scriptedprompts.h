@@ -18,10 +18,11 @@ public:
     QStringList openNames;
     QStringList saveNames;
     QList<std::optional<TColor>> colors;
+    QList<std::optional<AnimationChoice>> animationChoices;
 
     // "message: text", "confirm: text", "confirm-no: text", "question: text", "critical: text",
-    // "open: filter", "save: filter", "color", in the order shown. Both kinds of confirmation take
-    // their answers from `confirms`.
+    // "open: filter", "save: filter", "color", "animation: formats", in the order shown. Both kinds of confirmation
+    // take their answers from `confirms`.
     QStringList log;
     QStringList unexpected;
     // Called with each entry of `log` as it is made, before the prompt is answered.
@@ -53,6 +54,7 @@ public:
     QString saveFileName(const QString& title, const QString& fileName, const QString& filter,
                          const QString& defaultSuffix) override;
     std::optional<TColor> color(TColor initial) override;
+    std::optional<AnimationChoice> animationChoice(const QStringList& formats, const AnimationChoice& initial) override;
 
 private:
     void record(const QString& entry);

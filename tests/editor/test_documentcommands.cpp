@@ -9,12 +9,14 @@
 #include "optionpanel.h"
 #include "pagewriter.h"
 #include "statuspanels.h"
+#include "unitrender.h"
 
 #include <QAction>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QGroupBox>
+#include <QImage>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -95,6 +97,7 @@ private slots:
     void openOrAddBehindAFolderThatMayNotBeSearched();
     void exportProposesThePageNameAndAsksBeforeReplacing();
     void exportWithoutTemplateNamesTheMissingFile();
+    void exportsAnimationsOfTheChosenFormat();
     void dialogsStartInTheFolderLastUsed();
 };
 
@@ -788,6 +791,67 @@ void DocumentCommands::exportWithoutTemplateNamesTheMissingFile() {
     QVERIFY(f.prompts.shown("message").first().contains(f.programDir() + QStringLiteral("Script.txt")));
     QVERIFY(f.prompts.saveCalls.isEmpty());
     QVERIFY(f.shellOpened.isEmpty());
+    QVERIFY(f.prompts.allAnswered());
+}
+
+// The animation's own decoders read it back in the image export's tests; here, the command's
+// dialogs and what they choose.
+void DocumentCommands::exportsAnimationsOfTheChosenFormat() {
+    EditorFixture f;
+    TForm_movie& w = f.start();
+    QVERIFY(!action(w, "actionExportAnimation").isEnabled());
+    f.addPages(3);
+    QVERIFY(action(w, "actionExportAnimation").isEnabled());
+    f.saveAs(QStringLiteral("film.mmt"));
+    const TAnsiImage& first = w.document().GetUnit(0);
+    const QImage firstArea = RenderUnitPicture(first).copy(first.TextArea());
+
+    // GIF at scale 2: the file proposed beside the document, with the format's extension.
+    const QString gif = f.programDir() + QStringLiteral("film.gif");
+    f.prompts.animationChoices << AnimationChoice{0, {2, LoopMode::PingPong}};
+    f.prompts.saveNames << gif;
+    trigger(w, "actionExportAnimation");
+    QCOMPARE(f.prompts.shown("animation"), QStringList{QStringLiteral("GIF WebP APNG")});
+    const ScriptedPrompts::FileDialogCall call = f.prompts.saveCalls.last();
+    QCOMPARE(call.proposed, gif);
+    QCOMPARE(call.suffix, QStringLiteral("gif"));
+    QCOMPARE(call.filter, QStringLiteral("*.gif (*.gif)"));
+    const QByteArray gifBytes = contents(gif);
+    QVERIFY(gifBytes.startsWith("GIF89a"));
+    QCOMPARE(QSize(static_cast<uchar>(gifBytes[6]) | static_cast<uchar>(gifBytes[7]) << 8,
+                   static_cast<uchar>(gifBytes[8]) | static_cast<uchar>(gifBytes[9]) << 8),
+             firstArea.size() * 2);
+    QVERIFY(!w.isModified());
+
+    // APNG: its first frame, which any PNG reader shows, is the first unit's text area.
+    const QString apng = f.programDir() + QStringLiteral("film.png");
+    f.prompts.animationChoices << AnimationChoice{2, {1, LoopMode::Once}};
+    f.prompts.saveNames << apng;
+    trigger(w, "actionExportAnimation");
+    QCOMPARE(QImage(apng).convertToFormat(QImage::Format_RGB32), firstArea.convertToFormat(QImage::Format_RGB32));
+    QVERIFY(contents(apng).contains("acTL"));
+
+    // Replacing a file asks first, and No keeps it; cancelling the first dialog asks nothing more.
+    f.writeFile(QStringLiteral("kept.webp"), "kept");
+    f.prompts.animationChoices << AnimationChoice{1, {}} << std::nullopt;
+    f.prompts.saveNames << f.programDir() + QStringLiteral("kept.webp");
+    f.prompts.confirms << false;
+    f.prompts.clearLog();
+    trigger(w, "actionExportAnimation");
+    trigger(w, "actionExportAnimation");
+    QCOMPARE(promptKinds(f.prompts), (QStringList{"animation", "save", "confirm", "animation"}));
+    QCOMPARE(contents(f.programDir() + QStringLiteral("kept.webp")), QByteArray("kept"));
+
+    // A folder in the file's place is not replaced: the system's reason in an error box.
+    const QString folder = f.programDir() + QStringLiteral("folder.webp");
+    QVERIFY(QDir().mkpath(folder));
+    f.prompts.animationChoices << AnimationChoice{1, {}};
+    f.prompts.saveNames << folder;
+    f.prompts.confirms << true;
+    trigger(w, "actionExportAnimation");
+    QCOMPARE(f.prompts.shown("critical").size(), 1);
+    QVERIFY(f.prompts.shown("critical").first().startsWith(folder + QStringLiteral(": ")));
+    QVERIFY(QFileInfo(folder).isDir());
     QVERIFY(f.prompts.allAnswered());
 }
 

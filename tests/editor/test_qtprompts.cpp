@@ -5,10 +5,12 @@
 
 #include <QApplication>
 #include <QColorDialog>
+#include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -49,6 +51,7 @@ private slots:
     void questionHasThreeAnswers();
     void saveDialogAppendsTheSuffixAndAsksNothingItself();
     void colourDialogReturnsTheColourRedFirst();
+    void animationDialogReturnsFormatScaleAndLoop();
     void qtTextsSpeakTheStoredLanguage();
 };
 
@@ -133,6 +136,33 @@ void QtPromptsTest::colourDialogReturnsTheColourRedFirst() {
     QCOMPARE(prompts.color(0x112233), std::optional<TColor>(0x0000FF));
     whenShown([](QWidget* w) { qobject_cast<QColorDialog*>(w)->reject(); });
     QCOMPARE(prompts.color(0), std::optional<TColor>());
+}
+
+void QtPromptsTest::animationDialogReturnsFormatScaleAndLoop() {
+    QtPrompts prompts;
+    const QStringList formats = {QStringLiteral("GIF"), QStringLiteral("WebP"), QStringLiteral("APNG")};
+    whenShown([](QWidget* w) {
+        auto* format = w->findChild<QComboBox*>(QStringLiteral("format"));
+        auto* scale = w->findChild<QSpinBox*>(QStringLiteral("scale"));
+        auto* loop = w->findChild<QComboBox*>(QStringLiteral("loop"));
+        QVERIFY(format && scale && loop);
+        // It starts at the choice it is given.
+        QCOMPARE(format->currentText(), QStringLiteral("WebP"));
+        QCOMPARE(scale->value(), 3);
+        QCOMPARE(loop->currentText(), QStringLiteral("播放一次"));
+        QCOMPARE(scale->maximum(), 4);
+        format->setCurrentIndex(2);
+        scale->setValue(2);
+        loop->setCurrentIndex(loop->findText(QStringLiteral("往返循环")));
+        w->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+    });
+    const std::optional<AnimationChoice> chosen = prompts.animationChoice(formats, {1, {3, LoopMode::Once}});
+    QVERIFY(chosen);
+    QCOMPARE(chosen->format, 2);
+    QCOMPARE(chosen->options.scale, 2);
+    QVERIFY(chosen->options.loop == LoopMode::PingPong);
+    whenShown([](QWidget* w) { w->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Cancel)->click(); });
+    QVERIFY(!prompts.animationChoice(formats, {}));
 }
 
 void QtPromptsTest::qtTextsSpeakTheStoredLanguage() {

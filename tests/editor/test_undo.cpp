@@ -128,6 +128,7 @@ void Undo::menusHoldTheCommands_data() {
     row("文件/TB_save", "保存", "Ctrl+S", false, true, false);
     row("文件/actionSaveAs", "另存为", "Ctrl+Shift+S", false, true, false);
     row("文件/TB_SaveHtm", "导出网页", "Ctrl+E", false, true, false);
+    row("文件/actionExportAnimation", "导出动画", "", false, true, false);
     row("文件/actionQuit", "退出", "Ctrl+Q", true, true, true);
     row("编辑/actionUndo", "撤销添加文字页", "Ctrl+Z", false, true, false);
     row("编辑/actionRedo", "重做", "Ctrl+Shift+Z; Ctrl+Y", false, false, false);
@@ -184,6 +185,7 @@ void Undo::menusInTheirOrder() {
                                         "文件/TB_save",
                                         "文件/actionSaveAs",
                                         "文件/TB_SaveHtm",
+                                        "文件/actionExportAnimation",
                                         "文件/actionQuit",
                                         "编辑/actionUndo",
                                         "编辑/actionRedo",
