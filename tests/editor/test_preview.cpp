@@ -17,6 +17,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QElapsedTimer>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -82,6 +83,7 @@ private slots:
     void spaceAndArrowKeysReachThePane();
     void loopModes_data();
     void loopModes();
+    void realTimerKeepsEachUnitsTimeInEveryMode();
 };
 
 void Preview::openingAndClosing() {
@@ -463,6 +465,51 @@ void Preview::loopModes() {
         pane.loopModeBox->setCurrentIndex(2);
         QCOMPARE(tickedUnits(w, 2), (QList<int>{1, 2}));
         QVERIFY(!previewTimer(w).isActive());
+    }
+}
+
+// The real timer in the event loop: each mode plays its order from the first unit, and every unit
+// stays up at least its own duration (a timer never fires early; a loaded machine may make it late,
+// so only the lower bound is checked). Pausing holds the unit shown.
+void Preview::realTimerKeepsEachUnitsTimeInEveryMode() {
+    const QList<QList<int>> orders = {{0, 1, 2, 0, 1, 2, 0}, {0, 1, 2, 1, 0, 1, 2}, {0, 1, 2}};
+    const QList<int> durations{30, 60, 20};
+    for (int mode = 0; mode < 3; ++mode) {
+        EditorFixture f;
+        TForm_movie& w = f.start();
+        addThreeUnits(f);
+        for (int k = 0; k < 3; ++k)
+            applyDuration(f, k, durations[k]);
+        PreviewPanel& pane = previewPanel(w);
+        pane.loopModeBox->setCurrentIndex(mode);
+        pane.PreView_SpeedBar->setValue(0); // 10 ms for units without a duration: none here
+        trigger(w, "TB_Preplay");
+        // The units shown, each with the time it came up.
+        QElapsedTimer clock;
+        clock.start();
+        QList<int> shown{pane.playIndex()};
+        QList<qint64> since{0};
+        while (shown.size() < orders[mode].size() && clock.elapsed() < 5000) {
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 1);
+            if (pane.playIndex() != shown.back()) {
+                shown << pane.playIndex();
+                since << clock.elapsed();
+            }
+        }
+        QCOMPARE(shown, orders[mode]);
+        // The first step comes at once after opening; from then on each unit keeps its time.
+        for (int k = 2; k < since.size(); ++k)
+            QVERIFY2(since[k] - since[k - 1] >= durations[shown[k - 1]] - 1,
+                     qPrintable(QStringLiteral("unit %1 shown %2 ms").arg(shown[k - 1]).arg(since[k] - since[k - 1])));
+        if (mode == 2) {
+            QTRY_VERIFY_WITH_TIMEOUT(pane.paused(), 5000);
+        } else {
+            trigger(w, "previewPause");
+            const int held = pane.playIndex();
+            QTest::qWait(100);
+            QCOMPARE(pane.playIndex(), held);
+        }
+        trigger(w, "TB_Preplay");
     }
 }
 
