@@ -11,7 +11,7 @@ BUILD       ?= build
 BENCH_BUILD ?= build-bench
 JOBS        ?= $(shell nproc)
 FUZZ_SECONDS      ?= 60
-FUZZ_TEST_SECONDS ?= 8
+FUZZ_TEST_SECONDS ?= 6
 
 # Debian 12 packages the build, the tests and the editor need.
 DEB_PACKAGES := build-essential cmake ninja-build pkg-config \

@@ -26,8 +26,9 @@ TEST(PreviewSpeed, IntervalFromBarPosition) {
 TEST(PreviewSpeed, IntervalGrowsAndMatchesTheRoundedQuotientEverywhere) {
     for (int p = kSpeedBarMin; p <= kSpeedBarMax; ++p) {
         EXPECT_EQ(PreviewIntervalFromPosition(p), 10 * roundHalfEven((p * p + 30) / 30.0)) << p;
-        if (p > 0)
+        if (p > 0) {
             EXPECT_GE(PreviewIntervalFromPosition(p), PreviewIntervalFromPosition(p - 1)) << p;
+        }
     }
 }
 
