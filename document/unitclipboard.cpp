@@ -7,6 +7,7 @@
 #include <QStringDecoder>
 #include <QtEndian>
 
+#include <algorithm>
 #include <cstring>
 
 namespace quillet {
@@ -15,12 +16,15 @@ namespace {
 
 constexpr char kMagic[] = "QLTUNITS";
 constexpr int kMagicSize = 8;
-constexpr std::uint32_t kVersion = 1;
+// Version 1 has no durations; version 2, written only when some unit has a duration of its own,
+// follows each unit's flags with it.
+constexpr std::uint32_t kVersion = 2;
+constexpr std::uint32_t kVersionWithoutDurations = 1;
 constexpr int kHeaderSize = kMagicSize + 4 + 4; // magic, version, count
 constexpr int kCrcSize = 4;
 constexpr int kMaxNameBytes = 4096;
 constexpr int kUnitFieldsSize = 4 * 4 + 4; // extent, colours; byte mode, colour flag, two zero bytes
-constexpr qsizetype kMaxUnitSize = 4 + kMaxNameBytes + kUnitFieldsSize + kRecordSize;
+constexpr qsizetype kMaxUnitSize = 4 + kMaxNameBytes + kUnitFieldsSize + 4 + kRecordSize;
 constexpr qsizetype kMaxPayloadSize = kHeaderSize + TFilmPanel::kMaxUnits * kMaxUnitSize + kCrcSize;
 constexpr char kTruncatedText[] = "单元数据不完整：数据在结尾之前中断";
 
@@ -54,7 +58,8 @@ private:
     qsizetype m_pos = 0;
 };
 
-void checkHeader(const QByteArray& bytes) {
+// The payload's version, once the header has been checked.
+std::uint32_t checkHeader(const QByteArray& bytes) {
     const qsizetype prefix = std::min<qsizetype>(bytes.size(), kMagicSize);
     if (prefix == 0 || std::memcmp(bytes.constData(), kMagic, static_cast<std::size_t>(prefix)) != 0)
         refuse("不是Quillet的单元数据");
@@ -62,11 +67,12 @@ void checkHeader(const QByteArray& bytes) {
     if (bytes.size() < kMagicSize + 4) refuse(kTruncatedText);
     const auto version = qFromLittleEndian<std::uint32_t>(bytes.constData() + kMagicSize);
     if (version > kVersion) refuse("单元数据来自较新版本的Quillet，无法读取");
-    if (version != kVersion) refuse("不是Quillet的单元数据");
+    if (version < kVersionWithoutDurations) refuse("不是Quillet的单元数据");
+    return version;
 }
 
 // The unit's fields, read and checked; the grid is taken from the reader as it stands.
-UnitContent readUnit(PayloadReader& in) {
+UnitContent readUnit(PayloadReader& in, std::uint32_t version) {
     UnitContent c;
     const std::uint32_t nameBytes = in.u32();
     if (nameBytes > kMaxNameBytes) refuse("单元数据已损坏：文件名过长");
@@ -86,6 +92,10 @@ UnitContent readUnit(PayloadReader& in) {
         hasColor > 1 || pad0 != 0 || pad1 != 0)
         refuse("单元数据已损坏：单元的字段超出范围");
     c.hasColor = hasColor == 1;
+    if (version > kVersionWithoutDurations) {
+        c.duration = in.i32();
+        if (!IsUnitDuration(c.duration)) refuse("单元数据已损坏：单元的字段超出范围");
+    }
     c.grid = QByteArray(in.take(kRecordSize), kRecordSize);
     return c;
 }
@@ -94,8 +104,10 @@ UnitContent readUnit(PayloadReader& in) {
 
 QByteArray EncodeUnits(const std::vector<const TAnsiImage*>& units) {
     QByteArray out;
+    const bool durations =
+        std::any_of(units.begin(), units.end(), [](const TAnsiImage* unit) { return unit->duration() != 0; });
     out.append(kMagic, kMagicSize);
-    AppendU32(out, kVersion);
+    AppendU32(out, durations ? kVersion : kVersionWithoutDurations);
     AppendU32(out, static_cast<std::uint32_t>(units.size()));
     for (const TAnsiImage* unit : units) {
         QByteArray name = unit->fileName().toUtf8();
@@ -108,6 +120,7 @@ QByteArray EncodeUnits(const std::vector<const TAnsiImage*>& units) {
         AppendU32(out, static_cast<std::uint32_t>(unit->fontColor()));
         const char flags[4] = {static_cast<char>(unit->byteMode()), static_cast<char>(unit->hasColor() ? 1 : 0), 0, 0};
         out.append(flags, 4);
+        if (durations) AppendU32(out, static_cast<std::uint32_t>(unit->duration()));
         out.append(reinterpret_cast<const char*>(unit->grid().data()), kRecordSize);
     }
     AppendU32(out, Crc32Of(out.constData(), out.size()));
@@ -115,16 +128,17 @@ QByteArray EncodeUnits(const std::vector<const TAnsiImage*>& units) {
 }
 
 std::vector<std::unique_ptr<TAnsiImage>> DecodeUnits(const QByteArray& bytes, const TFilmPanel& strip) {
-    checkHeader(bytes);
+    const std::uint32_t version = checkHeader(bytes);
     PayloadReader in(bytes.constData(), bytes.size());
     in.take(kMagicSize + 4);
     const std::uint32_t count = in.u32();
     if (count > TFilmPanel::kMaxUnits) refuse("单元数据有误：超过50个单元");
-    if (bytes.size() < kHeaderSize + count * (4 + kUnitFieldsSize + kRecordSize) + kCrcSize) refuse(kTruncatedText);
+    const qsizetype fields = kUnitFieldsSize + (version > kVersionWithoutDurations ? 4 : 0);
+    if (bytes.size() < kHeaderSize + count * (4 + fields + kRecordSize) + kCrcSize) refuse(kTruncatedText);
     std::vector<UnitContent> contents;
     contents.reserve(count);
     for (std::uint32_t k = 0; k < count; ++k)
-        contents.push_back(readUnit(in));
+        contents.push_back(readUnit(in, version));
     const qsizetype end = in.position();
     const std::uint32_t crc = in.u32();
     if (in.position() != bytes.size()) refuse("单元数据有误：结尾之后还有多余的数据");

@@ -16,9 +16,10 @@ class TFilmPanel;
 inline constexpr char kUnitsMimeType[] = "application/x-quillet-units";
 
 // The units as Quillet's own clipboard bytes, little-endian: the magic "QLTUNITS", the version
-// (1), the number of units, then per unit its file name (length and UTF-8 bytes), extent, default
-// colours, byte mode, colour flag and grid (kRecordSize bytes as the unit holds them), and last
-// the CRC-32 of everything before it.
+// (1; 2 when some unit has a duration of its own), the number of units, then per unit its file
+// name (length and UTF-8 bytes), extent, default colours, byte mode, colour flag, in version 2 its
+// duration, and grid (kRecordSize bytes as the unit holds them), and last the CRC-32 of
+// everything before it.
 QByteArray EncodeUnits(const std::vector<const TAnsiImage*>& units);
 // Units made with strip.NewUnit() from such bytes (their size from FitSize, their page colour the
 // strip's). Throws FileError with a clear message on bytes that are not such a payload: wrong

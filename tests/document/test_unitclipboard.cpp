@@ -56,7 +56,7 @@ std::vector<const TAnsiImage*> pointers(const std::vector<std::unique_ptr<TAnsiI
 bool sameContent(const UnitContent& a, const UnitContent& b) {
     return a.grid == b.grid && a.fileName == b.fileName && a.cols == b.cols && a.rows == b.rows &&
            a.backColor == b.backColor && a.fontColor == b.fontColor && a.byteMode == b.byteMode &&
-           a.hasColor == b.hasColor && a.width == b.width && a.height == b.height;
+           a.hasColor == b.hasColor && a.width == b.width && a.height == b.height && a.duration == b.duration;
 }
 
 // The payload with its last four bytes made the CRC-32 of the rest again.
@@ -110,6 +110,38 @@ TEST(UnitClipboard, UnitsComeBackAsTheyWere) {
     }
 }
 
+// Durations travel in version 2, written only when some unit has one: units without durations give
+// the version 1 bytes older Quillets read. A duration out of range is refused like any bad field.
+TEST(UnitClipboard, DurationsTravelInVersionTwoOnly) {
+    TFilmPanel strip;
+    std::vector<std::unique_ptr<TAnsiImage>> units;
+    for (int k = 0; k < 3; ++k)
+        units.push_back(unitOf(strip, UnitRecipe{bmDoubleByte, {"ab"}, 0xFFFFFF, 0x000000, false, {}}));
+    const QByteArray withoutDurations = EncodeUnits(pointers(units));
+    EXPECT_EQ(qFromLittleEndian<std::uint32_t>(withoutDurations.constData() + 8), 1u);
+    UnitContent timed = units[1]->content();
+    timed.duration = 250;
+    units[1]->setContent(timed);
+    const QByteArray bytes = EncodeUnits(pointers(units));
+    EXPECT_EQ(qFromLittleEndian<std::uint32_t>(bytes.constData() + 8), 2u);
+    EXPECT_EQ(bytes.size(), withoutDurations.size() + 3 * 4);
+    const std::vector<std::unique_ptr<TAnsiImage>> decoded = DecodeUnits(bytes, strip);
+    ASSERT_EQ(decoded.size(), 3u);
+    for (int k = 0; k < 3; ++k)
+        EXPECT_EQ(decoded[static_cast<std::size_t>(k)]->duration(), k == 1 ? 250 : 0) << k;
+    EXPECT_EQ(EncodeUnits(pointers(decoded)), bytes);
+    // The first unit's duration: after the header, its name length, extent, colours and flags.
+    const qsizetype firstDuration = 16 + 4 + 4 * 4 + 4;
+    for (const std::uint32_t bad : {5u, 60001u, 0x80000000u}) {
+        try {
+            DecodeUnits(withCrc(patched(bytes, firstDuration, bad)), strip);
+            ADD_FAILURE() << bad << " was taken";
+        } catch (const FileError& e) {
+            EXPECT_EQ(e.description(), QStringLiteral("单元数据已损坏：单元的字段超出范围")) << bad;
+        }
+    }
+}
+
 TEST(UnitClipboard, BytesThatAreNoPayloadAreRefusedWithAClearMessage) {
     TFilmPanel strip;
     std::vector<std::unique_ptr<TAnsiImage>> units;
@@ -125,7 +157,7 @@ TEST(UnitClipboard, BytesThatAreNoPayloadAreRefusedWithAClearMessage) {
         {"plain text", QByteArray("hello, world"), "不是Quillet的单元数据"},
         {"wrong magic", QByteArray("QLTUNITZ").append(good.mid(8)), "不是Quillet的单元数据"},
         {"version 0", withCrc(patched(good, 8, 0)), "不是Quillet的单元数据"},
-        {"newer version", withCrc(patched(good, 8, 2)), "较新版本"},
+        {"newer version", withCrc(patched(good, 8, 3)), "较新版本"},
         {"newer version, shorter", QByteArray("QLTUNITS\x07\x00\x00\x00", 12), "较新版本"},
         {"magic only", good.left(8), "不完整"},
         {"cut in the header", good.left(14), "不完整"},
