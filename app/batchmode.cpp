@@ -13,16 +13,14 @@
 #include "inputfile.h"
 #include "pagewriter.h"
 #include "pathcheck.h"
+#include "pictureexport.h"
 #include "savefile.h"
 #include "settings.h"
-#include "unitrender.h"
 #include "webpwriter.h"
 
-#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QImageWriter>
 #include <QRegularExpression>
 #include <QSet>
 #include <QTextStream>
@@ -341,16 +339,6 @@ QStringList earlierPictures(const QString& folder) {
     return files;
 }
 
-QByteArray pngBytes(const QImage& picture, const QString& pathForErrors) {
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    QImageWriter writer(&buffer, "png");
-    writer.setQuality(50); // a middle zlib level: twice as fast as the default, files barely larger
-    if (!writer.write(picture)) throw FileError(pathForErrors, writer.errorString());
-    return bytes;
-}
-
 // Leaves the folder holding exactly the pictures of this export: unit-001.png and on, one for each
 // unit that is not empty. Pictures left by an earlier export under other numbers are removed;
 // nothing else in the folder is touched.
@@ -361,20 +349,22 @@ void writePictures(const TFilmPanel& strip, const QString& folder, QTextStream& 
     }
     const QStringList earlier = earlierPictures(folder);
     QSet<QString> written;
-    for (int i = 0; i < strip.count(); ++i) {
-        const TAnsiImage& unit = strip.GetUnit(i);
-        const QString name = QDir(folder).filePath(pictureName(i));
-        const QRect textArea = unit.TextArea();
-        if (textArea.isEmpty()) {
-            err << QStringLiteral("unit %1 is empty: no picture written").arg(i + 1) << Qt::endl;
-            continue;
-        }
-        // Encoded in memory first, so that a full disk is reported in the system's words.
-        SaveFile file(name);
-        file.write(pngBytes(RenderUnitPicture(unit).copy(textArea), name));
-        file.commit();
-        written << pictureName(i);
-    }
+    auto path = [&](int i) { return QDir(folder).filePath(pictureName(i)); };
+    // Drawn and encoded on every processor, written here in the strip's order; encoded in memory
+    // first, so that a full disk is reported in the system's words.
+    EncodePictures(
+        strip, path,
+        [&](int i, const QByteArray& png) {
+            if (png.isEmpty()) {
+                err << QStringLiteral("unit %1 is empty: no picture written").arg(i + 1) << Qt::endl;
+                return;
+            }
+            SaveFile file(path(i));
+            file.write(png);
+            file.commit();
+            written << pictureName(i);
+        },
+        {});
     for (const QString& name : earlier) {
         if (!written.contains(name)) removeFile(QDir(folder).filePath(name));
     }

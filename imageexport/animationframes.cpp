@@ -4,6 +4,7 @@
 #include "filmpanel.h"
 #include "glyphcache.h"
 #include "inorder.h"
+#include "pictureexport.h"
 #include "unitrender.h"
 
 #include <QIODevice>
@@ -33,15 +34,7 @@ std::vector<QImage> DrawTextAreas(const TFilmPanel& strip, const ExportControl& 
     std::vector<QImage> areas(static_cast<std::size_t>(strip.count()));
     RunInOrder<QImage>(
         strip.count(),
-        [&](int i) {
-            const TAnsiImage& unit = strip.GetUnit(i);
-            const QRect textArea = unit.TextArea();
-            if (textArea.isEmpty()) return QImage();
-            // Each thread draws over its own picture: a full unit's is 5 MB, not worth mapping anew.
-            static thread_local QImage picture;
-            RenderUnit(unit, glyphs, picture);
-            return picture.copy(textArea);
-        },
+        [&](int i) { return DrawTextArea(strip.GetUnit(i), glyphs); },
         [&](int i, QImage& area) { areas[static_cast<std::size_t>(i)] = std::move(area); }, control);
     return areas;
 }

@@ -6,6 +6,7 @@
 #include "decoders.h"
 #include "fileerror.h"
 #include "gifwriter.h"
+#include "pictureexport.h"
 #include "unitbuilder.h"
 #include "unitrender.h"
 #include "webpwriter.h"
@@ -319,6 +320,38 @@ TEST_F(AnimationExportTest, BytesDoNotDependOnTheNumberOfThreads) {
         EXPECT_EQ(writeToMemory(*writer, frames, {2, LoopMode::PingPong}, alone),
                   writeToMemory(*writer, frames, {2, LoopMode::PingPong}, many))
             << format.name;
+    }
+}
+
+// The picture export's files, encoded on one thread and on three: the same bytes, in the strip's
+// order, an empty unit without a file, each file the unit's text area.
+TEST_F(AnimationExportTest, PicturesAreTheSameOnAnyNumberOfThreads) {
+    TFilmPanel strip;
+    fillDocument(strip);
+    AppendUnit(strip, 0, 0, bmDoubleByte, 0x000000, 0xFFFFFF); // no extent: no picture
+    fillColourfulDocument(strip);
+    auto encode = [&](int threads) {
+        ExportControl control;
+        control.threads = threads;
+        std::vector<QByteArray> files;
+        EncodePictures(
+            strip, [](int i) { return QString::number(i); },
+            [&](int i, const QByteArray& png) {
+                EXPECT_EQ(i, static_cast<int>(files.size()));
+                files.push_back(png);
+            },
+            control);
+        return files;
+    };
+    const std::vector<QByteArray> alone = encode(1);
+    EXPECT_EQ(alone, encode(3));
+    const std::vector<QImage> expected = pictureExport(strip);
+    ASSERT_EQ(alone.size(), expected.size());
+    for (std::size_t i = 0; i < alone.size(); ++i) {
+        EXPECT_EQ(alone[i].isEmpty(), expected[i].isNull()) << i;
+        if (!expected[i].isNull()) {
+            EXPECT_EQ(QImage::fromData(alone[i], "png").convertToFormat(QImage::Format_RGB32), expected[i]) << i;
+        }
     }
 }
 
