@@ -4,6 +4,7 @@
 #   make bench   build in Release and run the benchmarks, then the exported page's in headless Chromium
 #   make fuzz    run every fuzz target for a minute (FUZZ_SECONDS=...)
 #   make screenshot  the editor on the sample document in a virtual screen, and the cell editor, saved as PNGs
+#   make translations  scan the sources again into translations/quillet_en.ts (new texts to translate)
 #   make tidy    clang-tidy's naming check over the libraries and the editor (.clang-tidy)
 #   make deps    only install the Debian packages
 
@@ -16,6 +17,7 @@ FUZZ_TEST_SECONDS ?= 6
 # Debian 12 packages the build, the tests and the editor need.
 DEB_PACKAGES := build-essential cmake ninja-build pkg-config \
 	qt6-base-dev qt6-base-dev-tools qt6-svg-dev libqt6svg6 libgl-dev qt6-webengine-dev qt6-translations-l10n \
+	qt6-l10n-tools qt6-tools-dev \
 	zlib1g-dev libgif-dev libwebp-dev libimagequant-dev apngdis \
 	libgtest-dev libgmock-dev libbenchmark-dev clang clang-tidy libclang-rt-14-dev \
 	fonts-arphic-uming fonts-wqy-zenhei \
@@ -24,7 +26,7 @@ DEB_PACKAGES := build-essential cmake ninja-build pkg-config \
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: run test bench fuzz deps configure build screenshot tidy clean
+.PHONY: run test bench fuzz deps configure build screenshot translations tidy clean
 
 deps:
 	@missing=$$(for p in $(DEB_PACKAGES); do \
@@ -59,6 +61,10 @@ fuzz: deps
 screenshot: build
 	tools/screenshot.sh $(BUILD)/screenshot.png $(BUILD)/samples/demo.mmt
 	QT_QPA_PLATFORM=offscreen $(BUILD)/bin/celleditor_screenshot $(BUILD)/samples/demo.mmt $(BUILD)/screenshot-celleditor.png
+
+# New texts of the sources into translations/quillet_en.ts, to be given their English there.
+translations: configure
+	cmake --build $(BUILD) --target update_translations
 
 bench: deps
 	cmake -S . -B $(BENCH_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUILLET_BUILD_BENCH=ON -DQUILLET_BUILD_TESTS=OFF -DQUILLET_BUILD_EDITOR=ON -DQUILLET_BUILD_FUZZ=OFF

@@ -5,6 +5,7 @@
 #include "filmpanel.h"
 #include "undohistory.h"
 
+#include <QCoreApplication>
 #include <QStringDecoder>
 #include <QStringEncoder>
 
@@ -89,8 +90,7 @@ void CellEditModel::setCursor(CellCursor at) {
     m_anchor.reset();
     m_selection = QRect();
     breakTypingRun();
-    setCursorSlot(at.row, doubleByte() ? std::clamp(at.col, 0, maxCols() - 1) * 2 + std::clamp(at.half, 0, 1)
-                                        : at.col);
+    setCursorSlot(at.row, doubleByte() ? std::clamp(at.col, 0, maxCols() - 1) * 2 + std::clamp(at.half, 0, 1) : at.col);
 }
 
 void CellEditModel::moveCursor(CursorMove move, bool extend, int pageRows) {
@@ -109,11 +109,21 @@ void CellEditModel::moveCursor(CursorMove move, bool extend, int pageRows) {
         if (slot + width < maxCols() * (doubleByte() ? 2 : 1)) setCursorSlot(row, slot + width);
         break;
     }
-    case CursorMove::Up: setCursorSlot(row - 1, slot); break;
-    case CursorMove::Down: setCursorSlot(row + 1, slot); break;
-    case CursorMove::PageUp: setCursorSlot(row - std::max(pageRows, 1), slot); break;
-    case CursorMove::PageDown: setCursorSlot(row + std::max(pageRows, 1), slot); break;
-    case CursorMove::Home: setCursorSlot(row, 0); break;
+    case CursorMove::Up:
+        setCursorSlot(row - 1, slot);
+        break;
+    case CursorMove::Down:
+        setCursorSlot(row + 1, slot);
+        break;
+    case CursorMove::PageUp:
+        setCursorSlot(row - std::max(pageRows, 1), slot);
+        break;
+    case CursorMove::PageDown:
+        setCursorSlot(row + std::max(pageRows, 1), slot);
+        break;
+    case CursorMove::Home:
+        setCursorSlot(row, 0);
+        break;
     case CursorMove::End: {
         // Just after the row's last character that is not a space.
         int end = 0;
@@ -182,7 +192,7 @@ QString CellEditModel::typeText(const QString& text) {
     PendingCells cells(*u);
     for (const QByteArray& character : characters)
         typeCharacter(cells, character);
-    commit(cells, QStringLiteral("输入文字"), true);
+    commit(cells, QCoreApplication::translate("quillet::CellEditModel", "输入文字"), true);
     return QString();
 }
 
@@ -218,8 +228,10 @@ void CellEditModel::typeCharacter(PendingCells& cells, const QByteArray& charact
         after = cells.place(row, slot, {ch}, end, chosenSpace());
     }
     if (after >= cells.maxSlots()) {
-        if (row + 1 < kGridRows) setCursorSlot(row + 1, 0);
-        else setCursorSlot(row, cells.charStart(row, cells.maxSlots() - 1));
+        if (row + 1 < kGridRows)
+            setCursorSlot(row + 1, 0);
+        else
+            setCursorSlot(row, cells.charStart(row, cells.maxSlots() - 1));
         return;
     }
     m_cursor.row = row;
@@ -247,7 +259,7 @@ void CellEditModel::backspace() {
         cells.place(row, start, {}, start + width, space);
     }
     setCursorSlot(row, start);
-    commit(cells, QStringLiteral("输入文字"), true);
+    commit(cells, QCoreApplication::translate("quillet::CellEditModel", "输入文字"), true);
 }
 
 void CellEditModel::deleteForward() {
@@ -266,7 +278,7 @@ void CellEditModel::deleteForward() {
     const std::vector<RowChar> rest = cells.chars(row, std::min(slot + width, end), end);
     cells.breakCharsAcross(row, slot, end);
     cells.place(row, slot, rest, end, chosenSpace());
-    commitStep(cells, QStringLiteral("删除文字"));
+    commitStep(cells, QCoreApplication::translate("quillet::CellEditModel", "删除文字"));
 }
 
 namespace {
@@ -291,7 +303,7 @@ void CellEditModel::paintCell(int row, int col, CellColors which) {
     PendingCells cells(*u);
     if (row >= 0 && row < cells.rows() && col >= 0 && col < cells.cols())
         cells.set(row, col, recoloured(cells.cell(row, col), which, m_textColor, m_backColor));
-    commit(cells, QStringLiteral("画笔"), false);
+    commit(cells, QCoreApplication::translate("quillet::CellEditModel", "画笔"), false);
     if (!m_stroking) breakTypingRun();
 }
 
@@ -323,7 +335,7 @@ void CellEditModel::floodFill(int row, int col, CellColors which) {
             todo.emplace_back(nr, nc);
         }
     }
-    commitStep(cells, QStringLiteral("填充"));
+    commitStep(cells, QCoreApplication::translate("quillet::CellEditModel", "填充"));
 }
 
 void CellEditModel::fillRect(const QRect& rect, CellColors which) {
@@ -334,7 +346,7 @@ void CellEditModel::fillRect(const QRect& rect, CellColors which) {
     for (int r = area.top(); r <= area.bottom(); ++r)
         for (int c = area.left(); c <= area.right(); ++c)
             cells.set(r, c, recoloured(cells.cell(r, c), which, m_textColor, m_backColor));
-    commitStep(cells, QStringLiteral("矩形填充"));
+    commitStep(cells, QCoreApplication::translate("quillet::CellEditModel", "矩形填充"));
 }
 
 CellBlock CellEditModel::liftSelection() const {
@@ -405,11 +417,11 @@ void CellEditModel::clearCells(PendingCells& cells, const QRect& rect) const {
 }
 
 void CellEditModel::clearSelectionCells() {
-    clearSelectionAs(QStringLiteral("清除"));
+    clearSelectionAs(QCoreApplication::translate("quillet::CellEditModel", "清除"));
 }
 
 void CellEditModel::cutSelection() {
-    clearSelectionAs(QStringLiteral("剪切"));
+    clearSelectionAs(QCoreApplication::translate("quillet::CellEditModel", "剪切"));
 }
 
 void CellEditModel::clearSelectionAs(const QString& text) {
@@ -476,7 +488,7 @@ bool CellEditModel::pasteCells(const QByteArray& payload) {
     }
     PendingCells cells(*u);
     putBlock(cells, *block, m_cursor.row, m_cursor.col);
-    commitStep(cells, QStringLiteral("粘贴"));
+    commitStep(cells, QCoreApplication::translate("quillet::CellEditModel", "粘贴"));
     setSelection(QRect(m_cursor.col, m_cursor.row, block->cols, block->rows));
     return true;
 }
@@ -505,7 +517,7 @@ QString CellEditModel::pasteText(const QString& text) {
         cells.place(row, slot, {ch}, end, chosenSpace());
         slot = end;
     }
-    commitStep(cells, QStringLiteral("粘贴"));
+    commitStep(cells, QCoreApplication::translate("quillet::CellEditModel", "粘贴"));
     return QString();
 }
 
@@ -530,9 +542,8 @@ void CellEditModel::moveSelection(int dCols, int dRows) {
             for (int c = skipCols; c < block.cols; ++c)
                 shown.cells.push_back(block.at(r, c));
     }
-    if (!shown.cells.empty())
-        putBlock(cells, shown, std::max(moved.top(), 0), std::max(moved.left(), 0));
-    commitStep(cells, QStringLiteral("移动选区"));
+    if (!shown.cells.empty()) putBlock(cells, shown, std::max(moved.top(), 0), std::max(moved.left(), 0));
+    commitStep(cells, QCoreApplication::translate("quillet::CellEditModel", "移动选区"));
     setSelection(moved);
 }
 

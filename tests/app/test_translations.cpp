@@ -1,0 +1,149 @@
+// The English translation against the sources: lupdate scans them again into a temporary file, and
+// every text it finds must be in translations/quillet_en.ts with a finished English translation
+// that keeps the text's place markers; the committed file holds no text the sources lost. Also how
+// the interface's language is chosen.
+#include "qttranslation.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QMap>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QSet>
+#include <QTemporaryDir>
+#include <QXmlStreamReader>
+
+namespace quillet {
+namespace {
+
+struct Message {
+    QString translation;
+    bool finished = false;
+};
+
+// Key: context, source and comment, as lupdate tells messages apart.
+using Catalogue = QMap<QString, Message>;
+
+QString keyOf(const QString& context, const QString& source, const QString& comment) {
+    return context + QStringLiteral(" | ") + source + (comment.isEmpty() ? QString() : QStringLiteral(" | ") + comment);
+}
+
+Catalogue readCatalogue(const QString& path) {
+    Catalogue messages;
+    QFile file(path);
+    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << path.toStdString();
+    QXmlStreamReader xml(&file);
+    QString context, source, comment;
+    Message message;
+    while (!xml.atEnd()) {
+        xml.readNext();
+        if (!xml.isStartElement()) continue;
+        const auto name = xml.name();
+        if (name == QLatin1String("name")) {
+            context = xml.readElementText();
+        } else if (name == QLatin1String("message")) {
+            source.clear();
+            comment.clear();
+        } else if (name == QLatin1String("source")) {
+            source = xml.readElementText();
+        } else if (name == QLatin1String("comment")) {
+            comment = xml.readElementText();
+        } else if (name == QLatin1String("translation")) {
+            message.finished = xml.attributes().value(QLatin1String("type")).isEmpty();
+            message.translation = xml.readElementText();
+            messages.insert(keyOf(context, source, comment), message);
+        }
+    }
+    EXPECT_FALSE(xml.hasError()) << xml.errorString().toStdString();
+    return messages;
+}
+
+QSet<QString> markersOf(const QString& text) {
+    static const QRegularExpression marker(QStringLiteral("%\\d+"));
+    QSet<QString> found;
+    for (auto it = marker.globalMatch(text); it.hasNext();)
+        found << it.next().captured();
+    return found;
+}
+
+TEST(Translations, EveryTextOfTheSourcesHasItsEnglish) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString scanned = dir.filePath(QStringLiteral("scanned_en.ts"));
+    QProcess lupdate;
+    lupdate.setWorkingDirectory(QStringLiteral(QUILLET_SOURCE_DIR));
+    lupdate.start(QStringLiteral(QUILLET_LUPDATE),
+                  {QStringLiteral("-silent"), QStringLiteral("-locations"), QStringLiteral("none"),
+                   QStringLiteral("-source-language"), QStringLiteral("zh_CN"), QStringLiteral("-target-language"),
+                   QStringLiteral("en"), QStringLiteral("document"), QStringLiteral("app"), QStringLiteral("shell"),
+                   QStringLiteral("editor"), QStringLiteral("-ts"), scanned});
+    ASSERT_TRUE(lupdate.waitForFinished(60000));
+    ASSERT_EQ(lupdate.exitCode(), 0) << lupdate.readAllStandardError().toStdString();
+
+    const Catalogue found = readCatalogue(scanned);
+    const Catalogue committed = readCatalogue(QStringLiteral(QUILLET_SOURCE_DIR "/translations/quillet_en.ts"));
+    ASSERT_FALSE(found.isEmpty());
+    static const QRegularExpression chinese(
+        QStringLiteral("[\\x{3000}-\\x{303f}\\x{4e00}-\\x{9fff}\\x{ff00}-\\x{ffef}]"));
+    for (auto it = found.cbegin(); it != found.cend(); ++it) {
+        const std::string key = it.key().toStdString();
+        const auto entry = committed.constFind(it.key());
+        if (entry == committed.cend()) {
+            ADD_FAILURE() << "not in translations/quillet_en.ts (run the update_translations target): " << key;
+            continue;
+        }
+        EXPECT_TRUE(entry->finished && !entry->translation.isEmpty()) << "no finished English: " << key;
+        EXPECT_FALSE(entry->translation.contains(chinese)) << "Chinese left in the English: " << key;
+        const QString source = it.key().section(QStringLiteral(" | "), 1, 1);
+        EXPECT_EQ(markersOf(entry->translation), markersOf(source)) << "place markers differ: " << key;
+    }
+    for (auto it = committed.cbegin(); it != committed.cend(); ++it)
+        EXPECT_TRUE(found.contains(it.key())) << "no longer in the sources: " << it.key().toStdString();
+}
+
+TEST(Translations, TheSettingsFileOrElseTheSystemChoosesTheLanguage) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString path = dir.filePath(QStringLiteral("Tevrano.ini"));
+    const auto withFile = [&path](const QByteArray& text) {
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) return false;
+        return file.write(text) == text.size();
+    };
+    using L = InterfaceLanguage;
+    struct Case {
+        const char* file; // nullptr: no settings file
+        const char* locale;
+        L expected;
+    };
+    const Case cases[] = {
+        {"[display]\nlanguage=English\n", "zh_CN", L::English},
+        {"[DISPLAY]\nLanguage=eNGLISH\n", "zh_CN", L::English},
+        {"[display]\nlanguage=Chinese\n", "en_US", L::Chinese},
+        {"[display]\nlanguage=Englisch\n", "en_US", L::Chinese},
+        {"[display]\nlanguage=Deutsch\n", "de_DE", L::Chinese},
+        {"[Html]\nspeed=100\n", "en_US", L::Chinese}, // no language: the stored default "Chinese"
+        {nullptr, "zh_CN", L::Chinese},
+        {nullptr, "zh_TW", L::Chinese},
+        {nullptr, "en_US", L::English},
+        {nullptr, "de_DE", L::English},
+        {nullptr, "C", L::English},
+    };
+    for (const Case& c : cases) {
+        QFile::remove(path);
+        if (c.file) {
+            ASSERT_TRUE(withFile(c.file));
+        }
+        EXPECT_EQ(ChooseInterfaceLanguage(path, QLocale(QLatin1String(c.locale))), c.expected)
+            << (c.file ? c.file : "no file") << " in " << c.locale;
+    }
+    // A file that is there but cannot be read keeps the program's own language.
+    QFile::remove(path);
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("Tevrano.ini")));
+    EXPECT_EQ(ChooseInterfaceLanguage(path, QLocale(QLatin1String("en_US"))), L::Chinese);
+}
+
+} // namespace
+} // namespace quillet
