@@ -279,7 +279,8 @@ bool TForm_movie::reportErrors(const std::function<void()>& operation) {
 }
 
 void TForm_movie::TB_help1Click() {
-    ShellOpenHook(Run().ProgramDir + QStringLiteral("help.htm"));
+    const bool english = CurrentInterfaceLanguage() == InterfaceLanguage::English;
+    ShellOpenHook(Run().ProgramDir + (english ? QStringLiteral("help_en.htm") : QStringLiteral("help.htm")));
 }
 
 void TForm_movie::TB_aboutClick() {

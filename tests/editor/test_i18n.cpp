@@ -123,6 +123,7 @@ class I18nTest : public QObject {
 private slots:
     void englishShowsNoChinese();
     void chineseShowsTheSourceTexts();
+    void helpOpensTheGuideOfTheLanguage();
 };
 
 void I18nTest::englishShowsNoChinese() {
@@ -154,6 +155,17 @@ void I18nTest::chineseShowsTheSourceTexts() {
         QCOMPARE(texts.at(i).text, sources.at(i).text);
     }
     QVERIFY(std::any_of(texts.cbegin(), texts.cend(), [](const ShownText& s) { return s.text.contains(kChinese); }));
+}
+
+void I18nTest::helpOpensTheGuideOfTheLanguage() {
+    for (const InterfaceLanguage language : {InterfaceLanguage::English, InterfaceLanguage::Chinese}) {
+        const std::vector<std::unique_ptr<QTranslator>> translators = InstallTranslations(language);
+        EditorFixture f;
+        trigger(f.start(), "TB_help");
+        const QString guide =
+            language == InterfaceLanguage::English ? QStringLiteral("help_en.htm") : QStringLiteral("help.htm");
+        QCOMPARE(f.shellOpened, QStringList{f.programDir() + guide});
+    }
 }
 
 } // namespace quillet
