@@ -3,7 +3,8 @@
 #   make test    install what is missing, build, run every test through CTest
 #   make bench   build in Release and run the benchmarks, then the exported page's in headless Chromium
 #   make fuzz    run every fuzz target for a minute (FUZZ_SECONDS=...)
-#   make screenshot  the editor on the sample document in a virtual screen, and the cell editor, saved as PNGs
+#   make screenshot  the editor on the sample document in a virtual screen, the cell editor and the about
+#                    window, in Chinese and in English, saved as PNGs
 #   make translations  scan the sources again into translations/quillet_en.ts (new texts to translate)
 #   make tidy    clang-tidy's naming check over the libraries and the editor (.clang-tidy)
 #   make deps    only install the Debian packages
@@ -57,10 +58,15 @@ test: build
 fuzz: deps
 	tools/fuzz.sh $(FUZZ_SECONDS)
 
-# The window in a virtual screen, then the cell editor drawn off screen by a program of the tests.
+# The window in a virtual screen, then the cell editor drawn off screen by a program of the tests,
+# then the about window in a virtual screen; each in Chinese, then in English.
 screenshot: build
 	tools/screenshot.sh $(BUILD)/screenshot.png $(BUILD)/samples/demo.mmt
+	QUILLET_LANGUAGE=English tools/screenshot.sh $(BUILD)/screenshot-en.png $(BUILD)/samples/demo.mmt
 	QT_QPA_PLATFORM=offscreen $(BUILD)/bin/celleditor_screenshot $(BUILD)/samples/demo.mmt $(BUILD)/screenshot-celleditor.png
+	QT_QPA_PLATFORM=offscreen $(BUILD)/bin/celleditor_screenshot $(BUILD)/samples/demo.mmt $(BUILD)/screenshot-celleditor-en.png English
+	xvfb-run -a -s "-screen 0 1280x800x24" $(BUILD)/bin/about_screenshot $(BUILD)/screenshot-about.png
+	xvfb-run -a -s "-screen 0 1280x800x24" $(BUILD)/bin/about_screenshot $(BUILD)/screenshot-about-en.png English
 
 # New texts of the sources into translations/quillet_en.ts, to be given their English there.
 translations: configure
