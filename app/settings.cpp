@@ -18,7 +18,8 @@ const QString kHtml = QStringLiteral("Html");
 const QString kFilmPanel = QStringLiteral("FilmPanel");
 
 void readInt(const IniFile& file, const QString& section, const QString& key, std::int32_t& target) {
-    if (const auto value = file.intValue(section, key)) target = *value;
+    if (const auto value = file.intValue(section, key))
+        target = *value;
 }
 
 // The key's text as GBK bytes; when GBK cannot hold all of it, the text is kept in unencodable.
@@ -38,7 +39,8 @@ bool overlaps(std::int64_t start, std::int64_t length, std::int64_t screenStart,
 
 std::int32_t moveInto(std::int64_t start, std::int64_t length, std::int64_t screenStart, std::int64_t screenLength) {
     length = std::max<std::int64_t>(length, 1);
-    if (length >= screenLength) return static_cast<std::int32_t>(screenStart);
+    if (length >= screenLength)
+        return static_cast<std::int32_t>(screenStart);
     return static_cast<std::int32_t>(std::clamp(start, screenStart, screenStart + screenLength - length));
 }
 
@@ -81,7 +83,8 @@ void WriteSettings(IniFile& file, const StoredSettings& values, bool writeWindow
 }
 
 bool SaveSettingsFile(const QString& path, const StoredSettings& values, bool writeWindowPlace) {
-    if (!QFileInfo::exists(path)) return false;
+    if (!QFileInfo::exists(path))
+        return false;
     IniFile file = IniFile::load(path);
     WriteSettings(file, values, writeWindowPlace);
     file.save(path);
@@ -97,7 +100,8 @@ WindowPlace PlaceWindowOnScreens(const WindowPlace& stored, const QList<QRect>& 
         return overlaps(stored.left, stored.width, screen.x(), screen.width()) &&
                overlaps(stored.top, stored.height, screen.y(), screen.height());
     });
-    if (visible || screens.isEmpty() || primary.isEmpty()) return stored;
+    if (visible || screens.isEmpty() || primary.isEmpty())
+        return stored;
     WindowPlace placed = stored;
     placed.left = moveInto(stored.left, stored.width, primary.x(), primary.width());
     placed.top = moveInto(stored.top, stored.height, primary.y(), primary.height());

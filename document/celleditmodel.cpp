@@ -90,7 +90,8 @@ void CellEditModel::setCursor(CellCursor at) {
     m_anchor.reset();
     m_selection = QRect();
     breakTypingRun();
-    setCursorSlot(at.row, doubleByte() ? std::clamp(at.col, 0, maxCols() - 1) * 2 + std::clamp(at.half, 0, 1) : at.col);
+    setCursorSlot(at.row, doubleByte() ? std::clamp(at.col, 0, maxCols() - 1) * 2 + std::clamp(at.half, 0, 1)
+                                        : at.col);
 }
 
 void CellEditModel::moveCursor(CursorMove move, bool extend, int pageRows) {
@@ -109,21 +110,11 @@ void CellEditModel::moveCursor(CursorMove move, bool extend, int pageRows) {
         if (slot + width < maxCols() * (doubleByte() ? 2 : 1)) setCursorSlot(row, slot + width);
         break;
     }
-    case CursorMove::Up:
-        setCursorSlot(row - 1, slot);
-        break;
-    case CursorMove::Down:
-        setCursorSlot(row + 1, slot);
-        break;
-    case CursorMove::PageUp:
-        setCursorSlot(row - std::max(pageRows, 1), slot);
-        break;
-    case CursorMove::PageDown:
-        setCursorSlot(row + std::max(pageRows, 1), slot);
-        break;
-    case CursorMove::Home:
-        setCursorSlot(row, 0);
-        break;
+    case CursorMove::Up: setCursorSlot(row - 1, slot); break;
+    case CursorMove::Down: setCursorSlot(row + 1, slot); break;
+    case CursorMove::PageUp: setCursorSlot(row - std::max(pageRows, 1), slot); break;
+    case CursorMove::PageDown: setCursorSlot(row + std::max(pageRows, 1), slot); break;
+    case CursorMove::Home: setCursorSlot(row, 0); break;
     case CursorMove::End: {
         // Just after the row's last character that is not a space.
         int end = 0;
@@ -228,10 +219,8 @@ void CellEditModel::typeCharacter(PendingCells& cells, const QByteArray& charact
         after = cells.place(row, slot, {ch}, end, chosenSpace());
     }
     if (after >= cells.maxSlots()) {
-        if (row + 1 < kGridRows)
-            setCursorSlot(row + 1, 0);
-        else
-            setCursorSlot(row, cells.charStart(row, cells.maxSlots() - 1));
+        if (row + 1 < kGridRows) setCursorSlot(row + 1, 0);
+        else setCursorSlot(row, cells.charStart(row, cells.maxSlots() - 1));
         return;
     }
     m_cursor.row = row;
@@ -542,7 +531,8 @@ void CellEditModel::moveSelection(int dCols, int dRows) {
             for (int c = skipCols; c < block.cols; ++c)
                 shown.cells.push_back(block.at(r, c));
     }
-    if (!shown.cells.empty()) putBlock(cells, shown, std::max(moved.top(), 0), std::max(moved.left(), 0));
+    if (!shown.cells.empty())
+        putBlock(cells, shown, std::max(moved.top(), 0), std::max(moved.left(), 0));
     commitStep(cells, QCoreApplication::translate("quillet::CellEditModel", "移动选区"));
     setSelection(moved);
 }

@@ -157,9 +157,9 @@ bool SetUnitContentCommand::mergeWith(const QUndoCommand* other) {
     return true;
 }
 
-EditCellsCommand::EditCellsCommand(TFilmPanel& strip, int index, const std::vector<CellWrite>& cells, std::int32_t cols,
-                                   std::int32_t rows, const QString& text, std::uint64_t run, bool timed,
-                                   std::int64_t nowMs)
+EditCellsCommand::EditCellsCommand(TFilmPanel& strip, int index, const std::vector<CellWrite>& cells,
+                                   std::int32_t cols, std::int32_t rows, const QString& text, std::uint64_t run,
+                                   bool timed, std::int64_t nowMs)
     : QUndoCommand(text), m_strip(strip), m_index(index), m_colsAfter(cols), m_rowsAfter(rows), m_run(run),
       m_timed(timed), m_lastMs(nowMs) {
     for (const CellWrite& w : cells)

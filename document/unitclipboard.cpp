@@ -1,8 +1,8 @@
 #include "unitclipboard.h"
 
 #include "fileerror.h"
-#include "filmpanel.h"
 #include "payloadbytes.h"
+#include "filmpanel.h"
 
 #include <QCoreApplication>
 #include <QStringDecoder>
