@@ -64,20 +64,23 @@ PreviewPanel::PreviewPanel(QWidget* parent) : QWidget(parent) {
     row->setFixedHeight(26);
     auto* speedRow = new QHBoxLayout(row);
     speedRow->setContentsMargins(8, 3, 0, 3);
-    speedRow->setSpacing(6);
+    speedRow->setSpacing(0);
     PreViewCaption = new QLabel(tr("滚动速度(ms):"), row);
     PreViewSpeedCaption = new QLabel(QStringLiteral("1000"), row);
-    PreViewSpeedCaption->setMinimumWidth(33);
+    PreViewSpeedCaption->setFixedWidth(33);
     PreView_SpeedBar = new QSlider(Qt::Horizontal, row);
     PreView_SpeedBar->setFixedWidth(100);
     PreView_SpeedBar->setRange(0, 100);
     PreView_SpeedBar->setValue(60);
     bsBtnPvOK = new QPushButton(QStringLiteral("OK"), row);
     bsBtnPvOK->setFixedSize(41, 20);
+    // The gaps of the designed places: the value right after the caption, then the bar and the button.
     speedRow->addWidget(PreViewCaption);
+    speedRow->addSpacing(2);
     speedRow->addWidget(PreViewSpeedCaption);
+    speedRow->addSpacing(14);
     speedRow->addWidget(PreView_SpeedBar);
-    speedRow->addSpacing(7);
+    speedRow->addSpacing(13);
     speedRow->addWidget(bsBtnPvOK);
     speedRow->addStretch(1);
     inner->addWidget(row);
@@ -106,6 +109,7 @@ void PreviewPanel::buildPlayRow(QWidget* row) {
     loopModeBox->setFixedHeight(20);
     loopModeBox->setMinimumWidth(90);
     layout->addWidget(caption);
+    layout->addSpacing(6);
     layout->addWidget(loopModeBox);
     layout->addSpacing(4);
     connect(loopModeBox, &QComboBox::currentIndexChanged, this,
