@@ -13,7 +13,11 @@ namespace quillet {
 
 namespace {
 
-InterfaceLanguage g_current = InterfaceLanguage::Chinese;
+// The language of the run's translations.
+InterfaceLanguage& currentLanguage() {
+    static InterfaceLanguage language = InterfaceLanguage::Chinese;
+    return language;
+}
 
 // The translation is built from translations/quillet_en.ts and compiled into the program.
 const QString kOwnEnglish = QStringLiteral(":/i18n/quillet_en.qm");
@@ -41,7 +45,7 @@ InterfaceLanguage ChooseInterfaceLanguage(const QString& settingsPath, const QLo
 }
 
 std::vector<std::unique_ptr<QTranslator>> InstallTranslations(InterfaceLanguage language) {
-    g_current = language;
+    currentLanguage() = language;
     std::vector<std::unique_ptr<QTranslator>> translators;
     std::unique_ptr<QTranslator> translator =
         language == InterfaceLanguage::English
@@ -52,11 +56,11 @@ std::vector<std::unique_ptr<QTranslator>> InstallTranslations(InterfaceLanguage 
 }
 
 InterfaceLanguage CurrentInterfaceLanguage() {
-    return g_current;
+    return currentLanguage();
 }
 
 QString DefaultLanguageName() {
-    return g_current == InterfaceLanguage::English ? QStringLiteral("english") : QStringLiteral("chinese");
+    return currentLanguage() == InterfaceLanguage::English ? QStringLiteral("english") : QStringLiteral("chinese");
 }
 
 } // namespace quillet
