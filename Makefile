@@ -3,7 +3,9 @@
 #   make test    install what is missing, build, run every test through CTest
 #   make bench   build in Release and run the benchmarks, then the exported page's in headless Chromium
 #   make fuzz    run every fuzz target for a minute (FUZZ_SECONDS=...)
-#   make screenshot  the editor on the sample document in a virtual screen, and the cell editor, saved as PNGs
+#   make screenshot  the editor on the sample document in a virtual screen, the cell editor and the about
+#                    window, in Chinese and in English, saved as PNGs
+#   make translations  scan the sources again into translations/quillet_en.ts (new texts to translate)
 #   make tidy    clang-tidy's naming check over the libraries and the editor (.clang-tidy)
 #   make deps    only install the Debian packages
 
@@ -16,6 +18,7 @@ FUZZ_TEST_SECONDS ?= 6
 # Debian 12 packages the build, the tests and the editor need.
 DEB_PACKAGES := build-essential cmake ninja-build pkg-config \
 	qt6-base-dev qt6-base-dev-tools qt6-svg-dev libqt6svg6 libgl-dev qt6-webengine-dev qt6-translations-l10n \
+	qt6-l10n-tools qt6-tools-dev \
 	zlib1g-dev libgif-dev libwebp-dev libimagequant-dev apngdis \
 	libgtest-dev libgmock-dev libbenchmark-dev clang clang-tidy libclang-rt-14-dev \
 	fonts-arphic-uming fonts-wqy-zenhei \
@@ -24,7 +27,7 @@ DEB_PACKAGES := build-essential cmake ninja-build pkg-config \
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: run test bench fuzz deps configure build screenshot tidy clean
+.PHONY: run test bench fuzz deps configure build screenshot translations tidy clean
 
 deps:
 	@missing=$$(for p in $(DEB_PACKAGES); do \
@@ -55,10 +58,19 @@ test: build
 fuzz: deps
 	tools/fuzz.sh $(FUZZ_SECONDS)
 
-# The window in a virtual screen, then the cell editor drawn off screen by a program of the tests.
+# The window in a virtual screen, then the cell editor drawn off screen by a program of the tests,
+# then the about window in a virtual screen; each in Chinese, then in English.
 screenshot: build
 	tools/screenshot.sh $(BUILD)/screenshot.png $(BUILD)/samples/demo.mmt
+	QUILLET_LANGUAGE=English tools/screenshot.sh $(BUILD)/screenshot-en.png $(BUILD)/samples/demo.mmt
 	QT_QPA_PLATFORM=offscreen $(BUILD)/bin/celleditor_screenshot $(BUILD)/samples/demo.mmt $(BUILD)/screenshot-celleditor.png
+	QT_QPA_PLATFORM=offscreen $(BUILD)/bin/celleditor_screenshot $(BUILD)/samples/demo.mmt $(BUILD)/screenshot-celleditor-en.png English
+	xvfb-run -a -s "-screen 0 1280x800x24" $(BUILD)/bin/about_screenshot $(BUILD)/screenshot-about.png
+	xvfb-run -a -s "-screen 0 1280x800x24" $(BUILD)/bin/about_screenshot $(BUILD)/screenshot-about-en.png English
+
+# New texts of the sources into translations/quillet_en.ts, to be given their English there.
+translations: configure
+	cmake --build $(BUILD) --target update_translations
 
 bench: deps
 	cmake -S . -B $(BENCH_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUILLET_BUILD_BENCH=ON -DQUILLET_BUILD_TESTS=OFF -DQUILLET_BUILD_EDITOR=ON -DQUILLET_BUILD_FUZZ=OFF

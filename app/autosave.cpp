@@ -124,7 +124,7 @@ bool AutoSaver::saveNow() {
         return true;
     }
     if (sameFile(copyPath(), m_strip.docFileName())) {
-        noteFailure(QStringLiteral("文档本身就是自动保存的副本"));
+        noteFailure(tr("文档本身就是自动保存的副本"));
         return false;
     }
     const quint64 print = fingerprint();
@@ -158,7 +158,7 @@ bool AutoSaver::writeCopy() {
 void AutoSaver::noteFailure(const QString& reason) {
     if (m_failing) return;
     m_failing = true;
-    emit failed(QStringLiteral("自动保存失败：%1").arg(reason));
+    emit failed(tr("自动保存失败：%1").arg(reason));
 }
 
 void AutoSaver::discard() {

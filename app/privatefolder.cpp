@@ -2,6 +2,7 @@
 
 #include "fileerror.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -17,8 +18,8 @@ namespace quillet {
 
 namespace {
 
-const QString kNotOwned = QStringLiteral("文件夹不属于当前用户");
-const QString kWritableByOthers = QStringLiteral("其他用户可以写入此文件夹");
+const char* const kNotOwned = QT_TRANSLATE_NOOP("quillet::PrivateFolder", "文件夹不属于当前用户");
+const char* const kWritableByOthers = QT_TRANSLATE_NOOP("quillet::PrivateFolder", "其他用户可以写入此文件夹");
 
 // A file descriptor closed when it goes out of scope.
 class Descriptor {
@@ -52,8 +53,9 @@ Descriptor openOwnFolder(const QString& path, uid_t owner, struct stat& info) {
     Descriptor folder(::open(QFile::encodeName(path).constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
     if (folder.get() < 0) throw FileError::fromErrno(path, errno);
     if (::fstat(folder.get(), &info) != 0) throw FileError::fromErrno(path, errno);
-    if (info.st_uid != owner) throw FileError(path, kNotOwned);
-    if ((info.st_mode & (S_IWGRP | S_IWOTH)) != 0) throw FileError(path, kWritableByOthers);
+    if (info.st_uid != owner) throw FileError(path, QCoreApplication::translate("quillet::PrivateFolder", kNotOwned));
+    if ((info.st_mode & (S_IWGRP | S_IWOTH)) != 0)
+        throw FileError(path, QCoreApplication::translate("quillet::PrivateFolder", kWritableByOthers));
     return folder;
 }
 

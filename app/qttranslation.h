@@ -1,18 +1,35 @@
 #pragma once
 
+#include <QLocale>
 #include <QString>
 
 #include <memory>
+#include <vector>
 
 class QTranslator;
 
 namespace quillet {
 
-// Qt's own texts (message box buttons, the file and colour dialogs) in the interface's language,
-// which is English when `language` names it in any letter case and Chinese otherwise, as for the
-// about window: Qt's Chinese translation is installed on the application unless English. It
-// stays installed while the returned translator lives; nullptr when English, or when the
-// translation is not installed on this system (Qt's English texts remain).
-std::unique_ptr<QTranslator> InstallQtTranslation(const QString& language);
+// The two languages of the interface. Chinese is the language the program's texts are written in.
+enum class InterfaceLanguage { Chinese, English };
+
+// The interface's language for the settings file at settingsPath: English when its display/language
+// names it in any letter case, Chinese for any other name and when the file cannot be read. With no
+// file there, the system's language decides: Chinese for a Chinese locale, English for any other.
+InterfaceLanguage ChooseInterfaceLanguage(const QString& settingsPath, const QLocale& system = QLocale::system());
+
+// Installs the texts of `language` on the application: in English the program's own English
+// translation (Qt's texts are English already); in Chinese Qt's own Chinese translation (the
+// program's texts are Chinese already). They stay installed while the returned translators live;
+// a translation missing from the system is left out. Also makes `language` the one
+// CurrentInterfaceLanguage() reports.
+std::vector<std::unique_ptr<QTranslator>> InstallTranslations(InterfaceLanguage language);
+
+// The language last given to InstallTranslations; Chinese before any.
+InterfaceLanguage CurrentInterfaceLanguage();
+
+// The run's language name when the settings file names none: "english" in an English interface,
+// "chinese" otherwise (the about window's table of that name follows it).
+QString DefaultLanguageName();
 
 } // namespace quillet

@@ -67,15 +67,6 @@ std::optional<StoredSettings> LoadSettingsFile(const QString& path) {
     return ReadSettings(IniFile::load(path));
 }
 
-QString StoredLanguage(const QString& path) {
-    try {
-        if (const std::optional<StoredSettings> stored = LoadSettingsFile(path)) return stored->language;
-    } catch (const FileError&) {
-        // The window reads the file again at start-up and reports why it cannot.
-    }
-    return QStringLiteral("chinese");
-}
-
 void WriteSettings(IniFile& file, const StoredSettings& values, bool writeWindowPlace) {
     file.setValue(kDisplay, QStringLiteral("language"), values.language);
     if (writeWindowPlace) {

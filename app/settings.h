@@ -41,10 +41,6 @@ StoredSettings ReadSettings(const IniFile& file);
 // cannot be read, or when the system cannot tell whether it is there (a folder that may not be searched).
 std::optional<StoredSettings> LoadSettingsFile(const QString& path);
 
-// The language stored in the settings file at path ("Chinese" when the key is missing); "chinese",
-// the run's own default, when there is no file or it cannot be read.
-QString StoredLanguage(const QString& path);
-
 // Writes display/language, the four window keys when writeWindowPlace is true (otherwise the file
 // keeps the ones it has), Html/back_color and font_color (the page colour texts decoded from GBK)
 // and speed, and FilmPanel/Default_FontColor and Default_BackColor, in that order. Default_ByteMode

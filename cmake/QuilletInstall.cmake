@@ -9,7 +9,7 @@ set(QUILLET_INSTALL_PROGRAM_DIR lib/quillet)
 set(QUILLET_RESOURCES ${PROJECT_SOURCE_DIR}/resources)
 
 install(TARGETS quillet RUNTIME DESTINATION ${QUILLET_INSTALL_PROGRAM_DIR})
-foreach(file IN ITEMS Script.txt help.htm readme.htm Tevrano.ini)
+foreach(file IN ITEMS Script.txt help.htm help_en.htm readme.htm Tevrano.ini)
     if(EXISTS ${QUILLET_RESOURCES}/${file})
         install(FILES ${QUILLET_RESOURCES}/${file} DESTINATION ${QUILLET_INSTALL_PROGRAM_DIR})
     endif()

@@ -5,6 +5,7 @@
 #include "inputfile.h"
 #include "savefile.h"
 
+#include <QCoreApplication>
 #include <QtEndian>
 
 #include <zlib.h>
@@ -63,14 +64,14 @@ bool beginsLikeTrailer(const QByteArray& tail) {
 // why they are ignored.
 void readTrailer(const QByteArray& tail, AnimationRecords& result) {
     if (!beginsLikeTrailer(tail)) return;
-    const QString damaged = QString::fromUtf8(kDurationsDamagedText);
+    const QString damaged = QCoreApplication::translate("quillet::AnimationFile", kDurationsDamagedText);
     if (tail.size() < kMagicSize + 4) {
         result.notice = damaged;
         return;
     }
     const std::uint32_t version = u32At(tail, kMagicSize);
     if (version > kTrailerVersion) {
-        result.notice = QString::fromUtf8(kDurationsNewerText);
+        result.notice = QCoreApplication::translate("quillet::AnimationFile", kDurationsNewerText);
         return;
     }
     const qsizetype bodyEnd = tail.size() - kCrcSize;
@@ -178,7 +179,8 @@ AnimationRecords ReadAnimation(QIODevice& device, const QString& pathForErrors, 
         tailSize = tail.size();
     }
     // A short piece of something else is no empty document.
-    if (result.wholeRecords == 0 && tailSize > 0) throw FileError(pathForErrors, QString::fromUtf8(kNotAnimationText));
+    if (result.wholeRecords == 0 && tailSize > 0)
+        throw FileError(pathForErrors, QCoreApplication::translate("quillet::AnimationFile", kNotAnimationText));
     if (sized && tailSize > 0) tail = readSizedTail(device, start, result.wholeRecords, tailSize, pathForErrors);
     readTrailer(tail, result);
     return result;

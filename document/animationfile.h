@@ -18,12 +18,15 @@ class TFilmPanel;
 // The notice shown when a file holds more than 50 records.
 inline constexpr char kNotAllDataText[] = "Not all data open!";
 // Why a file that is not empty but shorter than one record cannot be opened (UTF-8).
-inline constexpr char kNotAnimationText[] = "不是动画文件：文件不足一个单元的长度（192000字节）";
+inline constexpr char kNotAnimationText[] =
+    QT_TRANSLATE_NOOP("quillet::AnimationFile", "不是动画文件：文件不足一个单元的长度（192000字节）");
 
 // Why the durations after the records were ignored (UTF-8): the units still load and play at the
 // document speed.
-inline constexpr char kDurationsDamagedText[] = "时长数据已损坏，已忽略，各单元按文档速度播放";
-inline constexpr char kDurationsNewerText[] = "时长数据来自较新版本的Quillet，已忽略";
+inline constexpr char kDurationsDamagedText[] =
+    QT_TRANSLATE_NOOP("quillet::AnimationFile", "时长数据已损坏，已忽略，各单元按文档速度播放");
+inline constexpr char kDurationsNewerText[] =
+    QT_TRANSLATE_NOOP("quillet::AnimationFile", "时长数据来自较新版本的Quillet，已忽略");
 
 // The records of an animation file: one 192000-byte record per unit, then, when some unit has a
 // duration of its own, the durations' trailer. The trailer is shorter than one record, so a reader

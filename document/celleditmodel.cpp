@@ -5,6 +5,7 @@
 #include "filmpanel.h"
 #include "undohistory.h"
 
+#include <QCoreApplication>
 #include <QStringDecoder>
 #include <QStringEncoder>
 
@@ -182,7 +183,7 @@ QString CellEditModel::typeText(const QString& text) {
     PendingCells cells(*u);
     for (const QByteArray& character : characters)
         typeCharacter(cells, character);
-    commit(cells, QStringLiteral("输入文字"), true);
+    commit(cells, QCoreApplication::translate("quillet::CellEditModel", "输入文字"), true);
     return QString();
 }
 
@@ -247,7 +248,7 @@ void CellEditModel::backspace() {
         cells.place(row, start, {}, start + width, space);
     }
     setCursorSlot(row, start);
-    commit(cells, QStringLiteral("输入文字"), true);
+    commit(cells, QCoreApplication::translate("quillet::CellEditModel", "输入文字"), true);
 }
 
 void CellEditModel::deleteForward() {
@@ -266,7 +267,7 @@ void CellEditModel::deleteForward() {
     const std::vector<RowChar> rest = cells.chars(row, std::min(slot + width, end), end);
     cells.breakCharsAcross(row, slot, end);
     cells.place(row, slot, rest, end, chosenSpace());
-    commitStep(cells, QStringLiteral("删除文字"));
+    commitStep(cells, QCoreApplication::translate("quillet::CellEditModel", "删除文字"));
 }
 
 namespace {
@@ -291,7 +292,7 @@ void CellEditModel::paintCell(int row, int col, CellColors which) {
     PendingCells cells(*u);
     if (row >= 0 && row < cells.rows() && col >= 0 && col < cells.cols())
         cells.set(row, col, recoloured(cells.cell(row, col), which, m_textColor, m_backColor));
-    commit(cells, QStringLiteral("画笔"), false);
+    commit(cells, QCoreApplication::translate("quillet::CellEditModel", "画笔"), false);
     if (!m_stroking) breakTypingRun();
 }
 
@@ -323,7 +324,7 @@ void CellEditModel::floodFill(int row, int col, CellColors which) {
             todo.emplace_back(nr, nc);
         }
     }
-    commitStep(cells, QStringLiteral("填充"));
+    commitStep(cells, QCoreApplication::translate("quillet::CellEditModel", "填充"));
 }
 
 void CellEditModel::fillRect(const QRect& rect, CellColors which) {
@@ -334,7 +335,7 @@ void CellEditModel::fillRect(const QRect& rect, CellColors which) {
     for (int r = area.top(); r <= area.bottom(); ++r)
         for (int c = area.left(); c <= area.right(); ++c)
             cells.set(r, c, recoloured(cells.cell(r, c), which, m_textColor, m_backColor));
-    commitStep(cells, QStringLiteral("矩形填充"));
+    commitStep(cells, QCoreApplication::translate("quillet::CellEditModel", "矩形填充"));
 }
 
 CellBlock CellEditModel::liftSelection() const {
@@ -405,11 +406,11 @@ void CellEditModel::clearCells(PendingCells& cells, const QRect& rect) const {
 }
 
 void CellEditModel::clearSelectionCells() {
-    clearSelectionAs(QStringLiteral("清除"));
+    clearSelectionAs(QCoreApplication::translate("quillet::CellEditModel", "清除"));
 }
 
 void CellEditModel::cutSelection() {
-    clearSelectionAs(QStringLiteral("剪切"));
+    clearSelectionAs(QCoreApplication::translate("quillet::CellEditModel", "剪切"));
 }
 
 void CellEditModel::clearSelectionAs(const QString& text) {
@@ -476,7 +477,7 @@ bool CellEditModel::pasteCells(const QByteArray& payload) {
     }
     PendingCells cells(*u);
     putBlock(cells, *block, m_cursor.row, m_cursor.col);
-    commitStep(cells, QStringLiteral("粘贴"));
+    commitStep(cells, QCoreApplication::translate("quillet::CellEditModel", "粘贴"));
     setSelection(QRect(m_cursor.col, m_cursor.row, block->cols, block->rows));
     return true;
 }
@@ -505,7 +506,7 @@ QString CellEditModel::pasteText(const QString& text) {
         cells.place(row, slot, {ch}, end, chosenSpace());
         slot = end;
     }
-    commitStep(cells, QStringLiteral("粘贴"));
+    commitStep(cells, QCoreApplication::translate("quillet::CellEditModel", "粘贴"));
     return QString();
 }
 
@@ -532,7 +533,7 @@ void CellEditModel::moveSelection(int dCols, int dRows) {
     }
     if (!shown.cells.empty())
         putBlock(cells, shown, std::max(moved.top(), 0), std::max(moved.left(), 0));
-    commitStep(cells, QStringLiteral("移动选区"));
+    commitStep(cells, QCoreApplication::translate("quillet::CellEditModel", "移动选区"));
     setSelection(moved);
 }
 

@@ -2,6 +2,8 @@
 
 #include "filmpanel.h"
 
+#include <QCoreApplication>
+
 #include <zlib.h>
 
 #include <cstring>
@@ -99,8 +101,9 @@ void RemoveUnitsCommand::undo() {
 }
 
 MoveUnitCommand::MoveUnitCommand(TFilmPanel& strip, int index, bool up)
-    : QUndoCommand(up ? QStringLiteral("上移单元") : QStringLiteral("下移单元")), m_strip(strip), m_index(index),
-      m_up(up) {}
+    : QUndoCommand(up ? QCoreApplication::translate("quillet::UndoHistory", "上移单元")
+                      : QCoreApplication::translate("quillet::UndoHistory", "下移单元")),
+      m_strip(strip), m_index(index), m_up(up) {}
 
 void MoveUnitCommand::redo() {
     m_strip.MoveUnit(m_index, m_up);
@@ -114,8 +117,8 @@ void MoveUnitCommand::undo() {
 
 SetUnitContentCommand::SetUnitContentCommand(TFilmPanel& strip, int index, const QList<QByteArray>& lines,
                                              TColor backColor, TColor fontColor, std::int64_t nowMs)
-    : QUndoCommand(QStringLiteral("应用单元内容")), m_strip(strip), m_index(index), m_lastMs(nowMs),
-      m_apply(std::make_unique<Apply>(Apply{lines, backColor, fontColor})) {}
+    : QUndoCommand(QCoreApplication::translate("quillet::UndoHistory", "应用单元内容")), m_strip(strip), m_index(index),
+      m_lastMs(nowMs), m_apply(std::make_unique<Apply>(Apply{lines, backColor, fontColor})) {}
 
 void SetUnitContentCommand::redo() {
     if (!m_apply) {
@@ -211,7 +214,7 @@ bool EditCellsCommand::mergeWith(const QUndoCommand* other) {
 }
 
 SetUnitDurationCommand::SetUnitDurationCommand(TFilmPanel& strip, int index, std::int32_t milliseconds)
-    : QUndoCommand(QStringLiteral("更改单元时长")), m_strip(strip), m_index(index),
+    : QUndoCommand(QCoreApplication::translate("quillet::UndoHistory", "更改单元时长")), m_strip(strip), m_index(index),
       m_before(strip.GetUnit(index).duration()), m_after(milliseconds) {}
 
 void SetUnitDurationCommand::redo() {
@@ -234,7 +237,8 @@ void SetUnitDurationCommand::apply(std::int32_t milliseconds) {
 }
 
 PageColorCommand::PageColorCommand(TFilmPanel& strip, TColor color)
-    : QUndoCommand(QStringLiteral("更改页面颜色")), m_strip(strip), m_before(strip.pageColor()), m_after(color) {}
+    : QUndoCommand(QCoreApplication::translate("quillet::UndoHistory", "更改页面颜色")), m_strip(strip),
+      m_before(strip.pageColor()), m_after(color) {}
 
 void PageColorCommand::redo() {
     m_strip.SetPageColor(m_after);

@@ -3,6 +3,7 @@
 #include "filmpanel.h"
 #include "undocommands.h"
 
+#include <QCoreApplication>
 #include <QElapsedTimer>
 
 #include <algorithm>
@@ -58,7 +59,7 @@ void UndoHistory::setUnitContent(int index, const QList<QByteArray>& lines, TCol
         setUnitContent(index, lines, backColor, fontColor);
         return;
     }
-    m_stack.beginMacro(QStringLiteral("应用单元内容"));
+    m_stack.beginMacro(QCoreApplication::translate("quillet::UndoHistory", "应用单元内容"));
     m_stack.push(new SetUnitContentCommand(m_strip, index, lines, backColor, fontColor, m_clock()));
     m_stack.push(new SetUnitDurationCommand(m_strip, index, duration));
     m_stack.endMacro();

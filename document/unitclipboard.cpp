@@ -4,6 +4,7 @@
 #include "payloadbytes.h"
 #include "filmpanel.h"
 
+#include <QCoreApplication>
 #include <QStringDecoder>
 #include <QtEndian>
 
@@ -26,15 +27,14 @@ constexpr int kMaxNameBytes = 4096;
 constexpr int kUnitFieldsSize = 4 * 4 + 4; // extent, colours; byte mode, colour flag, two zero bytes
 constexpr qsizetype kMaxUnitSize = 4 + kMaxNameBytes + kUnitFieldsSize + 4 + kRecordSize;
 constexpr qsizetype kMaxPayloadSize = kHeaderSize + TFilmPanel::kMaxUnits * kMaxUnitSize + kCrcSize;
-constexpr char kTruncatedText[] = "单元数据不完整：数据在结尾之前中断";
+constexpr char kTruncatedText[] = QT_TRANSLATE_NOOP("quillet::UnitClipboard", "单元数据不完整：数据在结尾之前中断");
 
-const QString& clipboardName() {
-    static const QString name = QStringLiteral("剪贴板");
-    return name;
+QString clipboardName() {
+    return QCoreApplication::translate("quillet::UnitClipboard", "剪贴板");
 }
 
 [[noreturn]] void refuse(const char* description) {
-    throw FileError(clipboardName(), QString::fromUtf8(description));
+    throw FileError(clipboardName(), QCoreApplication::translate("quillet::UnitClipboard", description));
 }
 
 // Reads the payload front to back; every read past its end is a truncated payload.
@@ -62,12 +62,15 @@ private:
 std::uint32_t checkHeader(const QByteArray& bytes) {
     const qsizetype prefix = std::min<qsizetype>(bytes.size(), kMagicSize);
     if (prefix == 0 || std::memcmp(bytes.constData(), kMagic, static_cast<std::size_t>(prefix)) != 0)
-        refuse("不是Quillet的单元数据");
-    if (bytes.size() > kMaxPayloadSize) refuse("单元数据过大：超过50个完整单元的长度");
+        refuse(QT_TRANSLATE_NOOP("quillet::UnitClipboard", "不是Quillet的单元数据"));
+    if (bytes.size() > kMaxPayloadSize)
+        refuse(QT_TRANSLATE_NOOP("quillet::UnitClipboard", "单元数据过大：超过50个完整单元的长度"));
     if (bytes.size() < kMagicSize + 4) refuse(kTruncatedText);
     const auto version = qFromLittleEndian<std::uint32_t>(bytes.constData() + kMagicSize);
-    if (version > kVersion) refuse("单元数据来自较新版本的Quillet，无法读取");
-    if (version < kVersionWithoutDurations) refuse("不是Quillet的单元数据");
+    if (version > kVersion)
+        refuse(QT_TRANSLATE_NOOP("quillet::UnitClipboard", "单元数据来自较新版本的Quillet，无法读取"));
+    if (version < kVersionWithoutDurations)
+        refuse(QT_TRANSLATE_NOOP("quillet::UnitClipboard", "不是Quillet的单元数据"));
     return version;
 }
 
@@ -75,11 +78,11 @@ std::uint32_t checkHeader(const QByteArray& bytes) {
 UnitContent readUnit(PayloadReader& in, std::uint32_t version) {
     UnitContent c;
     const std::uint32_t nameBytes = in.u32();
-    if (nameBytes > kMaxNameBytes) refuse("单元数据已损坏：文件名过长");
+    if (nameBytes > kMaxNameBytes) refuse(QT_TRANSLATE_NOOP("quillet::UnitClipboard", "单元数据已损坏：文件名过长"));
     const char* name = in.take(nameBytes);
     QStringDecoder utf8(QStringDecoder::Utf8, QStringConverter::Flag::Stateless);
     c.fileName = utf8.decode(QByteArrayView(name, nameBytes));
-    if (utf8.hasError()) refuse("单元数据已损坏：文件名不是UTF-8文字");
+    if (utf8.hasError()) refuse(QT_TRANSLATE_NOOP("quillet::UnitClipboard", "单元数据已损坏：文件名不是UTF-8文字"));
     c.cols = in.i32();
     c.rows = in.i32();
     c.backColor = in.i32();
@@ -90,11 +93,12 @@ UnitContent readUnit(PayloadReader& in, std::uint32_t version) {
     const std::uint8_t pad1 = in.u8();
     if (c.cols < 0 || c.cols > kGridCols || c.rows < 0 || c.rows > kGridRows || c.byteMode > bmSingleByte ||
         hasColor > 1 || pad0 != 0 || pad1 != 0)
-        refuse("单元数据已损坏：单元的字段超出范围");
+        refuse(QT_TRANSLATE_NOOP("quillet::UnitClipboard", "单元数据已损坏：单元的字段超出范围"));
     c.hasColor = hasColor == 1;
     if (version > kVersionWithoutDurations) {
         c.duration = in.i32();
-        if (!IsUnitDuration(c.duration)) refuse("单元数据已损坏：单元的字段超出范围");
+        if (!IsUnitDuration(c.duration))
+            refuse(QT_TRANSLATE_NOOP("quillet::UnitClipboard", "单元数据已损坏：单元的字段超出范围"));
     }
     c.grid = QByteArray(in.take(kRecordSize), kRecordSize);
     return c;
@@ -132,7 +136,8 @@ std::vector<std::unique_ptr<TAnsiImage>> DecodeUnits(const QByteArray& bytes, co
     PayloadReader in(bytes.constData(), bytes.size());
     in.take(kMagicSize + 4);
     const std::uint32_t count = in.u32();
-    if (count > TFilmPanel::kMaxUnits) refuse("单元数据有误：超过50个单元");
+    if (count > TFilmPanel::kMaxUnits)
+        refuse(QT_TRANSLATE_NOOP("quillet::UnitClipboard", "单元数据有误：超过50个单元"));
     const qsizetype fields = kUnitFieldsSize + (version > kVersionWithoutDurations ? 4 : 0);
     if (bytes.size() < kHeaderSize + count * (4 + fields + kRecordSize) + kCrcSize) refuse(kTruncatedText);
     std::vector<UnitContent> contents;
@@ -141,8 +146,10 @@ std::vector<std::unique_ptr<TAnsiImage>> DecodeUnits(const QByteArray& bytes, co
         contents.push_back(readUnit(in, version));
     const qsizetype end = in.position();
     const std::uint32_t crc = in.u32();
-    if (in.position() != bytes.size()) refuse("单元数据有误：结尾之后还有多余的数据");
-    if (crc != Crc32Of(bytes.constData(), end)) refuse("单元数据已损坏：校验和不符");
+    if (in.position() != bytes.size())
+        refuse(QT_TRANSLATE_NOOP("quillet::UnitClipboard", "单元数据有误：结尾之后还有多余的数据"));
+    if (crc != Crc32Of(bytes.constData(), end))
+        refuse(QT_TRANSLATE_NOOP("quillet::UnitClipboard", "单元数据已损坏：校验和不符"));
 
     std::vector<std::unique_ptr<TAnsiImage>> units;
     units.reserve(count);

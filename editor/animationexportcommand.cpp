@@ -54,11 +54,11 @@ void AnimationExportCommand::run(const TFilmPanel& strip, UnitPictures& pictures
     m_last = *choice;
     const AnimationWriter& writer = *m_writers.at(static_cast<std::size_t>(choice->format));
     const QString extension = writer.fileExtension();
-    const QString name = m_prompts.saveFileName(QStringLiteral("导出动画"), proposal + QLatin1Char('.') + extension,
+    const QString name = m_prompts.saveFileName(tr("导出动画"), proposal + QLatin1Char('.') + extension,
                                                 QStringLiteral("*.%1 (*.%1)").arg(extension), extension);
     if (name.isEmpty()) return;
     m_dialogFolder.remember(name);
-    if (QFileInfo::exists(name) && !m_prompts.confirm(name + kReplaceQuestion)) return;
+    if (QFileInfo::exists(name) && !m_prompts.confirm(ReplaceQuestion(name))) return;
 
     // The pictures are drawn here, where the glyphs are; the worker has copies of everything it reads.
     std::vector<QImage> areas;
@@ -67,8 +67,8 @@ void AnimationExportCommand::run(const TFilmPanel& strip, UnitPictures& pictures
     const std::vector<int> durations(areas.size(), page.speed);
     const QRgb background = RgbOf(HexToColor(DecodeGbkText(page.backColorHex)));
 
-    QProgressDialog progress(QStringLiteral("正在导出动画……"), QStringLiteral("取消"), 0, 0, m_window);
-    progress.setWindowTitle(QStringLiteral("导出动画"));
+    QProgressDialog progress(tr("正在导出动画……"), tr("取消"), 0, 0, m_window);
+    progress.setWindowTitle(tr("导出动画"));
     progress.setWindowModality(Qt::WindowModal);
     progress.setAutoReset(false);
     progress.setMinimumDuration(0);
@@ -92,7 +92,7 @@ void AnimationExportCommand::run(const TFilmPanel& strip, UnitPictures& pictures
         try {
             const std::vector<AnimationFrame> frames =
                 ComposeFrames(areas, durations, background, choice->options.loop);
-            if (frames.empty()) throw FileError(name, QStringLiteral("没有可以显示的单元"));
+            if (frames.empty()) throw FileError(name, tr("没有可以显示的单元"));
             notices = SaveAnimation(writer, frames, choice->options, name, control);
         } catch (...) {
             failure = std::current_exception();

@@ -24,6 +24,8 @@ struct PageOptions;
 // shows it, is a frame on the page colour, shown for the page's speed. Failures are shown as the
 // other commands show theirs, and what the format could not keep in a message.
 class AnimationExportCommand : public QObject {
+    Q_OBJECT
+
 public:
     AnimationExportCommand(QWidget* window, Prompts& prompts, DialogFolder& dialogFolder);
     ~AnimationExportCommand() override;

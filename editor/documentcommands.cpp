@@ -18,12 +18,12 @@ namespace quillet {
 
 namespace {
 
-const QString kAnimationFilter = QStringLiteral("动画文本(mmt) (*.mmt)");
-const QString kMissingFileText = QStringLiteral("文件不存在");
-const QString kUnitLimitText = QStringLiteral("已到达单元数上限");
-const QString kSaveQuestion = QStringLiteral("是否保存当前动画文件？");
-const QString kDropRecordsQuestion =
-    QStringLiteral("中的单元多于50个，只打开了前50个。覆盖它将丢失第50个以后的单元，是否仍然覆盖？");
+const char* const kAnimationFilter = QT_TRANSLATE_NOOP("quillet::TForm_movie", "动画文本(mmt) (*.mmt)");
+const char* const kMissingFileText = QT_TRANSLATE_NOOP("quillet::TForm_movie", "文件不存在");
+const char* const kUnitLimitText = QT_TRANSLATE_NOOP("quillet::TForm_movie", "已到达单元数上限");
+const char* const kSaveQuestion = QT_TRANSLATE_NOOP("quillet::TForm_movie", "是否保存当前动画文件？");
+const char* const kDropRecordsQuestion = QT_TRANSLATE_NOOP(
+    "quillet::TForm_movie", "%1中的单元多于50个，只打开了前50个。覆盖它将丢失第50个以后的单元，是否仍然覆盖？");
 
 QString defaultDocument() {
     return Run().ProgramDir + Run().DefaultFileName;
@@ -52,7 +52,7 @@ void TForm_movie::saveAsAnswered() {
     }
     // Declining to drop the records the document does not hold offers another name instead.
     if (holdsPartOf(FilmStrip->docFileName()) &&
-        !m_prompts.confirmDefaultNo(FilmStrip->docFileName() + kDropRecordsQuestion)) {
+        !m_prompts.confirmDefaultNo(tr(kDropRecordsQuestion).arg(FilmStrip->docFileName()))) {
         TB_save1Click();
         return;
     }
@@ -72,7 +72,7 @@ bool TForm_movie::holdsPartOf(const QString& name) const {
 bool TForm_movie::SaveQuestion() {
     // An emptied document is not offered for saving.
     if (!Modified || FilmStrip->count() == 0) return true;
-    switch (m_prompts.question(kSaveQuestion)) {
+    switch (m_prompts.question(tr(kSaveQuestion))) {
     case Prompts::Answer::Yes:
         saveAsAnswered();
         return !Modified;
@@ -112,14 +112,13 @@ void TForm_movie::TB_openClick() {
     if (!mayLeaveDocument()) return;
     const QString proposed =
         FilmStrip->docFileName().isEmpty() ? QStringLiteral("*.mmt") : m_dialogFolder.place(FilmStrip->docFileName());
-    const QString name =
-        m_prompts.openFileName(QStringLiteral("打开文件"), m_dialogFolder.path(), proposed, kAnimationFilter);
+    const QString name = m_prompts.openFileName(tr("打开文件"), m_dialogFolder.path(), proposed, tr(kAnimationFilter));
     if (name.isEmpty()) return;
     m_dialogFolder.remember(name);
     bool existing = false;
     if (!reportErrors([&] { existing = isExistingFile(name); })) return;
     if (!existing) {
-        m_prompts.message(kMissingFileText);
+        m_prompts.message(tr(kMissingFileText));
         return;
     }
     openDocument(name);
@@ -136,16 +135,16 @@ void TForm_movie::TB_save1Click() {
     QString name = FilmStrip->docFileName() == defaultDocument() ? m_dialogFolder.place(defaultDocument())
                                                                  : FilmStrip->docFileName();
     for (;;) {
-        name = m_prompts.saveFileName(QStringLiteral("保存文件"), name, kAnimationFilter, QStringLiteral("mmt"));
+        name = m_prompts.saveFileName(tr("保存文件"), name, tr(kAnimationFilter), QStringLiteral("mmt"));
         if (name.isEmpty()) return;
         m_dialogFolder.remember(name);
         // The file the document holds only part of has a question of its own; No leaves it and asks
         // for another name.
         if (holdsPartOf(name)) {
-            if (m_prompts.confirmDefaultNo(name + kDropRecordsQuestion)) break;
+            if (m_prompts.confirmDefaultNo(tr(kDropRecordsQuestion).arg(name))) break;
             continue;
         }
-        if (QFileInfo::exists(name) && !m_prompts.confirm(name + kReplaceQuestion)) return;
+        if (QFileInfo::exists(name) && !m_prompts.confirm(ReplaceQuestion(name))) return;
         break;
     }
     if (reportErrors([&] { SaveToFile(name); })) documentSaved();
@@ -153,7 +152,7 @@ void TForm_movie::TB_save1Click() {
 
 bool TForm_movie::mayInsertUnits() {
     if (FilmStrip->count() >= TFilmPanel::kMaxUnits) {
-        m_prompts.message(kUnitLimitText);
+        m_prompts.message(tr(kUnitLimitText));
         return false;
     }
     // The new unit becomes current.
@@ -163,14 +162,14 @@ bool TForm_movie::mayInsertUnits() {
 void TForm_movie::TB_AddImgClick() {
     if (!mayInsertUnits()) return;
     const QString proposed = LastTextFile.isEmpty() ? QString() : m_dialogFolder.place(LastTextFile);
-    const QString name = m_prompts.openFileName(QStringLiteral("打开文件"), m_dialogFolder.path(), proposed,
-                                                QStringLiteral("Text Files (*.txt)"));
+    const QString name =
+        m_prompts.openFileName(tr("打开文件"), m_dialogFolder.path(), proposed, tr("Text Files (*.txt)"));
     if (name.isEmpty()) return;
     m_dialogFolder.remember(name);
     bool existing = false;
     if (!reportErrors([&] { existing = isExistingFile(name); })) return;
     if (!existing) {
-        m_prompts.message(kMissingFileText);
+        m_prompts.message(tr(kMissingFileText));
         return;
     }
     LastTextFile = name;
@@ -190,15 +189,15 @@ bool TForm_movie::addTextPage(const QString& name) {
     std::vector<std::unique_ptr<TAnsiImage>> units;
     units.push_back(std::move(unit));
     // Pages are added at the end of the strip.
-    m_history->insertUnits(FilmStrip->count(), std::move(units), QStringLiteral("添加文字页"));
+    m_history->insertUnits(FilmStrip->count(), std::move(units), tr("添加文字页"));
     if (report.colorListFailed) m_prompts.message(QString::fromLatin1(kColorListErrorText));
     return true;
 }
 
 void TForm_movie::TB_delect1Click() {
     if (FilmStrip->count() == 0) return;
-    if (!m_prompts.confirm(QStringLiteral("确实要删除当前单元吗？"))) return;
-    m_history->removeUnits(FilmStrip->currentIndex(), 1, QStringLiteral("删除单元"));
+    if (!m_prompts.confirm(tr("确实要删除当前单元吗？"))) return;
+    m_history->removeUnits(FilmStrip->currentIndex(), 1, tr("删除单元"));
     UpdateToolButtons();
     RefreshCurrentUnit();
 }
@@ -211,9 +210,9 @@ void TForm_movie::TB_up1Click(QObject* sender) {
     const int index = FilmStrip->currentIndex();
     // The moved unit stays current.
     if (tag == 1 && !m_history->moveUnit(index, true))
-        m_prompts.message(QStringLiteral("已经最顶"));
+        m_prompts.message(tr("已经最顶"));
     else if (tag == 2 && !m_history->moveUnit(index, false))
-        m_prompts.message(QStringLiteral("已经最底"));
+        m_prompts.message(tr("已经最底"));
 }
 
 void TForm_movie::SaveToFile(const QString& name) {
@@ -254,15 +253,15 @@ QString TForm_movie::exportProposal() const {
 
 void TForm_movie::TB_SaveHtmClick() {
     if (!m_templateProblem.isEmpty()) {
-        m_prompts.message(QStringLiteral("无法输出网页：找不到或无法读取网页模板文件 %1\n%2")
+        m_prompts.message(tr("无法输出网页：找不到或无法读取网页模板文件 %1\n%2")
                               .arg(Run().ProgramDir + QStringLiteral("Script.txt"), m_templateProblem));
         return;
     }
-    const QString name = m_prompts.saveFileName(QStringLiteral("保存文件"), exportProposal(),
-                                                QStringLiteral("*.htm (*.htm)"), QStringLiteral("htm"));
+    const QString name = m_prompts.saveFileName(tr("保存文件"), exportProposal(), QStringLiteral("*.htm (*.htm)"),
+                                                QStringLiteral("htm"));
     if (name.isEmpty()) return;
     m_dialogFolder.remember(name);
-    if (QFileInfo::exists(name) && !m_prompts.confirm(name + kReplaceQuestion)) return;
+    if (QFileInfo::exists(name) && !m_prompts.confirm(ReplaceQuestion(name))) return;
     if (reportErrors([this, &name] { PageWriter->WritePage(*FilmStrip, pageOptions, name); })) ShellOpenHook(name);
 }
 

@@ -69,11 +69,15 @@ QAction* menuAction(QObject* owner, const char* name, const QString& text, const
 // take back or do again, the bare word when there is none. Its picture is the desktop theme's,
 // or the style's arrow without a theme.
 QAction* historyAction(QObject* owner, QWidget* window, QUndoStack* history, bool redo) {
-    const QString word = redo ? QStringLiteral("重做") : QStringLiteral("撤销");
+    const QString word = redo ? EditorActions::tr("重做") : EditorActions::tr("撤销");
     QAction* action = redo ? history->createRedoAction(owner, word) : history->createUndoAction(owner, word);
     action->setObjectName(redo ? QStringLiteral("actionRedo") : QStringLiteral("actionUndo"));
-    // The prefix stands right before the step's text, without the space Qt puts between them.
-    auto name = [action, word](const QString& step) { action->setText(word + step); };
+    // The prefix stands right before the step's text, without the space Qt puts between them (a
+    // translation may put one back).
+    auto name = [action, word](const QString& step) {
+        action->setText(step.isEmpty() ? word
+                                       : EditorActions::tr("%1%2", "undo or redo, then the step").arg(word, step));
+    };
     name(redo ? history->redoText() : history->undoText());
     if (redo) {
         QObject::connect(history, &QUndoStack::redoTextChanged, action, name);
@@ -102,42 +106,30 @@ QWidget* gap(QWidget* parent) {
 } // namespace
 
 EditorActions::EditorActions(QWidget* window, QWidget* filmView, QUndoStack* history)
-    : QObject(window), TB_open(toolAction(this, "TB_open", 0, QStringLiteral("打开动画文件"), QKeySequence::Open,
-                                          QStringLiteral("打开"))),
-      TB_New(toolAction(this, "TB_New", 11, QStringLiteral("新建动画文件"), QKeySequence::New, QStringLiteral("新建"))),
-      TB_save(
-          toolAction(this, "TB_save", 1, QStringLiteral("保存动画文件"), QKeySequence::Save, QStringLiteral("保存"))),
-      TB_SaveHtm(toolAction(this, "TB_SaveHtm", 8, QStringLiteral("输出为网页"), QKeySequence(Qt::CTRL | Qt::Key_E),
-                            QStringLiteral("导出网页"))),
-      TB_AddImg(
-          toolAction(this, "TB_AddImg", 2, QStringLiteral("添加文字页"), QKeySequence(), QStringLiteral("添加文字页"))),
-      TB_delect(toolAction(this, "TB_delect", 3, QStringLiteral("删除当前页"), QKeySequence(Qt::Key_Delete),
-                           QStringLiteral("删除单元"))),
-      TB_up(toolAction(this, "TB_up", 4, QStringLiteral("上移一页"), QKeySequence(Qt::CTRL | Qt::Key_Up),
-                       QStringLiteral("上移"))),
-      TB_down(toolAction(this, "TB_down", 5, QStringLiteral("下移一页"), QKeySequence(Qt::CTRL | Qt::Key_Down),
-                         QStringLiteral("下移"))),
-      TB_Preplay(
-          toolAction(this, "TB_Preplay", 6, QStringLiteral("打开/关闭预览"), QKeySequence(), QStringLiteral("预览"))),
-      TB_ifo(toolAction(this, "TB_ifo", 9, QStringLiteral("打开/关闭选项"), QKeySequence(),
-                        QStringLiteral("打开/关闭选项"))),
-      TB_about(captionedAction(this, "TB_about", "about", QStringLiteral("关于"), QStringLiteral("关于本软件"),
-                               QKeySequence())),
-      TB_help(captionedAction(this, "TB_help", "help", QStringLiteral("帮助"), QStringLiteral("使用说明"),
-                              QKeySequence::HelpContents)),
-      saveAs(
-          menuAction(this, "actionSaveAs", QStringLiteral("另存为"), {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)})),
-      quit(menuAction(this, "actionQuit", QStringLiteral("退出"), {QKeySequence(Qt::CTRL | Qt::Key_Q)})),
+    : QObject(window), TB_open(toolAction(this, "TB_open", 0, tr("打开动画文件"), QKeySequence::Open, tr("打开"))),
+      TB_New(toolAction(this, "TB_New", 11, tr("新建动画文件"), QKeySequence::New, tr("新建"))),
+      TB_save(toolAction(this, "TB_save", 1, tr("保存动画文件"), QKeySequence::Save, tr("保存"))),
+      TB_SaveHtm(
+          toolAction(this, "TB_SaveHtm", 8, tr("输出为网页"), QKeySequence(Qt::CTRL | Qt::Key_E), tr("导出网页"))),
+      TB_AddImg(toolAction(this, "TB_AddImg", 2, tr("添加文字页"), QKeySequence(), tr("添加文字页", "menu"))),
+      TB_delect(toolAction(this, "TB_delect", 3, tr("删除当前页"), QKeySequence(Qt::Key_Delete), tr("删除单元"))),
+      TB_up(toolAction(this, "TB_up", 4, tr("上移一页"), QKeySequence(Qt::CTRL | Qt::Key_Up), tr("上移"))),
+      TB_down(toolAction(this, "TB_down", 5, tr("下移一页"), QKeySequence(Qt::CTRL | Qt::Key_Down), tr("下移"))),
+      TB_Preplay(toolAction(this, "TB_Preplay", 6, tr("打开/关闭预览"), QKeySequence(), tr("预览"))),
+      TB_ifo(toolAction(this, "TB_ifo", 9, tr("打开/关闭选项"), QKeySequence(), tr("打开/关闭选项"))),
+      TB_about(captionedAction(this, "TB_about", "about", tr("关于"), tr("关于本软件"), QKeySequence())),
+      TB_help(captionedAction(this, "TB_help", "help", tr("帮助"), tr("使用说明"), QKeySequence::HelpContents)),
+      saveAs(menuAction(this, "actionSaveAs", tr("另存为"), {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)})),
+      quit(menuAction(this, "actionQuit", tr("退出"), {QKeySequence(Qt::CTRL | Qt::Key_Q)})),
       undo(historyAction(this, window, history, false)), redo(historyAction(this, window, history, true)),
-      cutUnit(menuAction(this, "actionCutUnit", QStringLiteral("剪切单元"), {QKeySequence(Qt::CTRL | Qt::Key_X)})),
-      copyUnit(menuAction(this, "actionCopyUnit", QStringLiteral("复制单元"), {QKeySequence(Qt::CTRL | Qt::Key_C)})),
-      pasteUnit(menuAction(this, "actionPasteUnit", QStringLiteral("粘贴单元"), {QKeySequence(Qt::CTRL | Qt::Key_V)})),
-      duplicateUnit(
-          menuAction(this, "actionDuplicateUnit", QStringLiteral("重复单元"), {QKeySequence(Qt::CTRL | Qt::Key_D)})),
-      insertBlankUnit(menuAction(this, "actionInsertBlankUnit", QStringLiteral("插入空白单元"),
+      cutUnit(menuAction(this, "actionCutUnit", tr("剪切单元"), {QKeySequence(Qt::CTRL | Qt::Key_X)})),
+      copyUnit(menuAction(this, "actionCopyUnit", tr("复制单元"), {QKeySequence(Qt::CTRL | Qt::Key_C)})),
+      pasteUnit(menuAction(this, "actionPasteUnit", tr("粘贴单元"), {QKeySequence(Qt::CTRL | Qt::Key_V)})),
+      duplicateUnit(menuAction(this, "actionDuplicateUnit", tr("重复单元"), {QKeySequence(Qt::CTRL | Qt::Key_D)})),
+      insertBlankUnit(menuAction(this, "actionInsertBlankUnit", tr("插入空白单元"),
                                  {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_N)})),
-      editUnit(menuAction(this, "actionEditUnit", QStringLiteral("编辑单元"), {QKeySequence(Qt::Key_F2)})),
-      exportAnimation(menuAction(this, "actionExportAnimation", QStringLiteral("导出动画"), {})), m_history(history) {
+      editUnit(menuAction(this, "actionEditUnit", tr("编辑单元"), {QKeySequence(Qt::Key_F2)})),
+      exportAnimation(menuAction(this, "actionExportAnimation", tr("导出动画"), {})), m_history(history) {
     TB_up->setProperty("Tag", 1);
     TB_down->setProperty("Tag", 2);
     TB_Preplay->setProperty("Tag", kPreviewClosedTag);
@@ -185,19 +177,21 @@ void EditorActions::fillToolBar(QToolBar* bar) const {
         bar->addAction(action);
         if (auto* button = qobject_cast<QToolButton*>(bar->widgetForAction(action))) {
             button->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-            button->setFixedSize(60, 25);
+            // 60 wide, or wider where the caption needs it.
+            button->setFixedHeight(25);
+            button->setMinimumWidth(60);
         }
     }
 }
 
 void EditorActions::fillMenuBar(QMenuBar* bar) const {
-    QMenu* file = bar->addMenu(QStringLiteral("文件"));
+    QMenu* file = bar->addMenu(tr("文件", "menu"));
     file->addActions({TB_New, TB_open, TB_save, saveAs});
     file->addSeparator();
     file->addActions({TB_SaveHtm, exportAnimation});
     file->addSeparator();
     file->addAction(quit);
-    QMenu* edit = bar->addMenu(QStringLiteral("编辑"));
+    QMenu* edit = bar->addMenu(tr("编辑", "menu"));
     edit->addActions({undo, redo});
     edit->addSeparator();
     edit->addAction(editUnit);
@@ -205,9 +199,9 @@ void EditorActions::fillMenuBar(QMenuBar* bar) const {
     edit->addActions({cutUnit, copyUnit, pasteUnit});
     edit->addSeparator();
     edit->addActions({duplicateUnit, insertBlankUnit, TB_delect});
-    bar->addMenu(QStringLiteral("单元"))->addActions({TB_up, TB_down, TB_AddImg});
-    bar->addMenu(QStringLiteral("播放"))->addAction(TB_Preplay);
-    bar->addMenu(QStringLiteral("帮助"))->addActions({TB_help, TB_about});
+    bar->addMenu(tr("单元", "menu"))->addActions({TB_up, TB_down, TB_AddImg});
+    bar->addMenu(tr("播放", "menu"))->addAction(TB_Preplay);
+    bar->addMenu(tr("帮助", "menu"))->addActions({TB_help, TB_about});
 }
 
 void EditorActions::updateEnabled(int unitCount, bool previewOpen) {

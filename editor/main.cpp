@@ -4,7 +4,6 @@
 #include "mainwindow.h"
 #include "prompts.h"
 #include "qttranslation.h"
-#include "settings.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -61,8 +60,8 @@ int runEditor(int argc, char* argv[], const QStringList& arguments, const QStrin
     QApplication::setApplicationDisplayName(QStringLiteral("Quillet"));
     QGuiApplication::setDesktopFileName(QStringLiteral("quillet"));
     // Before the window, whose start-up may already ask a question.
-    const auto qtTexts = quillet::InstallQtTranslation(
-        quillet::StoredLanguage(QCoreApplication::applicationDirPath() + QStringLiteral("/Tevrano.ini")));
+    const auto translators = quillet::InstallTranslations(
+        quillet::ChooseInterfaceLanguage(QCoreApplication::applicationDirPath() + QStringLiteral("/Tevrano.ini")));
 
     quillet::QtPrompts prompts;
     QStringList exact = arguments;

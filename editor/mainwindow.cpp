@@ -13,6 +13,7 @@
 #include "pagewriter.h"
 #include "previewpanel.h"
 #include "prompts.h"
+#include "qttranslation.h"
 #include "runvalues.h"
 #include "shellhelpers.h"
 #include "statuspanels.h"
@@ -142,7 +143,7 @@ void TForm_movie::FormCreate(const QString& programDir) {
     if (!run.ProgramDir.endsWith(QLatin1Char('/'))) run.ProgramDir += QLatin1Char('/');
     run.SettingsPath = run.ProgramDir + QStringLiteral("Tevrano.ini");
     run.ProgramName = ProgramBaseName();
-    run.Language = QStringLiteral("chinese");
+    run.Language = DefaultLanguageName();
     run.TempDir = FindTempDir();
 
     run.DefaultFileName = QStringLiteral("new.mmt");
@@ -278,7 +279,8 @@ bool TForm_movie::reportErrors(const std::function<void()>& operation) {
 }
 
 void TForm_movie::TB_help1Click() {
-    ShellOpenHook(Run().ProgramDir + QStringLiteral("help.htm"));
+    const bool english = CurrentInterfaceLanguage() == InterfaceLanguage::English;
+    ShellOpenHook(Run().ProgramDir + (english ? QStringLiteral("help_en.htm") : QStringLiteral("help.htm")));
 }
 
 void TForm_movie::TB_aboutClick() {
@@ -328,7 +330,7 @@ void TForm_movie::dropEvent(QDropEvent* event) {
         if (mayLeaveDocument()) openDocument(name);
     } else if (extension == QLatin1String("txt") && m_actions->TB_AddImg->isEnabled()) {
         if (FilmStrip->count() >= TFilmPanel::kMaxUnits) {
-            m_prompts.message(QStringLiteral("已到达单元数上限"));
+            m_prompts.message(tr("已到达单元数上限"));
             return;
         }
         if (!UnappliedEditsQuestion()) return;

@@ -15,11 +15,13 @@ namespace quillet {
 
 namespace {
 
-const QString kChangedText = QStringLiteral("数据修改成功.");
-const QString kApplyQuestion = QStringLiteral("当前单元的文本或颜色已修改但尚未确认，是否应用这些修改？");
-const QString kApplyDurationQuestion = QStringLiteral("当前单元的时长已修改但尚未确认，是否应用这一修改？");
-const QString kDurationRangeText =
-    QStringLiteral("时长应为10到60000之间的整数毫秒数，留空则按文档速度播放。当前单元没有修改。");
+const char* const kChangedText = QT_TRANSLATE_NOOP("quillet::TForm_movie", "数据修改成功.");
+const char* const kApplyQuestion =
+    QT_TRANSLATE_NOOP("quillet::TForm_movie", "当前单元的文本或颜色已修改但尚未确认，是否应用这些修改？");
+const char* const kApplyDurationQuestion =
+    QT_TRANSLATE_NOOP("quillet::TForm_movie", "当前单元的时长已修改但尚未确认，是否应用这一修改？");
+const char* const kDurationRangeText = QT_TRANSLATE_NOOP(
+    "quillet::TForm_movie", "时长应为10到60000之间的整数毫秒数，留空则按文档速度播放。当前单元没有修改。");
 
 } // namespace
 
@@ -35,8 +37,7 @@ void TForm_movie::connectOptionPanel() {
 
 bool TForm_movie::acceptEncodable(const QStringList& unencodable) {
     if (unencodable.isEmpty()) return true;
-    m_prompts.message(QStringLiteral("以下字符无法保存为GBK编码，请删除或替换后再确认：\n") +
-                      unencodable.join(QLatin1Char(' ')));
+    m_prompts.message(tr("以下字符无法保存为GBK编码，请删除或替换后再确认：\n") + unencodable.join(QLatin1Char(' ')));
     return false;
 }
 
@@ -64,7 +65,7 @@ void TForm_movie::bsBtnHOKClick() {
     FilmStrip->SetByteMode(fields.byteMode);
     PreViewPanel->fillPicture(QColorOf(pageColor));
     markChangedOutsideHistory();
-    m_prompts.message(kChangedText);
+    m_prompts.message(tr(kChangedText));
 }
 
 void TForm_movie::bsBtnHResetClick() {
@@ -81,7 +82,7 @@ void TForm_movie::bsBtn_DfOkClick() {
     const ColorPair defaults = pop_window->unitDefaults();
     FilmStrip->SetDefaultColors(defaults.back, defaults.font);
     markChangedOutsideHistory();
-    m_prompts.message(kChangedText);
+    m_prompts.message(tr(kChangedText));
 }
 
 void TForm_movie::bsBtnPOKClick() {
@@ -92,7 +93,7 @@ bool TForm_movie::applyCurrentUnit() {
     OptionPanel& panel = *pop_window;
     const std::optional<std::int32_t> duration = panel.typedDuration();
     if (!duration) {
-        m_prompts.message(kDurationRangeText);
+        m_prompts.message(tr(kDurationRangeText));
         return false;
     }
     QStringList unencodable;
@@ -102,13 +103,14 @@ bool TForm_movie::applyCurrentUnit() {
     const ColorPair colors = panel.takeTypedUnitColors();
     m_history->setUnitContent(FilmStrip->currentIndex(), lines, colors.back, colors.font, *duration);
     panel.settleUnitFields();
-    m_prompts.message(kChangedText);
+    m_prompts.message(tr(kChangedText));
     return true;
 }
 
 bool TForm_movie::UnappliedEditsQuestion() {
     if (FilmStrip->currentIndex() < 0 || !pop_window->unitFieldsPending()) return true;
-    switch (m_prompts.question(pop_window->unitDurationOnlyPending() ? kApplyDurationQuestion : kApplyQuestion)) {
+    switch (
+        m_prompts.question(pop_window->unitDurationOnlyPending() ? tr(kApplyDurationQuestion) : tr(kApplyQuestion))) {
     case Prompts::Answer::Yes:
         // Text that cannot be applied keeps the user where the text is.
         return applyCurrentUnit();

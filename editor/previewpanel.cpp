@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPaintEvent>
@@ -48,7 +49,7 @@ PreviewPanel::PreviewPanel(QWidget* parent) : QWidget(parent) {
     outer->setContentsMargins(0, 0, 0, 0);
     outer->setSpacing(0);
 
-    PreViewBox = new QGroupBox(QStringLiteral("动画预览"), this);
+    PreViewBox = new QGroupBox(tr("动画预览"), this);
     outer->addWidget(PreViewBox, 1);
     auto* inner = new QVBoxLayout(PreViewBox);
     inner->setContentsMargins(0, 0, 0, 0);
@@ -61,16 +62,27 @@ PreviewPanel::PreviewPanel(QWidget* parent) : QWidget(parent) {
 
     auto* row = new QWidget(PreViewBox);
     row->setFixedHeight(26);
-    PreViewCaption = new QLabel(QStringLiteral("滚动速度(ms):"), row);
-    PreViewCaption->move(8, 5);
+    auto* speedRow = new QHBoxLayout(row);
+    speedRow->setContentsMargins(8, 3, 0, 3);
+    speedRow->setSpacing(0);
+    PreViewCaption = new QLabel(tr("滚动速度(ms):"), row);
     PreViewSpeedCaption = new QLabel(QStringLiteral("1000"), row);
-    PreViewSpeedCaption->setGeometry(88, 5, 33, 16);
+    PreViewSpeedCaption->setFixedWidth(33);
     PreView_SpeedBar = new QSlider(Qt::Horizontal, row);
-    PreView_SpeedBar->setGeometry(135, 5, 100, 16);
+    PreView_SpeedBar->setFixedWidth(100);
     PreView_SpeedBar->setRange(0, 100);
     PreView_SpeedBar->setValue(60);
     bsBtnPvOK = new QPushButton(QStringLiteral("OK"), row);
-    bsBtnPvOK->setGeometry(248, 3, 41, 20);
+    bsBtnPvOK->setFixedSize(41, 20);
+    // The gaps of the designed places: the value right after the caption, then the bar and the button.
+    speedRow->addWidget(PreViewCaption);
+    speedRow->addSpacing(2);
+    speedRow->addWidget(PreViewSpeedCaption);
+    speedRow->addSpacing(14);
+    speedRow->addWidget(PreView_SpeedBar);
+    speedRow->addSpacing(13);
+    speedRow->addWidget(bsBtnPvOK);
+    speedRow->addStretch(1);
     inner->addWidget(row);
     auto* playRow = new QWidget(PreViewBox);
     playRow->setFixedHeight(26);
@@ -88,11 +100,18 @@ PreviewPanel::PreviewPanel(QWidget* parent) : QWidget(parent) {
 }
 
 void PreviewPanel::buildPlayRow(QWidget* row) {
-    auto* caption = new QLabel(QStringLiteral("播放方式:"), row);
-    caption->move(8, 5);
+    auto* layout = new QHBoxLayout(row);
+    layout->setContentsMargins(8, 3, 0, 3);
+    layout->setSpacing(4);
+    auto* caption = new QLabel(tr("播放方式:"), row);
     loopModeBox = new QComboBox(row);
-    loopModeBox->addItems({QStringLiteral("循环"), QStringLiteral("往返"), QStringLiteral("播放一次")});
-    loopModeBox->setGeometry(72, 3, 90, 20);
+    loopModeBox->addItems({tr("循环"), tr("往返"), tr("播放一次")});
+    loopModeBox->setFixedHeight(20);
+    loopModeBox->setMinimumWidth(90);
+    layout->addWidget(caption);
+    layout->addSpacing(6);
+    layout->addWidget(loopModeBox);
+    layout->addSpacing(4);
     connect(loopModeBox, &QComboBox::currentIndexChanged, this,
             [this](int index) { m_order.setMode(static_cast<PlayOrder::Mode>(index)); });
 
@@ -107,23 +126,26 @@ void PreviewPanel::buildPlayRow(QWidget* row) {
         addAction(action);
         return action;
     };
-    pauseAction = makeAction(QStringLiteral("暂停"), "previewPause", QKeySequence());
-    pauseAction->setToolTip(QStringLiteral("暂停或继续播放（空格键）"));
-    stepBackAction = makeAction(QStringLiteral("上一帧"), "previewStepBack", QKeySequence(Qt::Key_Left));
-    stepForwardAction = makeAction(QStringLiteral("下一帧"), "previewStepForward", QKeySequence(Qt::Key_Right));
+    pauseAction = makeAction(tr("暂停"), "previewPause", QKeySequence());
+    pauseAction->setToolTip(tr("暂停或继续播放（空格键）"));
+    stepBackAction = makeAction(tr("上一帧"), "previewStepBack", QKeySequence(Qt::Key_Left));
+    stepForwardAction = makeAction(tr("下一帧"), "previewStepForward", QKeySequence(Qt::Key_Right));
     connect(pauseAction, &QAction::triggered, this, &PreviewPanel::pauseRequested);
     connect(stepBackAction, &QAction::triggered, this, [this] { emit stepRequested(-1); });
     connect(stepForwardAction, &QAction::triggered, this, [this] { emit stepRequested(1); });
 
-    const auto makeButton = [row](QAction* action, int left, int width) {
+    const auto makeButton = [row, layout](QAction* action, int width) {
         auto* button = new QToolButton(row);
         button->setDefaultAction(action);
-        button->setGeometry(left, 3, width, 20);
+        button->setFixedHeight(20);
+        button->setMinimumWidth(width);
+        layout->addWidget(button);
         return button;
     };
-    pauseButton = makeButton(pauseAction, 170, 48);
-    stepBackButton = makeButton(stepBackAction, 222, 56);
-    stepForwardButton = makeButton(stepForwardAction, 282, 56);
+    pauseButton = makeButton(pauseAction, 48);
+    stepBackButton = makeButton(stepBackAction, 56);
+    stepForwardButton = makeButton(stepForwardAction, 56);
+    layout->addStretch(1);
     loopModeBox->setObjectName(QStringLiteral("loopModeBox"));
     setPaused(false);
 }
@@ -147,7 +169,7 @@ bool PreviewPanel::eventFilter(QObject* watched, QEvent* event) {
 
 void PreviewPanel::setPaused(bool paused) {
     m_paused = paused;
-    pauseAction->setText(paused ? QStringLiteral("播放") : QStringLiteral("暂停"));
+    pauseAction->setText(paused ? tr("播放") : tr("暂停"));
     stepBackAction->setEnabled(paused);
     stepForwardAction->setEnabled(paused);
 }

@@ -12,8 +12,9 @@ class QWidget;
 
 namespace quillet {
 
-// The question asked before a file is replaced, after the file's name.
-inline const QString kReplaceQuestion = QStringLiteral("已经存在，是否覆盖它？");
+// The question asked before the file `fileName` is replaced: the name, then "已经存在，是否覆盖它？",
+// in the interface's language.
+QString ReplaceQuestion(const QString& fileName);
 
 // What the animation export's dialog chose.
 struct AnimationChoice {

@@ -4,6 +4,7 @@
 
 #include <QColorDialog>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QDir>
@@ -22,6 +23,10 @@ QString boxTitle() {
 }
 
 } // namespace
+
+QString ReplaceQuestion(const QString& fileName) {
+    return QCoreApplication::translate("quillet::Prompts", "%1已经存在，是否覆盖它？").arg(fileName);
+}
 
 void QtPrompts::message(const QString& text) {
     QMessageBox::information(m_parent, boxTitle(), text);
@@ -95,7 +100,7 @@ std::optional<TColor> QtPrompts::color(TColor initial) {
 
 std::optional<AnimationChoice> QtPrompts::animationChoice(const QStringList& formats, const AnimationChoice& initial) {
     QDialog dialog(m_parent);
-    dialog.setWindowTitle(QStringLiteral("导出动画"));
+    dialog.setWindowTitle(QCoreApplication::translate("quillet::QtPrompts", "导出动画"));
     auto* format = new QComboBox(&dialog);
     format->setObjectName(QStringLiteral("format"));
     format->addItems(formats);
@@ -106,17 +111,17 @@ std::optional<AnimationChoice> QtPrompts::animationChoice(const QStringList& for
     scale->setValue(initial.options.scale);
     auto* loop = new QComboBox(&dialog);
     loop->setObjectName(QStringLiteral("loop"));
-    loop->addItem(QStringLiteral("一直循环"), static_cast<int>(LoopMode::Forever));
-    loop->addItem(QStringLiteral("播放一次"), static_cast<int>(LoopMode::Once));
-    loop->addItem(QStringLiteral("往返循环"), static_cast<int>(LoopMode::PingPong));
+    loop->addItem(QCoreApplication::translate("quillet::QtPrompts", "一直循环"), static_cast<int>(LoopMode::Forever));
+    loop->addItem(QCoreApplication::translate("quillet::QtPrompts", "播放一次"), static_cast<int>(LoopMode::Once));
+    loop->addItem(QCoreApplication::translate("quillet::QtPrompts", "往返循环"), static_cast<int>(LoopMode::PingPong));
     loop->setCurrentIndex(loop->findData(static_cast<int>(initial.options.loop)));
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
     QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
     QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
     auto* form = new QFormLayout(&dialog);
-    form->addRow(QStringLiteral("格式"), format);
-    form->addRow(QStringLiteral("放大倍数"), scale);
-    form->addRow(QStringLiteral("循环"), loop);
+    form->addRow(QCoreApplication::translate("quillet::QtPrompts", "格式"), format);
+    form->addRow(QCoreApplication::translate("quillet::QtPrompts", "放大倍数"), scale);
+    form->addRow(QCoreApplication::translate("quillet::QtPrompts", "循环"), loop);
     form->addRow(buttons);
     if (dialog.exec() != QDialog::Accepted) return std::nullopt;
     return AnimationChoice{format->currentIndex(),

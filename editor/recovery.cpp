@@ -8,15 +8,19 @@
 #include "statuspanels.h"
 #include "undohistory.h"
 
+#include <QCoreApplication>
+
 namespace quillet {
 
 namespace {
 
-const QString kRecoveryQuestion = QStringLiteral("上次运行未正常结束，是否恢复自动保存的动画？");
+const char* const kRecoveryQuestion =
+    QT_TRANSLATE_NOOP("quillet::TForm_movie", "上次运行未正常结束，是否恢复自动保存的动画？");
 
 QString recoveryQuestion(const RecoveryCopy& copy, const QString& documentName) {
-    return kRecoveryQuestion + QStringLiteral("\n%1\n自动保存于 %2")
-                                   .arg(documentName, copy.written.toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")));
+    return QCoreApplication::translate("quillet::TForm_movie", kRecoveryQuestion) +
+           QCoreApplication::translate("quillet::TForm_movie", "\n%1\n自动保存于 %2")
+               .arg(documentName, copy.written.toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")));
 }
 
 } // namespace

@@ -12,7 +12,7 @@ void StatusPanel::mousePressEvent(QMouseEvent* event) {
 }
 
 FileNamePanel::FileNamePanel(QWidget* parent) : StatusPanel(QStringLiteral("File:"), parent) {
-    setToolTip(QStringLiteral("当前文件及路径"));
+    setToolTip(tr("当前文件及路径"));
     m_hintShown = true;
 }
 
@@ -63,12 +63,12 @@ StatusPanels::StatusPanels(QWidget* parent) : QStatusBar(parent) {
         addWidget(p);
         return p;
     };
-    bsSkinStatusPanel_0 = panel(QStringLiteral("第0贞"), 89);
+    bsSkinStatusPanel_0 = panel(tr("第0贞"), 89);
     bsSkinStatusPanel_0->setObjectName(QStringLiteral("bsSkinStatusPanel_0"));
     bsSkinStatusPanel_1 = panel(QStringLiteral("300X200"), 96);
     bsSkinStatusPanel_1->setObjectName(QStringLiteral("bsSkinStatusPanel_1"));
     bsSkinStatusPanel_color = panel(QString(), 24);
-    bsSkinStatusPanel_color->setToolTip(QStringLiteral("是否包含色彩内容"));
+    bsSkinStatusPanel_color->setToolTip(tr("是否包含色彩内容"));
     bsSkinStatusPanel_color->setAlignment(Qt::AlignCenter);
     ShowColorFlag(false);
     Panl_Edit = panel(QString(), 22);
@@ -86,14 +86,14 @@ StatusPanels::StatusPanels(QWidget* parent) : QStatusBar(parent) {
 }
 
 void StatusPanels::showUnit(int number, int count, int cols, int rows, bool hasColor) {
-    bsSkinStatusPanel_0->setText(QStringLiteral("单元：%1/%2").arg(number).arg(count));
-    bsSkinStatusPanel_1->setText(QStringLiteral("尺寸：%1×%2").arg(cols).arg(rows));
+    bsSkinStatusPanel_0->setText(tr("单元：%1/%2").arg(number).arg(count));
+    bsSkinStatusPanel_1->setText(tr("尺寸：%1×%2").arg(cols).arg(rows));
     ShowColorFlag(hasColor);
 }
 
 void StatusPanels::showNoUnit() {
-    bsSkinStatusPanel_0->setText(QStringLiteral("单元：0/0"));
-    bsSkinStatusPanel_1->setText(QStringLiteral("尺寸：0x0"));
+    bsSkinStatusPanel_0->setText(tr("单元：0/0"));
+    bsSkinStatusPanel_1->setText(tr("尺寸：0x0"));
     bsSkinStatusPanel_4->hideHint();
 }
 

@@ -17,10 +17,11 @@ namespace quillet {
 
 namespace {
 
-const QString kNoUnitsText = QStringLiteral("剪贴板中没有可以粘贴的单元。");
-const QString kUnreadableText = QStringLiteral("剪贴板中的单元无法读取，没有粘贴任何内容：\n");
-const QString kPartlyPastedText =
-    QStringLiteral("剪贴板中有%1个单元，已到达单元数上限，只粘贴了前%2个，%3个没有粘贴。");
+const char* const kNoUnitsText = QT_TRANSLATE_NOOP("quillet::TForm_movie", "剪贴板中没有可以粘贴的单元。");
+const char* const kUnreadableText =
+    QT_TRANSLATE_NOOP("quillet::TForm_movie", "剪贴板中的单元无法读取，没有粘贴任何内容：\n");
+const char* const kPartlyPastedText =
+    QT_TRANSLATE_NOOP("quillet::TForm_movie", "剪贴板中有%1个单元，已到达单元数上限，只粘贴了前%2个，%3个没有粘贴。");
 
 // The current unit alone, as the clipboard functions take units.
 std::vector<const TAnsiImage*> currentUnit(const TFilmPanel& strip) {
@@ -40,14 +41,14 @@ void TForm_movie::duplicateCurrentUnit() {
     if (FilmStrip->currentIndex() < 0 || !mayInsertUnits()) return;
     std::vector<std::unique_ptr<TAnsiImage>> units;
     units.push_back(DuplicateUnit(*FilmStrip, FilmStrip->currentIndex()));
-    insertAfterCurrent(std::move(units), QStringLiteral("重复单元"));
+    insertAfterCurrent(std::move(units), tr("重复单元"));
 }
 
 void TForm_movie::insertBlankUnit() {
     if (!mayInsertUnits()) return;
     std::vector<std::unique_ptr<TAnsiImage>> units;
     units.push_back(BlankUnit(*FilmStrip));
-    insertAfterCurrent(std::move(units), QStringLiteral("插入空白单元"));
+    insertAfterCurrent(std::move(units), tr("插入空白单元"));
 }
 
 bool TForm_movie::putCurrentUnitOnClipboard() {
@@ -67,7 +68,7 @@ void TForm_movie::copyCurrentUnit() {
 
 void TForm_movie::cutCurrentUnit() {
     if (!putCurrentUnitOnClipboard()) return;
-    m_history->removeUnits(FilmStrip->currentIndex(), 1, QStringLiteral("剪切单元"));
+    m_history->removeUnits(FilmStrip->currentIndex(), 1, tr("剪切单元"));
     UpdateToolButtons();
     RefreshCurrentUnit();
 }
@@ -75,7 +76,7 @@ void TForm_movie::cutCurrentUnit() {
 void TForm_movie::pasteUnits() {
     const QMimeData* data = QGuiApplication::clipboard()->mimeData();
     if (!data || !data->hasFormat(QString::fromLatin1(kUnitsMimeType))) {
-        m_prompts.message(kNoUnitsText);
+        m_prompts.message(tr(kNoUnitsText));
         return;
     }
     // The clipboard's bytes are read before anything is asked or changed.
@@ -84,13 +85,13 @@ void TForm_movie::pasteUnits() {
     try {
         units = DecodeUnits(bytes, *FilmStrip);
     } catch (const FileError& e) {
-        m_prompts.message(kUnreadableText + e.message());
+        m_prompts.message(tr(kUnreadableText) + e.message());
         return;
     }
     if (!mayInsertUnits()) return;
     const int offered = static_cast<int>(units.size());
-    const int pasted = insertAfterCurrent(std::move(units), QStringLiteral("粘贴单元"));
-    if (pasted < offered) m_prompts.message(kPartlyPastedText.arg(offered).arg(pasted).arg(offered - pasted));
+    const int pasted = insertAfterCurrent(std::move(units), tr("粘贴单元"));
+    if (pasted < offered) m_prompts.message(tr(kPartlyPastedText).arg(offered).arg(pasted).arg(offered - pasted));
 }
 
 void TForm_movie::undoStep() {

@@ -52,7 +52,7 @@ QToolButton* barButton(QWidget* bar, QStyle::StandardPixmap picture, const QStri
 } // namespace
 
 Taboutform::Taboutform(QWidget* parent) : QWidget(parent, Qt::Window) {
-    setWindowTitle(QStringLiteral("关于【Quillet】"));
+    setWindowTitle(tr("关于【Quillet】"));
     // Closing the main window ends the run even while this window is open.
     setAttribute(Qt::WA_QuitOnClose, false);
     QPalette colours = palette();
@@ -86,7 +86,7 @@ void Taboutform::buildAddressBar() {
 
     bsSkinPanel2 = new QWidget(bsSkinPanel1);
     bsSkinPanel2->setFixedWidth(120);
-    note = new QLabel(QStringLiteral("网址："), bsSkinPanel2);
+    note = new QLabel(tr("网址："), bsSkinPanel2);
     auto* noteRow = new QHBoxLayout(bsSkinPanel2);
     noteRow->setContentsMargins(2, 0, 0, 0);
     noteRow->addWidget(note);
@@ -94,7 +94,7 @@ void Taboutform::buildAddressBar() {
     Edit_input = new QLineEdit(bsSkinPanel1);
     Edit_input->installEventFilter(this);
 
-    bsSkinButton1 = new QPushButton(QStringLiteral("确定"), bsSkinPanel1);
+    bsSkinButton1 = new QPushButton(tr("确定"), bsSkinPanel1);
     bsSkinButton1->setFixedWidth(47);
     connect(bsSkinButton1, &QPushButton::clicked, this, &Taboutform::bsSkinButton1Click);
 
@@ -111,16 +111,16 @@ void Taboutform::buildButtonBar() {
     auto* row = new QHBoxLayout(bsSkinPanel3);
     row->setContentsMargins(1, 2, 0, 0);
     row->setSpacing(0);
-    bsSkinSB_backword = barButton(bsSkinPanel3, QStyle::SP_ArrowBack, QStringLiteral("后退"));
-    bsSkinSB_forward = barButton(bsSkinPanel3, QStyle::SP_ArrowForward, QStringLiteral("前进"));
+    bsSkinSB_backword = barButton(bsSkinPanel3, QStyle::SP_ArrowBack, tr("后退"));
+    bsSkinSB_forward = barButton(bsSkinPanel3, QStyle::SP_ArrowForward, tr("前进"));
     bsSkinSB_forward->setEnabled(false);
-    bsSkinSB_about = barButton(bsSkinPanel3, QStyle::SP_MessageBoxInformation, QStringLiteral("关于本软件"));
-    bsSkinSB_home = barButton(bsSkinPanel3, QStyle::SP_DirHomeIcon,
-                              QStringLiteral("访问主页") + QLatin1String(projectinfo::HomePage));
-    bsSkinSB_email = barButton(bsSkinPanel3, QStyle::SP_FileDialogContentsView, QStringLiteral("欢迎给我来信"));
-    bsSkinSB_bbs = barButton(bsSkinPanel3, QStyle::SP_FileDialogDetailedView, QStringLiteral("欢迎给我留言"));
+    bsSkinSB_about = barButton(bsSkinPanel3, QStyle::SP_MessageBoxInformation, tr("关于本软件"));
+    bsSkinSB_home =
+        barButton(bsSkinPanel3, QStyle::SP_DirHomeIcon, tr("访问主页%1").arg(QLatin1String(projectinfo::HomePage)));
+    bsSkinSB_email = barButton(bsSkinPanel3, QStyle::SP_FileDialogContentsView, tr("欢迎给我来信"));
+    bsSkinSB_bbs = barButton(bsSkinPanel3, QStyle::SP_FileDialogDetailedView, tr("欢迎给我留言"));
     row->addStretch(1);
-    bsSkinSpeedButton1 = barButton(bsSkinPanel3, QStyle::SP_ComputerIcon, QStringLiteral("导出到IE浏览器"));
+    bsSkinSpeedButton1 = barButton(bsSkinPanel3, QStyle::SP_ComputerIcon, tr("导出到IE浏览器"));
     bsSkinSpeedButton1->setFixedSize(25, 24);
 
     connect(bsSkinSB_backword, &QToolButton::clicked, this, &Taboutform::bsSkinSB_backwordClick);

@@ -1,7 +1,9 @@
 #!/bin/sh
 # Starts the built editor on a document inside a virtual X screen and saves a picture of the screen.
 #   tools/screenshot.sh [picture.png] [document.mmt]
-# BUILD names the build folder (default: build); WAIT the seconds to let the window settle (default: 3).
+# BUILD names the build folder (default: build); WAIT the seconds to let the window settle (default: 3);
+# QUILLET_LANGUAGE=English starts a copy of the program in a temporary folder whose Tevrano.ini
+# names that language (the build's own settings file stays as it is).
 set -eu
 
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -20,7 +22,14 @@ command -v import >/dev/null || { echo "screenshot: import is missing (Debian pa
 
 # The inner script runs inside the virtual screen: start, wait, grab, end the editor it started.
 inner=$(mktemp)
-trap 'rm -f "$inner"' EXIT
+folder=
+trap 'rm -f "$inner"; [ -z "$folder" ] || rm -rf "$folder"' EXIT
+if [ -n "${QUILLET_LANGUAGE:-}" ]; then
+    folder=$(mktemp -d)
+    cp -R "$build/bin/quillet" "$build/bin/Script.txt" "$build/bin/Language" "$folder/"
+    sed "s/^language=.*/language=$QUILLET_LANGUAGE/" "$build/bin/Tevrano.ini" >"$folder/Tevrano.ini"
+    program=$folder/quillet
+fi
 cat >"$inner" <<'INNER'
 program=$1; picture=$2; wait=$3; document=$4
 if [ -n "$document" ]; then "$program" "$document" & else "$program" & fi

@@ -28,11 +28,16 @@ struct ToolButton {
 };
 
 const ToolButton kToolButtons[] = {
-    {CellTool::Text, "cellToolText", "文字", "文字：点击放置光标，拖动选择，拖动选区可移动它"},
-    {CellTool::Brush, "cellToolBrush", "画笔", "画笔：左键两种颜色，Shift+左键文字颜色，右键或 Ctrl+左键背景颜色"},
-    {CellTool::Fill, "cellToolFill", "填充", "填充：填充同一颜色的相连区域"},
-    {CellTool::Rect, "cellToolRect", "矩形", "矩形：拖出一个矩形并填色"},
-    {CellTool::Pick, "cellToolPick", "取色", "取色：取单元格的两种颜色（任何工具下 Alt+点击也可以）"},
+    {CellTool::Text, "cellToolText", QT_TRANSLATE_NOOP("quillet::CellEditorPane", "文字"),
+     QT_TRANSLATE_NOOP("quillet::CellEditorPane", "文字：点击放置光标，拖动选择，拖动选区可移动它")},
+    {CellTool::Brush, "cellToolBrush", QT_TRANSLATE_NOOP("quillet::CellEditorPane", "画笔"),
+     QT_TRANSLATE_NOOP("quillet::CellEditorPane", "画笔：左键两种颜色，Shift+左键文字颜色，右键或 Ctrl+左键背景颜色")},
+    {CellTool::Fill, "cellToolFill", QT_TRANSLATE_NOOP("quillet::CellEditorPane", "填充"),
+     QT_TRANSLATE_NOOP("quillet::CellEditorPane", "填充：填充同一颜色的相连区域")},
+    {CellTool::Rect, "cellToolRect", QT_TRANSLATE_NOOP("quillet::CellEditorPane", "矩形"),
+     QT_TRANSLATE_NOOP("quillet::CellEditorPane", "矩形：拖出一个矩形并填色")},
+    {CellTool::Pick, "cellToolPick", QT_TRANSLATE_NOOP("quillet::CellEditorPane", "取色"),
+     QT_TRANSLATE_NOOP("quillet::CellEditorPane", "取色：取单元格的两种颜色（任何工具下 Alt+点击也可以）")},
 };
 
 QHBoxLayout* rowLayout(QWidget* row) {
@@ -82,8 +87,8 @@ QWidget* CellEditorPane::buildToolRow() {
     m_tools->setExclusive(true);
     for (const ToolButton& entry : kToolButtons) {
         auto* button = quiet(new QToolButton(row), entry.name);
-        button->setText(QString::fromUtf8(entry.text));
-        button->setToolTip(QString::fromUtf8(entry.hint));
+        button->setText(tr(entry.text));
+        button->setToolTip(tr(entry.hint));
         button->setCheckable(true);
         m_tools->addButton(button, static_cast<int>(entry.tool));
         layout->addWidget(button);
@@ -91,8 +96,8 @@ QWidget* CellEditorPane::buildToolRow() {
     m_tools->button(static_cast<int>(CellTool::Text))->setChecked(true);
     connect(m_tools, &QButtonGroup::idClicked, this, [this](int id) { m_view->setTool(static_cast<CellTool>(id)); });
     layout->addStretch(1);
-    auto* done = quiet(new QPushButton(QStringLiteral("完成"), row), "cellEditDone");
-    done->setToolTip(QStringLiteral("回到胶片  (Esc)"));
+    auto* done = quiet(new QPushButton(tr("完成"), row), "cellEditDone");
+    done->setToolTip(tr("回到胶片  (Esc)"));
     connect(done, &QPushButton::clicked, this, &CellEditorPane::closeRequested);
     layout->addWidget(done);
     return row;
@@ -103,10 +108,10 @@ QWidget* CellEditorPane::buildColorRow() {
     QHBoxLayout* layout = rowLayout(row);
     m_textSwatch = new ColorSwatch(kTextColorTag, row);
     m_textSwatch->setObjectName(QStringLiteral("cellTextColor"));
-    m_textSwatch->setToolTip(QStringLiteral("文字颜色"));
+    m_textSwatch->setToolTip(tr("文字颜色"));
     m_backSwatch = new ColorSwatch(kBackColorTag, row);
     m_backSwatch->setObjectName(QStringLiteral("cellBackColor"));
-    m_backSwatch->setToolTip(QStringLiteral("背景颜色"));
+    m_backSwatch->setToolTip(tr("背景颜色"));
     for (ColorSwatch* swatch : {m_textSwatch, m_backSwatch}) {
         swatch->setFixedSize(20, 20);
         swatch->setFrameShape(QFrame::Box);
@@ -115,8 +120,8 @@ QWidget* CellEditorPane::buildColorRow() {
         layout->addWidget(swatch);
     }
     auto* swap = quiet(new QToolButton(row), "cellSwapColors");
-    swap->setText(QStringLiteral("交换"));
-    swap->setToolTip(QStringLiteral("交换文字颜色和背景颜色  (X，文字工具以外)"));
+    swap->setText(tr("交换"));
+    swap->setToolTip(tr("交换文字颜色和背景颜色  (X，文字工具以外)"));
     connect(swap, &QToolButton::clicked, this, [this] {
         m_model->swapColors();
         showColors();
@@ -138,14 +143,14 @@ QWidget* CellEditorPane::buildColorRow() {
 QWidget* CellEditorPane::buildOnionRow() {
     auto* row = new QWidget(this);
     QHBoxLayout* layout = rowLayout(row);
-    m_onionPrevious = quiet(new QCheckBox(QStringLiteral("洋葱皮"), row), "cellOnion");
-    m_onionPrevious->setToolTip(QStringLiteral("淡淡地显示前一个单元  (O，文字工具以外)"));
-    m_onionNext = quiet(new QCheckBox(QStringLiteral("后一单元"), row), "cellOnionNext");
-    m_onionNext->setToolTip(QStringLiteral("同时淡淡地显示后一个单元"));
+    m_onionPrevious = quiet(new QCheckBox(tr("洋葱皮"), row), "cellOnion");
+    m_onionPrevious->setToolTip(tr("淡淡地显示前一个单元  (O，文字工具以外)"));
+    m_onionNext = quiet(new QCheckBox(tr("后一单元"), row), "cellOnionNext");
+    m_onionNext->setToolTip(tr("同时淡淡地显示后一个单元"));
     m_onionOpacity = quiet(new QSlider(Qt::Horizontal, row), "cellOnionOpacity");
     m_onionOpacity->setRange(5, 90);
     m_onionOpacity->setValue(m_view->onionOpacity());
-    m_onionOpacity->setToolTip(QStringLiteral("洋葱皮的不透明度"));
+    m_onionOpacity->setToolTip(tr("洋葱皮的不透明度"));
     m_onionOpacity->setMaximumWidth(100);
     for (QCheckBox* box : {m_onionPrevious, m_onionNext})
         connect(box, &QCheckBox::toggled, this, &CellEditorPane::applyOnionSkin);
@@ -237,9 +242,9 @@ void CellEditorPane::showPalette() {
 
 void CellEditorPane::showStatus() {
     const CellCursor at = m_model->cursor();
-    m_position->setText(QStringLiteral("行 %1 列 %2").arg(at.row + 1).arg(at.col + 1));
+    m_position->setText(tr("行 %1 列 %2").arg(at.row + 1).arg(at.col + 1));
     m_zoom->setText(QStringLiteral("%1%").arg(m_view->zoom() * 100));
-    m_mode->setText(m_model->insertMode() ? QStringLiteral("插入") : QStringLiteral("改写"));
+    m_mode->setText(m_model->insertMode() ? tr("插入") : tr("改写"));
 }
 
 void CellEditorPane::showMessage(const QString& text) {

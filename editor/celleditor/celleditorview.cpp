@@ -37,7 +37,7 @@ const QColor kSelectionTint(0, 120, 215, 70);
 const QColor kSelectionEdge(0, 120, 215);
 const QColor kCursorEdge(255, 80, 0);
 
-const QString kUnencodableText = QStringLiteral("以下字符无法保存为GBK编码：");
+const char* const kUnencodableText = QT_TRANSLATE_NOOP("quillet::CellEditorView", "以下字符无法保存为GBK编码：");
 
 // Keys that move the cursor, with Shift extending the selection.
 constexpr std::pair<int, CursorMove> kMoveKeys[] = {
@@ -449,7 +449,7 @@ void CellEditorView::runKey(const KeyAction& action, const QKeyEvent* event) {
 
 void CellEditorView::typeText(const QString& text) {
     const QString refused = m_model.typeText(text);
-    if (!refused.isEmpty()) emit messageRaised(kUnencodableText + refused);
+    if (!refused.isEmpty()) emit messageRaised(tr(kUnencodableText) + refused);
 }
 
 void CellEditorView::copyToClipboard() {
@@ -467,7 +467,7 @@ void CellEditorView::pasteFromClipboard() {
     if (data->hasFormat(cells) && m_model.pasteCells(data->data(cells))) return;
     if (!data->hasText()) return;
     const QString refused = m_model.pasteText(data->text());
-    if (!refused.isEmpty()) emit messageRaised(kUnencodableText + refused);
+    if (!refused.isEmpty()) emit messageRaised(tr(kUnencodableText) + refused);
 }
 
 void CellEditorView::inputMethodEvent(QInputMethodEvent* event) {

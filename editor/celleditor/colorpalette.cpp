@@ -44,7 +44,7 @@ ColorPalette::ColorPalette(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("cellPalette"));
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     setCursor(Qt::PointingHandCursor);
-    setToolTip(QStringLiteral("左键：文字颜色；右键：背景颜色"));
+    setToolTip(tr("左键：文字颜色；右键：背景颜色"));
 }
 
 void ColorPalette::setColors(const QList<TColor>& colors) {

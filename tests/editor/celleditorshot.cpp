@@ -1,15 +1,18 @@
 // A picture of the cell editor for the documentation: a document opened in a started window, the
 // editor on its second unit at 400 % with a selection and the onion skin on, the window saved as PNG.
-//   celleditor_screenshot DOCUMENT.mmt PICTURE.png
+//   celleditor_screenshot DOCUMENT.mmt PICTURE.png [English]
+// With "English" the interface speaks English, otherwise Chinese.
 #include "editorfixture.h"
 
 #include "celleditorview.h"
 #include "filmpanel.h"
+#include "qttranslation.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QFileInfo>
 #include <QTest>
+#include <QTranslator>
 
 #include <cstdio>
 
@@ -17,10 +20,13 @@ using namespace quillet;
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: celleditor_screenshot DOCUMENT.mmt PICTURE.png\n");
+    const bool english =
+        argc == 4 && QString::fromLocal8Bit(argv[3]).compare(QLatin1String("english"), Qt::CaseInsensitive) == 0;
+    if (argc != 3 && !english) {
+        std::fprintf(stderr, "usage: celleditor_screenshot DOCUMENT.mmt PICTURE.png [English]\n");
         return 2;
     }
+    const auto translators = InstallTranslations(english ? InterfaceLanguage::English : InterfaceLanguage::Chinese);
     EditorFixture f;
     TForm_movie& w = f.start();
     w.resize(1000, 700);

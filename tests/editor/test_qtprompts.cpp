@@ -1,7 +1,6 @@
 // The real dialogs behind Prompts: what they are set up with and what each answer returns.
 #include "prompts.h"
 #include "qttranslation.h"
-#include "settings.h"
 
 #include <QApplication>
 #include <QColorDialog>
@@ -52,7 +51,7 @@ private slots:
     void saveDialogAppendsTheSuffixAndAsksNothingItself();
     void colourDialogReturnsTheColourRedFirst();
     void animationDialogReturnsFormatScaleAndLoop();
-    void qtTextsSpeakTheStoredLanguage();
+    void qtTextsSpeakTheInterfaceLanguage();
 };
 
 void QtPromptsTest::confirmationDefaultsToYesAndEscapesToNo() {
@@ -165,8 +164,7 @@ void QtPromptsTest::animationDialogReturnsFormatScaleAndLoop() {
     QVERIFY(!prompts.animationChoice(formats, {}));
 }
 
-void QtPromptsTest::qtTextsSpeakTheStoredLanguage() {
-    QTemporaryDir dir;
+void QtPromptsTest::qtTextsSpeakTheInterfaceLanguage() {
     const auto yesText = [] {
         QMessageBox box(QMessageBox::Question, QString(), QString(), QMessageBox::Yes | QMessageBox::No);
         return box.button(QMessageBox::Yes)->text();
@@ -177,28 +175,17 @@ void QtPromptsTest::qtTextsSpeakTheStoredLanguage() {
     };
     const QString englishYes = yesText();
     const QString englishCancel = cancelText();
-    const auto languageIn = [&](const QByteArray& ini) {
-        const QString path = dir.filePath(QStringLiteral("Tevrano.ini"));
-        QFile file(path);
-        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) return QString();
-        file.write(ini);
-        file.close();
-        return StoredLanguage(path);
-    };
-
-    // Chinese when the file says so, when it names no language, and when there is no file.
-    for (const QString& language : {languageIn("[display]\nlanguage=Chinese\n"), languageIn("[Html]\nspeed=100\n"),
-                                    StoredLanguage(dir.filePath(QStringLiteral("missing.ini")))}) {
-        const std::unique_ptr<QTranslator> translator = InstallQtTranslation(language);
-        QVERIFY2(translator, qPrintable(language));
+    {
+        const auto translators = InstallTranslations(InterfaceLanguage::Chinese);
+        QVERIFY(!translators.empty());
         QVERIFY(yesText().contains(QStringLiteral("是")));
         QVERIFY(cancelText().contains(QStringLiteral("取消")));
     }
     QCOMPARE(yesText(), englishYes); // gone with its translator
 
-    QCOMPARE(languageIn("[display]\nlanguage=ENGLISH\n"), QStringLiteral("ENGLISH"));
-    const std::unique_ptr<QTranslator> none = InstallQtTranslation(QStringLiteral("ENGLISH"));
-    QVERIFY(!none);
+    // In English the program's own translation is installed, and Qt's texts stay Qt's English.
+    const auto translators = InstallTranslations(InterfaceLanguage::English);
+    QVERIFY(!translators.empty());
     QCOMPARE(yesText(), englishYes);
     QCOMPARE(cancelText(), englishCancel);
 }

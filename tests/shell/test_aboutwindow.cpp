@@ -1,4 +1,5 @@
 #include "aboutwindow.h"
+#include "qttranslation.h"
 #include "runvalues.h"
 
 #include <QApplication>
@@ -7,9 +8,11 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
+#include <QTranslator>
 #include <QWebEngineHistory>
 #include <QWebEngineView>
 
@@ -152,6 +155,32 @@ private slots:
         QCOMPARE(form.bsSkinSB_bbs->toolTip(), QStringLiteral("Guestbook"));
         QCOMPARE(form.bsSkinSpeedButton1->toolTip(), QStringLiteral("Browser"));
         QTRY_COMPARE_WITH_TIMEOUT(form.Edit_input->text(), aboutURL(), LoadTimeout);
+    }
+
+    // Without a table the designed texts speak the interface's language: English with the
+    // program's translation installed, the Chinese of the sources without it.
+    void designedTextsSpeakTheInterfaceLanguage() {
+        const auto texts = [](const Taboutform& form) {
+            QStringList all{form.windowTitle(), form.note->text(), form.bsSkinButton1->text()};
+            for (const QToolButton* button :
+                 {form.bsSkinSB_backword, form.bsSkinSB_forward, form.bsSkinSB_about, form.bsSkinSB_home,
+                  form.bsSkinSB_email, form.bsSkinSB_bbs, form.bsSkinSpeedButton1})
+                all << button->toolTip();
+            return all;
+        };
+        const QRegularExpression chinese(QStringLiteral("[\\x{3000}-\\x{303f}\\x{4e00}-\\x{9fff}\\x{ff00}-\\x{ffef}]"));
+        {
+            const auto translators = quillet::InstallTranslations(quillet::InterfaceLanguage::English);
+            QVERIFY(!translators.empty());
+            Taboutform form;
+            const QStringList english = texts(form);
+            QCOMPARE(english.constFirst(), QStringLiteral("About Quillet"));
+            for (const QString& text : english)
+                QVERIFY2(!text.isEmpty() && !text.contains(chinese), qPrintable(text));
+        }
+        Taboutform form;
+        QCOMPARE(texts(form).mid(0, 4), (QStringList{QStringLiteral("关于【Quillet】"), QStringLiteral("网址："),
+                                                     QStringLiteral("确定"), QStringLiteral("后退")}));
     }
 
     void missingTableChangesNothing() {
