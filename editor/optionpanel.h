@@ -48,6 +48,10 @@ public:
     explicit OptionPanel(QWidget* parent = nullptr);
     ~OptionPanel() override;
 
+    // kWidth wide, or as wide as the captions and buttons need when their texts (a translation's)
+    // do not fit.
+    QSize sizeHint() const override;
+
     // Page options. Showing them sets each swatch from its typed text.
     PageFields pageFields() const;
     void showPageFields(const PageFields& fields);
