@@ -93,6 +93,22 @@ QAction* historyAction(QObject* owner, QWidget* window, QUndoStack* history, boo
     return action;
 }
 
+// The menu item of a command whose key works only where the command lives (the preview pane's
+// keys, while the focus is in the pane): it shows that key beside the command's text, follows its
+// text and enabled state, and triggers it.
+QAction* paneCommandItem(QAction* command, const QKeySequence& key, QObject* owner) {
+    auto* item = new QAction(owner);
+    item->setObjectName(command->objectName() + QStringLiteral("Menu"));
+    const auto follow = [item, command, key] {
+        item->setText(command->text() + QLatin1Char('\t') + key.toString(QKeySequence::NativeText));
+        item->setEnabled(command->isEnabled());
+    };
+    follow();
+    QObject::connect(command, &QAction::changed, item, follow);
+    QObject::connect(item, &QAction::triggered, command, &QAction::trigger);
+    return item;
+}
+
 QWidget* gap(QWidget* parent) {
     auto* w = new QWidget(parent);
     w->setFixedWidth(25);
@@ -190,7 +206,7 @@ void EditorActions::fillToolBar(QToolBar* bar) const {
     }
 }
 
-void EditorActions::fillMenuBar(QMenuBar* bar) const {
+void EditorActions::fillMenuBar(QMenuBar* bar, const QList<QAction*>& previewActions) const {
     QMenu* file = bar->addMenu(QStringLiteral("文件"));
     file->addActions({TB_New, TB_open, TB_save, saveAs});
     file->addSeparator();
@@ -206,7 +222,15 @@ void EditorActions::fillMenuBar(QMenuBar* bar) const {
     edit->addSeparator();
     edit->addActions({duplicateUnit, insertBlankUnit, TB_delect});
     bar->addMenu(QStringLiteral("单元"))->addActions({TB_up, TB_down, TB_AddImg});
-    bar->addMenu(QStringLiteral("播放"))->addAction(TB_Preplay);
+    QMenu* play = bar->addMenu(QStringLiteral("播放"));
+    play->addAction(TB_Preplay);
+    play->addSeparator();
+    for (QAction* command : previewActions) {
+        // The pause has no shortcut of its own: Space reaches the pane unless a control takes it.
+        const QKeySequence key = command->shortcut().isEmpty() ? QKeySequence(Qt::Key_Space) : command->shortcut();
+        play->addAction(paneCommandItem(command, key, play));
+    }
+    bar->addMenu(tr("视图"))->addAction(TB_ifo);
     bar->addMenu(QStringLiteral("帮助"))->addActions({TB_help, TB_about});
 }
 
