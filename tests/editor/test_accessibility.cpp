@@ -3,6 +3,12 @@
 // unit, the swatches say their colour, and Tab walks the option panel in reading order.
 #include "editorfixture.h"
 
+#include "ansiimage.h"
+#include "celleditmodel.h"
+#include "celleditorpane.h"
+#include "celleditorview.h"
+#include "colorhex.h"
+#include "colorpalette.h"
 #include "colorswatch.h"
 #include "filmpanel.h"
 #include "filmview.h"
@@ -62,6 +68,9 @@ private slots:
     void filmStripIsAListThatFollowsTheCurrentUnit();
     void swatchesSayTheirColourAndOpenTheDialogFromTheKeyboard();
     void tabWalksTheOptionPanelInReadingOrder();
+    void cellToolsWorkFromTheKeyboard_data();
+    void cellToolsWorkFromTheKeyboard();
+    void paletteColoursArePickedFromTheKeyboard();
 };
 
 void Accessibility::everyFocusableControlIsNamed_data() {
@@ -237,6 +246,92 @@ void Accessibility::tabWalksTheOptionPanelInReadingOrder() {
     // Shift+Tab walks back.
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
     QCOMPARE(QApplication::focusWidget()->objectName(), QStringLiteral("bsBtnPOK"));
+}
+
+void Accessibility::cellToolsWorkFromTheKeyboard_data() {
+    QTest::addColumn<QString>("tool");  // the tool button's object name
+    QTest::addColumn<QString>("keys");  // before Ctrl+Enter: > right, v down, R Shift+right
+    QTest::addColumn<QString>("cells"); // the cells then in the chosen colours: "row,col" ..., * all
+    QTest::addColumn<bool>("picked");   // the chosen colours became the cell's
+    QTest::newRow("brush") << "cellToolBrush"
+                           << "v>"
+                           << "1,1" << false;
+    QTest::newRow("rectangle") << "cellToolRect"
+                               << "vRR"
+                               << "1,0 1,1 1,2" << false;
+    QTest::newRow("fill") << "cellToolFill"
+                          << ""
+                          << "*" << false;
+    QTest::newRow("pick") << "cellToolPick"
+                          << ">"
+                          << "" << true;
+    QTest::newRow("text: nothing") << "cellToolText"
+                                   << ""
+                                   << "" << false;
+}
+
+void Accessibility::cellToolsWorkFromTheKeyboard() {
+    QFETCH(QString, tool);
+    QFETCH(QString, keys);
+    QFETCH(QString, cells);
+    QFETCH(bool, picked);
+    EditorFixture f;
+    TForm_movie& w = startActive(f, 1);
+    trigger(w, "actionEditUnit");
+    auto* pane = w.findChild<CellEditorPane*>(QStringLiteral("CellEditorPane"));
+    const TAnsiImage& unit = w.document().GetUnit(0);
+    const TAnsiCell before = unit.cell(0, 1);
+    constexpr TColor kRed = 0x0000FF;
+    constexpr TColor kGreen = 0x00FF00;
+    pane->model().setTextColor(kRed);
+    pane->model().setBackColor(kGreen);
+    // The tool's button takes Space; the view the keys.
+    QTest::keyClick(w.findChild<QWidget*>(tool), Qt::Key_Space);
+    QWidget* view = pane->view();
+    view->setFocus();
+    for (const QChar key : keys) {
+        if (key == QLatin1Char('R'))
+            QTest::keyClick(view, Qt::Key_Right, Qt::ShiftModifier);
+        else
+            QTest::keyClick(view, key == QLatin1Char('v') ? Qt::Key_Down : Qt::Key_Right);
+    }
+    QTest::keyClick(view, Qt::Key_Return, Qt::ControlModifier);
+
+    const QStringList coloured = cells.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    for (int row = 0; row < 3; ++row) {
+        for (int col = 0; col < 10; ++col) {
+            const TAnsiCell& cell = unit.cell(row, col);
+            const bool expected =
+                cells == QLatin1String("*") || coloured.contains(QStringLiteral("%1,%2").arg(row).arg(col));
+            const QByteArray where = QByteArray::number(row) + "," + QByteArray::number(col);
+            QVERIFY2((cell.FontColor == kRed && cell.BackColor == kGreen) == expected, where.constData());
+        }
+    }
+    QCOMPARE(pane->model().textColor() == before.FontColor && pane->model().backColor() == before.BackColor, picked);
+}
+
+void Accessibility::paletteColoursArePickedFromTheKeyboard() {
+    EditorFixture f;
+    TForm_movie& w = startActive(f, 1);
+    trigger(w, "actionEditUnit");
+    auto* pane = w.findChild<CellEditorPane*>(QStringLiteral("CellEditorPane"));
+    auto* palette = w.findChild<ColorPalette*>(QStringLiteral("cellPalette"));
+    QVERIFY(palette->colors().size() >= 2);
+    palette->setFocus();
+    QTest::keyClick(palette, Qt::Key_End);
+    QTest::keyClick(palette, Qt::Key_Left);
+    const TColor second = palette->colors().at(palette->colors().size() - 2);
+    QCOMPARE(QAccessible::queryAccessibleInterface(palette)->text(QAccessible::Name),
+             QStringLiteral("颜色板 ") + ColorToHex(second));
+    pane->model().setTextColor(0x123456);
+    pane->model().setBackColor(0x123456);
+    QTest::keyClick(palette, Qt::Key_Return);
+    QCOMPARE(pane->model().textColor(), second);
+    QCOMPARE(pane->model().backColor(), 0x123456);
+    QTest::keyClick(palette, Qt::Key_Home);
+    QTest::keyClick(palette, Qt::Key_Space, Qt::ShiftModifier);
+    QCOMPARE(pane->model().backColor(), palette->colors().at(0));
+    QCOMPARE(pane->model().textColor(), second);
 }
 
 QTEST_MAIN(Accessibility)
