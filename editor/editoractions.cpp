@@ -94,17 +94,20 @@ QAction* historyAction(QObject* owner, QWidget* window, QUndoStack* history, boo
 }
 
 // The menu item of a command whose key works only where the command lives (the preview pane's
-// keys, while the focus is in the pane): it shows that key beside the command's text, follows its
-// text and enabled state, and triggers it.
-QAction* paneCommandItem(QAction* command, const QKeySequence& key, QObject* owner) {
+// keys, while the focus is in the pane): it shows that key beside the command's text, triggers the
+// command, and can be chosen while the command is enabled and `preview` says the pane is open.
+// `preview` (TB_Preplay) tells of its opening and closing through its changed signal: its picture
+// changes with them.
+QAction* paneCommandItem(QAction* command, const QKeySequence& key, const QAction* preview, QObject* owner) {
     auto* item = new QAction(owner);
     item->setObjectName(command->objectName() + QStringLiteral("Menu"));
-    const auto follow = [item, command, key] {
+    const auto follow = [item, command, key, preview] {
         item->setText(command->text() + QLatin1Char('\t') + key.toString(QKeySequence::NativeText));
-        item->setEnabled(command->isEnabled());
+        item->setEnabled(command->isEnabled() && preview->property("Tag").toInt() == kPreviewOpenTag);
     };
     follow();
     QObject::connect(command, &QAction::changed, item, follow);
+    QObject::connect(preview, &QAction::changed, item, follow);
     QObject::connect(item, &QAction::triggered, command, &QAction::trigger);
     return item;
 }
@@ -228,7 +231,7 @@ void EditorActions::fillMenuBar(QMenuBar* bar, const QList<QAction*>& previewAct
     for (QAction* command : previewActions) {
         // The pause has no shortcut of its own: Space reaches the pane unless a control takes it.
         const QKeySequence key = command->shortcut().isEmpty() ? QKeySequence(Qt::Key_Space) : command->shortcut();
-        play->addAction(paneCommandItem(command, key, play));
+        play->addAction(paneCommandItem(command, key, TB_Preplay, play));
     }
     bar->addMenu(tr("视图"))->addAction(TB_ifo);
     bar->addMenu(QStringLiteral("帮助"))->addActions({TB_help, TB_about});
