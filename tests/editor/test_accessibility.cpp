@@ -13,6 +13,7 @@
 #include "filmpanel.h"
 #include "filmview.h"
 #include "optionpanel.h"
+#include "previewpanel.h"
 #include "prompts.h"
 
 #include <QAccessible>
@@ -71,6 +72,7 @@ private slots:
     void cellToolsWorkFromTheKeyboard_data();
     void cellToolsWorkFromTheKeyboard();
     void paletteColoursArePickedFromTheKeyboard();
+    void previewCommandsFromTheMenu();
 };
 
 void Accessibility::everyFocusableControlIsNamed_data() {
@@ -92,6 +94,7 @@ void Accessibility::everyFocusableControlIsNamed() {
 void Accessibility::exportDialogFieldsAreNamed() {
     QtPrompts prompts;
     QStringList unnamed = {QStringLiteral("(the dialog did not open)")};
+    QStringList names;
     std::function<void()> whenShown = [&] {
         QWidget* dialog = QApplication::activeModalWidget();
         if (!dialog) {
@@ -99,11 +102,15 @@ void Accessibility::exportDialogFieldsAreNamed() {
             return;
         }
         unnamed = unnamedControls(*dialog);
+        // The fields are named by their captions, not by the value they show.
+        for (const char* field : {"format", "scale", "loop"})
+            names << dialog->findChild<QWidget*>(QLatin1String(field))->accessibleName();
         dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Cancel)->click();
     };
     QTimer::singleShot(0, whenShown);
     prompts.animationChoice({QStringLiteral("GIF")}, {});
     QVERIFY2(unnamed.isEmpty(), qPrintable(unnamed.join(QStringLiteral(", "))));
+    QCOMPARE(names, (QStringList{QStringLiteral("格式"), QStringLiteral("放大倍数"), QStringLiteral("循环")}));
 }
 
 void Accessibility::captionsNameTheirFields() {
@@ -332,6 +339,28 @@ void Accessibility::paletteColoursArePickedFromTheKeyboard() {
     QTest::keyClick(palette, Qt::Key_Space, Qt::ShiftModifier);
     QCOMPARE(pane->model().backColor(), palette->colors().at(0));
     QCOMPARE(pane->model().textColor(), second);
+}
+
+void Accessibility::previewCommandsFromTheMenu() {
+    EditorFixture f;
+    TForm_movie& w = startActive(f, 3);
+    const char* const items[] = {"previewPauseMenu", "previewStepBackMenu", "previewStepForwardMenu"};
+    for (const char* item : items)
+        QVERIFY2(!action(w, item).isEnabled(), item);
+    trigger(w, "TB_Preplay");
+    QVERIFY(action(w, "previewPauseMenu").isEnabled());
+    QVERIFY(!action(w, "previewStepForwardMenu").isEnabled());
+    trigger(w, "previewPauseMenu");
+    QVERIFY(previewPanel(w).paused());
+    QCOMPARE(action(w, "previewPauseMenu").text(), QStringLiteral("播放\tSpace"));
+    const int shown = previewPanel(w).playIndex();
+    trigger(w, "previewStepForwardMenu");
+    QCOMPARE(previewPanel(w).playIndex(), (shown + 1) % 3);
+    trigger(w, "previewStepBackMenu");
+    QCOMPARE(previewPanel(w).playIndex(), shown);
+    trigger(w, "TB_Preplay");
+    for (const char* item : items)
+        QVERIFY2(!action(w, item).isEnabled(), item);
 }
 
 QTEST_MAIN(Accessibility)
