@@ -90,7 +90,7 @@ PreviewPanel::PreviewPanel(QWidget* parent) : QWidget(parent) {
     setAccessibleDescription(tr("空格键暂停或继续；暂停时左右方向键逐帧后退或前进"));
     PreViewCaption->setBuddy(PreView_SpeedBar);
     PreView_SpeedBar->setAccessibleName(tr("滚动速度"));
-    PreView_SpeedBar->setAccessibleDescription(tr("预览每帧的时间；向右越快"));
+    PreView_SpeedBar->setAccessibleDescription(tr("每帧显示的毫秒数；向右越长"));
     bsBtnPvOK->setAccessibleName(tr("采用这个速度"));
     bsBtnPvOK->setAccessibleDescription(tr("把预览的速度作为网页的速度，并关闭预览"));
 }
