@@ -87,13 +87,7 @@ OptionPanel::OptionPanel(QWidget* parent) : QWidget(parent) {
     column->addWidget(Box_FP);
     column->addWidget(Box_UnitDefault);
     column->addWidget(Box_AImg, 1);
-    // Tab walks each group's fields in reading order, then its check box and buttons.
-    QWidget* const order[] = {Edit_Title,     Lb_Color1,     Edit_color1,   Lb_Color2,    Edit_color2,    CR_Button,
-                              CB_ByteMode,    bsBtnHReset,   bsBtnHOK,      Lb_Color_Df1, Edit_color_Df1, Lb_Color_Df2,
-                              Edit_color_Df2, bsBtn_DfReset, bsBtn_DfOk,    MemoText,     Lb_Color_u1,    Edit_color_u1,
-                              durationEdit,   Lb_Color_u2,   Edit_color_u2, bsBtnPOK};
-    for (std::size_t k = 1; k < std::size(order); ++k)
-        setTabOrder(order[k - 1], order[k]);
+    setFieldOrder();
 
     // Object names as the members are called, so the controls can be found by name.
     const std::pair<QWidget*, const char*> named[] = {
@@ -136,6 +130,15 @@ OptionPanel::~OptionPanel() = default;
 QSize OptionPanel::sizeHint() const {
     // The groups' own hints ask for room the text box and the buttons can do without.
     return QSize(qMax(kWidth, layout()->minimumSize().width()), QWidget::sizeHint().height());
+}
+
+void OptionPanel::setFieldOrder() {
+    QWidget* const order[] = {Edit_Title,     Lb_Color1,     Edit_color1,   Lb_Color2,    Edit_color2,    CR_Button,
+                              CB_ByteMode,    bsBtnHReset,   bsBtnHOK,      Lb_Color_Df1, Edit_color_Df1, Lb_Color_Df2,
+                              Edit_color_Df2, bsBtn_DfReset, bsBtn_DfOk,    MemoText,     Lb_Color_u1,    Edit_color_u1,
+                              durationEdit,   Lb_Color_u2,   Edit_color_u2, bsBtnPOK};
+    for (std::size_t k = 1; k < std::size(order); ++k)
+        setTabOrder(order[k - 1], order[k]);
 }
 
 void OptionPanel::connectControls() {
@@ -366,8 +369,14 @@ void OptionPanel::buildCurrentUnit() {
     middle->addWidget(TextCaption);
     middle->addWidget(MemoText, 1);
     rows->addLayout(middle, 1);
+    rows->addWidget(buildUnitFields(Box_AImg));
 
-    auto* bottom = new QWidget(Box_AImg);
+    MemoText->setAccessibleName(tr("文本内容"));
+    MemoText->setAccessibleDescription(tr("当前单元的文本，每行一行；Tab 键到下一个控件，Ctrl+Tab 输入制表符"));
+}
+
+QWidget* OptionPanel::buildUnitFields(QWidget* group) {
+    auto* bottom = new QWidget(group);
     QGridLayout* fields = groupGrid(bottom, 6);
     bsSkinStdLabel3 = new QLabel(tr("单元底色:"), bottom);
     Lb_Color_u1 = swatch(3, tr("单元底色"), bottom);
@@ -389,10 +398,7 @@ void OptionPanel::buildCurrentUnit() {
     duration->addWidget(durationEdit);
     fields->addLayout(duration, 0, 4);
     fields->addWidget(bsBtnPOK, 1, 4);
-    rows->addWidget(bottom);
 
-    MemoText->setAccessibleName(tr("文本内容"));
-    MemoText->setAccessibleDescription(tr("当前单元的文本，每行一行；Tab 键到下一个控件，Ctrl+Tab 输入制表符"));
     Edit_color_u1->setAccessibleName(tr("单元底色"));
     Edit_color_u2->setAccessibleName(tr("单元字色"));
     for (QLineEdit* text : {Edit_color_u1, Edit_color_u2})
@@ -400,6 +406,7 @@ void OptionPanel::buildCurrentUnit() {
     durationEdit->setAccessibleName(tr("时长"));
     bsBtnPOK->setAccessibleName(tr("确认当前单元选项"));
     bsBtnPOK->setAccessibleDescription(tr("把文本、颜色和时长应用到当前单元"));
+    return bottom;
 }
 
 QList<ColorSwatch*> OptionPanel::swatches() const {

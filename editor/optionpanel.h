@@ -148,6 +148,10 @@ private:
     void buildPageOptions();
     void buildUnitDefaults();
     void buildCurrentUnit();
+    // The current unit's colours, duration and confirm button below its text box.
+    QWidget* buildUnitFields(QWidget* group);
+    // Tab walks each group's fields in reading order, then its check box and buttons.
+    void setFieldOrder();
     void connectControls();
     void showUnitColorTexts();
 
