@@ -97,6 +97,25 @@ QAction* historyAction(QObject* owner, QWidget* window, QUndoStack* history, boo
     return action;
 }
 
+// The menu item of a command whose key works only where the command lives (the preview pane's
+// keys, while the focus is in the pane): it shows that key beside the command's text, triggers the
+// command, and can be chosen while the command is enabled and `preview` says the pane is open.
+// `preview` (TB_Preplay) tells of its opening and closing through its changed signal: its picture
+// changes with them.
+QAction* paneCommandItem(QAction* command, const QKeySequence& key, const QAction* preview, QObject* owner) {
+    auto* item = new QAction(owner);
+    item->setObjectName(command->objectName() + QStringLiteral("Menu"));
+    const auto follow = [item, command, key, preview] {
+        item->setText(command->text() + QLatin1Char('\t') + key.toString(QKeySequence::NativeText));
+        item->setEnabled(command->isEnabled() && preview->property("Tag").toInt() == kPreviewOpenTag);
+    };
+    follow();
+    QObject::connect(command, &QAction::changed, item, follow);
+    QObject::connect(preview, &QAction::changed, item, follow);
+    QObject::connect(item, &QAction::triggered, command, &QAction::trigger);
+    return item;
+}
+
 QWidget* gap(QWidget* parent) {
     auto* w = new QWidget(parent);
     w->setFixedWidth(25);
@@ -184,7 +203,7 @@ void EditorActions::fillToolBar(QToolBar* bar) const {
     }
 }
 
-void EditorActions::fillMenuBar(QMenuBar* bar) const {
+void EditorActions::fillMenuBar(QMenuBar* bar, const QList<QAction*>& previewActions) const {
     QMenu* file = bar->addMenu(tr("文件", "menu"));
     file->addActions({TB_New, TB_open, TB_save, saveAs});
     file->addSeparator();
@@ -200,7 +219,15 @@ void EditorActions::fillMenuBar(QMenuBar* bar) const {
     edit->addSeparator();
     edit->addActions({duplicateUnit, insertBlankUnit, TB_delect});
     bar->addMenu(tr("单元", "menu"))->addActions({TB_up, TB_down, TB_AddImg});
-    bar->addMenu(tr("播放", "menu"))->addAction(TB_Preplay);
+    QMenu* play = bar->addMenu(tr("播放", "menu"));
+    play->addAction(TB_Preplay);
+    play->addSeparator();
+    for (QAction* command : previewActions) {
+        // The pause has no shortcut of its own: Space reaches the pane unless a control takes it.
+        const QKeySequence key = command->shortcut().isEmpty() ? QKeySequence(Qt::Key_Space) : command->shortcut();
+        play->addAction(paneCommandItem(command, key, TB_Preplay, play));
+    }
+    bar->addMenu(tr("视图", "menu"))->addAction(TB_ifo);
     bar->addMenu(tr("帮助", "menu"))->addActions({TB_help, TB_about});
 }
 

@@ -51,8 +51,9 @@ public:
 
     // Shows the actions in the tool bar, in their groups, with its buttons' sizes.
     void fillToolBar(QToolBar* bar) const;
-    // The menus 文件, 编辑, 单元, 播放 and 帮助 with their commands.
-    void fillMenuBar(QMenuBar* bar) const;
+    // The menus 文件, 编辑, 单元, 播放, 视图 and 帮助 with their commands; 播放 also lists the
+    // preview pane's own commands (`previewActions`: pause, step back, step forward).
+    void fillMenuBar(QMenuBar* bar, const QList<QAction*>& previewActions) const;
 
     // Enables the document actions: with no unit only adding, opening, pasting and a blank unit
     // (the rest as they were left); while the preview is open only the preview's own; while the

@@ -1,8 +1,10 @@
 #include "filmview.h"
 
+#include "filmaccessible.h"
 #include "filmpanel.h"
 #include "unitrender.h"
 
+#include <QAccessible>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -12,6 +14,10 @@ namespace quillet {
 
 FilmView::FilmView(QWidget* parent) : QAbstractScrollArea(parent) {
     setObjectName(QStringLiteral("ScrollBox"));
+    static const bool factoryInstalled = (QAccessible::installFactory(FilmAccessibleFactory), true);
+    Q_UNUSED(factoryInstalled);
+    setAccessibleName(tr("胶片"));
+    setAccessibleDescription(tr("方向键、Page Up/Down、Home 和 End 选择单元，回车键或 F2 逐格编辑单元"));
     setFocusPolicy(Qt::StrongFocus);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
@@ -30,6 +36,10 @@ void FilmView::setStrip(const TFilmPanel* strip) {
         });
         connect(m_strip, &TFilmPanel::unitContentChanged, this, &FilmView::showUnitChange);
         connect(m_strip, &TFilmPanel::unitsRemoved, this, [this] { m_pictures.retainOnly(*m_strip); });
+        connect(m_strip, &TFilmPanel::unitChanged, this, [this] { AnnounceCurrentUnit(this); });
+        for (auto changed : {&TFilmPanel::unitsInserted, &TFilmPanel::unitsRemoved})
+            connect(m_strip, changed, this, [this] { AnnounceUnitsChanged(this); });
+        connect(m_strip, &TFilmPanel::unitMoved, this, [this] { AnnounceUnitsChanged(this); });
     }
     if (m_strip)
         m_pictures.retainOnly(*m_strip);
@@ -135,6 +145,12 @@ void FilmView::keyPressEvent(QKeyEvent* event) {
     if (index != m_strip->currentIndex()) clickUnit(index);
     showWholeCurrent();
     event->accept();
+}
+
+void FilmView::focusInEvent(QFocusEvent* event) {
+    QAbstractScrollArea::focusInEvent(event);
+    // The list took the focus: its current unit is the item that has it.
+    AnnounceCurrentUnit(this);
 }
 
 void FilmView::clickUnit(int index) {

@@ -13,8 +13,9 @@ class TFilmPanel;
 // for it to become current (unitSelectionRequested); so do the arrow keys, Page Up/Down, Home and
 // End while the view has the focus (a click or Tab gives it), which also scroll the whole current
 // unit into view. A double click on the current unit, or Enter, asks for it to be edited
-// (unitEditRequested). The view keeps the drawn pictures of the units it shows; the preview and the
-// cell editor borrow them.
+// (unitEditRequested). Assistive technology sees it as a list of the units with the current one
+// selected (filmaccessible.h). The view keeps the drawn pictures of the units it shows; the preview
+// and the cell editor borrow them.
 class FilmView : public QAbstractScrollArea {
     Q_OBJECT
 public:
@@ -22,6 +23,7 @@ public:
 
     // The strip shown; it must outlive the view or be replaced by nullptr first.
     void setStrip(const TFilmPanel* strip);
+    const TFilmPanel* strip() const { return m_strip; }
     // Scrolls so that the current unit's top is in view.
     void ensureCurrentVisible();
     // Index of the unit whose picture holds the viewport point, or -1.
@@ -40,6 +42,7 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;
 

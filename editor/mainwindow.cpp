@@ -74,7 +74,8 @@ void TForm_movie::buildToolBar() {
     addToolBar(Qt::TopToolBarArea, bsSkinToolBar4);
     m_actions = new EditorActions(this, ScrollBox, m_history->stack());
     m_actions->fillToolBar(bsSkinToolBar4);
-    m_actions->fillMenuBar(menuBar());
+    m_actions->fillMenuBar(menuBar(),
+                           {PreViewPanel->pauseAction, PreViewPanel->stepBackAction, PreViewPanel->stepForwardAction});
 }
 
 void TForm_movie::connectActions() {

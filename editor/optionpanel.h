@@ -48,6 +48,10 @@ public:
     explicit OptionPanel(QWidget* parent = nullptr);
     ~OptionPanel() override;
 
+    // kWidth wide, or as wide as the captions and buttons need when their texts (a translation's)
+    // do not fit.
+    QSize sizeHint() const override;
+
     // Page options. Showing them sets each swatch from its typed text.
     PageFields pageFields() const;
     void showPageFields(const PageFields& fields);
@@ -144,6 +148,10 @@ private:
     void buildPageOptions();
     void buildUnitDefaults();
     void buildCurrentUnit();
+    // The current unit's colours, duration and confirm button below its text box.
+    QWidget* buildUnitFields(QWidget* group);
+    // Tab walks each group's fields in reading order, then its check box and buttons.
+    void setFieldOrder();
     void connectControls();
     void showUnitColorTexts();
 

@@ -97,6 +97,14 @@ PreviewPanel::PreviewPanel(QWidget* parent) : QWidget(parent) {
     connect(PreView_SpeedBar, &QSlider::valueChanged, this, &PreviewPanel::speedBarMoved);
     connect(bsBtnPvOK, &QPushButton::clicked, this, &PreviewPanel::takeSpeedRequested);
     PreViewBox->installEventFilter(this);
+
+    setAccessibleName(tr("动画预览"));
+    setAccessibleDescription(tr("空格键暂停或继续；暂停时左右方向键逐帧后退或前进"));
+    PreViewCaption->setBuddy(PreView_SpeedBar);
+    PreView_SpeedBar->setAccessibleName(tr("滚动速度"));
+    PreView_SpeedBar->setAccessibleDescription(tr("每帧显示的毫秒数；向右越长"));
+    bsBtnPvOK->setAccessibleName(tr("采用这个速度"));
+    bsBtnPvOK->setAccessibleDescription(tr("把预览的速度作为网页的速度，并关闭预览"));
 }
 
 void PreviewPanel::buildPlayRow(QWidget* row) {
@@ -147,6 +155,8 @@ void PreviewPanel::buildPlayRow(QWidget* row) {
     stepForwardButton = makeButton(stepForwardAction, 56);
     layout->addStretch(1);
     loopModeBox->setObjectName(QStringLiteral("loopModeBox"));
+    caption->setBuddy(loopModeBox);
+    loopModeBox->setAccessibleName(tr("播放方式"));
     setPaused(false);
 }
 

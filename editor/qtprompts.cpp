@@ -11,6 +11,7 @@
 #include <QFileDialog>
 #include <QFormLayout>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QMessageBox>
 #include <QSpinBox>
 
@@ -123,6 +124,11 @@ std::optional<AnimationChoice> QtPrompts::animationChoice(const QStringList& for
     form->addRow(QCoreApplication::translate("quillet::QtPrompts", "放大倍数"), scale);
     form->addRow(QCoreApplication::translate("quillet::QtPrompts", "循环"), loop);
     form->addRow(buttons);
+    // Each field is named by its caption, as a screen reader says it.
+    for (QWidget* field : {static_cast<QWidget*>(format), static_cast<QWidget*>(scale), static_cast<QWidget*>(loop)}) {
+        if (const auto* caption = qobject_cast<QLabel*>(form->labelForField(field)))
+            field->setAccessibleName(caption->text());
+    }
     if (dialog.exec() != QDialog::Accepted) return std::nullopt;
     return AnimationChoice{format->currentIndex(),
                            {scale->value(), static_cast<LoopMode>(loop->currentData().toInt())}};

@@ -112,6 +112,7 @@ void StatusPanels::setUnitPanelsEnabled(bool enabled) {
 
 void StatusPanels::ShowColorFlag(bool flag) {
     m_colorFlag = flag;
+    bsSkinStatusPanel_color->setAccessibleName(flag ? tr("包含色彩内容") : tr("不含色彩内容"));
     bsSkinStatusPanel_color->setPixmap(
         EditorPicture(flag ? QStringLiteral("COLORYES") : QStringLiteral("COLORNO")).pixmap(QSize(20, 20)));
 }

@@ -69,6 +69,8 @@ CellEditorPane::CellEditorPane(TFilmPanel& strip, UndoHistory& history, UnitPict
     column->addWidget(m_view, 1);
     column->addWidget(buildStatusRow());
 
+    m_view->setAccessibleName(tr("单元格编辑区"));
+    m_view->setAccessibleDescription(tr("输入文字；方向键、Home、End、翻页键移动光标，加 Shift 选择；Esc 回到胶片"));
     connect(m_view, &CellEditorView::stateChanged, this, &CellEditorPane::showStatus);
     connect(m_view, &CellEditorView::colorsChanged, this, &CellEditorPane::showColors);
     connect(m_view, &CellEditorView::messageRaised, this, &CellEditorPane::showMessage);
@@ -109,9 +111,11 @@ QWidget* CellEditorPane::buildColorRow() {
     m_textSwatch = new ColorSwatch(kTextColorTag, row);
     m_textSwatch->setObjectName(QStringLiteral("cellTextColor"));
     m_textSwatch->setToolTip(tr("文字颜色"));
+    m_textSwatch->setCaption(tr("文字颜色"));
     m_backSwatch = new ColorSwatch(kBackColorTag, row);
     m_backSwatch->setObjectName(QStringLiteral("cellBackColor"));
     m_backSwatch->setToolTip(tr("背景颜色"));
+    m_backSwatch->setCaption(tr("背景颜色"));
     for (ColorSwatch* swatch : {m_textSwatch, m_backSwatch}) {
         swatch->setFixedSize(20, 20);
         swatch->setFrameShape(QFrame::Box);
@@ -151,6 +155,7 @@ QWidget* CellEditorPane::buildOnionRow() {
     m_onionOpacity->setRange(5, 90);
     m_onionOpacity->setValue(m_view->onionOpacity());
     m_onionOpacity->setToolTip(tr("洋葱皮的不透明度"));
+    m_onionOpacity->setAccessibleName(tr("洋葱皮不透明度"));
     m_onionOpacity->setMaximumWidth(100);
     for (QCheckBox* box : {m_onionPrevious, m_onionNext})
         connect(box, &QCheckBox::toggled, this, &CellEditorPane::applyOnionSkin);

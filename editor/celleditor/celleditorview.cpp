@@ -350,6 +350,8 @@ CellEditorView::KeyAction CellEditorView::keyAction(const QKeyEvent* event) cons
         if (key == Qt::Key_Plus || key == Qt::Key_Equal) return {KeyCommand::ZoomIn};
         if (key == Qt::Key_Minus) return {KeyCommand::ZoomOut};
         if (key == Qt::Key_0) return {KeyCommand::ZoomReset};
+        const bool enter = key == Qt::Key_Return || key == Qt::Key_Enter;
+        if (enter && modifiers == Qt::ControlModifier && m_tool != CellTool::Text) return {KeyCommand::UseTool};
         return {};
     }
     if (modifiers & (Qt::AltModifier | Qt::MetaModifier)) return {};
@@ -438,6 +440,9 @@ void CellEditorView::runKey(const KeyAction& action, const QKeyEvent* event) {
     case KeyCommand::ToggleOnion:
         emit onionToggleRequested();
         break;
+    case KeyCommand::UseTool:
+        useToolAtCursor();
+        break;
     case KeyCommand::Type:
         typeText(event->text());
         break;
@@ -445,6 +450,31 @@ void CellEditorView::runKey(const KeyAction& action, const QKeyEvent* event) {
         return;
     }
     changed();
+}
+
+void CellEditorView::useToolAtCursor() {
+    const CellCursor at = m_model.cursor();
+    switch (m_tool) {
+    case CellTool::Brush:
+        m_model.beginStroke();
+        m_model.paintCell(at.row, at.col, CellColors::Both);
+        m_model.endStroke();
+        break;
+    case CellTool::Fill:
+        m_model.floodFill(at.row, at.col, CellColors::Both);
+        break;
+    case CellTool::Rect: {
+        const QRect selection = m_model.selection();
+        m_model.fillRect(selection.isEmpty() ? QRect(at.col, at.row, 1, 1) : selection, CellColors::Both);
+        break;
+    }
+    case CellTool::Pick:
+        m_model.pickColors(at.row, at.col);
+        emit colorsChanged();
+        break;
+    case CellTool::Text:
+        break;
+    }
 }
 
 void CellEditorView::typeText(const QString& text) {

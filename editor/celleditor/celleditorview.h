@@ -103,6 +103,7 @@ private:
         Escape,
         SwapColors,
         ToggleOnion,
+        UseTool,
         Type
     };
     struct KeyAction {
@@ -112,6 +113,9 @@ private:
     };
     KeyAction keyAction(const QKeyEvent* event) const;
     void runKey(const KeyAction& action, const QKeyEvent* event);
+    // Ctrl+Enter outside the text tool: the tool acts with both chosen colours as a click on the
+    // cursor's cell does; the rectangle fills the selection (the cursor's cell without one).
+    void useToolAtCursor();
     void copyToClipboard();
     void pasteFromClipboard();
     void typeText(const QString& text);

@@ -1,11 +1,14 @@
 #include "colorpalette.h"
 
 #include "colorconvert.h"
+#include "colorhex.h"
 #include "filmpanel.h"
 
 #include <QHash>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QStyleOptionFocusRect>
 
 #include <algorithm>
 #include <utility>
@@ -45,11 +48,29 @@ ColorPalette::ColorPalette(QWidget* parent) : QWidget(parent) {
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     setCursor(Qt::PointingHandCursor);
     setToolTip(tr("左键：文字颜色；右键：背景颜色"));
+    setFocusPolicy(Qt::TabFocus);
+    setAccessibleDescription(tr("方向键选择颜色；回车键或空格键设为文字颜色，加 Shift 设为背景颜色"));
+    setCurrent(0);
 }
 
 void ColorPalette::setColors(const QList<TColor>& colors) {
     m_colors = colors;
+    setCurrent(m_current);
     update();
+}
+
+void ColorPalette::setCurrent(int index) {
+    m_current = qBound(0, index, qMax(0, static_cast<int>(m_colors.size()) - 1));
+    const QString name = tr("颜色板");
+    setAccessibleName(m_colors.isEmpty() ? name : name + QLatin1Char(' ') + ColorToHex(m_colors[m_current]));
+    update();
+}
+
+int ColorPalette::shownCount() const {
+    int shown = 0;
+    while (shown < m_colors.size() && swatchRect(shown).right() <= width())
+        ++shown;
+    return shown;
 }
 
 QRect ColorPalette::swatchRect(int index) const {
@@ -80,6 +101,11 @@ void ColorPalette::paintEvent(QPaintEvent*) {
         painter.fillRect(r, QColorOf(m_colors[k]));
         painter.drawRect(r.adjusted(0, 0, -1, -1));
     }
+    if (!hasFocus() || m_current >= shownCount()) return;
+    QStyleOptionFocusRect focus;
+    focus.initFrom(this);
+    focus.rect = swatchRect(m_current).adjusted(-1, -1, 1, 1);
+    style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, &painter, this);
 }
 
 void ColorPalette::mousePressEvent(QMouseEvent* event) {
@@ -87,6 +113,42 @@ void ColorPalette::mousePressEvent(QMouseEvent* event) {
     if (index < 0 || swatchRect(index).right() > width()) return;
     if (event->button() == Qt::LeftButton) emit textColorChosen(m_colors[index]);
     if (event->button() == Qt::RightButton) emit backColorChosen(m_colors[index]);
+}
+
+void ColorPalette::keyPressEvent(QKeyEvent* event) {
+    const int shown = shownCount();
+    const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
+    if (shown == 0 || (modifiers & ~Qt::ShiftModifier)) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    switch (event->key()) {
+    case Qt::Key_Left:
+        setCurrent(qMin(m_current, shown - 1) - 1);
+        break;
+    case Qt::Key_Right:
+        setCurrent(qMin(m_current + 1, shown - 1));
+        break;
+    case Qt::Key_Home:
+        setCurrent(0);
+        break;
+    case Qt::Key_End:
+        setCurrent(shown - 1);
+        break;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Space:
+        if (m_current >= shown) setCurrent(shown - 1);
+        if (modifiers & Qt::ShiftModifier)
+            emit backColorChosen(m_colors[m_current]);
+        else
+            emit textColorChosen(m_colors[m_current]);
+        break;
+    default:
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    event->accept();
 }
 
 } // namespace quillet

@@ -14,7 +14,9 @@ class TFilmPanel;
 QList<TColor> DocumentColors(const TFilmPanel& strip, int limit);
 
 // A row of small colour swatches, as many as fit, left to right. A left click asks for the swatch's
-// colour as the text colour, a right click as the background colour.
+// colour as the text colour, a right click as the background colour. From the keyboard (Tab gives
+// it the focus) the arrow keys, Home and End pick a swatch, Enter or Space asks for its colour as
+// the text colour, with Shift as the background colour; its accessible name says that colour.
 class ColorPalette : public QWidget {
     Q_OBJECT
 public:
@@ -38,11 +40,16 @@ signals:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     int indexAt(const QPoint& point) const;
+    // How many swatches fit the palette's width.
+    int shownCount() const;
+    void setCurrent(int index);
 
     QList<TColor> m_colors;
+    int m_current = 0; // the swatch the keys pick, drawn with the focus frame while focused
 };
 
 } // namespace quillet

@@ -143,6 +143,11 @@ void Undo::menusHoldTheCommands_data() {
     row("单元/TB_down", "下移", "Ctrl+Down", false, true, false);
     row("单元/TB_AddImg", "添加文字页", "", true, true, false);
     row("播放/TB_Preplay", "预览", "", false, true, true);
+    // The preview pane's commands, with the keys that work while the focus is in the pane.
+    row("播放/previewPauseMenu", "暂停\tSpace", "", false, false, true);
+    row("播放/previewStepBackMenu", "上一帧\tLeft", "", false, false, false);
+    row("播放/previewStepForwardMenu", "下一帧\tRight", "", false, false, false);
+    row("视图/TB_ifo", "打开/关闭选项", "", true, true, true);
     row("帮助/TB_help", "帮助", "F1", true, true, true);
     row("帮助/TB_about", "关于", "", true, true, true);
 }
@@ -200,6 +205,10 @@ void Undo::menusInTheirOrder() {
                                         "单元/TB_down",
                                         "单元/TB_AddImg",
                                         "播放/TB_Preplay",
+                                        "播放/previewPauseMenu",
+                                        "播放/previewStepBackMenu",
+                                        "播放/previewStepForwardMenu",
+                                        "视图/TB_ifo",
                                         "帮助/TB_help",
                                         "帮助/TB_about"}));
 }
