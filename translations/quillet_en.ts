@@ -183,6 +183,18 @@
         <source>改写</source>
         <translation>Overwrite</translation>
     </message>
+    <message>
+        <source>单元格编辑区</source>
+        <translation>Cell editor</translation>
+    </message>
+    <message>
+        <source>输入文字；方向键、Home、End、翻页键移动光标，加 Shift 选择；Esc 回到胶片</source>
+        <translation>Type text; arrows, Home, End and the page keys move the cursor, with Shift they select; Esc returns to the film strip</translation>
+    </message>
+    <message>
+        <source>洋葱皮不透明度</source>
+        <translation>Onion skin opacity</translation>
+    </message>
 </context>
 <context>
     <name>quillet::CellEditorView</name>
@@ -196,6 +208,21 @@
     <message>
         <source>左键：文字颜色；右键：背景颜色</source>
         <translation>Left click: text colour; right click: background colour</translation>
+    </message>
+    <message>
+        <source>方向键选择颜色；回车键或空格键设为文字颜色，加 Shift 设为背景颜色</source>
+        <translation>Arrow keys choose a colour; Enter or Space makes it the text colour, with Shift the background colour</translation>
+    </message>
+    <message>
+        <source>颜色板</source>
+        <translation>Palette</translation>
+    </message>
+</context>
+<context>
+    <name>quillet::ColorSwatch</name>
+    <message>
+        <source>按空格键或回车键选择颜色</source>
+        <translation>Press Space or Enter to pick a colour</translation>
     </message>
 </context>
 <context>
@@ -367,12 +394,221 @@
         <comment>menu</comment>
         <translation>Add Text Page…</translation>
     </message>
+    <message>
+        <source>视图</source>
+        <comment>menu</comment>
+        <translation>&amp;View</translation>
+    </message>
 </context>
 <context>
     <name>quillet::FileNamePanel</name>
     <message>
         <source>当前文件及路径</source>
         <translation>Current file and its path</translation>
+    </message>
+</context>
+<context>
+    <name>quillet::FilmView</name>
+    <message>
+        <source>单元 %1</source>
+        <translation>Unit %1</translation>
+    </message>
+    <message>
+        <source>胶片</source>
+        <translation>Film strip</translation>
+    </message>
+    <message>
+        <source>方向键、Page Up/Down、Home 和 End 选择单元，回车键或 F2 逐格编辑单元</source>
+        <translation>Arrow keys, Page Up/Down, Home and End choose a unit; Enter or F2 edits it cell by cell</translation>
+    </message>
+</context>
+<context>
+    <name>quillet::OptionPanel</name>
+    <message>
+        <source>全局选项</source>
+        <translation>Page options</translation>
+    </message>
+    <message>
+        <source>作品标题:</source>
+        <translation>Title:</translation>
+    </message>
+    <message>
+        <source>Input Title</source>
+        <translation>Input Title</translation>
+    </message>
+    <message>
+        <source>网页底色:</source>
+        <translation>Page background:</translation>
+    </message>
+    <message>
+        <source>网页底色</source>
+        <translation>Page background</translation>
+    </message>
+    <message>
+        <source>网页字色:</source>
+        <translation>Page text:</translation>
+    </message>
+    <message>
+        <source>网页字色</source>
+        <translation>Page text colour</translation>
+    </message>
+    <message>
+        <source>网页按钮</source>
+        <translation>Page buttons</translation>
+    </message>
+    <message>
+        <source>在生成的网页上显示动画的控制按钮</source>
+        <translation>Show the animation&apos;s control buttons on the exported page</translation>
+    </message>
+    <message>
+        <source>字节模式:</source>
+        <translation>Byte mode:</translation>
+    </message>
+    <message>
+        <source>自动</source>
+        <translation>Automatic</translation>
+    </message>
+    <message>
+        <source>单字节</source>
+        <translation>Single-byte</translation>
+    </message>
+    <message>
+        <source>双字节</source>
+        <translation>Double-byte</translation>
+    </message>
+    <message>
+        <source>Reset</source>
+        <translation>Reset</translation>
+    </message>
+    <message>
+        <source>修改确认</source>
+        <translation>Apply</translation>
+    </message>
+    <message>
+        <source>作品标题</source>
+        <translation>Title</translation>
+    </message>
+    <message>
+        <source>导出的网页的标题</source>
+        <translation>Title of the exported page</translation>
+    </message>
+    <message>
+        <source>六位十六进制颜色，红色在前，例如 FF0000</source>
+        <translation>Six hexadecimal digits, red first, e.g. FF0000</translation>
+    </message>
+    <message>
+        <source>字节模式</source>
+        <translation>Byte mode</translation>
+    </message>
+    <message>
+        <source>以后添加的单元的字节模式</source>
+        <translation>Byte mode of units added later</translation>
+    </message>
+    <message>
+        <source>重置全局选项</source>
+        <translation>Reset page options</translation>
+    </message>
+    <message>
+        <source>用保存的值重新填写全局选项</source>
+        <translation>Fills the page options again from the stored values</translation>
+    </message>
+    <message>
+        <source>确认全局选项</source>
+        <translation>Apply page options</translation>
+    </message>
+    <message>
+        <source>应用全局选项</source>
+        <translation>Applies the page options</translation>
+    </message>
+    <message>
+        <source>单元默认选项</source>
+        <translation>Unit defaults</translation>
+    </message>
+    <message>
+        <source>单元底色:</source>
+        <translation>Background:</translation>
+    </message>
+    <message>
+        <source>新单元底色</source>
+        <translation>New units&apos; background</translation>
+    </message>
+    <message>
+        <source>单元字色:</source>
+        <translation>Text colour:</translation>
+    </message>
+    <message>
+        <source>新单元字色</source>
+        <translation>New units&apos; text colour</translation>
+    </message>
+    <message>
+        <source>只显示颜色；用旁边的色块选择颜色</source>
+        <translation>Shows the colour only; pick it with the swatch beside it</translation>
+    </message>
+    <message>
+        <source>重置单元默认选项</source>
+        <translation>Reset unit defaults</translation>
+    </message>
+    <message>
+        <source>用文档的值重新填写单元默认选项</source>
+        <translation>Fills the unit defaults again from the document</translation>
+    </message>
+    <message>
+        <source>确认单元默认选项</source>
+        <translation>Apply unit defaults</translation>
+    </message>
+    <message>
+        <source>以后添加的单元使用这两种颜色</source>
+        <translation>Units added later take these two colours</translation>
+    </message>
+    <message>
+        <source>当前单元选项</source>
+        <translation>Current unit</translation>
+    </message>
+    <message>
+        <source>文
+本
+内
+容</source>
+        <translation>T
+e
+x
+t</translation>
+    </message>
+    <message>
+        <source>文本内容</source>
+        <translation>Text</translation>
+    </message>
+    <message>
+        <source>当前单元的文本，每行一行；Tab 键到下一个控件，Ctrl+Tab 输入制表符</source>
+        <translation>The current unit&apos;s text, line by line; Tab moves on, Ctrl+Tab types a tab</translation>
+    </message>
+    <message>
+        <source>单元底色</source>
+        <translation>Unit background</translation>
+    </message>
+    <message>
+        <source>时长:</source>
+        <translation>Duration:</translation>
+    </message>
+    <message>
+        <source>本单元的播放时长（毫秒，10～60000）；留空则按文档速度播放</source>
+        <translation>This unit&apos;s duration in milliseconds (10–60000); empty plays it at the document&apos;s speed</translation>
+    </message>
+    <message>
+        <source>单元字色</source>
+        <translation>Unit text colour</translation>
+    </message>
+    <message>
+        <source>时长</source>
+        <translation>Duration</translation>
+    </message>
+    <message>
+        <source>确认当前单元选项</source>
+        <translation>Apply to current unit</translation>
+    </message>
+    <message>
+        <source>把文本、颜色和时长应用到当前单元</source>
+        <translation>Applies the text, colours and duration to the current unit</translation>
     </message>
 </context>
 <context>
@@ -420,6 +656,30 @@
     <message>
         <source>播放</source>
         <translation>Play</translation>
+    </message>
+    <message>
+        <source>空格键暂停或继续；暂停时左右方向键逐帧后退或前进</source>
+        <translation>Space pauses or resumes; while paused, Left and Right step back or forward</translation>
+    </message>
+    <message>
+        <source>滚动速度</source>
+        <translation>Speed</translation>
+    </message>
+    <message>
+        <source>每帧显示的毫秒数；向右越长</source>
+        <translation>Milliseconds each frame shows; longer to the right</translation>
+    </message>
+    <message>
+        <source>采用这个速度</source>
+        <translation>Use this speed</translation>
+    </message>
+    <message>
+        <source>把预览的速度作为网页的速度，并关闭预览</source>
+        <translation>Makes the preview&apos;s speed the page speed and closes the preview</translation>
+    </message>
+    <message>
+        <source>播放方式</source>
+        <translation>Play mode</translation>
     </message>
 </context>
 <context>
@@ -496,6 +756,14 @@
     <message>
         <source>尺寸：0x0</source>
         <translation>Size: 0x0</translation>
+    </message>
+    <message>
+        <source>包含色彩内容</source>
+        <translation>Holds colour content</translation>
+    </message>
+    <message>
+        <source>不含色彩内容</source>
+        <translation>No colour content</translation>
     </message>
 </context>
 <context>

@@ -2,7 +2,6 @@
 // export's dialog built in English show no Chinese text, and built in Chinese show every text as
 // the sources hold it.
 #include "editorfixture.h"
-#include "optionpanel.h"
 #include "prompts.h"
 #include "qttranslation.h"
 
@@ -45,8 +44,8 @@ void addText(QList<ShownText>& texts, const QObject* object, const char* what, c
     if (!text.isEmpty()) texts.append({placeOf(object) + QLatin1Char('.') + QLatin1String(what), text});
 }
 
-// What the widgets below `root` show in words: captions, titles, list entries, tool tips, and the
-// texts of their actions. The contents of text fields are the document's, not the interface's.
+// What the widgets below `root` show in words: captions, titles, list entries, tool tips, the names
+// and descriptions a screen reader speaks, and the texts of their actions. The contents of text fields are the document's, not the interface's.
 QList<ShownText> shownTexts(const QWidget& root, const QList<const QWidget*>& skipped = {}) {
     QList<ShownText> texts;
     QList<const QWidget*> widgets{&root};
@@ -58,6 +57,8 @@ QList<ShownText> shownTexts(const QWidget& root, const QList<const QWidget*>& sk
         if (widget->isWindow()) addText(texts, widget, "windowTitle", widget->windowTitle());
         addText(texts, widget, "toolTip", widget->toolTip());
         addText(texts, widget, "statusTip", widget->statusTip());
+        addText(texts, widget, "accessibleName", widget->accessibleName());
+        addText(texts, widget, "accessibleDescription", widget->accessibleDescription());
         if (const auto* label = qobject_cast<const QLabel*>(widget)) addText(texts, label, "text", label->text());
         if (const auto* button = qobject_cast<const QAbstractButton*>(widget))
             addText(texts, button, "text", button->text());
@@ -85,21 +86,19 @@ QList<ShownText> shownTexts(const QWidget& root, const QList<const QWidget*>& sk
 }
 
 // Everything the interface shows in a started window with two units: at rest, with the preview
-// open, with the cell editor open, and the animation export's dialog. The option panel is left
-// out: its texts are not translated yet.
+// open, with the cell editor open, and the animation export's dialog.
 QList<ShownText> interfaceTexts() {
     QList<ShownText> texts;
     EditorFixture f;
     TForm_movie& w = f.start();
     w.show();
     f.addPages(2);
-    const QList<const QWidget*> skipped{&optionPanel(w)};
-    texts << shownTexts(w, skipped);
+    texts << shownTexts(w);
     trigger(w, "TB_Preplay");
-    texts << shownTexts(w, skipped);
+    texts << shownTexts(w);
     trigger(w, "TB_Preplay");
     trigger(w, "actionEditUnit");
-    texts << shownTexts(w, skipped);
+    texts << shownTexts(w);
 
     QtPrompts prompts(&w);
     QTimer::singleShot(0, &w, [&texts] {
