@@ -7,7 +7,8 @@
 // peak VmHWM) from /proc/self/status. It prints, per document: the open time to a painted window;
 // for the scroll steps that bring a unit into view, the time until the step is painted and the
 // time until the editor is idle again (what it does between events included; the glyphs are
-// already made, as after the first paint of a document); the resident memory after opening, after
+// already made, as after the first paint of a document); the resident memory of the window shown
+// before the document is opened (the same for both runs), after opening, after
 // the scroll, and after the scroll once the C library has handed its free memory back to the
 // system (malloc_trim: what the editor still holds, without what the allocator keeps); the peak;
 // then the ratio of the two documents' resident memory after the scroll.
@@ -64,6 +65,7 @@ int measure(const QString& document, const QString& programDir) {
     window.resize(1200, 800);
     window.show();
     settle();
+    const long shownKb = statusKb("VmRSS");
 
     QElapsedTimer clock;
     clock.start();
@@ -104,15 +106,15 @@ int measure(const QString& document, const QString& programDir) {
     const long scrolledKb = statusKb("VmRSS");
     const long peakKb = statusKb("VmHWM");
     malloc_trim(0);
-    std::printf("%d %.1f %.2f %.2f %ld %ld %ld %ld\n", strip.count(), openMs, median(unitPaints), median(unitSteps),
-                openedKb, scrolledKb, statusKb("VmRSS"), peakKb);
+    std::printf("%d %.1f %.2f %.2f %ld %ld %ld %ld %ld\n", strip.count(), openMs, median(unitPaints),
+                median(unitSteps), shownKb, openedKb, scrolledKb, statusKb("VmRSS"), peakKb);
     return 0;
 }
 
 struct Result {
     int units = 0;
     double openMs = 0, paintMs = 0, stepMs = 0;
-    long openedKb = 0, scrolledKb = 0, trimmedKb = 0, peakKb = 0;
+    long shownKb = 0, openedKb = 0, scrolledKb = 0, trimmedKb = 0, peakKb = 0;
 };
 
 // Runs this program on one document in a process of its own.
@@ -122,9 +124,9 @@ bool runChild(const QString& document, const QString& programDir, Result& result
     child.start(QCoreApplication::applicationFilePath(), {document, programDir});
     if (!child.waitForFinished(120000) || child.exitCode() != 0) return false;
     const QList<QByteArray> fields = child.readAllStandardOutput().trimmed().split(' ');
-    if (fields.size() != 8) return false;
-    result = {fields[0].toInt(),  fields[1].toDouble(), fields[2].toDouble(), fields[3].toDouble(),
-              fields[4].toLong(), fields[5].toLong(),   fields[6].toLong(),   fields[7].toLong()};
+    if (fields.size() != 9) return false;
+    result = {fields[0].toInt(),  fields[1].toDouble(), fields[2].toDouble(), fields[3].toDouble(), fields[4].toLong(),
+              fields[5].toLong(), fields[6].toLong(),   fields[7].toLong(),   fields[8].toLong()};
     return true;
 }
 
@@ -143,11 +145,12 @@ int main(int argc, char** argv) {
         return 1;
     }
     std::printf("Editor memory, window 1200 x 800, film view scrolled top to bottom (times: ms, memory: MB)\n");
-    std::printf("%-22s %5s %8s %10s %10s %10s %10s %10s %8s\n", "document", "units", "open", "unit paint",
-                "unit step", "RSS open", "RSS scroll", "trimmed", "peak");
+    std::printf("%-22s %5s %7s %10s %9s %10s %9s %10s %8s %6s\n", "document", "units", "open", "unit paint",
+                "unit step", "RSS window", "RSS open", "RSS scroll", "trimmed", "peak");
     for (const auto& [name, r] : {std::pair{"sample (demo.mmt)", sample}, std::pair{"full (50 full units)", full}})
-        std::printf("%-22s %5d %8.1f %10.2f %10.2f %10.1f %10.1f %10.1f %8.1f\n", name, r.units, r.openMs, r.paintMs,
-                    r.stepMs, r.openedKb / 1024.0, r.scrolledKb / 1024.0, r.trimmedKb / 1024.0, r.peakKb / 1024.0);
+        std::printf("%-22s %5d %7.1f %10.2f %9.2f %10.1f %9.1f %10.1f %8.1f %6.1f\n", name, r.units, r.openMs,
+                    r.paintMs, r.stepMs, r.shownKb / 1024.0, r.openedKb / 1024.0, r.scrolledKb / 1024.0,
+                    r.trimmedKb / 1024.0, r.peakKb / 1024.0);
     std::printf("RSS after the scroll, full / sample: %.2f (trimmed: %.2f)\n",
                 double(full.scrolledKb) / double(sample.scrolledKb), double(full.trimmedKb) / double(sample.trimmedKb));
     return 0;
