@@ -106,8 +106,8 @@ int measure(const QString& document, const QString& programDir) {
     const long scrolledKb = statusKb("VmRSS");
     const long peakKb = statusKb("VmHWM");
     malloc_trim(0);
-    std::printf("%d %.1f %.2f %.2f %ld %ld %ld %ld %ld\n", strip.count(), openMs, median(unitPaints),
-                median(unitSteps), shownKb, openedKb, scrolledKb, statusKb("VmRSS"), peakKb);
+    std::printf("%d %.1f %.2f %.2f %ld %ld %ld %ld %ld\n", strip.count(), openMs, median(unitPaints), median(unitSteps),
+                shownKb, openedKb, scrolledKb, statusKb("VmRSS"), peakKb);
     return 0;
 }
 

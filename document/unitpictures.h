@@ -27,6 +27,11 @@ public:
     static constexpr qsizetype kDefaultBudget = qsizetype(24) << 20;
 
     explicit UnitPictures(qsizetype budgetBytes = kDefaultBudget) : m_budget(budgetBytes) {}
+    // Moving keeps the pictures; a copy would share its index with the original, so there is none.
+    UnitPictures(UnitPictures&&) = default;
+    UnitPictures& operator=(UnitPictures&&) = default;
+    UnitPictures(const UnitPictures&) = delete;
+    UnitPictures& operator=(const UnitPictures&) = delete;
 
     // The unit's picture as the unit stands now (Format_RGB32, width() x height()); it becomes the
     // most recently used. Drawing it lets the least recently used pictures go until the kept ones

@@ -334,7 +334,8 @@ TEST(UnitPictures, KeepsTheMostRecentlyUsedThatFitTheBudget) {
             for (const auto& k : kept)
                 total += k.second;
             for (std::size_t k = 0; k < units.size(); ++k) {
-                const bool inModel = std::any_of(kept.begin(), kept.end(), [k](const auto& e) { return e.first == int(k); });
+                const bool inModel =
+                    std::any_of(kept.begin(), kept.end(), [k](const auto& e) { return e.first == int(k); });
                 ASSERT_TRUE(inModel || !pictures.holds(*units[k])) << "unit " << k << " should have been let go";
             }
             ASSERT_EQ(pictures.size(), int(kept.size()));
