@@ -27,7 +27,7 @@ public:
     static constexpr qsizetype kDefaultBudget = qsizetype(24) << 20;
 
     explicit UnitPictures(qsizetype budgetBytes = kDefaultBudget) : m_budget(budgetBytes) {}
-    // Moving keeps the pictures; a copy would share its index with the original, so there is none.
+    // Moving keeps the pictures. There is no copy: the index points into the object's own list.
     UnitPictures(UnitPictures&&) = default;
     UnitPictures& operator=(UnitPictures&&) = default;
     UnitPictures(const UnitPictures&) = delete;
@@ -58,7 +58,6 @@ public:
     // Bytes of pixels the kept pictures take; at most the budget, or one picture when a single
     // picture is larger.
     qsizetype bytes() const { return m_bytes; }
-    qsizetype budget() const { return m_budget; }
 
 private:
     struct Entry {
@@ -69,8 +68,8 @@ private:
     using Entries = std::list<Entry>; // most recently used first
 
     // Lets the least recently used pictures go, all but the first, until `extra` more bytes fit in
-    // the budget; the last one let go whose pixels nobody shares and that has `reusable`'s size is
-    // returned to be drawn over (a null picture when none).
+    // the budget; the last one let go that has `reusable`'s size is returned to be drawn over (a
+    // null picture when none; RenderUnit makes a new one where a caller still shares the pixels).
     QImage makeRoom(qsizetype extra, QSize reusable);
     void drop(Entries::iterator entry);
 

@@ -13,10 +13,10 @@ class TFilmPanel;
 // Shows the film strip: every unit's picture at its place and own size, scrolled in both
 // directions. Paints only the units that intersect the visible area; after a paint, once the event
 // loop is idle, it draws the pictures of the unit just above and just below them, so that a unit
-// scrolled into view is shown without being drawn then. No other unit is drawn. A click on another unit asks
-// for it to become current (unitSelectionRequested); so do the arrow keys, Page Up/Down, Home and
-// End while the view has the focus (a click or Tab gives it), which also scroll the whole current
-// unit into view. A double click on the current unit, or Enter, asks for it to be edited
+// scrolled into view is shown without being drawn then. No other unit is drawn. A click on another
+// unit asks for it to become current (unitSelectionRequested); so do the arrow keys, Page Up/Down,
+// Home and End while the view has the focus (a click or Tab gives it), which also scroll the whole
+// current unit into view. A double click on the current unit, or Enter, asks for it to be edited
 // (unitEditRequested). The view keeps the drawn pictures of the units it shows; the preview and the
 // cell editor borrow them.
 class FilmView : public QAbstractScrollArea {
