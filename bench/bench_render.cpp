@@ -68,7 +68,8 @@ void renderReference(const TAnsiImage& unit, QImage& picture, QStringDecoder& gb
         }
 }
 
-// Appends the records and draws every unit's picture once, as opening a file and showing it does.
+// Appends the records and draws every unit's picture once through the picture cache, as opening a
+// file and scrolling through it does (the cache keeps the latest few and draws over those it lets go).
 void openAndDraw(TFilmPanel& strip, UnitPictures& pictures, const AnimationRecords& records) {
     AppendRecords(strip, records);
     for (int i = 0; i < strip.count(); ++i)
@@ -170,7 +171,7 @@ void BM_RenderCellsSingle(benchmark::State& state) {
 BENCHMARK(BM_RenderCellsSingle)->Arg(1)->Arg(8)->Unit(benchmark::kMicrosecond);
 
 // 50 full double-byte units of different characters (3760 glyphs) appended from records and each
-// drawn once, as opening a file and showing it does. The glyph cache starts empty every time.
+// drawn once, as opening a file and scrolling through it does. The glyph cache starts empty every time.
 void BM_AppendFiftyUnitsColdCache(benchmark::State& state) {
     const AnimationRecords records = fiftyRecords();
     for (auto _ : state) {

@@ -27,10 +27,11 @@ namespace quillet {
 
 namespace {
 
-// The unit's text area as its picture shows it; null when the area is empty.
-QImage textArea(const TAnsiImage& unit, UnitPictures& pictures) {
+// The unit's text area as its picture shows it; null when the area is empty. A picture the views
+// do not keep is drawn for this copy alone and let go, so the export leaves the kept ones as they are.
+QImage textArea(const TAnsiImage& unit, const UnitPictures& pictures) {
     const QRect area = unit.TextArea();
-    return area.isEmpty() ? QImage() : pictures.picture(unit).copy(area);
+    return area.isEmpty() ? QImage() : pictures.drawnPicture(unit).copy(area);
 }
 
 } // namespace
@@ -44,7 +45,7 @@ AnimationExportCommand::AnimationExportCommand(QWidget* window, Prompts& prompts
 
 AnimationExportCommand::~AnimationExportCommand() = default;
 
-void AnimationExportCommand::run(const TFilmPanel& strip, UnitPictures& pictures, const PageOptions& page,
+void AnimationExportCommand::run(const TFilmPanel& strip, const UnitPictures& pictures, const PageOptions& page,
                                  const QString& proposal) {
     QStringList formats;
     for (const auto& writer : m_writers)

@@ -32,7 +32,7 @@ public:
 
     // Runs the command for the document; `proposal` is the file name proposed, without its
     // extension. Returns once the export has ended.
-    void run(const TFilmPanel& strip, UnitPictures& pictures, const PageOptions& page, const QString& proposal);
+    void run(const TFilmPanel& strip, const UnitPictures& pictures, const PageOptions& page, const QString& proposal);
 
 private:
     QWidget* m_window;

@@ -9,15 +9,19 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <QTimer>
 
 namespace quillet {
 
-FilmView::FilmView(QWidget* parent) : QAbstractScrollArea(parent) {
+FilmView::FilmView(QWidget* parent) : QAbstractScrollArea(parent), m_marginTimer(new QTimer(this)) {
     setObjectName(QStringLiteral("ScrollBox"));
     static const bool factoryInstalled = (QAccessible::installFactory(FilmAccessibleFactory), true);
     Q_UNUSED(factoryInstalled);
     setAccessibleName(tr("胶片"));
     setAccessibleDescription(tr("方向键、Page Up/Down、Home 和 End 选择单元，回车键或 F2 逐格编辑单元"));
+    m_marginTimer->setSingleShot(true);
+    m_marginTimer->setInterval(0);
+    connect(m_marginTimer, &QTimer::timeout, this, &FilmView::drawMargin);
     setFocusPolicy(Qt::StrongFocus);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
@@ -109,6 +113,22 @@ void FilmView::paintEvent(QPaintEvent* event) {
         const QRect part = r.intersected(visible);
         painter.drawImage(part.translated(-shift), m_pictures.picture(unit), part.translated(-r.topLeft()));
     }
+    m_marginTimer->start();
+}
+
+void FilmView::drawMargin() {
+    if (!m_strip || !isVisible()) return;
+    const QRect visible = viewport()->rect().translated(offset());
+    int first = -1;
+    int last = -1;
+    for (int i = 0; i < m_strip->count(); ++i) {
+        if (!m_strip->GetUnit(i).geometry().intersects(visible)) continue;
+        if (first < 0) first = i;
+        last = i;
+    }
+    if (first < 0) return;
+    if (first > 0) m_pictures.picture(m_strip->GetUnit(first - 1));
+    if (last + 1 < m_strip->count()) m_pictures.picture(m_strip->GetUnit(last + 1));
 }
 
 void FilmView::mousePressEvent(QMouseEvent* event) {

@@ -4,18 +4,22 @@
 
 #include <QAbstractScrollArea>
 
+class QTimer;
+
 namespace quillet {
 
 class TFilmPanel;
 
 // Shows the film strip: every unit's picture at its place and own size, scrolled in both
-// directions. Paints only the units that intersect the visible area. A click on another unit asks
-// for it to become current (unitSelectionRequested); so do the arrow keys, Page Up/Down, Home and
-// End while the view has the focus (a click or Tab gives it), which also scroll the whole current
-// unit into view. A double click on the current unit, or Enter, asks for it to be edited
+// directions. Paints only the units that intersect the visible area; after a paint, once the event
+// loop is idle, it draws the pictures of the unit just above and just below them, so that a unit
+// scrolled into view is shown without being drawn then. No other unit is drawn. A click on another
+// unit asks for it to become current (unitSelectionRequested); so do the arrow keys, Page Up/Down,
+// Home and End while the view has the focus (a click or Tab gives it), which also scroll the whole
+// current unit into view. A double click on the current unit, or Enter, asks for it to be edited
 // (unitEditRequested). Assistive technology sees it as a list of the units with the current one
-// selected (filmaccessible.h). The view keeps the drawn pictures of the units it shows; the preview
-// and the cell editor borrow them.
+// selected (filmaccessible.h). The view keeps the drawn pictures of the units it shows; the preview and the
+// cell editor borrow them.
 class FilmView : public QAbstractScrollArea {
     Q_OBJECT
 public:
@@ -28,7 +32,8 @@ public:
     void ensureCurrentVisible();
     // Index of the unit whose picture holds the viewport point, or -1.
     int unitAt(const QPoint& viewportPoint) const;
-    // The pictures of the strip's units, drawn when first shown and again after each change.
+    // The pictures of the strip's units, drawn when first shown or about to be and again after each
+    // change; only the most recently used are kept (UnitPictures).
     UnitPictures& pictures() { return m_pictures; }
 
 signals:
@@ -58,9 +63,12 @@ private:
     // repaints the whole unit, drawn again when painted.
     void showUnitChange(int index, const QRect& cells);
     QPoint offset() const;
+    // Draws the pictures of the units next to the visible ones, above and below.
+    void drawMargin();
 
     const TFilmPanel* m_strip = nullptr;
     UnitPictures m_pictures;
+    QTimer* m_marginTimer; // single shot, when the event loop is idle after a paint
 };
 
 } // namespace quillet

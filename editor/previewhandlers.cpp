@@ -17,6 +17,26 @@
 
 namespace quillet {
 
+namespace {
+
+// How many units after the one shown have their pictures drawn beforehand.
+constexpr int kDrawnAhead = 2;
+
+// Draws the pictures of the next units the play shows after the present one, so that the frame
+// steps that show them only copy. The pane's play order is asked on a copy: nothing moves there.
+void drawAhead(UnitPictures& pictures, const TFilmPanel& strip, PreviewPanel& pane) {
+    const int count = strip.count();
+    if (count < 1) return;
+    PlayOrder order = pane.order();
+    int index = pane.playIndex() > count - 1 ? 0 : pane.playIndex();
+    for (int k = 0; k < qMin(kDrawnAhead, count); ++k) {
+        index = order.next(index, count);
+        pictures.picture(strip.GetUnit(index));
+    }
+}
+
+} // namespace
+
 void TForm_movie::connectPreview() {
     // At 10 ms a coarse timer's slack would be a noticeable share of every frame.
     Timer->setTimerType(Qt::PreciseTimer);
@@ -34,9 +54,6 @@ void TForm_movie::TB_PreplayClick() {
     }
     // The preview plays the units as they are.
     if (!UnappliedEditsQuestion()) return;
-    // Every picture is drawn before the first frame, so a frame step only copies.
-    for (int k = 0; k < FilmStrip->count(); ++k)
-        ScrollBox->pictures().picture(FilmStrip->GetUnit(k));
     // The keys of the pane work at once when the focus was in the film area, which goes.
     const QWidget* focus = QApplication::focusWidget();
     const bool takeFocus = !focus || MainPanel->isAncestorOf(focus);
@@ -46,6 +63,8 @@ void TForm_movie::TB_PreplayClick() {
     // Playing once plays from the first unit.
     PreViewPanel->setPaused(false);
     if (PreViewPanel->order().mode() == PlayOrder::Once) PreViewPanel->order().restart();
+    // The first frames' pictures are drawn before the first tick, so a frame step only copies.
+    drawAhead(ScrollBox->pictures(), *FilmStrip, *PreViewPanel);
     if (takeFocus) PreViewPanel->setFocus();
     Timer->setInterval(1);
     Timer->start();
@@ -84,6 +103,10 @@ void TForm_movie::showPreviewFrame(int index) {
     pane.SetPlayIndex(index, strip.count());
     const TAnsiImage& next = strip.GetUnit(pane.playIndex());
     pane.showFrame(cleared, QColorOf(pop_window->pageColor()), ScrollBox->pictures().picture(next), next.TextArea());
+    // The next pictures are drawn between the ticks, once the frame is on its way to the screen.
+    QTimer::singleShot(0, this, [this] {
+        if (m_actions->previewOpen()) drawAhead(ScrollBox->pictures(), *FilmStrip, *PreViewPanel);
+    });
 }
 
 int TForm_movie::previewIntervalAt(int index) const {

@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <random>
 #include <thread>
@@ -280,4 +281,94 @@ TEST(UnitPictures, PatchesOnlyAPictureOneStepBehindAtTheUnitsSize) {
         EXPECT_FALSE(pictures.redrawCells(*unit, cell));
         EXPECT_EQ(pictures.picture(*unit), RenderUnitPicture(*unit));
     }
+}
+
+// Random requests, edits and resizes over units of several sizes against a budget of a few
+// pictures: the kept pictures are always the most recently used ones that fit together (the one
+// asked for last always kept), their bytes never pass the budget, and every picture handed out,
+// drawn anew after it was let go or drawn over a let-go one, is what a fresh drawing gives.
+TEST(UnitPictures, KeepsTheMostRecentlyUsedThatFitTheBudget) {
+    for (const std::uint32_t seed : {1u, 2u, 3u, 4u}) {
+        SCOPED_TRACE(seed);
+        std::mt19937 rng(seed);
+        std::vector<std::unique_ptr<TAnsiImage>> units;
+        for (int u = 0; u < 7; ++u) // three sizes, so some let-go pictures fit a new unit and some not
+            units.push_back(randomUnit(rng, u % 2 ? bmSingleByte : bmDoubleByte, 4 + u % 3 * 6, 3 + u % 3 * 4));
+        auto bytesOf = [](const TAnsiImage& unit) { return qsizetype(unit.width()) * unit.height() * 4; };
+        const qsizetype budget = 3 * bytesOf(*units[2]) + std::uniform_int_distribution(0, 4000)(rng);
+        UnitPictures pictures(budget);
+        std::vector<std::pair<int, qsizetype>> kept; // the model: unit and bytes, most recently used first
+        QImage held;        // the last picture handed out, kept by the caller: never drawn over
+        QImage heldDrawing; // and its pixels
+
+        for (int step = 0; step < 120; ++step) {
+            SCOPED_TRACE(step);
+            const int u = std::uniform_int_distribution(0, int(units.size()) - 1)(rng);
+            TAnsiImage& unit = *units[u];
+            switch (std::uniform_int_distribution(0, 5)(rng)) {
+            case 0: // a change: the kept picture, if any, is out of date
+                unit.writeCells(randomWrites(rng));
+                break;
+            case 1: // a change of size
+                unit.setSize(std::max(30, unit.width() + std::uniform_int_distribution(-8, 8)(rng)), unit.height());
+                break;
+            default: {
+                const bool upToDate = pictures.holds(unit);
+                held = pictures.picture(unit);
+                heldDrawing = RenderUnitPicture(unit);
+                ASSERT_EQ(held, heldDrawing) << (upToDate ? "kept" : "drawn");
+                const auto old = std::find_if(kept.begin(), kept.end(), [u](const auto& k) { return k.first == u; });
+                if (old != kept.end()) kept.erase(old);
+                kept.insert(kept.begin(), {u, bytesOf(unit)});
+                if (upToDate) break;
+                // Drawing lets the least recently used go until the rest fit.
+                qsizetype total = 0;
+                std::size_t fit = 0;
+                while (fit < kept.size() && (fit == 0 || total + kept[fit].second <= budget))
+                    total += kept[fit++].second;
+                kept.resize(fit);
+                break;
+            }
+            }
+            qsizetype total = 0;
+            for (const auto& k : kept)
+                total += k.second;
+            for (std::size_t k = 0; k < units.size(); ++k) {
+                const bool inModel =
+                    std::any_of(kept.begin(), kept.end(), [k](const auto& e) { return e.first == int(k); });
+                ASSERT_TRUE(inModel || !pictures.holds(*units[k])) << "unit " << k << " should have been let go";
+            }
+            ASSERT_EQ(pictures.size(), int(kept.size()));
+            ASSERT_EQ(pictures.bytes(), total);
+            ASSERT_TRUE(pictures.bytes() <= budget || pictures.size() == 1);
+            ASSERT_EQ(held, heldDrawing);
+        }
+    }
+}
+
+// A picture let go is not patched: redrawCells answers false and keeps nothing, and the next
+// picture() draws the whole unit as a fresh drawing does. A picture handed out without being kept
+// changes nothing kept.
+TEST(UnitPictures, LetGoPicturesAreDrawnWhole) {
+    std::mt19937 rng(11);
+    TFilmPanel strip;
+    strip.AppendUnits(units(randomUnit(rng, bmDoubleByte, 20, 10), randomUnit(rng, bmSingleByte, 20, 10)));
+    const TAnsiImage& first = strip.GetUnit(0);
+    const TAnsiImage& second = strip.GetUnit(1);
+    QRect written;
+    QObject::connect(&strip, &TFilmPanel::unitContentChanged, [&written](int, const QRect& cells) { written = cells; });
+    UnitPictures pictures(1); // room for the last one asked for only
+    pictures.picture(first);
+    const qint64 secondKey = pictures.picture(second).cacheKey();
+    EXPECT_FALSE(pictures.holds(first));
+
+    strip.EditCells(0, randomWrites(rng), first.cols(), first.rows());
+    EXPECT_FALSE(pictures.redrawCells(first, written));
+    EXPECT_EQ(pictures.size(), 1);
+    EXPECT_EQ(pictures.drawnPicture(first), RenderUnitPicture(first));
+    EXPECT_FALSE(pictures.holds(first)) << "drawn for the caller alone";
+    EXPECT_EQ(pictures.drawnPicture(second).cacheKey(), secondKey) << "the kept one, not drawn again";
+    EXPECT_EQ(pictures.picture(first), RenderUnitPicture(first));
+    EXPECT_TRUE(pictures.holds(first));
+    EXPECT_FALSE(pictures.holds(second));
 }

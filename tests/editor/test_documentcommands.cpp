@@ -6,6 +6,7 @@
 #include "autosave.h"
 #include "fileerror.h"
 #include "filmpanel.h"
+#include "filmview.h"
 #include "optionpanel.h"
 #include "pagewriter.h"
 #include "statuspanels.h"
@@ -806,11 +807,16 @@ void DocumentCommands::exportsAnimationsOfTheChosenFormat() {
     const TAnsiImage& first = w.document().GetUnit(0);
     const QImage firstArea = RenderUnitPicture(first).copy(first.TextArea());
 
-    // GIF at scale 2: the file proposed beside the document, with the format's extension.
+    // GIF at scale 2: the file proposed beside the document, with the format's extension. The
+    // pictures it needs are drawn for it alone: the views' cache keeps none of them.
     const QString gif = f.programDir() + QStringLiteral("film.gif");
     f.prompts.animationChoices << AnimationChoice{0, {2, LoopMode::PingPong}};
     f.prompts.saveNames << gif;
+    QCoreApplication::processEvents();
+    const TFilmPanel none;
+    filmView(w).pictures().retainOnly(none);
     trigger(w, "actionExportAnimation");
+    QCOMPARE(filmView(w).pictures().size(), 0);
     QCOMPARE(f.prompts.shown("animation"), QStringList{QStringLiteral("GIF WebP APNG")});
     const ScriptedPrompts::FileDialogCall call = f.prompts.saveCalls.last();
     QCOMPARE(call.proposed, gif);

@@ -85,6 +85,7 @@ private slots:
     void keysReachTheCommandsButNotOverEditing();
     void filmViewKeysSelectUnitsAndScrollToThem();
     void filmViewRepaintsOnlyTheEditedCells();
+    void filmViewDrawsTheUnitsInViewAndOneBeyondEachEdge();
 };
 
 void MainWindow::startsEmptyWithTheDesignedState() {
@@ -557,6 +558,44 @@ void MainWindow::filmViewRepaintsOnlyTheEditedCells() {
     strip.SetCurrentUnit(1);
     const QRegion both = QRegion(strip.GetUnit(2).geometry()) + QRegion(strip.GetUnit(1).geometry());
     QTRY_COMPARE(painted.region(), both.translated(-offset) & view.viewport()->rect());
+}
+
+// Wherever the view is scrolled, the pictures drawn are those of the units in view and, once the
+// event loop is idle, of the one beyond either edge; no others.
+void MainWindow::filmViewDrawsTheUnitsInViewAndOneBeyondEachEdge() {
+    TFilmPanel strip;
+    std::vector<std::unique_ptr<TAnsiImage>> units;
+    for (int k = 0; k < 9; ++k) {
+        units.push_back(strip.NewUnit());
+        units.back()->SetLines(QList<QByteArray>(12, "unit " + QByteArray::number(k)));
+    }
+    strip.AppendUnits(std::move(units));
+    FilmView view;
+    view.resize(300, 400);
+    view.setStrip(&strip);
+    view.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&view));
+    QScrollBar* bar = view.verticalScrollBar();
+    QVERIFY(bar->maximum() > 2 * view.viewport()->height());
+    for (const int top : {0, bar->maximum() / 3, bar->maximum() / 2 + 7, bar->maximum()}) {
+        const TFilmPanel none;
+        view.pictures().retainOnly(none);
+        bar->setValue(top);
+        view.viewport()->repaint();
+        const QRect visible = view.viewport()->rect().translated(view.horizontalScrollBar()->value(), top);
+        int first = strip.count();
+        int last = -1;
+        for (int i = 0; i < strip.count(); ++i) {
+            if (!strip.GetUnit(i).geometry().intersects(visible)) continue;
+            first = qMin(first, i);
+            last = i;
+        }
+        first = qMax(first - 1, 0);
+        last = qMin(last + 1, strip.count() - 1);
+        QTRY_COMPARE(view.pictures().size(), last - first + 1);
+        for (int i = 0; i < strip.count(); ++i)
+            QCOMPARE(view.pictures().holds(strip.GetUnit(i)), i >= first && i <= last);
+    }
 }
 
 QTEST_MAIN(MainWindow)
