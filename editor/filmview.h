@@ -18,8 +18,8 @@ class TFilmPanel;
 // Home and End while the view has the focus (a click or Tab gives it), which also scroll the whole
 // current unit into view. A double click on the current unit, or Enter, asks for it to be edited
 // (unitEditRequested). Assistive technology sees it as a list of the units with the current one
-// selected (filmaccessible.h). The view keeps the drawn pictures of the units it shows; the preview and the
-// cell editor borrow them.
+// selected (filmaccessible.h). The view keeps the drawn pictures of the units it shows; the
+// preview and the cell editor borrow them.
 class FilmView : public QAbstractScrollArea {
     Q_OBJECT
 public:
