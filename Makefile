@@ -1,7 +1,8 @@
 # The README's commands. Everything else is CMake's.
 #   make run     install what is missing, build, start the editor on the sample document
 #   make test    install what is missing, build, run every test through CTest
-#   make bench   build in Release and run the benchmarks, then the exported page's in headless Chromium
+#   make bench   build in Release and run the benchmarks, the editor's memory in a virtual screen, then the
+#                exported page's in headless Chromium
 #   make fuzz    run every fuzz target for a minute (FUZZ_SECONDS=...)
 #   make screenshot  the editor on the sample document in a virtual screen, the cell editor and the about
 #                    window, in Chinese and in English, saved as PNGs
@@ -22,7 +23,7 @@ DEB_PACKAGES := build-essential cmake ninja-build pkg-config \
 	zlib1g-dev libgif-dev libwebp-dev libimagequant-dev apngdis \
 	libgtest-dev libgmock-dev libbenchmark-dev clang clang-tidy libclang-rt-14-dev \
 	fonts-arphic-uming fonts-wqy-zenhei \
-	xvfb xauth x11-apps imagemagick chromium \
+	xvfb xauth x11-apps xdotool imagemagick chromium \
 	shared-mime-info desktop-file-utils xdg-utils libfile-mimeinfo-perl nodejs
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
@@ -76,6 +77,7 @@ bench: deps
 	cmake -S . -B $(BENCH_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUILLET_BUILD_BENCH=ON -DQUILLET_BUILD_TESTS=OFF -DQUILLET_BUILD_EDITOR=ON -DQUILLET_BUILD_FUZZ=OFF
 	cmake --build $(BENCH_BUILD) -j $(JOBS)
 	cd $(BENCH_BUILD) && for b in bin/bench_*; do QT_QPA_PLATFORM=offscreen ./$$b; done
+	tools/editor-memory.sh $(BENCH_BUILD)
 	@if command -v node >/dev/null && command -v chromium >/dev/null; then \
 		node bench/browser/pagebench.mjs $(BENCH_BUILD)/bin/make_page resources/Script.txt "$$(command -v chromium)"; \
 	else echo "page benchmark skipped: it needs node and chromium (make deps installs them)"; fi

@@ -135,6 +135,10 @@ bool runChild(const QString& document, const QString& programDir, Result& result
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    if (argc == 3 && qstrcmp(argv[1], "--write-full-document") == 0) {
+        // The measured document, for tools/editor-memory.sh to open in the editor itself.
+        return QFile::copy(bench::fullDocumentFolder().document, QString::fromLocal8Bit(argv[2])) ? 0 : 1;
+    }
     if (argc == 3) return measure(QString::fromLocal8Bit(argv[1]), QString::fromLocal8Bit(argv[2]));
 
     const bench::FullDocumentFolder& folder = bench::fullDocumentFolder();

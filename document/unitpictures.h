@@ -19,12 +19,13 @@ class TFilmPanel;
 // (it prepares glyphs).
 class UnitPictures {
 public:
-    // The default budget, 24 MiB, holds five full pictures (a unit of 80 full rows is 1244 x 983
-    // pixels, 4.7 MiB): the most the film view asks for, on a screen tall enough to show three
-    // units, with the one beyond either edge; the preview needs three (the frame shown and the two
-    // after it), the cell editor three (its unit and both onion-skin neighbours). Smaller units
-    // take less, so more of them are kept. Each picture more would cost 4.7 MiB of memory.
-    static constexpr qsizetype kDefaultBudget = qsizetype(24) << 20;
+    // The default budget, 15 MiB, holds three full pictures (a unit of 80 full rows is 1244 x 983
+    // pixels, 4.7 MiB): what the preview needs (the frame shown and the two after it), the cell
+    // editor (its unit and both onion-skin neighbours), and the film view on a screen that shows
+    // one unit with the one beyond either edge. A view that shows more raises the budget to what it
+    // shows (setBudget). Smaller units take less, so more of them are kept. Each picture more would
+    // cost 4.7 MiB of memory.
+    static constexpr qsizetype kDefaultBudget = qsizetype(15) << 20;
 
     explicit UnitPictures(qsizetype budgetBytes = kDefaultBudget) : m_budget(budgetBytes) {}
     // Moving keeps the pictures. There is no copy: the index points into the object's own list.
@@ -53,6 +54,10 @@ public:
     bool redrawCells(const TAnsiImage& unit, const QRect& cells);
     // Drops the pictures of every unit the strip does not hold.
     void retainOnly(const TFilmPanel& strip);
+    // Sets the budget; pictures that no longer fit are let go at once, least recently used first
+    // (the most recently used one is always kept).
+    void setBudget(qsizetype budgetBytes);
+    qsizetype budget() const { return m_budget; }
     // Number of pictures kept.
     int size() const { return static_cast<int>(m_entries.size()); }
     // Bytes of pixels the kept pictures take; at most the budget, or one picture when a single

@@ -11,6 +11,8 @@
 #include <QScrollBar>
 #include <QTimer>
 
+#include <algorithm>
+
 namespace quillet {
 
 FilmView::FilmView(QWidget* parent) : QAbstractScrollArea(parent), m_marginTimer(new QTimer(this)) {
@@ -100,10 +102,35 @@ int FilmView::unitAt(const QPoint& viewportPoint) const {
     return -1;
 }
 
+std::pair<int, int> FilmView::unitsInView() const {
+    const QRect visible = viewport()->rect().translated(offset());
+    int first = -1;
+    int last = -1;
+    for (int i = 0; i < m_strip->count(); ++i) {
+        if (!m_strip->GetUnit(i).geometry().intersects(visible)) continue;
+        if (first < 0) first = i;
+        last = i;
+    }
+    return {first, last};
+}
+
+void FilmView::fitBudgetToView() {
+    const auto [first, last] = unitsInView();
+    qsizetype needed = 0;
+    if (first >= 0) {
+        for (int i = std::max(first - 1, 0); i <= std::min(last + 1, m_strip->count() - 1); ++i) {
+            const TAnsiImage& unit = m_strip->GetUnit(i);
+            needed += qsizetype(unit.width()) * unit.height() * 4; // Format_RGB32
+        }
+    }
+    m_pictures.setBudget(std::max(UnitPictures::kDefaultBudget, needed));
+}
+
 void FilmView::paintEvent(QPaintEvent* event) {
     QPainter painter(viewport());
     painter.fillRect(event->rect(), palette().color(QPalette::Mid));
     if (!m_strip) return;
+    fitBudgetToView();
     const QPoint shift = offset();
     const QRect visible = event->rect().translated(shift);
     for (int i = 0; i < m_strip->count(); ++i) {
@@ -118,14 +145,7 @@ void FilmView::paintEvent(QPaintEvent* event) {
 
 void FilmView::drawMargin() {
     if (!m_strip || !isVisible()) return;
-    const QRect visible = viewport()->rect().translated(offset());
-    int first = -1;
-    int last = -1;
-    for (int i = 0; i < m_strip->count(); ++i) {
-        if (!m_strip->GetUnit(i).geometry().intersects(visible)) continue;
-        if (first < 0) first = i;
-        last = i;
-    }
+    const auto [first, last] = unitsInView();
     if (first < 0) return;
     if (first > 0) m_pictures.picture(m_strip->GetUnit(first - 1));
     if (last + 1 < m_strip->count()) m_pictures.picture(m_strip->GetUnit(last + 1));

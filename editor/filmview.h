@@ -4,6 +4,8 @@
 
 #include <QAbstractScrollArea>
 
+#include <utility>
+
 class QTimer;
 
 namespace quillet {
@@ -65,6 +67,11 @@ private:
     QPoint offset() const;
     // Draws the pictures of the units next to the visible ones, above and below.
     void drawMargin();
+    // The first and last units that show in the viewport (-1, -1 when none does).
+    std::pair<int, int> unitsInView() const;
+    // Keeps the picture budget large enough for the units in view and the one beyond either edge,
+    // so that painting and drawing the margin never let go a picture the view still shows.
+    void fitBudgetToView();
 
     const TFilmPanel* m_strip = nullptr;
     UnitPictures m_pictures;

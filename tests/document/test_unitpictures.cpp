@@ -283,8 +283,8 @@ TEST(UnitPictures, PatchesOnlyAPictureOneStepBehindAtTheUnitsSize) {
     }
 }
 
-// Random requests, edits and resizes over units of several sizes against a budget of a few
-// pictures: the kept pictures are always the most recently used ones that fit together (the one
+// Random requests, edits, resizes and changes of the budget over units of several sizes against a
+// budget of a few pictures: the kept pictures are always the most recently used ones that fit together (the one
 // asked for last always kept), their bytes never pass the budget, and every picture handed out,
 // drawn anew after it was let go or drawn over a let-go one, is what a fresh drawing gives.
 TEST(UnitPictures, KeepsTheMostRecentlyUsedThatFitTheBudget) {
@@ -295,17 +295,32 @@ TEST(UnitPictures, KeepsTheMostRecentlyUsedThatFitTheBudget) {
         for (int u = 0; u < 7; ++u) // three sizes, so some let-go pictures fit a new unit and some not
             units.push_back(randomUnit(rng, u % 2 ? bmSingleByte : bmDoubleByte, 4 + u % 3 * 6, 3 + u % 3 * 4));
         auto bytesOf = [](const TAnsiImage& unit) { return qsizetype(unit.width()) * unit.height() * 4; };
-        const qsizetype budget = 3 * bytesOf(*units[2]) + std::uniform_int_distribution(0, 4000)(rng);
+        qsizetype budget = 3 * bytesOf(*units[2]) + std::uniform_int_distribution(0, 4000)(rng);
         UnitPictures pictures(budget);
         std::vector<std::pair<int, qsizetype>> kept; // the model: unit and bytes, most recently used first
         QImage held;        // the last picture handed out, kept by the caller: never drawn over
         QImage heldDrawing; // and its pixels
 
-        for (int step = 0; step < 120; ++step) {
+        // The pictures most recently used first, as many as fit the budget together (at least one).
+        auto trimModel = [&] {
+            qsizetype total = 0;
+            std::size_t fit = 0;
+            while (fit < kept.size() && (fit == 0 || total + kept[fit].second <= budget))
+                total += kept[fit++].second;
+            kept.resize(fit);
+        };
+
+        for (int step = 0; step < 150; ++step) {
             SCOPED_TRACE(step);
             const int u = std::uniform_int_distribution(0, int(units.size()) - 1)(rng);
             TAnsiImage& unit = *units[u];
-            switch (std::uniform_int_distribution(0, 5)(rng)) {
+            switch (std::uniform_int_distribution(0, 6)(rng)) {
+            case 6: // a view asks for more room or gives some back
+                budget = std::uniform_int_distribution(1, 5)(rng) * bytesOf(*units[2]) +
+                         std::uniform_int_distribution(0, 4000)(rng);
+                pictures.setBudget(budget);
+                trimModel();
+                break;
             case 0: // a change: the kept picture, if any, is out of date
                 unit.writeCells(randomWrites(rng));
                 break;
@@ -321,12 +336,7 @@ TEST(UnitPictures, KeepsTheMostRecentlyUsedThatFitTheBudget) {
                 if (old != kept.end()) kept.erase(old);
                 kept.insert(kept.begin(), {u, bytesOf(unit)});
                 if (upToDate) break;
-                // Drawing lets the least recently used go until the rest fit.
-                qsizetype total = 0;
-                std::size_t fit = 0;
-                while (fit < kept.size() && (fit == 0 || total + kept[fit].second <= budget))
-                    total += kept[fit++].second;
-                kept.resize(fit);
+                trimModel(); // drawing lets the least recently used go until the rest fit
                 break;
             }
             }

@@ -561,40 +561,44 @@ void MainWindow::filmViewRepaintsOnlyTheEditedCells() {
 }
 
 // Wherever the view is scrolled, the pictures drawn are those of the units in view and, once the
-// event loop is idle, of the one beyond either edge; no others.
+// event loop is idle, of the one beyond either edge; no others. A view tall enough to show more
+// units of 80 rows than the picture budget holds keeps them all the same.
 void MainWindow::filmViewDrawsTheUnitsInViewAndOneBeyondEachEdge() {
-    TFilmPanel strip;
-    std::vector<std::unique_ptr<TAnsiImage>> units;
-    for (int k = 0; k < 9; ++k) {
-        units.push_back(strip.NewUnit());
-        units.back()->SetLines(QList<QByteArray>(12, "unit " + QByteArray::number(k)));
-    }
-    strip.AppendUnits(std::move(units));
-    FilmView view;
-    view.resize(300, 400);
-    view.setStrip(&strip);
-    view.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&view));
-    QScrollBar* bar = view.verticalScrollBar();
-    QVERIFY(bar->maximum() > 2 * view.viewport()->height());
-    for (const int top : {0, bar->maximum() / 3, bar->maximum() / 2 + 7, bar->maximum()}) {
-        const TFilmPanel none;
-        view.pictures().retainOnly(none);
-        bar->setValue(top);
-        view.viewport()->repaint();
-        const QRect visible = view.viewport()->rect().translated(view.horizontalScrollBar()->value(), top);
-        int first = strip.count();
-        int last = -1;
-        for (int i = 0; i < strip.count(); ++i) {
-            if (!strip.GetUnit(i).geometry().intersects(visible)) continue;
-            first = qMin(first, i);
-            last = i;
+    for (const auto& [rows, viewHeight] : {std::pair{12, 400}, std::pair{80, 2600}}) {
+        TFilmPanel strip;
+        std::vector<std::unique_ptr<TAnsiImage>> units;
+        for (int k = 0; k < 9; ++k) {
+            units.push_back(strip.NewUnit());
+            units.back()->SetLines(QList<QByteArray>(rows, "unit " + QByteArray::number(k) + QByteArray(rows * 2, '-')));
         }
-        first = qMax(first - 1, 0);
-        last = qMin(last + 1, strip.count() - 1);
-        QTRY_COMPARE(view.pictures().size(), last - first + 1);
-        for (int i = 0; i < strip.count(); ++i)
-            QCOMPARE(view.pictures().holds(strip.GetUnit(i)), i >= first && i <= last);
+        strip.AppendUnits(std::move(units));
+        FilmView view;
+        view.resize(300, viewHeight);
+        view.setStrip(&strip);
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        QScrollBar* bar = view.verticalScrollBar();
+        QVERIFY(bar->maximum() > 2 * view.viewport()->height());
+        for (const int top : {0, bar->maximum() / 3, bar->maximum() / 2 + 7, bar->maximum()}) {
+            const TFilmPanel none;
+            view.pictures().retainOnly(none);
+            bar->setValue(top);
+            view.viewport()->repaint();
+            const QRect visible = view.viewport()->rect().translated(view.horizontalScrollBar()->value(), top);
+            int first = strip.count();
+            int last = -1;
+            for (int i = 0; i < strip.count(); ++i) {
+                if (!strip.GetUnit(i).geometry().intersects(visible)) continue;
+                first = qMin(first, i);
+                last = i;
+            }
+            first = qMax(first - 1, 0);
+            last = qMin(last + 1, strip.count() - 1);
+            QTRY_COMPARE(view.pictures().size(), last - first + 1);
+            for (int i = 0; i < strip.count(); ++i)
+                QCOMPARE(view.pictures().holds(strip.GetUnit(i)), i >= first && i <= last);
+        }
+        if (rows == 80) QVERIFY(view.pictures().bytes() > UnitPictures::kDefaultBudget);
     }
 }
 
