@@ -68,11 +68,6 @@ void UnitPictures::retainOnly(const TFilmPanel& strip) {
     }
 }
 
-void UnitPictures::setBudget(qsizetype budgetBytes) {
-    m_budget = budgetBytes;
-    makeRoom(0, QSize());
-}
-
 QImage UnitPictures::makeRoom(qsizetype extra, QSize reusable) {
     QImage spare;
     while (m_entries.size() > 1 && m_bytes + extra > m_budget) {

@@ -54,14 +54,15 @@ public:
     bool redrawCells(const TAnsiImage& unit, const QRect& cells);
     // Drops the pictures of every unit the strip does not hold.
     void retainOnly(const TFilmPanel& strip);
-    // Sets the budget; pictures that no longer fit are let go at once, least recently used first
-    // (the most recently used one is always kept).
-    void setBudget(qsizetype budgetBytes);
+    // Sets the budget. Pictures that no longer fit are let go when the next one is drawn, so that
+    // it can be drawn over the memory of one of them (least recently used first; the most recently
+    // used one is always kept).
+    void setBudget(qsizetype budgetBytes) { m_budget = budgetBytes; }
     qsizetype budget() const { return m_budget; }
     // Number of pictures kept.
     int size() const { return static_cast<int>(m_entries.size()); }
-    // Bytes of pixels the kept pictures take; at most the budget, or one picture when a single
-    // picture is larger.
+    // Bytes of pixels the kept pictures take; at most the budget once a picture has been drawn
+    // since it was last set, or one picture when a single picture is larger.
     qsizetype bytes() const { return m_bytes; }
 
 private:
