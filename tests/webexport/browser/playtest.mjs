@@ -116,11 +116,14 @@ async function measureFullUnits(browser, kind, seconds) {
         (function paint(t) { __painted.push([t, frameShown]); requestAnimationFrame(paint); })(performance.now());`);
     await sleep(seconds * 1000);
     const { changes, painted } = await tab.eval('({ changes: __changes, painted: __painted })');
-    // At each change the shown block must be the one the clock calls for (within one frame).
+    // At each change the shown block must be the one the clock calls for, within three frames: the
+    // observer runs a little after the change, later still on a busy machine, while a page that does
+    // not keep to the clock falls behind by more and more frames.
     const [t0, first] = changes[0];
     const onTime = changes.filter(([t, shown]) => {
         const due = (first - 1 + Math.floor((t - t0) / 10)) % 50 + 1;
-        return [0, 1, 49].includes((shown - due + 50) % 50);
+        const off = (shown - due + 50) % 50;
+        return off <= 3 || off >= 47;
     }).length;
     const span = changes[changes.length - 1][0] - t0;
     const intervals = changes.slice(1).map((c, i) => c[0] - changes[i][0]).sort((x, y) => x - y);
