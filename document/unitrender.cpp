@@ -20,9 +20,6 @@ namespace quillet {
 
 namespace {
 
-constexpr int kTextLeft = 21;
-constexpr int kTextTop = 11;
-constexpr int kRowPitch = 12;
 constexpr int kHoleSize = 14;
 constexpr std::size_t kHoleArea = std::size_t{kHoleSize} * kHoleSize;
 constexpr int kHolePitch = 28;
@@ -96,11 +93,11 @@ struct FrameColours {
 // One whole scan line of the frame without its holes: black strips and outlines, then the page
 // band or the background between them.
 void frameRow(QRgb* row, int y, int w, int h, const FrameColours& colours) {
-    span(row, 0, kTextLeft, kBlack);
-    span(row, w - kTextLeft, w, kBlack);
+    span(row, 0, kCellLeft, kBlack);
+    span(row, w - kCellLeft, w, kBlack);
     const bool outline = y == 0 || y == h - 1 || y == 10 || y == h - 11;
     const bool inBack = y > 10 && y < h - 11;
-    span(row, kTextLeft, w - kTextLeft, outline ? kBlack : inBack ? colours.back : colours.page);
+    span(row, kCellLeft, w - kCellLeft, outline ? kBlack : inBack ? colours.back : colours.page);
 }
 
 void drawHole(QImage& img, int left, int top, QRgb fill) {
@@ -244,9 +241,9 @@ struct DrawnCells {
 };
 
 DrawnCells drawnCells(const TAnsiImage& unit, int w, int h) {
-    const int pitch = unit.IsDoubleByte() ? 12 : 6;
+    const int pitch = unit.IsDoubleByte() ? 2 * kHalfCellWidth : kHalfCellWidth;
     if (w < 44 || h < 23) return {0, 0, pitch};
-    return {std::clamp(std::min(unit.rows(), (h - 23) / kRowPitch), 0, kGridRows),
+    return {std::clamp(std::min(unit.rows(), (h - 23) / kCellHeight), 0, kGridRows),
             std::clamp(std::min(unit.cols(), (w - 44) / pitch), 0, kGridCols), pitch};
 }
 
@@ -261,14 +258,14 @@ QRect drawnPart(const TAnsiImage& unit, int w, int h, const QRect& cells) {
 // one by one, so a part gives the pixels the whole does.
 void drawCells(const TAnsiImage& unit, const GlyphCache& cache, QImage& picture, const QRect& cells, QRgb back) {
     const bool doubleByte = unit.IsDoubleByte();
-    const int pitch = doubleByte ? 12 : 6;
+    const int pitch = doubleByte ? 2 * kHalfCellWidth : kHalfCellWidth;
     const int cols = cells.width();
     std::array<GlyphCache::Key, kGridCols> keys;
     for (int r = cells.top(); r < cells.top() + cells.height(); ++r) {
         const TAnsiCell* rowCells = &unit.cell(r, cells.left());
         for (int j = 0; j < cols; ++j)
             keys[static_cast<std::size_t>(j)] = cellKey(rowCells[j], doubleByte);
-        QRgb* origin = line(picture, kTextTop + kRowPitch * r) + kTextLeft + pitch * cells.left();
+        QRgb* origin = line(picture, kCellTop + kCellHeight * r) + kCellLeft + pitch * cells.left();
         const qsizetype stride = picture.bytesPerLine() / static_cast<qsizetype>(sizeof(QRgb)); // after any detach
         if (doubleByte)
             drawDoubleByteRow(cache, origin, stride, keys.data(), rowCells, cols, back);
@@ -313,14 +310,14 @@ void RenderUnit(const TAnsiImage& unit, const GlyphCache& cache, QImage& picture
     const FrameColours colours = frameColours(unit);
 
     // The frame, except where cells are about to be drawn: each pixel is written once.
-    const int textRight = kTextLeft + cols * drawn.pitch;
-    const int textBottom = kTextTop + rows * kRowPitch;
+    const int textRight = kCellLeft + cols * drawn.pitch;
+    const int textBottom = kCellTop + rows * kCellHeight;
     for (int y = 0; y < h; ++y) {
         QRgb* row = line(picture, y);
-        if (y >= kTextTop && y < textBottom) {
-            span(row, 0, kTextLeft, kBlack);
-            span(row, textRight, w - kTextLeft, colours.back);
-            span(row, w - kTextLeft, w, kBlack);
+        if (y >= kCellTop && y < textBottom) {
+            span(row, 0, kCellLeft, kBlack);
+            span(row, textRight, w - kCellLeft, colours.back);
+            span(row, w - kCellLeft, w, kBlack);
         } else {
             frameRow(row, y, w, h, colours);
         }
@@ -338,9 +335,9 @@ void RenderCells(const TAnsiImage& unit, const GlyphCache& cache, QImage& pictur
 QRect CellArea(const TAnsiImage& unit, const QRect& cells) {
     const QRect drawn = drawnPart(unit, std::max(unit.width(), 0), std::max(unit.height(), 0), cells);
     if (drawn.isEmpty()) return QRect();
-    const int pitch = unit.IsDoubleByte() ? 12 : 6;
-    return QRect(kTextLeft + pitch * drawn.left(), kTextTop + kRowPitch * drawn.top(), pitch * drawn.width(),
-                 kRowPitch * drawn.height());
+    const int pitch = unit.IsDoubleByte() ? 2 * kHalfCellWidth : kHalfCellWidth;
+    return QRect(kCellLeft + pitch * drawn.left(), kCellTop + kCellHeight * drawn.top(), pitch * drawn.width(),
+                 kCellHeight * drawn.height());
 }
 
 QImage RenderUnitPicture(const TAnsiImage& unit) {

@@ -19,6 +19,13 @@ class TAnsiImage;
 // After a change to a few cells, RenderCells draws just those cells again over the picture, once
 // PrepareGlyphs has made their glyphs.
 
+// Where a picture puts its cells: cell (r, c) at x = kCellLeft + c * pitch, y = kCellTop +
+// r * kCellHeight, the pitch two half cells in double-byte units and one otherwise.
+constexpr int kCellLeft = 21;
+constexpr int kCellTop = 11;
+constexpr int kCellHeight = 12;
+constexpr int kHalfCellWidth = 6;
+
 // Makes the masks of every glyph the unit's drawn cells show. User-interface thread only.
 void PrepareGlyphs(const TAnsiImage& unit, GlyphCache& cache);
 // The same for the drawn cells among `cells` (x columns, y rows) only.

@@ -24,13 +24,6 @@ namespace quillet {
 
 namespace {
 
-// Where a unit's picture puts its cells: cell (r, c) at x = kCellLeft + c * pitch, y = kCellTop +
-// r * kCellHeight; the pitch is 12 pixels in double-byte units and 6 otherwise.
-constexpr int kCellLeft = 21;
-constexpr int kCellTop = 11;
-constexpr int kCellHeight = 12;
-constexpr int kHalfWidth = 6;
-
 const QColor kOutside(160, 160, 160);
 const QColor kGridLine(128, 128, 128, 110);
 const QColor kSelectionTint(0, 120, 215, 70);
@@ -74,7 +67,7 @@ const TAnsiImage* CellEditorView::currentUnit() const {
 }
 
 int CellEditorView::pitch() const {
-    return m_model.doubleByte() ? 2 * kHalfWidth : kHalfWidth;
+    return m_model.doubleByte() ? 2 * kHalfCellWidth : kHalfCellWidth;
 }
 
 QSize CellEditorView::canvasSize() const {
@@ -91,7 +84,7 @@ QRect CellEditorView::canvasRectOfCells(const QRect& cells) const {
 
 QRect CellEditorView::cursorBox() const {
     const CellCursor at = m_model.cursor();
-    return QRect(kCellLeft + at.col * pitch() + at.half * kHalfWidth, kCellTop + at.row * kCellHeight, kHalfWidth,
+    return QRect(kCellLeft + at.col * pitch() + at.half * kHalfCellWidth, kCellTop + at.row * kCellHeight, kHalfCellWidth,
                  kCellHeight);
 }
 
@@ -120,7 +113,7 @@ CellCursor CellEditorView::cellAt(const QPointF& viewportPoint) const {
     CellCursor at;
     at.col = std::clamp(static_cast<int>(std::floor(x / p)), 0, m_model.maxCols() - 1);
     at.row = std::clamp(static_cast<int>(std::floor((canvas.y() - kCellTop) / kCellHeight)), 0, m_model.maxRows() - 1);
-    at.half = m_model.doubleByte() && x - at.col * p >= kHalfWidth ? 1 : 0;
+    at.half = m_model.doubleByte() && x - at.col * p >= kHalfCellWidth ? 1 : 0;
     return at;
 }
 
