@@ -7,6 +7,7 @@
 #include "animationframes.h"
 #include "apngwriter.h"
 #include "benchdata.h"
+#include "benchmain.h"
 #include "filmpanel.h"
 #include "gifwriter.h"
 #include "pagewriter.h"
@@ -138,9 +139,5 @@ BENCHMARK(BM_ExportPage)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 int main(int argc, char** argv) {
     QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return quillet::bench::runBenchmarks(argc, argv);
 }

@@ -4,6 +4,7 @@
 // draws from, against a full render of the same unit in the same run. The counter `perStep`
 // is the time of one step as a share of that full render.
 #include "benchdata.h"
+#include "benchmain.h"
 #include "celleditmodel.h"
 #include "filmpanel.h"
 #include "glyphcache.h"
@@ -108,8 +109,5 @@ BENCHMARK(BM_PaintFullUnit)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 int main(int argc, char** argv) {
     QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return quillet::bench::runBenchmarks(argc, argv);
 }

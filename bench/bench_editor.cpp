@@ -3,6 +3,7 @@
 // again. Baselines in the same run: a bare main window shown, and the same file read into a film
 // strip without any window.
 #include "animationfile.h"
+#include "benchmain.h"
 #include "editorbenchdata.h"
 #include "filmpanel.h"
 #include "mainwindow.h"
@@ -81,8 +82,5 @@ BENCHMARK(BM_ReadFullDocumentIntoBareStrip)->Unit(benchmark::kMillisecond);
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return quillet::bench::runBenchmarks(argc, argv);
 }

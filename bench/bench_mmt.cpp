@@ -3,6 +3,7 @@
 // same temporary file, flush and rename.
 #include "animationfile.h"
 #include "benchdata.h"
+#include "benchmain.h"
 #include "filmpanel.h"
 
 #include <QFile>
@@ -98,9 +99,5 @@ int main(int argc, char** argv) {
     mallopt(M_MMAP_THRESHOLD, 32 << 20);
     mallopt(M_TRIM_THRESHOLD, 1 << 30);
     QGuiApplication app(argc, argv); // as in the program, though nothing here draws
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return quillet::bench::runBenchmarks(argc, argv);
 }

@@ -3,6 +3,7 @@
 // timer drives the window shown on screen (counter "ms_per_frame", over 200 frames). Between two
 // timed steps the event loop runs, as it does between two ticks, and draws the pictures ahead (the
 // CPU column takes that in; the time column and the counter "median_us" are the steps alone).
+#include "benchmain.h"
 #include "editorbenchdata.h"
 #include "filmpanel.h"
 #include "filmview.h"
@@ -113,8 +114,5 @@ BENCHMARK(BM_PreviewTickInterval)->UseManualTime()->Iterations(3)->Unit(benchmar
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return quillet::bench::runBenchmarks(argc, argv);
 }

@@ -5,6 +5,7 @@
 #include "animationfile.h"
 #include "ansiimage.h"
 #include "benchdata.h"
+#include "benchmain.h"
 #include "filmpanel.h"
 #include "glyphcache.h"
 #include "unitpictures.h"
@@ -211,9 +212,5 @@ BENCHMARK(BM_FiftyFreshPicturesBaseline)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv) {
     QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return quillet::bench::runBenchmarks(argc, argv);
 }

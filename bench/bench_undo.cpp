@@ -2,6 +2,7 @@
 // and moves hold, and how long one undo or redo of each kind of step takes, against re-rendering
 // one full unit (RenderUnitPicture) in the same run.
 #include "benchdata.h"
+#include "benchmain.h"
 #include "filmpanel.h"
 #include "undocommands.h"
 #include "undohistory.h"
@@ -171,9 +172,5 @@ BENCHMARK(BM_RenderUnitPictureBaseline)->Unit(benchmark::kMicrosecond);
 int main(int argc, char** argv) {
     QGuiApplication app(argc, argv);
     registerAll();
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return quillet::bench::runBenchmarks(argc, argv);
 }
