@@ -44,15 +44,11 @@ InterfaceLanguage ChooseInterfaceLanguage(const QString& settingsPath, const QLo
                                                                                         : InterfaceLanguage::Chinese;
 }
 
-std::vector<std::unique_ptr<QTranslator>> InstallTranslations(InterfaceLanguage language) {
+std::unique_ptr<QTranslator> InstallTranslation(InterfaceLanguage language) {
     currentLanguage() = language;
-    std::vector<std::unique_ptr<QTranslator>> translators;
-    std::unique_ptr<QTranslator> translator =
-        language == InterfaceLanguage::English
-            ? installed(kOwnEnglish)
-            : installed(QStringLiteral("qtbase_zh_CN"), QLibraryInfo::path(QLibraryInfo::TranslationsPath));
-    if (translator) translators.push_back(std::move(translator));
-    return translators;
+    return language == InterfaceLanguage::English
+               ? installed(kOwnEnglish)
+               : installed(QStringLiteral("qtbase_zh_CN"), QLibraryInfo::path(QLibraryInfo::TranslationsPath));
 }
 
 InterfaceLanguage CurrentInterfaceLanguage() {

@@ -4,7 +4,6 @@
 #include <QString>
 
 #include <memory>
-#include <vector>
 
 class QTranslator;
 
@@ -18,14 +17,14 @@ enum class InterfaceLanguage { Chinese, English };
 // file there, the system's language decides: Chinese for a Chinese locale, English for any other.
 InterfaceLanguage ChooseInterfaceLanguage(const QString& settingsPath, const QLocale& system = QLocale::system());
 
-// Installs the texts of `language` on the application: in English the program's own English
+// Installs the translation of `language` on the application: in English the program's own English
 // translation (Qt's texts are English already); in Chinese Qt's own Chinese translation (the
-// program's texts are Chinese already). They stay installed while the returned translators live;
-// a translation missing from the system is left out. Also makes `language` the one
+// program's texts are Chinese already). It stays installed while the returned translator lives;
+// null when the translation is missing from the system. Also makes `language` the one
 // CurrentInterfaceLanguage() reports.
-std::vector<std::unique_ptr<QTranslator>> InstallTranslations(InterfaceLanguage language);
+std::unique_ptr<QTranslator> InstallTranslation(InterfaceLanguage language);
 
-// The language last given to InstallTranslations; Chinese before any.
+// The language last given to InstallTranslation; Chinese before any.
 InterfaceLanguage CurrentInterfaceLanguage();
 
 // The run's language name when the settings file names none: "english" in an English interface,

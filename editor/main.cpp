@@ -60,7 +60,7 @@ int runEditor(int argc, char* argv[], const QStringList& arguments, const QStrin
     QApplication::setApplicationDisplayName(QStringLiteral("Quillet"));
     QGuiApplication::setDesktopFileName(QStringLiteral("quillet"));
     // Before the window, whose start-up may already ask a question.
-    const auto translators = quillet::InstallTranslations(
+    const auto translator = quillet::InstallTranslation(
         quillet::ChooseInterfaceLanguage(QCoreApplication::applicationDirPath() + QStringLiteral("/Tevrano.ini")));
 
     quillet::QtPrompts prompts;

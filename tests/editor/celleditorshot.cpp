@@ -26,7 +26,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: celleditor_screenshot DOCUMENT.mmt PICTURE.png [English]\n");
         return 2;
     }
-    const auto translators = InstallTranslations(english ? InterfaceLanguage::English : InterfaceLanguage::Chinese);
+    const auto translator = InstallTranslation(english ? InterfaceLanguage::English : InterfaceLanguage::Chinese);
     EditorFixture f;
     TForm_movie& w = f.start();
     w.resize(1000, 700);

@@ -30,7 +30,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: about_screenshot PICTURE.png [English]\n");
         return 2;
     }
-    const auto translators = InstallTranslations(english ? InterfaceLanguage::English : InterfaceLanguage::Chinese);
+    const auto translator = InstallTranslation(english ? InterfaceLanguage::English : InterfaceLanguage::Chinese);
     // The program's folder next to this one holds readme.htm and the language tables.
     Run().ProgramDir = QStringLiteral(QUILLET_RUNTIME_DIR "/");
     Run().Language = english ? QStringLiteral("English") : QStringLiteral("Chinese");
