@@ -16,14 +16,12 @@
 #include "webpwriter.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
 
-#include <cstdlib>
 
 using namespace quillet;
 
@@ -118,11 +116,7 @@ BENCHMARK(BM_ExportApng)->ArgName("threads")->Arg(1)->Arg(0)->Unit(benchmark::kM
 void BM_ExportPage(benchmark::State& state) {
     Document& d = document();
     const QString script = d.dir.filePath(QStringLiteral("Script.txt"));
-    QFile templateFile(script);
-    if (!templateFile.open(QIODevice::WriteOnly)) std::abort();
-    for (int n = 1; n <= THtmFP::kTemplateLines; ++n)
-        templateFile.write("// template line " + QByteArray::number(n) + "\r\n");
-    templateFile.close();
+    bench::writeStubTemplate(script, THtmFP::kTemplateLines);
     THtmFP writer(script);
     PageOptions options;
     options.speed = kSpeedMs;

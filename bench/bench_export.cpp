@@ -34,11 +34,7 @@ struct Page {
         strip.AppendUnits(std::move(units));
 
         const QString script = dir.filePath(QStringLiteral("Script.txt"));
-        QFile templateFile(script);
-        if (!templateFile.open(QIODevice::WriteOnly)) std::abort();
-        for (int n = 1; n <= THtmFP::kTemplateLines; ++n)
-            templateFile.write("// template line " + QByteArray::number(n) + "\r\n");
-        templateFile.close();
+        quillet::bench::writeStubTemplate(script, THtmFP::kTemplateLines);
 
         writer = std::make_unique<THtmFP>(script);
         options.speed = 10;

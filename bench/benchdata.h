@@ -2,6 +2,9 @@
 
 #include "ansiimage.h"
 
+#include <QFile>
+
+#include <cstdlib>
 #include <memory>
 
 namespace quillet::bench {
@@ -46,6 +49,15 @@ inline std::unique_ptr<TAnsiImage> fullSingleUnit() {
     unit->setExtent(200, 80);
     unit->FitSize();
     return unit;
+}
+
+// A page template at path of `lines` comment lines and no script: what the page writer puts
+// around the units costs the same whatever the template says.
+inline void writeStubTemplate(const QString& path, int lines) {
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) std::abort();
+    for (int n = 1; n <= lines; ++n)
+        file.write("// template line " + QByteArray::number(n) + "\r\n");
 }
 
 } // namespace quillet::bench
